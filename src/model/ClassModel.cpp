@@ -1,0 +1,240 @@
+#include "model/ClassModel.h"
+
+#include "model/TextRules.h"
+#include "persist/Options.h"
+#include "platform/EventPump.h"
+#include "platform/FileSystem.h"
+
+namespace kelvarin {
+
+ClassModel::ClassModel(const TOptions &options, EventPump &pump, Prompter &prompter)
+    : m_options(options), m_pump(pump), m_prompter(prompter)
+{
+}
+
+void ClassModel::Status(const QString &text)
+{
+    if (m_status)
+        m_status(text);
+}
+
+void ClassModel::ShowProcess(const QString &text)
+{
+    if (m_process)
+        m_process(text);
+}
+
+ClassModel::BusyScope::BusyScope(ClassModel &model, const QString &what)
+    : m_model(model), m_previous(model.m_busyWith)
+{
+    ++m_model.m_busy;
+    m_model.m_busyWith = what;
+}
+
+ClassModel::BusyScope::~BusyScope()
+{
+    --m_model.m_busy;
+    m_model.m_busyWith = m_previous;
+}
+
+void ClassModel::ResetModel()
+{
+    m_browser.Clear();
+    m_packagesBrowser.Clear();
+    m_browser.Select(m_browser.Add(nullptr, QStringLiteral("Classes")));
+    m_packagesBrowser.Select(m_packagesBrowser.Add(nullptr, QStringLiteral("Packages")));
+    m_files.Clear();
+    m_bindings.Clear();
+    m_packageList.Clear();
+    ForgetMemo();
+    ListPackageDirs();
+}
+
+TreeNode *ClassModel::FindNode(Tree &tree, const QString &name)
+{
+    TreeNode *root = tree.First();
+    if (!root || !root->HasChildren())
+        return nullptr;
+    // The tree keeps an index of its nodes by upper-cased text, so the walk in
+    // display order reduces to choosing the first of the candidates below the
+    // root in pre-order.
+    m_pump.Pump();
+    if (m_pump.Terminating())
+        return nullptr;
+    const QList<TreeNode *> *candidates = tree.NodesNamed(UpperCase(name));
+    if (!candidates)
+        return nullptr;
+    TreeNode *best = nullptr;
+    for (TreeNode *node : *candidates) {
+        if (!Tree::IsDescendant(node, root))
+            continue;
+        if (!best || Tree::PrecedesInPreorder(node, best))
+            best = node;
+    }
+    return best;
+}
+
+TreeNode *ClassModel::FindNode(TreeNode *node, const QString &upperName)
+{
+    if (!node || !node->HasChildren())
+        return nullptr;
+    // Iterative pre-order walk of the descendants: trees read from files can
+    // be deeper than the stack would allow recursion.
+    const TreeNode *stop = node;
+    TreeNode *current = node->Child(0);
+    while (current) {
+        m_pump.Pump();
+        if (m_pump.Terminating())
+            return nullptr;
+        if (current->UpperText() == upperName)
+            return current;
+        if (current->HasChildren()) {
+            current = current->Child(0);
+            continue;
+        }
+        // Next sibling, or the next sibling of the nearest ancestor below node.
+        while (current != stop) {
+            TreeNode *parent = current->Parent();
+            if (current->Row() + 1 < parent->ChildCount()) {
+                current = parent->Child(current->Row() + 1);
+                break;
+            }
+            current = parent;
+        }
+        if (current == stop)
+            return nullptr;
+    }
+    return nullptr;
+}
+
+QString ClassModel::FindPackage(const QString &className)
+{
+    const QString upperClass = UpperCase(className);
+    for (const QString &entry : m_bindings.Entries()) {
+        const qsizetype amp = entry.indexOf(QLatin1Char('&'));
+        // A malformed entry (no "&", or "&" first) says nothing about any
+        // class; it is passed over so the entries after it still count.
+        if (amp <= 0)
+            continue;
+        const qsizetype classLength = entry.size() - amp - 1;
+        if (classLength != upperClass.size())
+            continue;
+        if (UpperCase(entry.mid(amp + 1)) == upperClass)
+            return entry.left(amp);
+    }
+    return QString::fromLatin1(UnknownPackage);
+}
+
+bool ClassModel::IsPackageLoaded(const QString &package)
+{
+    if (m_packagesBrowser.Count() < 2)
+        return false;
+    TreeNode *root = m_packagesBrowser.First();
+    const QString upper = UpperCase(package);
+    for (int row = 0; row < root->ChildCount(); ++row) {
+        m_pump.Pump();
+        if (m_pump.Terminating())
+            return false;
+        if (root->Child(row)->UpperText() == upper)
+            return true;
+    }
+    return false;
+}
+
+bool ClassModel::AddToPackageTree(Tree &packageTree, const QString &package, bool merge,
+                                  const QString &name)
+{
+    TreeNode *root = packageTree.First();
+    if (!root)
+        root = packageTree.Add(nullptr, QStringLiteral("Packages"));
+    const QString upperPackage = UpperCase(package);
+    TreeNode *packageNode = nullptr;
+    for (int row = 0; row < root->ChildCount(); ++row) {
+        if (root->Child(row)->UpperText() == upperPackage) {
+            packageNode = root->Child(row);
+            break;
+        }
+    }
+    if (!packageNode) {
+        packageNode = packageTree.Add(root, package);
+        packageTree.Select(packageNode);
+    }
+    const bool intFile = name == QLatin1String(IntFileMarker);
+    const bool iniFile = name == QLatin1String(IniFileMarker);
+    if (merge) {
+        const QString upperName = UpperCase(name);
+        for (int row = 0; row < packageNode->ChildCount(); ++row) {
+            const QString &childUpper = packageNode->Child(row)->UpperText();
+            if (childUpper == upperName
+                || (intFile && childUpper.contains(QLatin1String(".INT")))
+                || (iniFile && childUpper.contains(QLatin1String(".INI"))))
+                return true;
+        }
+    }
+    if (intFile)
+        packageTree.Add(packageNode, package + QLatin1String(".int"), 4);
+    else if (iniFile)
+        packageTree.Add(packageNode, package + QLatin1String(".ini"), 6);
+    else
+        packageTree.Add(packageNode, name);
+    return true;
+}
+
+int ClassModel::BrowserCompare(const TreeNode &node1, const TreeNode &node2)
+{
+    // Image indices are assigned when nodes are added, so file nodes are
+    // already known here.
+    const int image1 = node1.ImageIndex();
+    const int image2 = node2.ImageIndex();
+    if (image1 == 4 || image1 == 6)
+        return 1;
+    if (image2 == 4 || image2 == 6)
+        return -1;
+    return CompareText(node1.Text(), node2.Text());
+}
+
+void ClassModel::SortTrees()
+{
+    const auto less = [](const TreeNode &a, const TreeNode &b) {
+        return BrowserCompare(a, b) < 0;
+    };
+    m_browser.Sort(less);
+    m_packagesBrowser.Sort(less);
+}
+
+void ClassModel::ListPackageDirs()
+{
+    const QString base = m_options.BaseDir;
+    const QStringList dirs = FileSystem::List(base + QLatin1String("\\*"),
+                                              FileSystem::ListWhat::Directories);
+    for (const QString &name : dirs) {
+        m_pump.Pump();
+        if (m_pump.Terminating())
+            return;
+        if (!FileSystem::AnyMatch(base + QLatin1Char('\\') + name + QLatin1String("\\Classes\\*.uc")))
+            continue;
+        if (m_packageList.IndexOf(name) < 0)
+            m_packageList.Add(name);
+    }
+}
+
+void ClassModel::MarkLastCompiledPackage()
+{
+    const QString last = UpperCase(m_options.LastCompiledPackage);
+    if (last.isEmpty())
+        return;
+    TreeNode *root = m_packagesBrowser.First();
+    if (!root || !root->HasChildren())
+        return;
+    for (int row = 0; row < root->ChildCount(); ++row) {
+        TreeNode *child = root->Child(row);
+        m_packagesBrowser.SetImageIndex(child, child->UpperText() == last ? 5 : 3);
+    }
+}
+
+int ClassModel::ClassCount() const
+{
+    return m_browser.Count() > 0 ? m_browser.Count() - 1 : 0;
+}
+
+} // namespace kelvarin

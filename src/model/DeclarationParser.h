@@ -1,0 +1,32 @@
+#pragma once
+
+#include <QString>
+#include <QStringView>
+
+namespace kelvarin {
+
+class EventPump;
+
+// Reads the parent class from a source's class declaration.
+namespace DeclarationParser {
+
+// The outcome of parsing a (possibly partial) source text.
+struct Result
+{
+    // True when the text was enough to decide: a complete declaration was
+    // found, or the text is complete and holds none.
+    bool decided = false;
+    QString parent;
+};
+
+// Parses text; atEnd says whether text is the whole file. When atEnd is false
+// and the declaration may continue past the end of text, decided is false and
+// the caller reads more.
+Result Parse(QStringView text, bool atEnd);
+
+// The parent class named by the file's declaration, or empty when the file
+// cannot be read, declares no parent, or the application is terminating.
+QString FindParentClass(const QString &specPath, EventPump &pump);
+
+} // namespace DeclarationParser
+} // namespace kelvarin

@@ -1,0 +1,27 @@
+#pragma once
+
+#include <QString>
+#include <QStringView>
+
+namespace kelvarin {
+
+// Removes every character with a code of 32 or less from both ends (not the
+// same as QString::trimmed, which knows other white space and misses controls).
+QString Trim(const QString &text);
+
+// Upper-cases by the user's locale, character by character, so the result
+// always has the length of the input: positions found in the upper-cased copy
+// are used in the original. Used for every case-insensitive equality.
+QString UpperCase(const QString &text);
+
+// The locale's case-insensitive order, used by every sorted list and the tree
+// sort. Negative, zero or positive.
+int CompareText(QStringView a, QStringView b);
+
+// Case-insensitive equality (both sides upper-cased).
+inline bool SameText(const QString &a, const QString &b)
+{
+    return a.size() == b.size() && UpperCase(a) == UpperCase(b);
+}
+
+} // namespace kelvarin

@@ -1,0 +1,230 @@
+#include "model/Tree.h"
+
+#include "model/TextRules.h"
+#include "model/TreeObserver.h"
+
+#include <algorithm>
+
+namespace kelvarin {
+
+TreeNode::TreeNode(Tree *tree, TreeNode *parent, const QString &text, int image)
+    : m_tree(tree), m_parent(parent), m_text(text), m_upper(UpperCase(text)), m_image(image)
+{
+}
+
+int TreeNode::Depth() const
+{
+    int depth = 0;
+    for (const TreeNode *p = m_parent; p; p = p->m_parent)
+        ++depth;
+    return depth;
+}
+
+Tree::Tree(Kind kind)
+    : m_kind(kind)
+{
+}
+
+Tree::~Tree() = default;
+
+std::vector<std::unique_ptr<TreeNode>> &Tree::SiblingsOf(TreeNode *parent)
+{
+    return parent ? parent->m_children : m_top;
+}
+
+int Tree::ImageFor(const TreeNode &node) const
+{
+    if (!node.Parent())
+        return 2;
+    if (m_kind == Kind::ClassTree)
+        return 0;
+    if (!node.Parent()->Parent())
+        return 3;
+    if (node.UpperText().contains(QLatin1String(".INT")))
+        return 4;
+    if (node.UpperText().contains(QLatin1String(".INI")))
+        return 6;
+    return 1;
+}
+
+TreeNode *Tree::Add(TreeNode *parent, const QString &text, int image)
+{
+    auto &siblings = SiblingsOf(parent);
+    const int row = int(siblings.size());
+    for (TreeObserver *o : m_observers)
+        o->NodesAboutToBeInserted(parent, row, row);
+    std::unique_ptr<TreeNode> node(new TreeNode(this, parent, text, image));
+    node->m_row = row;
+    if (node->m_image == 0)
+        node->m_image = ImageFor(*node);
+    TreeNode *raw = node.get();
+    siblings.push_back(std::move(node));
+    ++m_count;
+    m_byName[raw->m_upper].append(raw);
+    for (TreeObserver *o : m_observers)
+        o->NodesInserted();
+    return raw;
+}
+
+void Tree::Unindex(TreeNode *node, bool &selectionGone)
+{
+    for (auto &child : node->m_children)
+        Unindex(child.get(), selectionGone);
+    auto it = m_byName.find(node->m_upper);
+    if (it != m_byName.end()) {
+        it->removeOne(node);
+        if (it->isEmpty())
+            m_byName.erase(it);
+    }
+    if (node == m_selected)
+        selectionGone = true;
+    --m_count;
+}
+
+void Tree::Remove(TreeNode *node)
+{
+    if (!node || node->m_tree != this)
+        return;
+    TreeNode *parent = node->m_parent;
+    auto &siblings = SiblingsOf(parent);
+    const int row = node->m_row;
+    for (TreeObserver *o : m_observers)
+        o->NodesAboutToBeRemoved(parent, row, row);
+    bool selectionGone = false;
+    Unindex(node, selectionGone);
+    siblings.erase(siblings.begin() + row);
+    for (size_t i = size_t(row); i < siblings.size(); ++i)
+        siblings[i]->m_row = int(i);
+    if (selectionGone)
+        m_selected = nullptr;
+    for (TreeObserver *o : m_observers)
+        o->NodesRemoved();
+    if (selectionGone)
+        for (TreeObserver *o : m_observers)
+            o->SelectionChanged(nullptr);
+}
+
+void Tree::Clear()
+{
+    for (TreeObserver *o : m_observers)
+        o->TreeAboutToBeReset();
+    m_top.clear();
+    m_byName.clear();
+    m_count = 0;
+    m_selected = nullptr;
+    for (TreeObserver *o : m_observers)
+        o->TreeReset();
+}
+
+TreeNode *Tree::NodeAt(int preorderIndex) const
+{
+    if (preorderIndex < 0 || preorderIndex >= m_count)
+        return nullptr;
+    TreeNode *node = First();
+    for (int i = 0; node && i < preorderIndex; ++i)
+        node = Next(node);
+    return node;
+}
+
+TreeNode *Tree::Next(const TreeNode *node)
+{
+    if (!node)
+        return nullptr;
+    if (node->HasChildren())
+        return node->Child(0);
+    for (const TreeNode *n = node; n; n = n->m_parent) {
+        const auto &siblings = n->m_parent ? n->m_parent->m_children : n->m_tree->m_top;
+        if (size_t(n->m_row + 1) < siblings.size())
+            return siblings[size_t(n->m_row + 1)].get();
+    }
+    return nullptr;
+}
+
+void Tree::Select(TreeNode *node)
+{
+    if (node && node->m_tree != this)
+        return;
+    m_selected = node;
+    for (TreeObserver *o : m_observers)
+        o->SelectionChanged(node);
+}
+
+void Tree::SetImageIndex(TreeNode *node, int image)
+{
+    if (!node || node->m_image == image)
+        return;
+    node->m_image = image;
+    for (TreeObserver *o : m_observers)
+        o->NodeChanged(node);
+}
+
+void Tree::Sort(const std::function<bool(const TreeNode &, const TreeNode &)> &less)
+{
+    for (TreeObserver *o : m_observers)
+        o->OrderAboutToChange();
+    auto sortLevel = [&less](std::vector<std::unique_ptr<TreeNode>> &nodes) {
+        std::stable_sort(nodes.begin(), nodes.end(),
+                         [&less](const std::unique_ptr<TreeNode> &a,
+                                 const std::unique_ptr<TreeNode> &b) { return less(*a, *b); });
+        for (size_t i = 0; i < nodes.size(); ++i)
+            nodes[i]->m_row = int(i);
+    };
+    // Iterative walk: a tree read from a file may be many thousands of levels deep.
+    std::vector<std::vector<std::unique_ptr<TreeNode>> *> pending{&m_top};
+    while (!pending.empty()) {
+        auto *level = pending.back();
+        pending.pop_back();
+        if (level->size() > 1)
+            sortLevel(*level);
+        for (auto &node : *level)
+            if (node->HasChildren())
+                pending.push_back(&node->m_children);
+    }
+    for (TreeObserver *o : m_observers)
+        o->OrderChanged();
+}
+
+const QList<TreeNode *> *Tree::NodesNamed(const QString &upper) const
+{
+    auto it = m_byName.constFind(upper);
+    return it == m_byName.constEnd() ? nullptr : &it.value();
+}
+
+bool Tree::IsDescendant(const TreeNode *node, const TreeNode *ancestor)
+{
+    if (!node || !ancestor)
+        return false;
+    for (const TreeNode *p = node->m_parent; p; p = p->m_parent)
+        if (p == ancestor)
+            return true;
+    return false;
+}
+
+bool Tree::PrecedesInPreorder(const TreeNode *a, const TreeNode *b)
+{
+    if (a == b)
+        return false;
+    // Compare the row paths from the top: the first differing row decides; an
+    // ancestor comes before its descendants.
+    std::vector<int> pathA, pathB;
+    for (const TreeNode *n = a; n; n = n->m_parent)
+        pathA.push_back(n->m_row);
+    for (const TreeNode *n = b; n; n = n->m_parent)
+        pathB.push_back(n->m_row);
+    std::reverse(pathA.begin(), pathA.end());
+    std::reverse(pathB.begin(), pathB.end());
+    return std::lexicographical_compare(pathA.begin(), pathA.end(), pathB.begin(), pathB.end());
+}
+
+void Tree::AddObserver(TreeObserver *observer)
+{
+    m_observers.push_back(observer);
+}
+
+void Tree::RemoveObserver(TreeObserver *observer)
+{
+    m_observers.erase(std::remove(m_observers.begin(), m_observers.end(), observer),
+                      m_observers.end());
+}
+
+} // namespace kelvarin

@@ -1,0 +1,81 @@
+#pragma once
+
+#include "model/TreeNode.h"
+
+#include <QHash>
+
+#include <functional>
+
+namespace kelvarin {
+
+class TreeObserver;
+
+// A tree of nodes with any number of top-level nodes, its selected node, and
+// the image rule of the control it stands for. New nodes are appended as last
+// children; they reach alphabetical order only when Sort() runs.
+class Tree
+{
+public:
+    // How a node whose image index is 0 gets its image: the class tree gives
+    // only a root the root image; the package tree tells roots, packages,
+    // file nodes and classes apart.
+    enum class Kind { ClassTree, PackageTree };
+
+    explicit Tree(Kind kind);
+    ~Tree();
+    Tree(const Tree &) = delete;
+    Tree &operator=(const Tree &) = delete;
+
+    Kind TreeKind() const { return m_kind; }
+
+    // parent null adds a top-level node. Image 0 is replaced by the tree's rule.
+    TreeNode *Add(TreeNode *parent, const QString &text, int image = 0);
+    // Removes the node with its whole subtree.
+    void Remove(TreeNode *node);
+    void Clear();
+
+    int Count() const { return m_count; }
+    int TopLevelCount() const { return int(m_top.size()); }
+    TreeNode *TopLevel(int row) const { return m_top[size_t(row)].get(); }
+    // The first top-level node (the root), or null.
+    TreeNode *First() const { return m_top.empty() ? nullptr : m_top.front().get(); }
+    // The node at a position in pre-order (0 = first node), or null.
+    TreeNode *NodeAt(int preorderIndex) const;
+    // Pre-order successor, or null after the last node.
+    static TreeNode *Next(const TreeNode *node);
+
+    TreeNode *Selected() const { return m_selected; }
+    void Select(TreeNode *node);
+
+    void SetImageIndex(TreeNode *node, int image);
+
+    // Sorts the children of every node, at every depth, and the top-level
+    // nodes. less(a, b) is a strict weak order; equal nodes keep their order.
+    void Sort(const std::function<bool(const TreeNode &, const TreeNode &)> &less);
+
+    // Every node whose upper-cased text equals upper, in no particular order.
+    // Lets lookups skip the walk; pre-order ties are settled by the caller.
+    const QList<TreeNode *> *NodesNamed(const QString &upper) const;
+
+    // True when a comes before b in pre-order.
+    static bool PrecedesInPreorder(const TreeNode *a, const TreeNode *b);
+    // True when node lies below ancestor (not equal to it).
+    static bool IsDescendant(const TreeNode *node, const TreeNode *ancestor);
+
+    void AddObserver(TreeObserver *observer);
+    void RemoveObserver(TreeObserver *observer);
+
+private:
+    int ImageFor(const TreeNode &node) const;
+    void Unindex(TreeNode *node, bool &selectionGone);
+    std::vector<std::unique_ptr<TreeNode>> &SiblingsOf(TreeNode *parent);
+
+    Kind m_kind;
+    std::vector<std::unique_ptr<TreeNode>> m_top;
+    int m_count = 0;
+    TreeNode *m_selected = nullptr;
+    QHash<QString, QList<TreeNode *>> m_byName;
+    std::vector<TreeObserver *> m_observers;
+};
+
+} // namespace kelvarin

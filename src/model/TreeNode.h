@@ -1,0 +1,43 @@
+#pragma once
+
+#include <QString>
+
+#include <memory>
+#include <vector>
+
+namespace kelvarin {
+
+class Tree;
+
+// One node of a class or package tree: a text, an image index, children.
+// Nodes carry nothing else; a node is known by its text, depth and image.
+class TreeNode
+{
+public:
+    const QString &Text() const { return m_text; }
+    // The text upper-cased once, for the many case-insensitive comparisons.
+    const QString &UpperText() const { return m_upper; }
+    int ImageIndex() const { return m_image; }
+    TreeNode *Parent() const { return m_parent; }
+    int ChildCount() const { return int(m_children.size()); }
+    bool HasChildren() const { return !m_children.empty(); }
+    TreeNode *Child(int row) const { return m_children[size_t(row)].get(); }
+    // Index among its siblings (top-level nodes count as siblings).
+    int Row() const { return m_row; }
+    int Depth() const;
+    Tree *OwnerTree() const { return m_tree; }
+
+private:
+    friend class Tree;
+    TreeNode(Tree *tree, TreeNode *parent, const QString &text, int image);
+
+    Tree *m_tree;
+    TreeNode *m_parent;
+    QString m_text;
+    QString m_upper;
+    int m_image;
+    int m_row = 0;
+    std::vector<std::unique_ptr<TreeNode>> m_children;
+};
+
+} // namespace kelvarin

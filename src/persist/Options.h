@@ -1,0 +1,39 @@
+#pragma once
+
+#include <QString>
+
+namespace kelvarin {
+
+class Registry;
+
+// The user's options, one object for the process.
+class TOptions
+{
+public:
+    static constexpr const char *DefaultRegistryKey = "\\Software\\Vexa\\Kelvarin";
+
+    QString BaseDir;
+    QString CommandLine;
+    bool bUCCVisibleCompile = false;
+    bool bUCCVisibleExport = false;
+    bool bTestrunAfterCompile = false;
+    quint32 InstanceMessage = 0;
+    qint32 UCCPriority = 32;
+    QString UScriptEditCommand;
+    QString LastCompiledPackage;
+    QString RegistryKey;
+
+    // Fills the fields from the registry and the editor from the ".UC" file
+    // association. False when the options key cannot be opened; the fields
+    // then hold the load defaults. Raises KelvarinError for a value of the
+    // wrong type ("Invalid data type for '%s'").
+    bool LoadOptions(Registry &registry);
+
+    // Writes the seven stored values and, when an editor is set, the file
+    // association. False when the key cannot be opened or created. Raises
+    // KelvarinError when a value cannot be written. programPath is the running
+    // program's full path (for the association's icon).
+    bool SaveOptions(Registry &registry, const QString &programPath);
+};
+
+} // namespace kelvarin

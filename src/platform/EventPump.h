@@ -1,0 +1,28 @@
+#pragma once
+
+namespace kelvarin {
+
+// Long loops call Pump() between items so the user interface stays live, and
+// stop as soon as Terminating() is true. The application's pump owns the
+// terminating flag; tests pass a pump that does nothing or runs a scripted step.
+class EventPump
+{
+public:
+    virtual ~EventPump() = default;
+    virtual void Pump() = 0;
+    virtual bool Terminating() const = 0;
+};
+
+// A pump that never processes events and never terminates (tests, the CLI).
+class NullEventPump : public EventPump
+{
+public:
+    void Pump() override {}
+    bool Terminating() const override { return m_terminating; }
+    void SetTerminating(bool on) { m_terminating = on; }
+
+private:
+    bool m_terminating = false;
+};
+
+} // namespace kelvarin

@@ -1,0 +1,133 @@
+#include "platform/SpecPath.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QHash>
+#include <QMutex>
+
+#include <algorithm>
+
+#ifndef Q_OS_WIN
+#include <sys/stat.h>
+#endif
+
+namespace kelvarin::SpecPath {
+
+namespace {
+
+// Directory listings made while resolving names, kept as long as the
+// directory's modification time is unchanged (adding or removing an entry
+// changes it), so resolving many files of one directory lists it once.
+struct ListingCache
+{
+    struct Entry
+    {
+        qint64 modified = 0;
+        QStringList names;   // sorted in byte order
+    };
+    QMutex mutex;
+    QHash<QString, Entry> entries;
+};
+
+ListingCache &Cache()
+{
+    static ListingCache cache;
+    return cache;
+}
+
+QStringList NamesIn(const QString &dir)
+{
+    const QString where = dir.isEmpty() ? QStringLiteral(".") : dir;
+    qint64 modified = 0;
+#ifndef Q_OS_WIN
+    struct stat st;
+    if (::stat(QFile::encodeName(where).constData(), &st) == 0)
+        modified = qint64(st.st_mtim.tv_sec) * 1000000000 + st.st_mtim.tv_nsec;
+#endif
+    ListingCache &cache = Cache();
+    QMutexLocker lock(&cache.mutex);
+    auto it = cache.entries.find(dir);
+    if (it != cache.entries.end() && it->modified == modified && modified != 0)
+        return it->names;
+    QStringList names = QDir(where)
+                            .entryList(QDir::AllEntries | QDir::Hidden | QDir::System
+                                           | QDir::NoDotAndDotDot,
+                                       QDir::NoSort);
+    std::sort(names.begin(), names.end(), [](const QString &a, const QString &b) {
+        return a.toUtf8() < b.toUtf8();
+    });
+    if (cache.entries.size() > 512)
+        cache.entries.clear();
+    cache.entries.insert(dir, ListingCache::Entry{modified, names});
+    return names;
+}
+
+} // namespace
+
+void ForgetListings()
+{
+    ListingCache &cache = Cache();
+    QMutexLocker lock(&cache.mutex);
+    cache.entries.clear();
+}
+
+QString ToNative(const QString &specPath)
+{
+#ifdef Q_OS_WIN
+    return specPath;
+#else
+    QString path = specPath;
+    path.replace(QLatin1Char('\\'), QLatin1Char('/'));
+    if (path.isEmpty() || QFileInfo::exists(path))
+        return path;
+
+    const bool rooted = path.startsWith(QLatin1Char('/'));
+    const bool trailing = path.endsWith(QLatin1Char('/'));
+    const QStringList parts = path.split(QLatin1Char('/'), Qt::SkipEmptyParts);
+    QString resolved = rooted ? QStringLiteral("/") : QString();
+    bool stillExists = true;
+    for (const QString &part : parts) {
+        QString candidate = resolved.isEmpty() || resolved.endsWith(QLatin1Char('/'))
+            ? resolved + part
+            : resolved + QLatin1Char('/') + part;
+        if (stillExists && part != QLatin1String(".") && part != QLatin1String("..")
+            && !QFileInfo::exists(candidate)) {
+            const QStringList names = NamesIn(resolved);
+            auto match = std::find_if(names.begin(), names.end(), [&part](const QString &n) {
+                return n.compare(part, Qt::CaseInsensitive) == 0;
+            });
+            if (match != names.end()) {
+                candidate = resolved.isEmpty() || resolved.endsWith(QLatin1Char('/'))
+                    ? resolved + *match
+                    : resolved + QLatin1Char('/') + *match;
+            } else {
+                stillExists = false;
+            }
+        }
+        resolved = candidate;
+    }
+    if (trailing && !resolved.endsWith(QLatin1Char('/')))
+        resolved += QLatin1Char('/');
+    return resolved;
+#endif
+}
+
+QString Display(const QString &specPath)
+{
+    return QDir::toNativeSeparators(ToNative(specPath));
+}
+
+bool IsSafeComponent(const QString &name)
+{
+    if (name.isEmpty() || name == QLatin1String(".") || name == QLatin1String(".."))
+        return false;
+    for (QChar c : name) {
+        if (c == QLatin1Char('\\') || c == QLatin1Char('/') || c == QLatin1Char(':')
+            || c.unicode() == 0)
+            return false;
+    }
+    return true;
+}
+
+} // namespace kelvarin::SpecPath

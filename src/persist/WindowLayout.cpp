@@ -1,0 +1,68 @@
+#include "persist/WindowLayout.h"
+
+#include "persist/RegistryKey.h"
+
+namespace kelvarin {
+
+namespace {
+
+void ReadInt(RegistryKey &reg, const char *name, std::optional<int> &field)
+{
+    const QString n = QLatin1String(name);
+    if (reg.ValueExists(n))
+        field = reg.ReadInteger(n);
+}
+
+void ReadBool(RegistryKey &reg, const char *name, std::optional<bool> &field)
+{
+    const QString n = QLatin1String(name);
+    if (reg.ValueExists(n))
+        field = reg.ReadBool(n);
+}
+
+} // namespace
+
+void WindowLayout::LoadWindowLayout(Registry &registry)
+{
+    RegistryKey reg(registry, RegRoot::LocalMachine);
+    if (!reg.OpenKey(QLatin1String(Key), false))
+        return;
+    // Read in the order the window applies them.
+    ReadInt(reg, "BrowserWidth", browserWidth);
+    ReadInt(reg, "PackageWidth", packageWidth);
+    ReadInt(reg, "WindowTop", windowTop);
+    ReadInt(reg, "WindowLeft", windowLeft);
+    ReadInt(reg, "WindowWidth", windowWidth);
+    ReadInt(reg, "WindowHeight", windowHeight);
+    ReadInt(reg, "WindowState", windowState);
+    ReadBool(reg, "ToolbarVis", toolbarVis);
+    ReadBool(reg, "BrowserVis", browserVis);
+    ReadBool(reg, "PackageBrowserVis", packageBrowserVis);
+    ReadInt(reg, "PackageTag", packageTag);
+    ReadBool(reg, "PackageListVis", packageListVis);
+    reg.CloseKey();
+}
+
+void WindowLayout::SaveWindowLayout(Registry &registry) const
+{
+    RegistryKey reg(registry, RegRoot::LocalMachine);
+    // Not tested on purpose: a key that cannot be opened fails at the first
+    // write, naming "WindowTop".
+    reg.OpenKey(QLatin1String(Key), true);
+    // An unset value is written as the designed window has it.
+    reg.WriteInteger(QStringLiteral("WindowTop"), windowTop.value_or(0));
+    reg.WriteInteger(QStringLiteral("WindowLeft"), windowLeft.value_or(0));
+    reg.WriteInteger(QStringLiteral("WindowWidth"), windowWidth.value_or(532));
+    reg.WriteInteger(QStringLiteral("WindowHeight"), windowHeight.value_or(395));
+    reg.WriteInteger(QStringLiteral("WindowState"), windowState.value_or(0));
+    reg.WriteInteger(QStringLiteral("BrowserWidth"), browserWidth.value_or(193));
+    reg.WriteInteger(QStringLiteral("PackageWidth"), packageWidth.value_or(97));
+    reg.WriteBool(QStringLiteral("ToolbarVis"), toolbarVis.value_or(true));
+    reg.WriteBool(QStringLiteral("BrowserVis"), browserVis.value_or(true));
+    reg.WriteBool(QStringLiteral("PackageBrowserVis"), packageBrowserVis.value_or(true));
+    reg.WriteInteger(QStringLiteral("PackageTag"), packageTag.value_or(0));
+    reg.WriteBool(QStringLiteral("PackageListVis"), packageListVis.value_or(true));
+    reg.CloseKey();
+}
+
+} // namespace kelvarin

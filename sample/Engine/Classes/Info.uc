@@ -1,0 +1,11 @@
+//=============================================================================
+// Info: an invisible actor that holds information.
+//=============================================================================
+class Info extends Actor
+	abstract
+	native;
+
+defaultproperties
+{
+	bHidden=True
+}

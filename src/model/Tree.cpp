@@ -59,6 +59,14 @@ TreeNode *Tree::Add(TreeNode *parent, const QString &text, int image)
         node->m_image = ImageFor(*node);
     TreeNode *raw = node.get();
     siblings.push_back(std::move(node));
+    if (row > 0) {
+        if (!parent) {
+            m_topUnsorted = true;
+        } else if (!parent->m_childrenUnsorted) {
+            parent->m_childrenUnsorted = true;
+            m_unsorted.push_back(parent);
+        }
+    }
     ++m_count;
     m_byName[raw->m_upper].append(raw);
     for (TreeObserver *o : m_observers)
@@ -78,6 +86,8 @@ void Tree::Unindex(TreeNode *node, bool &selectionGone)
     }
     if (node == m_selected)
         selectionGone = true;
+    if (node->m_childrenUnsorted)
+        m_unsorted.erase(std::remove(m_unsorted.begin(), m_unsorted.end(), node), m_unsorted.end());
     --m_count;
 }
 
@@ -110,6 +120,8 @@ void Tree::Clear()
         o->TreeAboutToBeReset();
     m_top.clear();
     m_byName.clear();
+    m_unsorted.clear();
+    m_topUnsorted = false;
     m_count = 0;
     m_selected = nullptr;
     for (TreeObserver *o : m_observers)
@@ -162,24 +174,28 @@ void Tree::Sort(const std::function<bool(const TreeNode &, const TreeNode &)> &l
 {
     for (TreeObserver *o : m_observers)
         o->OrderAboutToChange();
-    auto sortLevel = [&less](std::vector<std::unique_ptr<TreeNode>> &nodes) {
-        std::stable_sort(nodes.begin(), nodes.end(),
-                         [&less](const std::unique_ptr<TreeNode> &a,
-                                 const std::unique_ptr<TreeNode> &b) { return less(*a, *b); });
+    const auto lessPtr = [&less](const std::unique_ptr<TreeNode> &a,
+                                 const std::unique_ptr<TreeNode> &b) { return less(*a, *b); };
+    auto sortLevel = [&lessPtr](std::vector<std::unique_ptr<TreeNode>> &nodes) {
+        // New nodes are appended, so a level is usually a sorted run followed
+        // by a few new nodes: sort only those and merge them in. Merging
+        // stably keeps the result that of a stable sort of the whole level.
+        auto sortedEnd = std::is_sorted_until(nodes.begin(), nodes.end(), lessPtr);
+        if (sortedEnd == nodes.end())
+            return;
+        std::stable_sort(sortedEnd, nodes.end(), lessPtr);
+        std::inplace_merge(nodes.begin(), sortedEnd, nodes.end(), lessPtr);
         for (size_t i = 0; i < nodes.size(); ++i)
             nodes[i]->m_row = int(i);
     };
-    // Iterative walk: a tree read from a file may be many thousands of levels deep.
-    std::vector<std::vector<std::unique_ptr<TreeNode>> *> pending{&m_top};
-    while (!pending.empty()) {
-        auto *level = pending.back();
-        pending.pop_back();
-        if (level->size() > 1)
-            sortLevel(*level);
-        for (auto &node : *level)
-            if (node->HasChildren())
-                pending.push_back(&node->m_children);
+    if (m_topUnsorted)
+        sortLevel(m_top);
+    m_topUnsorted = false;
+    for (TreeNode *parent : m_unsorted) {
+        sortLevel(parent->m_children);
+        parent->m_childrenUnsorted = false;
     }
+    m_unsorted.clear();
     for (TreeObserver *o : m_observers)
         o->OrderChanged();
 }

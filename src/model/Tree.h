@@ -51,6 +51,9 @@ public:
 
     // Sorts the children of every node, at every depth, and the top-level
     // nodes. less(a, b) is a strict weak order; equal nodes keep their order.
+    // Levels that gained no node since the last sort are known to be in
+    // order already and are passed over, so the tree must always be sorted
+    // with the same order.
     void Sort(const std::function<bool(const TreeNode &, const TreeNode &)> &less);
 
     // Every node whose upper-cased text equals upper, in no particular order.
@@ -76,6 +79,10 @@ private:
     TreeNode *m_selected = nullptr;
     QHash<QString, QList<TreeNode *>> m_byName;
     std::vector<TreeObserver *> m_observers;
+    // Levels (by parent; null for the top level) that gained nodes since the
+    // last sort.
+    std::vector<TreeNode *> m_unsorted;
+    bool m_topUnsorted = false;
 };
 
 } // namespace kelvarin

@@ -37,6 +37,7 @@ private:
     QString m_upper;
     int m_image;
     int m_row = 0;
+    bool m_childrenUnsorted = false;
     std::vector<std::unique_ptr<TreeNode>> m_children;
 };
 

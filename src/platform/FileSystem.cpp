@@ -6,7 +6,6 @@
 #include <QDirIterator>
 #include <QFile>
 #include <QFileInfo>
-#include <QRegularExpression>
 
 namespace kelvarin::FileSystem {
 
@@ -36,21 +35,31 @@ SplitPattern Split(const QString &specPattern)
     return result;
 }
 
-QRegularExpression WildcardRegex(const QString &pattern)
+// Windows wildcards: "*" any run, "?" any one character, everything else
+// itself, letters in any case.
+bool WildcardMatch(QStringView name, QStringView pattern)
 {
-    // Windows wildcards know only "*" and "?"; anything else is literal.
-    QString regex;
-    for (QChar c : pattern) {
-        if (c == QLatin1Char('*'))
-            regex += QLatin1String(".*");
-        else if (c == QLatin1Char('?'))
-            regex += QLatin1Char('.');
-        else
-            regex += QRegularExpression::escape(QString(c));
+    qsizetype n = 0, p = 0, starP = -1, starN = 0;
+    while (n < name.size()) {
+        if (p < pattern.size() && pattern[p] == QLatin1Char('*')) {
+            starP = p++;
+            starN = n;
+        } else if (p < pattern.size()
+                   && (pattern[p] == QLatin1Char('?')
+                       || pattern[p] == name[n]
+                       || pattern[p].toCaseFolded() == name[n].toCaseFolded())) {
+            ++p;
+            ++n;
+        } else if (starP >= 0) {
+            p = starP + 1;
+            n = ++starN;
+        } else {
+            return false;
+        }
     }
-    return QRegularExpression(QRegularExpression::anchoredPattern(regex),
-                              QRegularExpression::CaseInsensitiveOption
-                                  | QRegularExpression::DotMatchesEverythingOption);
+    while (p < pattern.size() && pattern[p] == QLatin1Char('*'))
+        ++p;
+    return p == pattern.size();
 }
 
 QDir::Filters FiltersFor(ListWhat what)
@@ -74,13 +83,12 @@ QStringList List(const QString &specPattern, ListWhat what)
     const SplitPattern split = Split(specPattern);
     if (split.pattern.isEmpty())
         return {};
-    const QRegularExpression regex = WildcardRegex(split.pattern);
     QStringList result;
     QDirIterator it(split.dir, FiltersFor(what));
     while (it.hasNext()) {
         it.next();
         const QString name = it.fileName();
-        if (regex.match(name).hasMatch())
+        if (WildcardMatch(name, split.pattern))
             result.append(name);
     }
     return result;
@@ -91,11 +99,10 @@ bool AnyMatch(const QString &specPattern)
     const SplitPattern split = Split(specPattern);
     if (split.pattern.isEmpty())
         return false;
-    const QRegularExpression regex = WildcardRegex(split.pattern);
     QDirIterator it(split.dir, FiltersFor(ListWhat::Everything));
     while (it.hasNext()) {
         it.next();
-        if (regex.match(it.fileName()).hasMatch())
+        if (WildcardMatch(it.fileName(), split.pattern))
             return true;
     }
     return false;

@@ -1,0 +1,229 @@
+#include "cli/CliRunner.h"
+
+#include "cli/StreamPrompter.h"
+#include "model/ClassModel.h"
+#include "model/PackageLoader.h"
+#include "model/PackageRemover.h"
+#include "model/TextRules.h"
+#include "persist/Options.h"
+#include "persist/StateFile.h"
+#include "persist/TreeText.h"
+#include "platform/Errors.h"
+#include "platform/EventPump.h"
+
+#include <functional>
+#include <vector>
+
+namespace kelvarin {
+
+namespace {
+
+struct Action
+{
+    QString option;
+    QString argument;
+};
+
+const QStringList kPrintable{QStringLiteral("classes"), QStringLiteral("packages"),
+                             QStringLiteral("bindings"), QStringLiteral("unresolved"),
+                             QStringLiteral("packagelist")};
+
+void PrintLines(QTextStream &out, const QStringList &lines)
+{
+    for (const QString &line : lines)
+        out << line << '\n';
+    out.flush();
+}
+
+} // namespace
+
+QString CliRunner::Usage()
+{
+    return QStringLiteral(
+        "Usage: kelvarin-cli [--base DIR] [--yes] ACTION...\n"
+        "Runs the actions in the order given, on one class model.\n"
+        "\n"
+        "  --base DIR            the game directory (instead of the stored option)\n"
+        "  --yes                 answer Yes to every question (default: No)\n"
+        "\n"
+        "Actions:\n"
+        "  --read-default        reset and load the game's EditPackages list\n"
+        "  --tick PACKAGE        tick a package in the package list (loads it)\n"
+        "  --untick PACKAGE      untick it (unloads it, or refuses)\n"
+        "  --refresh             list new package directories, retry waiting classes\n"
+        "  --reset               empty the model\n"
+        "  --load-state FILE     load a browser state (FILE.Kelvar)\n"
+        "  --save-state FILE     save the browser state (FILE.Kelvar)\n"
+        "  --print WHAT          classes | packages | bindings | unresolved | packagelist\n"
+        "  --remove CLASS        delete a class (its source file) from the class tree\n"
+        "  --remove-package PKG  delete a package's classes and directory\n"
+        "\n"
+        "Messages go to standard error, one line each. Exit status: 0 when no error\n"
+        "was shown, 1 when one was, 2 for a usage error.\n");
+}
+
+int CliRunner::Run(const QStringList &arguments, Registry &registry, QTextStream &out,
+                   QTextStream &err)
+{
+    QString base;
+    bool haveBase = false;
+    bool answerYes = false;
+    std::vector<Action> actions;
+    const QStringList withArgument{QStringLiteral("--tick"), QStringLiteral("--untick"),
+                                   QStringLiteral("--load-state"), QStringLiteral("--save-state"),
+                                   QStringLiteral("--print"), QStringLiteral("--remove"),
+                                   QStringLiteral("--remove-package")};
+    const QStringList plain{QStringLiteral("--read-default"), QStringLiteral("--refresh"),
+                            QStringLiteral("--reset")};
+    auto usageError = [&err](const QString &why) {
+        err << "kelvarin-cli: " << why << "\n\n" << Usage();
+        err.flush();
+        return 2;
+    };
+    for (qsizetype i = 0; i < arguments.size(); ++i) {
+        const QString &arg = arguments.at(i);
+        if (arg == QLatin1String("--help") || arg == QLatin1String("-h")) {
+            out << Usage();
+            out.flush();
+            return 0;
+        }
+        if (arg == QLatin1String("--yes")) {
+            answerYes = true;
+        } else if (arg == QLatin1String("--base")) {
+            if (i + 1 >= arguments.size())
+                return usageError(QStringLiteral("--base needs a directory"));
+            base = arguments.at(++i);
+            haveBase = true;
+        } else if (plain.contains(arg)) {
+            actions.push_back({arg, QString()});
+        } else if (withArgument.contains(arg)) {
+            if (i + 1 >= arguments.size())
+                return usageError(arg + QStringLiteral(" needs an argument"));
+            const QString value = arguments.at(++i);
+            if (arg == QLatin1String("--print") && !kPrintable.contains(value))
+                return usageError(QStringLiteral("--print takes one of: ") + kPrintable.join(QStringLiteral(", ")));
+            actions.push_back({arg, value});
+        } else {
+            return usageError(QStringLiteral("unknown argument: ") + arg);
+        }
+    }
+    if (actions.empty())
+        return usageError(QStringLiteral("no action given"));
+
+    StreamPrompter prompter(err, answerYes);
+    TOptions options;
+    // A missing or damaged store is normal for a headless run: the load
+    // defaults stand, without a message.
+    try {
+        options.LoadOptions(registry);
+    } catch (const KelvarinError &) {
+    }
+    if (haveBase)
+        options.BaseDir = base;
+
+    NullEventPump pump;
+    ClassModel model(options, pump, prompter);
+    model.SetStatusSink([&prompter](const QString &text) {
+        if (text.startsWith(QLatin1String("Load time: ")))
+            prompter.Say(text);
+    });
+    model.ResetModel();
+    PackageLoader loader(model);
+    PackageRemover remover(model);
+    StateFile states(model);
+
+    for (const Action &action : actions) {
+        try {
+            const QString &arg = action.argument;
+            if (action.option == QLatin1String("--read-default")) {
+                loader.ReadDefaultPackages();
+            } else if (action.option == QLatin1String("--refresh")) {
+                loader.RefreshModel();
+            } else if (action.option == QLatin1String("--reset")) {
+                model.ResetModel();
+            } else if (action.option == QLatin1String("--tick")
+                       || action.option == QLatin1String("--untick")) {
+                const int row = model.Packages().IndexOf(arg);
+                if (row < 0) {
+                    prompter.NoteError();
+                    prompter.Say(QStringLiteral("There is no package \"") + arg
+                                 + QStringLiteral("\" in the package list."));
+                    continue;
+                }
+                const bool tick = action.option == QLatin1String("--tick");
+                const bool ticked = model.Packages().MarkAt(row) == PackageList::Mark::Checked;
+                if (tick == ticked)
+                    continue;   // nothing changes, as a click on the same mark
+                model.Packages().SetMark(row, tick ? PackageList::Mark::Checked
+                                                   : PackageList::Mark::Unchecked);
+                loader.PackageTickChanged(row);
+            } else if (action.option == QLatin1String("--load-state")) {
+                if (!states.LoadState(arg)) {
+                    prompter.NoteError();
+                    prompter.Say(QStringLiteral("No state was loaded from \"") + arg
+                                 + QStringLiteral("\": the name must contain \".Kelvar\" and the file must be readable."));
+                }
+            } else if (action.option == QLatin1String("--save-state")) {
+                if (!states.SaveState(arg)) {
+                    prompter.NoteError();
+                    prompter.Say(QStringLiteral("No state was saved to \"") + arg
+                                 + QStringLiteral("\": the name must contain \".Kelvar\" and the file must be writable."));
+                }
+            } else if (action.option == QLatin1String("--remove")) {
+                TreeNode *node = model.FindNode(model.Browser(), arg);
+                if (!node) {
+                    prompter.NoteError();
+                    prompter.Say(QStringLiteral("There is no class \"") + arg
+                                 + QStringLiteral("\" in the class tree."));
+                    continue;
+                }
+                remover.RemoveNode(node, true);
+            } else if (action.option == QLatin1String("--remove-package")) {
+                TreeNode *root = model.PackagesBrowser().First();
+                TreeNode *node = nullptr;
+                const QString upper = UpperCase(arg);
+                for (int row = 0; root && row < root->ChildCount(); ++row)
+                    if (root->Child(row)->UpperText() == upper)
+                        node = root->Child(row);
+                if (!node) {
+                    prompter.NoteError();
+                    prompter.Say(QStringLiteral("There is no package \"") + arg
+                                 + QStringLiteral("\" in the package tree."));
+                    continue;
+                }
+                remover.RemoveNode(node, true);
+            } else if (action.option == QLatin1String("--print")) {
+                if (arg == QLatin1String("classes")) {
+                    PrintLines(out, TreeText::Write(model.Browser()));
+                } else if (arg == QLatin1String("packages")) {
+                    PrintLines(out, TreeText::Write(model.PackagesBrowser()));
+                } else if (arg == QLatin1String("bindings")) {
+                    PrintLines(out, model.Bindings().Entries());
+                } else if (arg == QLatin1String("unresolved")) {
+                    PrintLines(out, model.Files().Entries());
+                } else {
+                    QStringList lines;
+                    const PackageList &packages = model.Packages();
+                    for (int row = 0; row < packages.Count(); ++row) {
+                        const PackageList::Mark mark = packages.MarkAt(row);
+                        lines.append((mark == PackageList::Mark::Checked  ? QStringLiteral("[x] ")
+                                      : mark == PackageList::Mark::Grey ? QStringLiteral("[-] ")
+                                                                        : QStringLiteral("[ ] "))
+                                     + packages.Text(row));
+                    }
+                    PrintLines(out, lines);
+                }
+            }
+        } catch (const KelvarinError &error) {
+            prompter.NoteError();
+            prompter.Say(error.Message());
+        } catch (const std::bad_alloc &) {
+            prompter.NoteError();
+            prompter.Say(QStringLiteral("Out of memory"));
+        }
+    }
+    out.flush();
+    return prompter.ErrorShown() ? 1 : 0;
+}
+
+} // namespace kelvarin

@@ -1,0 +1,152 @@
+#include "model/PackageLoader.h"
+
+#include "model/ClassModel.h"
+#include "model/ElapsedTime.h"
+#include "model/PackageRemover.h"
+#include "model/Scanner.h"
+#include "model/TextRules.h"
+#include "persist/Options.h"
+#include "platform/EventPump.h"
+#include "platform/FileSystem.h"
+#include "platform/Prompter.h"
+#include "platform/TextFile.h"
+
+#include <QTime>
+
+namespace kelvarin {
+
+PackageLoader::PackageLoader(ClassModel &model)
+    : m_model(model)
+{
+}
+
+bool PackageLoader::LoadPackage(const QString &package, bool merge)
+{
+    const QString classesDir = m_model.Options().BaseDir + QLatin1Char('\\') + package
+        + QLatin1String("\\Classes\\");
+    if (!FileSystem::AnyMatch(classesDir + QLatin1String("*.uc"))) {
+        m_model.Prompt().Error(QStringLiteral("Unable to find any source for ") + package,
+                               QStringLiteral("Kelvarin error"));
+        return false;
+    }
+    m_model.Status(QStringLiteral("Loading: ") + package);
+    Scanner::ScanPackageDir(m_model, m_model.Files(), classesDir);
+    Scanner::ResolveFilesList(m_model, m_model.Browser(), m_model.Files(), merge);
+    m_model.SortTrees();
+    Tree &browser = m_model.Browser();
+    if (browser.Selected() && browser.Selected() == browser.First() && browser.Count() > 1)
+        browser.Select(Tree::Next(browser.First()));
+    m_model.Status(QStringLiteral("Done"));
+    return true;
+}
+
+void PackageLoader::ReadEditPackages()
+{
+    // The configuration is read whole and cut into pieces of at most 255
+    // characters: a longer line is taken as several lines, as a bounded
+    // line buffer would take it.
+    const std::optional<QString> text = TextFile::ReadAll(
+        m_model.Options().BaseDir + QLatin1String("\\System\\UnrealTournament.ini"));
+    if (!text)
+        return;
+    const QStringList lines = TextFile::SplitPieces(*text, 255);
+    EventPump &pump = m_model.Pump();
+    qsizetype at = 0;
+    bool inSection = false;
+    for (; at < lines.size(); ++at) {
+        pump.Pump();
+        if (pump.Terminating())
+            return;
+        if (UpperCase(Trim(lines.at(at))) == QLatin1String("[EDITOR.EDITORENGINE]")) {
+            inSection = true;
+            ++at;
+            break;
+        }
+    }
+    if (!inSection)
+        return;
+    for (; at < lines.size(); ++at) {
+        pump.Pump();
+        if (pump.Terminating())
+            return;
+        const QString trimmed = Trim(lines.at(at));
+        const QString upper = UpperCase(trimmed);
+        if (upper.startsWith(QLatin1Char('[')))
+            return;
+        if (!upper.startsWith(QLatin1String("EDITPACKAGES=")))
+            continue;
+        const QString name = trimmed.mid(13);
+        const QString upperName = upper.mid(13);
+        const int row = m_model.Packages().IndexOf(name);
+        if (row < 0) {
+            if (upperName == QLatin1String("CORE"))
+                m_model.Prompt().Error(QStringLiteral(
+                    "Unable to load package CORE. This ususally indicates that you haven't "
+                    "exported the UScript code the right way. Please read the readme file."));
+            else
+                m_model.Prompt().Error(
+                    QStringLiteral("Unable to load package ") + upperName
+                    + QStringLiteral(". If you've just hit \"Read default packages\", the package is "
+                                     "in the EditPackages list in UnrealTournament.ini. Please "
+                                     "export the code or remove the package from the EditPackages "
+                                     "list. If you just want to load a package, please export the "
+                                     "code first."));
+            return;
+        }
+        m_model.Packages().SetMark(row, PackageList::Mark::Checked);
+        if (!LoadPackage(name, false))
+            return;
+    }
+}
+
+QString PackageLoader::ReadDefaultPackages()
+{
+    const QTime start = QTime::currentTime();
+    m_model.ResetModel();
+    ReadEditPackages();
+    m_model.SortTrees();
+    m_model.MarkLastCompiledPackage();
+    const QString report = ClassesLoadedReport(QStringLiteral("Load time: "), start,
+                                               QTime::currentTime(), m_model.ClassCount());
+    m_model.Status(report);
+    return report;
+}
+
+void PackageLoader::RefreshModel()
+{
+    m_model.Status(QStringLiteral("Processing: Reading files"));
+    m_model.ShowProcess(QStringLiteral("Reading files"));
+    m_model.ListPackageDirs();
+    Scanner::ResolveFilesList(m_model, m_model.Browser(), m_model.Files(), false);
+    m_model.Status(QStringLiteral("Done"));
+}
+
+bool PackageLoader::PackageTickChanged(int row)
+{
+    PackageList &packages = m_model.Packages();
+    if (row < 0 || row >= packages.Count())
+        return false;
+    const QString package = packages.Text(row);
+    if (packages.MarkAt(row) == PackageList::Mark::Checked) {
+        LoadPackage(package, false);
+        m_model.MarkLastCompiledPackage();
+        return true;
+    }
+    packages.SetMark(row, PackageList::Mark::Grey);
+    const bool removed = PackageRemover(m_model).UnloadPackage(package);
+    if (m_model.Pump().Terminating())
+        return false;
+    // The list may have changed while the unload let events run.
+    const int now = packages.IndexOf(package);
+    if (!removed) {
+        m_model.Prompt().Plain(QStringLiteral("There are packages depending on ") + package
+                               + QStringLiteral("\r\nIt can't be removed."));
+        packages.SetMark(now, PackageList::Mark::Checked);
+    } else {
+        packages.SetMark(now, PackageList::Mark::Unchecked);
+    }
+    m_model.MarkLastCompiledPackage();
+    return removed;
+}
+
+} // namespace kelvarin

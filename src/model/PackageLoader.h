@@ -1,0 +1,42 @@
+#pragma once
+
+#include <QString>
+
+namespace kelvarin {
+
+class ClassModel;
+
+// Decides which packages are loaded and drives the scanner for each.
+class PackageLoader
+{
+public:
+    explicit PackageLoader(ClassModel &model);
+
+    // Scans base directory + "\" + package + "\Classes\" and resolves. False
+    // (after "Unable to find any source for …") when there is no source.
+    bool LoadPackage(const QString &package, bool merge);
+
+    // Loads the EditPackages lines of the first [Editor.EditorEngine] section
+    // of System\UnrealTournament.ini in file order, ticking each package, and
+    // stops at the first package that cannot be loaded.
+    void ReadEditPackages();
+
+    // "R&ead default packages": reset, read, sort, mark; returns the load
+    // report "Load time: …  N classes loaded" (also set as status).
+    QString ReadDefaultPackages();
+
+    // Lists new package directories and retries the classes still waiting
+    // for their parents.
+    void RefreshModel();
+
+    // The user changed the tick of a package list item (its mark already
+    // holds the new state): a tick loads the package; removing it unloads
+    // the package, or refuses and puts the tick back. False when the change
+    // was refused.
+    bool PackageTickChanged(int row);
+
+private:
+    ClassModel &m_model;
+};
+
+} // namespace kelvarin

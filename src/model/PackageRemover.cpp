@@ -1,0 +1,245 @@
+#include "model/PackageRemover.h"
+
+#include "model/ClassModel.h"
+#include "model/TextRules.h"
+#include "persist/Options.h"
+#include "platform/EventPump.h"
+#include "platform/FileSystem.h"
+#include "platform/Prompter.h"
+#include "platform/SpecPath.h"
+
+#include <QSet>
+
+namespace kelvarin {
+
+namespace {
+
+const QString kBigBug = QStringLiteral(
+    "This package can not be removed.\r\nThis has nothing to do with the pacakge,\r\nit is just a "
+    "big bug.\r\n\r\nKelvarin has to shut down now, because\r\nmemory might be heavily "
+    "corrupted.\r\nI'm sorry.");
+
+// The package node itself: package nodes are the children of the root. (A
+// search of the whole tree could return a class of another package that
+// happens to carry the package's name.)
+TreeNode *PackageNodeOf(Tree &packageTree, const QString &package)
+{
+    TreeNode *root = packageTree.First();
+    if (!root)
+        return nullptr;
+    const QString upper = UpperCase(package);
+    for (int row = 0; row < root->ChildCount(); ++row)
+        if (root->Child(row)->UpperText() == upper)
+            return root->Child(row);
+    return nullptr;
+}
+
+} // namespace
+
+PackageRemover::PackageRemover(ClassModel &model)
+    : m_model(model)
+{
+}
+
+QStringList PackageRemover::ListPackageClasses(const QString &package)
+{
+    QStringList names;
+    if (package.isEmpty())
+        return names;
+    const QString upperPackage = UpperCase(package);
+    // Every entry is looked at: stopping early at the first entry that sorts
+    // after the package would depend on the bindings' order agreeing with a
+    // comparison of package names alone, which it need not ("_", digits).
+    for (const QString &entry : m_model.Bindings().Entries()) {
+        const qsizetype amp = entry.indexOf(QLatin1Char('&'));
+        if (amp < 0)
+            continue;
+        if (amp == upperPackage.size() && UpperCase(entry.left(amp)) == upperPackage)
+            names.append(entry.mid(amp + 1));
+    }
+    return names;
+}
+
+bool PackageRemover::UnloadPackage(const QString &package)
+{
+    EventPump &pump = m_model.Pump();
+    m_model.Status(QStringLiteral("Checking removal of ") + package);
+    const QStringList names = ListPackageClasses(package);
+    if (names.isEmpty())
+        return false;
+
+    QSet<QString> upperNames;
+    for (const QString &name : names)
+        upperNames.insert(UpperCase(name));
+
+    QStringList remembered;
+    for (const QString &name : names) {
+        TreeNode *node = m_model.FindNode(m_model.Browser(), name);
+        if (pump.Terminating())
+            return false;
+        if (!node)
+            continue;
+        for (int row = 0; row < node->ChildCount(); ++row) {
+            if (!upperNames.contains(node->Child(row)->UpperText())) {
+                m_model.Status(package + QStringLiteral(" could not be removed from the trees"));
+                return false;
+            }
+        }
+        remembered.append(name);
+    }
+
+    m_model.Status(QStringLiteral("Removing ") + package);
+    try {
+        RemoveFromTrees(package, remembered);
+    } catch (const std::exception &) {
+        // Nothing in the trees can be left half-linked by the removal, so the
+        // program goes on; the user is told the unload did not complete.
+        m_model.ForgetMemo();
+        m_model.Prompt().Plain(kBigBug);
+        return false;
+    }
+    if (pump.Terminating())
+        return false;
+    m_model.Status(package + QStringLiteral(" has been removed from the trees"));
+    return true;
+}
+
+void PackageRemover::RemoveFromTrees(const QString &package, const QStringList &classes)
+{
+    EventPump &pump = m_model.Pump();
+    Tree &browser = m_model.Browser();
+    m_model.ForgetMemo();
+    for (const QString &name : classes) {
+        if (pump.Terminating())
+            return;
+        const int binding = m_model.Bindings().IndexOf(package + QLatin1Char('&') + name);
+        if (binding >= 0)
+            m_model.Bindings().RemoveAt(binding);
+        // Looked up again rather than remembered: an earlier class's subtree
+        // may have taken this node along already.
+        if (TreeNode *node = m_model.FindNode(browser, name))
+            browser.Remove(node);
+    }
+    m_model.ForgetMemo();
+    if (TreeNode *packageNode = PackageNodeOf(m_model.PackagesBrowser(), package))
+        m_model.PackagesBrowser().Remove(packageNode);
+}
+
+bool PackageRemover::RemoveNode(TreeNode *node, bool ask)
+{
+    if (!node || !node->Parent())
+        return false;
+    Tree *tree = node->OwnerTree();
+    if (tree == &m_model.PackagesBrowser() && !node->Parent()->Parent())
+        return RemovePackageNode(node);
+    return RemoveClassNode(node, ask);
+}
+
+bool PackageRemover::RemovePackageNode(TreeNode *node)
+{
+    const QString package = node->Text();
+    if (!m_model.Prompt().Confirm(QStringLiteral("Are you sure you want to remove package \"")
+                                  + package + QStringLiteral("\"?\r\nThis can't be reversed!")))
+        return false;
+    m_model.Status(QStringLiteral("Removing package"));
+    bool anyRemoved = false;
+    TreeNode *child = node->ChildCount() ? node->Child(0) : nullptr;
+    while (child) {
+        // The next child is taken before the current one is handled, which
+        // may take the current one out of the tree.
+        TreeNode *parent = child->Parent();
+        TreeNode *next = child->Row() + 1 < parent->ChildCount() ? parent->Child(child->Row() + 1)
+                                                                 : nullptr;
+        if (RemoveClassNode(child, false))
+            anyRemoved = true;
+        child = next;
+    }
+    if (anyRemoved) {
+        const QString base = m_model.Options().BaseDir;
+        if (SpecPath::IsSafeComponent(package)) {
+            FileSystem::RemoveDir(base + QLatin1Char('\\') + package + QLatin1String("\\Classes"));
+            FileSystem::RemoveDir(base + QLatin1Char('\\') + package);
+        }
+        const int row = m_model.Packages().IndexOf(package);
+        if (row >= 0)
+            m_model.Packages().RemoveAt(row);
+        m_model.PackagesBrowser().Remove(node);
+    }
+    m_model.Status(QStringLiteral("Done"));
+    return true;
+}
+
+bool PackageRemover::RemoveClassNode(TreeNode *node, bool ask)
+{
+    EventPump &pump = m_model.Pump();
+    Tree &browser = m_model.Browser();
+    Tree &packages = m_model.PackagesBrowser();
+    TreeNode *classNode = node;
+    TreeNode *packageTreeNode = nullptr;
+    if (node->OwnerTree() == &packages) {
+        if (node->UpperText().contains(QLatin1String(".IN")))
+            return true;
+        classNode = m_model.FindNode(browser, node->Text());
+        if (pump.Terminating())
+            return false;
+        if (!classNode) {
+            m_model.Prompt().Error(QStringLiteral("I'm sorry, but class'") + node->Text()
+                                   + QStringLiteral("' can't be found\r\nand therefore it can't be removed."));
+            return false;
+        }
+        packageTreeNode = node;
+    }
+    const QString className = classNode->Text();
+    if (classNode->HasChildren()) {
+        m_model.Prompt().Error(QStringLiteral("I'm sorry, but class'") + className
+                               + QStringLiteral("' has children\r\nand therefore it can't be removed."));
+        return false;
+    }
+    const QString package = m_model.FindPackage(className);
+    if (pump.Terminating())
+        return false;
+    if (package == QLatin1String(ClassModel::UnknownPackage)) {
+        m_model.Prompt().Error(QStringLiteral("I'm sorry, but the package in which class'") + className
+                               + QStringLiteral("' resides can't be\r\nfound and therefore the class can't be removed."));
+        return false;
+    }
+    if (!RemoveClassFile(className, package, ask))
+        return false;
+    if (!packageTreeNode)
+        packageTreeNode = m_model.FindNode(packages, className);
+    m_model.ForgetMemo();
+    browser.Remove(classNode);
+    if (packageTreeNode)
+        packages.Remove(packageTreeNode);
+    return true;
+}
+
+bool PackageRemover::RemoveClassFile(const QString &className, const QString &package, bool ask)
+{
+    const QString path = m_model.Options().BaseDir + QLatin1Char('\\') + package
+        + QLatin1String("\\Classes\\") + className + QLatin1String(".uc");
+    // Names come from tree and binding texts, which a state file can set to
+    // anything: never delete outside the game directory.
+    if (!SpecPath::IsSafeComponent(package) || !SpecPath::IsSafeComponent(className)) {
+        m_model.Prompt().Error(QStringLiteral("The class '") + package + QLatin1Char('.') + className
+                               + QStringLiteral("' names a file outside the game directory;\r\nnothing was removed."));
+        return false;
+    }
+    if (!FileSystem::FileExists(path)) {
+        m_model.Prompt().Error(QStringLiteral("I'm sorry, but the file ") + SpecPath::Display(path)
+                               + QStringLiteral(" can't be foundand therefore can't be removed."));
+        return false;
+    }
+    if (ask && !m_model.Prompt().Confirm(QStringLiteral("Are you sure you want to remove class'") + package
+                                         + QLatin1Char('.') + className
+                                         + QStringLiteral("'?\r\nThis can't be reversed!")))
+        return false;
+    if (!FileSystem::RemoveFile(path)) {
+        m_model.Prompt().Error(QStringLiteral("I'm sorry, but the file ") + SpecPath::Display(path)
+                               + QStringLiteral(" can't be removed."));
+        return false;
+    }
+    return true;
+}
+
+} // namespace kelvarin

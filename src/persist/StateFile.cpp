@@ -1,0 +1,111 @@
+#include "persist/StateFile.h"
+
+#include "model/ClassModel.h"
+#include "model/TextRules.h"
+#include "persist/TreeText.h"
+#include "platform/Errors.h"
+#include "platform/EventPump.h"
+#include "platform/FileSystem.h"
+#include "platform/SpecPath.h"
+#include "platform/TextFile.h"
+
+namespace kelvarin {
+
+namespace {
+
+QStringList ReadCompanion(const QString &path)
+{
+    const std::optional<QString> text = TextFile::ReadAll(path);
+    if (!text)
+        throw KelvarinError(QStringLiteral("Cannot open file %1").arg(SpecPath::Display(path)));
+    return TextFile::SplitLines(*text);
+}
+
+void WriteCompanion(const QString &path, const QStringList &lines)
+{
+    if (!TextFile::WriteLines(path, lines))
+        throw KelvarinError(QStringLiteral("Cannot create file %1").arg(SpecPath::Display(path)));
+}
+
+} // namespace
+
+StateFile::StateFile(ClassModel &model)
+    : m_model(model)
+{
+}
+
+QString StateFile::BaseName(const QString &fileName)
+{
+    const qsizetype at = UpperCase(fileName).indexOf(QLatin1String(".KELVAR"));
+    return at < 0 ? QString() : fileName.left(at);
+}
+
+bool StateFile::SaveState(const QString &fileName)
+{
+    const QString base = BaseName(fileName);
+    if (base.isEmpty())
+        return false;
+    QStringList ticked;
+    const PackageList &packages = m_model.Packages();
+    for (int row = 0; row < packages.Count(); ++row)
+        if (packages.MarkAt(row) == PackageList::Mark::Checked)
+            ticked.append(packages.Text(row));
+    if (!TextFile::WriteLines(fileName, ticked))
+        return false;
+    m_model.Status(QStringLiteral("Saving: ") + base);
+    WriteCompanion(base + QLatin1String(".UTree"), TreeText::Write(m_model.Browser()));
+    WriteCompanion(base + QLatin1String(".UPack"), TreeText::Write(m_model.PackagesBrowser()));
+    WriteCompanion(base + QLatin1String(".UBind"), m_model.Bindings().Entries());
+    m_model.Status(QStringLiteral("Done"));
+    return true;
+}
+
+bool StateFile::LoadState(const QString &fileName)
+{
+    const QString base = BaseName(fileName);
+    if (base.isEmpty())
+        return false;
+    const std::optional<QString> state = TextFile::ReadAll(fileName);
+    if (!state)
+        return false;
+    EventPump &pump = m_model.Pump();
+    m_model.ResetModel();
+    m_model.Status(QStringLiteral("Loading: ") + base);
+    PackageList &packages = m_model.Packages();
+    for (const QString &piece : TextFile::SplitPieces(*state, 254)) {
+        pump.Pump();
+        if (pump.Terminating())
+            return false;
+        const QString name = Trim(piece);
+        if (name.isEmpty())
+            continue;
+        int row = packages.IndexOf(name);
+        if (row < 0)
+            row = packages.Add(name);
+        packages.SetMark(row, PackageList::Mark::Checked);
+    }
+    TreeText::Read(m_model.Browser(), ReadCompanion(base + QLatin1String(".UTree")));
+    pump.Pump();
+    TreeText::Read(m_model.PackagesBrowser(), ReadCompanion(base + QLatin1String(".UPack")));
+    pump.Pump();
+    m_model.Bindings().Assign(ReadCompanion(base + QLatin1String(".UBind")));
+
+    Tree &browser = m_model.Browser();
+    if (browser.Count() > 2)
+        browser.Select(browser.NodeAt(2));
+    else if (browser.Count() > 1)
+        browser.Select(browser.NodeAt(1));
+    Tree &packageTree = m_model.PackagesBrowser();
+    if (packageTree.Count() > 1)
+        packageTree.Select(packageTree.NodeAt(1));
+    m_model.Status(QStringLiteral("Done"));
+    return true;
+}
+
+bool StateFile::SaveDefaultState()
+{
+    FileSystem::MakeDir(QString::fromLatin1(DefaultDir));
+    return SaveState(QString::fromLatin1(DefaultState));
+}
+
+} // namespace kelvarin

@@ -127,7 +127,11 @@ int CliRunner::Run(const QStringList &arguments, Registry &registry, QTextStream
         if (text.startsWith(QLatin1String("Load time: ")))
             prompter.Say(text);
     });
-    model.ResetModel();
+    // The model starts reset; an action that resets first makes that work
+    // unnecessary.
+    const QString first = actions.front().option;
+    if (first != QLatin1String("--read-default") && first != QLatin1String("--reset"))
+        model.ResetModel();
     PackageLoader loader(model);
     PackageRemover remover(model);
     StateFile states(model);

@@ -190,7 +190,7 @@ int ClassModel::BrowserCompare(const TreeNode &node1, const TreeNode &node2)
         return 1;
     if (image2 == 4 || image2 == 6)
         return -1;
-    return CompareText(node1.Text(), node2.Text());
+    return node1.Key().Compare(node2.Key());
 }
 
 void ClassModel::SortTrees()

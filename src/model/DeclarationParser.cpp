@@ -1,11 +1,8 @@
 #include "model/DeclarationParser.h"
 
 #include "platform/EventPump.h"
-#include "platform/SpecPath.h"
+#include "platform/ReadOnlyFile.h"
 #include "platform/TextFile.h"
-
-#include <QFile>
-#include <QFileInfo>
 
 namespace kelvarin::DeclarationParser {
 
@@ -13,7 +10,7 @@ namespace {
 
 // The first read; each later read doubles what has been read so far, so a file
 // whose declaration comes late is still read and parsed in linear time.
-constexpr qint64 kFirstChunk = 4096;
+constexpr qint64 kFirstChunk = 1024;
 
 // A chunk boundary can split a UTF-8 sequence (at most three bytes of it) or a
 // UTF-16 surrogate pair; the decoder turns the split part into replacement
@@ -260,17 +257,6 @@ private:
 
 // Reads until bytes holds want bytes or the file ends. True when the whole
 // file has been read (or it cannot be read any further).
-bool ReadUpTo(QFile &file, QByteArray &bytes, qint64 want)
-{
-    while (bytes.size() < want) {
-        const QByteArray piece = file.read(want - bytes.size());
-        if (piece.isEmpty())
-            return true;
-        bytes.append(piece);
-    }
-    return file.atEnd();
-}
-
 } // namespace
 
 Result Parse(QStringView text, bool atEnd)
@@ -280,13 +266,8 @@ Result Parse(QStringView text, bool atEnd)
 
 QString FindParentClass(const QString &specPath, EventPump &pump)
 {
-    const QString path = SpecPath::ToNative(specPath);
-    // Only regular files: a directory has no text, and opening a pipe or a
-    // device named like a source could block.
-    if (!QFileInfo(path).isFile())
-        return QString();
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
+    ReadOnlyFile file;
+    if (!file.Open(specPath))
         return QString();
 
     // Each round decodes from the first byte, so the byte-order mark is always
@@ -298,7 +279,7 @@ QString FindParentClass(const QString &specPath, EventPump &pump)
         pump.Pump();
         if (pump.Terminating())
             return QString();
-        const bool atEnd = ReadUpTo(file, bytes, want);
+        const bool atEnd = !file.ReadMore(bytes, want - bytes.size());
         QString text = TextFile::Decode(bytes);
         if (!atEnd)
             text.chop(kPartialTail);

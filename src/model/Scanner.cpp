@@ -24,6 +24,16 @@ void ScanPackageDir(ClassModel &model, SortedList &list, const QString &classesD
     EventPump &pump = model.Pump();
     const QStringList names = FileSystem::List(classesDir + QLatin1String("*.uc"),
                                                FileSystem::ListWhat::Everything);
+    // The staged lines join the list together (one merge instead of an
+    // insertion each), also when the scan stops early.
+    QStringList staged;
+    staged.reserve(names.size());
+    struct Flush
+    {
+        SortedList &list;
+        QStringList &staged;
+        ~Flush() { list.AddMany(staged); }
+    } flush{list, staged};
     for (const QString &name : names) {
         pump.Pump();
         if (pump.Terminating())
@@ -36,7 +46,7 @@ void ScanPackageDir(ClassModel &model, SortedList &list, const QString &classesD
             continue;
         const QString className = name.left(name.size() - 3);
         const QString parent = DeclarationParser::FindParentClass(classesDir + name, pump);
-        list.Add(parent + QLatin1Char('=') + className + QLatin1Char('&') + package);
+        staged.append(parent + QLatin1Char('=') + className + QLatin1Char('&') + package);
     }
 }
 
@@ -67,28 +77,48 @@ void ResolveFilesList(ClassModel &model, Tree &classTree, SortedList &list, bool
     EventPump &pump = model.Pump();
     const QString base = model.Options().BaseDir;
     QString lastPackage;
+    // A pass walks the list in order and keeps the entries it cannot attach;
+    // they replace the list when the pass ends (or stops), which is what
+    // deleting each attached entry in place would leave, without moving the
+    // rest of the list on every deletion.
+    // Bindings of a plain load are collected and merged in at the end of each
+    // pass; with merge they are needed at once (a class staged twice must
+    // find the first one bound).
+    QStringList newBindings;
+    auto flushBindings = [&model, &newBindings] {
+        model.Bindings().AddMany(newBindings);
+        newBindings.clear();
+    };
     bool stalled = false;
     while (!list.IsEmpty() && !stalled) {
         pump.Pump();
         if (pump.Terminating())
             return;
         stalled = true;
-        int index = 0;
-        while (index < list.Count()) {
+        const QStringList entries = list.Entries();
+        std::vector<char> keep(size_t(entries.size()), 1);
+        bool changed = false;
+        bool stopped = false;
+        qsizetype index = 0;
+        for (; index < entries.size(); ++index) {
             pump.Pump();
-            if (pump.Terminating())
-                return;
-            const QString entry = list.At(index);
+            if (pump.Terminating()) {
+                stopped = true;
+                break;
+            }
+            const QString &entry = entries.at(index);
             const qsizetype equals = entry.indexOf(QLatin1Char('='));
             const QString parent = equals > 0 ? entry.left(equals) : QString();
-            const QString rest = equals >= 0 ? entry.mid(equals + 1) : entry;
+            const QStringView rest = equals >= 0 ? QStringView(entry).mid(equals + 1)
+                                                 : QStringView(entry);
             const qsizetype amp = rest.indexOf(QLatin1Char('&'));
             if (amp <= 0) {
-                list.RemoveAt(index);
+                keep[size_t(index)] = 0;   // malformed: dropped
+                changed = true;
                 continue;
             }
-            const QString className = rest.left(amp);
-            const QString package = rest.mid(amp + 1);
+            const QString className = rest.left(amp).toString();
+            const QString package = rest.mid(amp + 1).toString();
 
             const QString upperPackage = UpperCase(package);
             if (upperPackage != lastPackage) {
@@ -104,24 +134,28 @@ void ResolveFilesList(ClassModel &model, Tree &classTree, SortedList &list, bool
                 lastPackage = upperPackage;
             }
 
-            if (merge && model.Bindings().IndexOf(package + QLatin1Char('&') + className) >= 0) {
-                list.RemoveAt(index);
+            const QString binding = package + QLatin1Char('&') + className;
+            if (merge && model.Bindings().IndexOf(binding) >= 0) {
+                keep[size_t(index)] = 0;   // loaded already: dropped
+                changed = true;
                 continue;
             }
             if (AttachClass(model, classTree, parent, className)) {
                 stalled = false;
-                model.Bindings().Add(package + QLatin1Char('&') + className);
-                model.AddToPackageTree(model.PackagesBrowser(), package, merge, className);
-                // The entry may have moved if a command ran meanwhile; remove
-                // it where it is now.
-                if (index < list.Count() && list.At(index) == entry)
-                    list.RemoveAt(index);
+                if (merge)
+                    model.Bindings().Add(binding);
                 else
-                    list.RemoveAt(list.IndexOf(entry));
-                continue;
+                    newBindings.append(binding);
+                model.AddToPackageTree(model.PackagesBrowser(), package, merge, className);
+                keep[size_t(index)] = 0;
+                changed = true;
             }
-            ++index;
         }
+        flushBindings();
+        if (changed)
+            list.KeepOnly(keep);
+        if (stopped)
+            return;
     }
 }
 

@@ -1,51 +1,95 @@
 #include "model/SortedList.h"
 
 #include "model/ListObserver.h"
-#include "model/TextRules.h"
 
 #include <algorithm>
+#include <numeric>
 
 namespace kelvarin {
 
-int SortedList::LowerBound(const QString &text) const
+qsizetype SortedList::LowerBound(const SortKey &key) const
 {
-    auto it = std::lower_bound(m_items.begin(), m_items.end(), text,
-                               [](const QString &a, const QString &b) {
-                                   return CompareText(a, b) < 0;
-                               });
-    return int(it - m_items.begin());
+    auto it = std::lower_bound(m_keys.begin(), m_keys.end(), key,
+                               [](const SortKey &a, const SortKey &b) { return a.Compare(b) < 0; });
+    return it - m_keys.begin();
 }
 
-int SortedList::UpperBound(const QString &text) const
+qsizetype SortedList::UpperBound(const SortKey &key) const
 {
-    auto it = std::upper_bound(m_items.begin(), m_items.end(), text,
-                               [](const QString &a, const QString &b) {
-                                   return CompareText(a, b) < 0;
-                               });
-    return int(it - m_items.begin());
+    auto it = std::upper_bound(m_keys.begin(), m_keys.end(), key,
+                               [](const SortKey &a, const SortKey &b) { return a.Compare(b) < 0; });
+    return it - m_keys.begin();
 }
 
 int SortedList::Add(const QString &text)
 {
-    const int row = UpperBound(text);
+    SortKey key(text);
+    const qsizetype row = UpperBound(key);
     for (ListObserver *o : m_observers)
-        o->RowAboutToBeInserted(row);
+        o->RowAboutToBeInserted(int(row));
     m_items.insert(row, text);
+    m_keys.insert(m_keys.begin() + row, std::move(key));
     for (ListObserver *o : m_observers)
         o->RowInserted();
-    return row;
+    return int(row);
+}
+
+void SortedList::AddMany(const QStringList &entries)
+{
+    if (entries.isEmpty())
+        return;
+    if (entries.size() == 1) {
+        Add(entries.front());
+        return;
+    }
+    std::vector<SortKey> keys;
+    keys.reserve(size_t(entries.size()));
+    for (const QString &entry : entries)
+        keys.emplace_back(entry);
+    std::vector<qsizetype> order(size_t(entries.size()));
+    std::iota(order.begin(), order.end(), 0);
+    std::stable_sort(order.begin(), order.end(), [&keys](qsizetype a, qsizetype b) {
+        return keys[size_t(a)].Compare(keys[size_t(b)]) < 0;
+    });
+
+    for (ListObserver *o : m_observers)
+        o->ListAboutToBeReset();
+    // A stable merge puts each new entry after the old ones it equals and
+    // keeps equal new ones in their order: what one Add after another gives.
+    QStringList items;
+    std::vector<SortKey> mergedKeys;
+    items.reserve(m_items.size() + entries.size());
+    mergedKeys.reserve(m_keys.size() + keys.size());
+    size_t old = 0;
+    size_t fresh = 0;
+    while (old < m_keys.size() || fresh < order.size()) {
+        const bool takeFresh = old == m_keys.size()
+            || (fresh < order.size()
+                && keys[size_t(order[fresh])].Compare(m_keys[old]) < 0);
+        if (takeFresh) {
+            items.append(entries.at(order[fresh]));
+            mergedKeys.push_back(std::move(keys[size_t(order[fresh])]));
+            ++fresh;
+        } else {
+            items.append(m_items.at(qsizetype(old)));
+            mergedKeys.push_back(std::move(m_keys[old]));
+            ++old;
+        }
+    }
+    m_items = std::move(items);
+    m_keys = std::move(mergedKeys);
+    for (ListObserver *o : m_observers)
+        o->ListReset();
 }
 
 int SortedList::IndexOf(const QString &text) const
 {
-    const QString upper = UpperCase(text);
-    for (int row = LowerBound(text); row < Count(); ++row) {
-        const QString &item = m_items.at(row);
-        if (item.size() == text.size() && UpperCase(item) == upper)
-            return row;
-        if (CompareText(item, text) > 0)
-            break;
-    }
+    // Only texts equal ignoring case compare equal, so the first entry of
+    // the equal range is the one, if any.
+    const SortKey key(text);
+    const qsizetype row = LowerBound(key);
+    if (row < Count() && m_keys[size_t(row)].Compare(key) == 0)
+        return int(row);
     return -1;
 }
 
@@ -56,8 +100,29 @@ void SortedList::RemoveAt(int row)
     for (ListObserver *o : m_observers)
         o->RowAboutToBeRemoved(row);
     m_items.removeAt(row);
+    m_keys.erase(m_keys.begin() + row);
     for (ListObserver *o : m_observers)
         o->RowRemoved();
+}
+
+void SortedList::KeepOnly(const std::vector<char> &keep)
+{
+    for (ListObserver *o : m_observers)
+        o->ListAboutToBeReset();
+    QStringList items;
+    std::vector<SortKey> keys;
+    items.reserve(m_items.size());
+    keys.reserve(m_keys.size());
+    for (size_t row = 0; row < m_keys.size(); ++row) {
+        if (row < keep.size() && !keep[row])
+            continue;
+        items.append(m_items.at(qsizetype(row)));
+        keys.push_back(std::move(m_keys[row]));
+    }
+    m_items = std::move(items);
+    m_keys = std::move(keys);
+    for (ListObserver *o : m_observers)
+        o->ListReset();
 }
 
 void SortedList::Clear()
@@ -65,20 +130,15 @@ void SortedList::Clear()
     for (ListObserver *o : m_observers)
         o->ListAboutToBeReset();
     m_items.clear();
+    m_keys.clear();
     for (ListObserver *o : m_observers)
         o->ListReset();
 }
 
 void SortedList::Assign(const QStringList &entries)
 {
-    for (ListObserver *o : m_observers)
-        o->ListAboutToBeReset();
-    m_items = entries;
-    std::stable_sort(m_items.begin(), m_items.end(), [](const QString &a, const QString &b) {
-        return CompareText(a, b) < 0;
-    });
-    for (ListObserver *o : m_observers)
-        o->ListReset();
+    Clear();
+    AddMany(entries);
 }
 
 void SortedList::AddObserver(ListObserver *observer)

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "model/TextRules.h"
+
 #include <QString>
 #include <QStringList>
 
@@ -16,14 +18,19 @@ class SortedList
 public:
     int Count() const { return int(m_items.size()); }
     bool IsEmpty() const { return m_items.empty(); }
-    const QString &At(int row) const { return m_items[size_t(row)]; }
+    const QString &At(int row) const { return m_items[row]; }
     const QStringList &Entries() const { return m_items; }
 
     // Inserts at the sorted place and returns the row.
     int Add(const QString &text);
+    // Adds many entries at once; the result is that of adding them one by
+    // one in the given order.
+    void AddMany(const QStringList &entries);
     // Row of the first entry equal to text ignoring case, or -1.
     int IndexOf(const QString &text) const;
     void RemoveAt(int row);
+    // Keeps the entries whose flag is set (keep has one flag per row).
+    void KeepOnly(const std::vector<char> &keep);
     void Clear();
     // Replaces every entry (they are sorted on the way in).
     void Assign(const QStringList &entries);
@@ -32,10 +39,11 @@ public:
     void RemoveObserver(ListObserver *observer);
 
 private:
-    int LowerBound(const QString &text) const;
-    int UpperBound(const QString &text) const;
+    qsizetype LowerBound(const SortKey &key) const;
+    qsizetype UpperBound(const SortKey &key) const;
 
     QStringList m_items;
+    std::vector<SortKey> m_keys;   // one per entry, same order
     std::vector<ListObserver *> m_observers;
 };
 

@@ -54,31 +54,56 @@ QString UpperCase(const QString &text)
 
 namespace {
 
-QCollator &Collator()
+struct Collation
+{
+    QCollator collator;
+    bool plain = false;   // the C locale: no collation, upper-cased code order
+};
+
+Collation &CurrentCollation()
 {
     // One collator per thread; it follows the default locale at first use.
-    thread_local QCollator collator = [] {
-        QCollator c{QLocale()};
-        c.setCaseSensitivity(Qt::CaseInsensitive);
-        c.setNumericMode(false);
-        c.setIgnorePunctuation(false);
+    thread_local Collation collation = [] {
+        Collation c;
+        const QLocale locale;
+        c.plain = locale.language() == QLocale::C;
+        c.collator = QCollator(locale);
+        c.collator.setCaseSensitivity(Qt::CaseInsensitive);
+        c.collator.setNumericMode(false);
+        c.collator.setIgnorePunctuation(false);
         return c;
     }();
-    return collator;
+    return collation;
+}
+
+int Sign(int value)
+{
+    return value < 0 ? -1 : (value > 0 ? 1 : 0);
 }
 
 } // namespace
 
+SortKey::SortKey(const QString &text)
+    : m_upper(UpperCase(text))
+{
+    Collation &collation = CurrentCollation();
+    if (!collation.plain)
+        m_collated = collation.collator.sortKey(text);
+}
+
+int SortKey::Compare(const SortKey &other) const
+{
+    if (m_collated && other.m_collated) {
+        const int result = m_collated->compare(*other.m_collated);
+        if (result != 0)
+            return Sign(result);
+    }
+    return Sign(QString::compare(m_upper, other.m_upper, Qt::CaseSensitive));
+}
+
 int CompareText(QStringView a, QStringView b)
 {
-    const int r = Collator().compare(a, b);
-    if (r != 0)
-        return r;
-    // Texts the collator deems equal but that differ in letters (accents it
-    // ignores at this strength) still need a stable, total order.
-    const int tie = QString::compare(UpperCase(a.toString()), UpperCase(b.toString()),
-                                     Qt::CaseSensitive);
-    return tie < 0 ? -1 : (tie > 0 ? 1 : 0);
+    return SortKey(a.toString()).Compare(SortKey(b.toString()));
 }
 
 } // namespace kelvarin

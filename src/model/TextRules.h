@@ -1,7 +1,11 @@
 #pragma once
 
+#include <QByteArray>
+#include <QCollatorSortKey>
 #include <QString>
 #include <QStringView>
+
+#include <optional>
 
 namespace kelvarin {
 
@@ -13,6 +17,23 @@ QString Trim(const QString &text);
 // always has the length of the input: positions found in the upper-cased copy
 // are used in the original. Used for every case-insensitive equality.
 QString UpperCase(const QString &text);
+
+// A text's place in the locale's case-insensitive order, computed once so
+// that sorting many texts compares prepared keys instead of collating the
+// texts again on every comparison. Texts the collation deems equal are
+// ordered by their upper-cased form, so only texts equal ignoring case
+// compare equal.
+class SortKey
+{
+public:
+    SortKey() = default;
+    explicit SortKey(const QString &text);
+    int Compare(const SortKey &other) const;
+
+private:
+    std::optional<QCollatorSortKey> m_collated;   // with a real locale
+    QString m_upper;                              // the whole order in the C locale
+};
 
 // The locale's case-insensitive order, used by every sorted list and the tree
 // sort. Negative, zero or positive.

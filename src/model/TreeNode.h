@@ -1,5 +1,7 @@
 #pragma once
 
+#include "model/TextRules.h"
+
 #include <QString>
 
 #include <memory>
@@ -18,6 +20,13 @@ public:
     // The text upper-cased once, for the many case-insensitive comparisons.
     const QString &UpperText() const { return m_upper; }
     int ImageIndex() const { return m_image; }
+    // The text's place in the sort order, prepared on first use.
+    const SortKey &Key() const
+    {
+        if (!m_key)
+            m_key.emplace(m_text);
+        return *m_key;
+    }
     TreeNode *Parent() const { return m_parent; }
     int ChildCount() const { return int(m_children.size()); }
     bool HasChildren() const { return !m_children.empty(); }
@@ -35,6 +44,7 @@ private:
     TreeNode *m_parent;
     QString m_text;
     QString m_upper;
+    mutable std::optional<SortKey> m_key;
     int m_image;
     int m_row = 0;
     bool m_childrenUnsorted = false;

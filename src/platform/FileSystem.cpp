@@ -7,6 +7,11 @@
 #include <QFile>
 #include <QFileInfo>
 
+#ifndef Q_OS_WIN
+#include <dirent.h>
+#include <sys/stat.h>
+#endif
+
 namespace kelvarin::FileSystem {
 
 namespace {
@@ -84,6 +89,35 @@ QStringList List(const QString &specPattern, ListWhat what)
     if (split.pattern.isEmpty())
         return {};
     QStringList result;
+#ifndef Q_OS_WIN
+    // readdir directly: the listing of a package's sources is on the path of
+    // every load, and the entry type usually comes with the name.
+    DIR *dir = ::opendir(QFile::encodeName(split.dir).constData());
+    if (!dir)
+        return result;
+    while (const dirent *entry = ::readdir(dir)) {
+        const char *raw = entry->d_name;
+        if (raw[0] == '.' && (raw[1] == 0 || (raw[1] == '.' && raw[2] == 0)))
+            continue;
+        const QString name = QFile::decodeName(raw);
+        if (!WildcardMatch(name, split.pattern))
+            continue;
+        if (what != ListWhat::Everything) {
+            bool isDir = false;
+            if (entry->d_type == DT_DIR) {
+                isDir = true;
+            } else if (entry->d_type == DT_UNKNOWN || entry->d_type == DT_LNK) {
+                struct stat st;
+                const QByteArray full = QFile::encodeName(split.dir + QLatin1Char('/') + name);
+                isDir = ::stat(full.constData(), &st) == 0 && S_ISDIR(st.st_mode);
+            }
+            if (isDir != (what == ListWhat::Directories))
+                continue;
+        }
+        result.append(name);
+    }
+    ::closedir(dir);
+#else
     QDirIterator it(split.dir, FiltersFor(what));
     while (it.hasNext()) {
         it.next();
@@ -91,6 +125,7 @@ QStringList List(const QString &specPattern, ListWhat what)
         if (WildcardMatch(name, split.pattern))
             result.append(name);
     }
+#endif
     return result;
 }
 
@@ -99,6 +134,23 @@ bool AnyMatch(const QString &specPattern)
     const SplitPattern split = Split(specPattern);
     if (split.pattern.isEmpty())
         return false;
+#ifndef Q_OS_WIN
+    DIR *dir = ::opendir(QFile::encodeName(split.dir).constData());
+    if (!dir)
+        return false;
+    bool found = false;
+    while (const dirent *entry = ::readdir(dir)) {
+        const char *raw = entry->d_name;
+        if (raw[0] == '.' && (raw[1] == 0 || (raw[1] == '.' && raw[2] == 0)))
+            continue;
+        if (WildcardMatch(QFile::decodeName(raw), split.pattern)) {
+            found = true;
+            break;
+        }
+    }
+    ::closedir(dir);
+    return found;
+#else
     QDirIterator it(split.dir, FiltersFor(ListWhat::Everything));
     while (it.hasNext()) {
         it.next();
@@ -106,6 +158,7 @@ bool AnyMatch(const QString &specPattern)
             return true;
     }
     return false;
+#endif
 }
 
 bool FileExists(const QString &specPath)

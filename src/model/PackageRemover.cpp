@@ -205,8 +205,13 @@ bool PackageRemover::RemoveClassNode(TreeNode *node, bool ask)
     }
     if (!RemoveClassFile(className, package, ask))
         return false;
-    if (!packageTreeNode)
-        packageTreeNode = m_model.FindNode(packages, className);
+    if (!packageTreeNode) {
+        // Searched below the class's own package node: a search of the whole
+        // tree would first meet a package node of the same name (a package
+        // MyMod with a class MyMod) and take the whole package away.
+        if (TreeNode *packageNode = PackageNodeOf(packages, package))
+            packageTreeNode = m_model.FindNode(packageNode, classNode->UpperText());
+    }
     m_model.ForgetMemo();
     browser.Remove(classNode);
     if (packageTreeNode)

@@ -1,0 +1,183 @@
+#include "model/EditPackagesFile.h"
+
+#include "platform/Errors.h"
+#include "support/GameDir.h"
+#include "support/ScriptedPrompter.h"
+
+#include <QDir>
+#include <QLocale>
+#include <QtTest>
+
+using namespace kelvarin;
+
+namespace {
+
+const QString kIni = QStringLiteral("System/UnrealTournament.ini");
+const QByteArray kHead("[Editor.EditorEngine]\r\n");
+
+// The same lines, each ended by CR LF (the last one too).
+QByteArray WithCrLf(QByteArray bytes)
+{
+    bytes.replace("\r\n", "\n");
+    bytes.replace('\r', '\n');
+    bytes.replace("\n", "\r\n");
+    if (!bytes.endsWith("\r\n"))
+        bytes += "\r\n";
+    return bytes;
+}
+
+} // namespace
+
+class TestEditPackagesFile : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase() { QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates)); }
+
+    void read_data()
+    {
+        QTest::addColumn<QByteArray>("ini");
+        QTest::addColumn<QStringList>("expected");
+        QTest::addColumn<QStringList>("messages");
+        QTest::newRow("file order, comments passed over")
+            << kHead + "EditPackages=Core\r\nEditPackages=Engine\r\n; EditPackages=Old\r\nCacheSizeMegs=4\r\nEditPackages=Botpack\r\n"
+            << QStringList{"Core", "Engine", "Botpack"} << QStringList();
+        QTest::newRow("key in any case, value as written")
+            << kHead + "editpackages=core\r\nEDITPACKAGES=MyMod\r\n" << QStringList{"core", "MyMod"} << QStringList();
+        QTest::newRow("blank before = is not the key")
+            << kHead + "EditPackages =Core\r\n  EditPackages=Engine  \r\nEditPackages= Spaced\r\n"
+            << QStringList{"Engine", " Spaced"} << QStringList();
+        QTest::newRow("indented header, section ends at the next")
+            << QByteArray("[Engine.Engine]\nEditPackages=Nope\n  [editor.editorengine]\nEditPackages=Core\n[Core.System]\nEditPackages=Nope\n")
+            << QStringList{"Core"} << QStringList();
+        QTest::newRow("no section")
+            << QByteArray("[Engine.Engine]\r\nEditPackages=Core\r\n") << QStringList()
+            << QStringList{"Unable to locate [Editor.EditorEngine] section."};
+        QTest::newRow("Latin-1 value")
+            << kHead + "EditPackages=Caf\xe9\xff\r\n" << QStringList{QString::fromLatin1("Caf\xe9\xff")} << QStringList();
+    }
+
+    void read()
+    {
+        QFETCH(QByteArray, ini);
+        QFETCH(QStringList, expected);
+        QFETCH(QStringList, messages);
+        test::GameDir game;
+        test::ScriptedPrompter prompter;
+        game.WriteBytes(kIni, ini);
+        QStringList list;
+        EditPackagesFile(game.Base(), prompter).ReadEditPackagesList(list);
+        QCOMPARE(list, expected);
+        QCOMPARE(prompter.Texts(), messages);
+        for (const auto &shown : prompter.shown) {
+            QCOMPARE(shown.title, QStringLiteral("Kelvarin"));
+            QCOMPARE(shown.icon, MessageIcon::Error);
+        }
+        // Reading never writes.
+        QCOMPARE(game.Read(kIni), ini);
+        QVERIFY(!game.Exists(kIni + QLatin1String("_Backup")));
+    }
+
+    void write_data()
+    {
+        QTest::addColumn<QByteArray>("ini");
+        QTest::addColumn<QStringList>("list");
+        QTest::addColumn<QByteArray>("expected");
+        QTest::newRow("list stands where the first line stood")
+            << QByteArray("[Core.System]\r\nPaths=..\\System\\*.u\r\n") + kHead
+                   + "EditPackages=Core\r\nEditPackages=Engine\r\n; keep me\r\nEditPackages=Botpack\r\n[URL]\r\nMap=Index.unr\r\n"
+            << QStringList{"Core", "Engine", "Botpack", "MyMod"}
+            << QByteArray("[Core.System]\r\nPaths=..\\System\\*.u\r\n") + kHead
+                   + "EditPackages=Core\r\nEditPackages=Engine\r\nEditPackages=Botpack\r\nEditPackages=MyMod\r\n; keep me\r\n[URL]\r\nMap=Index.unr\r\n";
+        QTest::newRow("key in any case counts, blank before = does not")
+            << kHead + "editpackages=Core\r\nEditPackages =Core\r\nEDITPACKAGES=Engine\r\n"
+            << QStringList{"New"}
+            << kHead + "EditPackages=New\r\nEditPackages =Core\r\n";
+        QTest::newRow("indentation goes everywhere")
+            << QByteArray("  [Core.System]  \r\n\tPaths=x\t\r\n   [Editor.EditorEngine]\r\n    EditPackages=Core\r\n  ; note  \r\n")
+            << QStringList{"Core"}
+            << QByteArray("[Core.System]\r\nPaths=x\r\n[Editor.EditorEngine]\r\nEditPackages=Core\r\n; note\r\n");
+        QTest::newRow("empty list removes every line")
+            << kHead + "EditPackages=Core\r\nOther=1\r\nEditPackages=Engine\r\n"
+            << QStringList() << kHead + "Other=1\r\n";
+        QTest::newRow("lines of other sections stay")
+            << kHead + "EditPackages=Core\r\n[Other]\r\nEditPackages=Keep\r\n"
+            << QStringList{"A", "B"} << kHead + "EditPackages=A\r\nEditPackages=B\r\n[Other]\r\nEditPackages=Keep\r\n";
+        QTest::newRow("section without EditPackages lines gets none")
+            << kHead + "Other=1\r\n" << QStringList{"Core"} << kHead + "Other=1\r\n";
+        QTest::newRow("no section: only stripped")
+            << QByteArray("[Core.System]\r\n  Paths=x  \r\nEditPackages=Core\r\n")
+            << QStringList{"Engine"} << QByteArray("[Core.System]\r\nPaths=x\r\nEditPackages=Core\r\n");
+        QTest::newRow("Latin-1 bytes survive")
+            << kHead + "; caf\xe9 \xff\r\nEditPackages=Core\r\nName=\xe9t\xe9\r\n"
+            << QStringList{QString::fromLatin1("Mod\xe9")}
+            << kHead + "; caf\xe9 \xff\r\nEditPackages=Mod\xe9\r\nName=\xe9t\xe9\r\n";
+        QTest::newRow("LF and CR ends become CR LF")
+            << QByteArray("[Editor.EditorEngine]\nEditPackages=Core\rA=1\n\nB=2")
+            << QStringList{"Core"} << kHead + "EditPackages=Core\r\nA=1\r\n\r\nB=2\r\n";
+    }
+
+    void write()
+    {
+        QFETCH(QByteArray, ini);
+        QFETCH(QStringList, list);
+        QFETCH(QByteArray, expected);
+        test::GameDir game;
+        test::ScriptedPrompter prompter;
+        game.WriteBytes(kIni, ini);
+        EditPackagesFile file(game.Base(), prompter);
+        file.WriteEditPackagesList(list);
+        QCOMPARE(game.Read(kIni), expected);
+        QCOMPARE(game.Read(kIni + QLatin1String("_Backup")), WithCrLf(ini));
+        QVERIFY(prompter.shown.isEmpty());
+        // No temporary file is left beside them.
+        QCOMPARE(QDir(game.Native(QStringLiteral("System"))).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
+                 (QStringList{"UnrealTournament.ini", "UnrealTournament.ini_Backup"}));
+    }
+
+    void backupIsOverwritten()
+    {
+        test::GameDir game;
+        test::ScriptedPrompter prompter;
+        game.WriteBytes(kIni, kHead + "  EditPackages=Core\r\n");
+        EditPackagesFile file(game.Base(), prompter);
+        file.WriteEditPackagesList({QStringLiteral("Core"), QStringLiteral("MyMod")});
+        file.WriteEditPackagesList({QStringLiteral("Core")});
+        QCOMPARE(game.Read(kIni + QLatin1String("_Backup")), kHead + "EditPackages=Core\r\nEditPackages=MyMod\r\n");
+        QCOMPARE(game.Read(kIni), kHead + "EditPackages=Core\r\n");
+    }
+
+    void missingFile_data()
+    {
+        QTest::addColumn<bool>("writing");
+        QTest::newRow("read") << false;
+        QTest::newRow("write") << true;
+    }
+
+    void missingFile()
+    {
+        QFETCH(bool, writing);
+        test::GameDir game;
+        test::ScriptedPrompter prompter;
+        game.MakeDir(QStringLiteral("System"));
+        EditPackagesFile file(game.Base(), prompter);
+        QString message;
+        try {
+            QStringList list{QStringLiteral("Core")};
+            if (writing)
+                file.WriteEditPackagesList(list);
+            else
+                file.ReadEditPackagesList(list);
+        } catch (const KelvarinError &error) {
+            message = error.Message();
+        }
+        QCOMPARE(message, QStringLiteral("Cannot open file ")
+                              + QDir::toNativeSeparators(game.Native(QStringLiteral("System/UnrealTournament.ini"))));
+        QVERIFY(prompter.shown.isEmpty());
+        QVERIFY(QDir(game.Native(QStringLiteral("System"))).isEmpty());
+    }
+};
+
+QTEST_GUILESS_MAIN(TestEditPackagesFile)
+#include "tst_editpackagesfile.moc"

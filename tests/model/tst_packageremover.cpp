@@ -1,0 +1,331 @@
+#include "model/PackageLoader.h"
+#include "model/PackageRemover.h"
+
+#include "support/ModelHarness.h"
+
+#include <QDir>
+#include <QLocale>
+#include <QtTest>
+
+using namespace kelvarin;
+using test::BuildTree;
+using test::DumpTree;
+using test::ModelHarness;
+using test::NodeAtPath;
+
+namespace {
+
+// Core: Object. MyPkg: Base and Sub (Sub expands Base), Leaf; System/MyPkg.int.
+// Other: Far expands Base.
+void LoadGame(ModelHarness &h, bool withOther = false)
+{
+    h.game.WriteClass(QStringLiteral("Core"), QStringLiteral("Object.uc"), QStringLiteral("class Object;"));
+    h.game.WriteClass(QStringLiteral("MyPkg"), QStringLiteral("Base.uc"), QStringLiteral("class Base expands Object;"));
+    h.game.WriteClass(QStringLiteral("MyPkg"), QStringLiteral("Sub.uc"), QStringLiteral("class Sub expands Base;"));
+    h.game.WriteClass(QStringLiteral("MyPkg"), QStringLiteral("Leaf.uc"), QStringLiteral("class Leaf expands Object;"));
+    h.game.WriteText(QStringLiteral("System/MyPkg.int"), QStringLiteral("[Public]\r\n"));
+    h.game.WriteClass(QStringLiteral("Other"), QStringLiteral("Far.uc"), QStringLiteral("class Far expands Base;"));
+    h.model.ResetModel();
+    PackageLoader loader(h.model);
+    QVERIFY(loader.LoadPackage(QStringLiteral("Core"), false));
+    QVERIFY(loader.LoadPackage(QStringLiteral("MyPkg"), false));
+    if (withOther)
+        QVERIFY(loader.LoadPackage(QStringLiteral("Other"), false));
+}
+
+} // namespace
+
+class TestPackageRemover : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase() { QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates)); }
+
+    void listPackageClasses_data()
+    {
+        QTest::addColumn<QString>("package");
+        QTest::addColumn<QStringList>("expected");
+        QTest::newRow("plain") << "Pkg" << QStringList{"A", "D", "E"};
+        QTest::newRow("any case") << "pKG" << QStringList{"A", "D", "E"};
+        QTest::newRow("underscore") << "Pkg_1" << QStringList{"B", "G"};
+        QTest::newRow("digit") << "pkg1" << QStringList{"C"};
+        QTest::newRow("short name") << "Pk" << QStringList{"J"};
+        QTest::newRow("prefix only") << "P" << QStringList();
+        QTest::newRow("empty") << "" << QStringList();
+    }
+
+    void listPackageClasses()
+    {
+        QFETCH(QString, package);
+        QFETCH(QStringList, expected);
+        ModelHarness h;
+        // Names where "_", digits and "&" make the list's order differ from a
+        // comparison of the package names alone.
+        for (const char *entry : {"Pkg&A", "Pkg_1&B", "Pkg1&C", "Pkg&D", "PKG&E", "Pkg2&F", "Pkg_1&G",
+                                  "Pkg_&H", "Pkg0&I", "Pk&J", "Pkg_10&K"})
+            h.model.Bindings().Add(QLatin1String(entry));
+        QStringList found = PackageRemover(h.model).ListPackageClasses(package);
+        found.sort();
+        QCOMPARE(found, expected);
+    }
+
+    void unloadPackage_data()
+    {
+        QTest::addColumn<QString>("package");
+        QTest::addColumn<bool>("withOther");
+        QTest::addColumn<QString>("lastStatus");
+        QTest::addColumn<QStringList>("classesAfter");   // empty: refused, nothing changes
+        QTest::newRow("class with subclass") << "mypkg" << false << "mypkg has been removed from the trees"
+                                             << QStringList{"Classes", "-Object"};
+        QTest::newRow("subclass in another package") << "MyPkg" << true << "MyPkg could not be removed from the trees"
+                                                     << QStringList();
+        QTest::newRow("dependent package goes alone") << "Other" << true << "Other has been removed from the trees"
+                                                      << QStringList{"Classes", "-Object", "--Base", "---Sub", "--Leaf"};
+        QTest::newRow("nothing attached") << "Waiting" << false << "Checking removal of Waiting" << QStringList();
+    }
+
+    void unloadPackage()
+    {
+        QFETCH(QString, package);
+        QFETCH(bool, withOther);
+        QFETCH(QString, lastStatus);
+        QFETCH(QStringList, classesAfter);
+        ModelHarness h;
+        h.game.WriteClass(QStringLiteral("Waiting"), QStringLiteral("W.uc"), QStringLiteral("class W expands Nowhere;"));
+        LoadGame(h, withOther);
+        QVERIFY(PackageLoader(h.model).LoadPackage(QStringLiteral("Waiting"), false));
+        const QStringList classes = DumpTree(h.model.Browser());
+        const QStringList packages = DumpTree(h.model.PackagesBrowser());
+        const QStringList bindings = h.model.Bindings().Entries();
+
+        PackageRemover remover(h.model);
+        const bool removed = !classesAfter.isEmpty();
+        QCOMPARE(remover.UnloadPackage(package), removed);
+        QCOMPARE(h.statuses.last(), lastStatus);
+        QVERIFY(h.prompter.shown.isEmpty());
+        QCOMPARE(h.model.Files().Count(), 1);
+        if (removed) {
+            QCOMPARE(DumpTree(h.model.Browser()), classesAfter);
+            QVERIFY(remover.ListPackageClasses(package).isEmpty());
+            QVERIFY(!h.model.IsPackageLoaded(package));
+            // The item stays in the package list; ticking it again loads it anew.
+            const int item = h.model.Packages().IndexOf(package);
+            QVERIFY(item >= 0);
+            QVERIFY(PackageLoader(h.model).LoadPackage(h.model.Packages().Text(item), false));
+        }
+        QCOMPARE(DumpTree(h.model.Browser()), classes);
+        QCOMPARE(DumpTree(h.model.PackagesBrowser()), packages);
+        QCOMPARE(h.model.Bindings().Entries(), bindings);
+    }
+
+    void unloadWithoutPackageNode()
+    {
+        ModelHarness h;
+        BuildTree(h.model.Browser(), {"Classes", "-Object", "--Actor", "-Orphan"});
+        BuildTree(h.model.PackagesBrowser(), {"Packages", "-Engine", "--Orphan"});
+        h.model.Bindings().Add(QStringLiteral("Core&Object"));
+        h.model.Bindings().Add(QStringLiteral("Core&Actor"));
+        h.model.Bindings().Add(QStringLiteral("Engine&Orphan"));
+        QVERIFY(PackageRemover(h.model).UnloadPackage(QStringLiteral("Core")));
+        QCOMPARE(DumpTree(h.model.Browser()), (QStringList{"Classes", "-Orphan"}));
+        QCOMPARE(DumpTree(h.model.PackagesBrowser()), (QStringList{"Packages", "-Engine", "--Orphan"}));
+        QCOMPARE(h.model.Bindings().Entries(), QStringList{"Engine&Orphan"});
+        QVERIFY(h.prompter.shown.isEmpty());
+    }
+
+    void removePackage_data()
+    {
+        QTest::addColumn<bool>("yes");
+        QTest::newRow("yes") << true;
+        QTest::newRow("no") << false;
+    }
+
+    void removePackage()
+    {
+        QFETCH(bool, yes);
+        ModelHarness h;
+        // Zed expands Sub expands Base: Base and Sub still have a subclass
+        // when their turn comes.
+        h.game.WriteClass(QStringLiteral("MyPkg"), QStringLiteral("Zed.uc"), QStringLiteral("class Zed expands Sub;"));
+        LoadGame(h);
+        h.prompter.answers = {yes ? MessageAnswer::Yes : MessageAnswer::No};
+        h.prompter.defaultYes = false;
+        TreeNode *node = NodeAtPath(h.model.PackagesBrowser(), QStringLiteral("Packages/MyPkg"));
+        QVERIFY(node);
+        const QStringList classes = DumpTree(h.model.Browser());
+        const QStringList packages = DumpTree(h.model.PackagesBrowser());
+
+        QCOMPARE(PackageRemover(h.model).RemoveNode(node, true), yes);
+        QCOMPARE(h.prompter.shown.size(), yes ? 3 : 1);
+        QCOMPARE(h.prompter.shown[0].text,
+                 QStringLiteral("Are you sure you want to remove package \"MyPkg\"?\r\nThis can't be reversed!"));
+        QCOMPARE(h.prompter.shown[0].title, QStringLiteral("Kelvarin"));
+        QCOMPARE(h.prompter.shown[0].icon, MessageIcon::Warning);
+        QCOMPARE(h.prompter.shown[0].buttons, MessageButtons::YesNo);
+        if (!yes) {
+            QCOMPARE(DumpTree(h.model.Browser()), classes);
+            QCOMPARE(DumpTree(h.model.PackagesBrowser()), packages);
+            QVERIFY(h.game.Exists(QStringLiteral("MyPkg/Classes/Base.uc")));
+            QCOMPARE(h.PackageItems(), (QStringList{"Core", "MyPkg", "Other"}));
+            return;
+        }
+        // Those two stay, with their files, and say so; no class is asked about.
+        QCOMPARE(h.prompter.Texts().mid(1),
+                 (QStringList{"I'm sorry, but class'Base' has children\r\nand therefore it can't be removed.",
+                              "I'm sorry, but class'Sub' has children\r\nand therefore it can't be removed."}));
+        QVERIFY(!h.game.Exists(QStringLiteral("MyPkg/Classes/Leaf.uc")));
+        QVERIFY(!h.game.Exists(QStringLiteral("MyPkg/Classes/Zed.uc")));
+        QVERIFY(h.game.Exists(QStringLiteral("MyPkg/Classes/Base.uc")));
+        QVERIFY(h.game.Exists(QStringLiteral("MyPkg/Classes/Sub.uc")));
+        QVERIFY(h.game.Exists(QStringLiteral("System/MyPkg.int")));
+        QCOMPARE(DumpTree(h.model.PackagesBrowser()), (QStringList{"Packages", "-Core", "--Object"}));
+        QCOMPARE(h.PackageItems(), (QStringList{"Core", "Other"}));
+        QVERIFY(!h.model.FindNode(h.model.Browser(), QStringLiteral("Leaf")));
+        QVERIFY(!h.model.FindNode(h.model.Browser(), QStringLiteral("Zed")));
+    }
+
+    void removeEmptiedPackageRemovesItsDirectories()
+    {
+        ModelHarness h;
+        LoadGame(h);
+        PackageRemover remover(h.model);
+        for (const char *leaf : {"Sub", "Leaf"})
+            QVERIFY(remover.RemoveNode(h.model.FindNode(h.model.Browser(), QLatin1String(leaf)), false));
+        QVERIFY(remover.RemoveNode(NodeAtPath(h.model.PackagesBrowser(), QStringLiteral("Packages/MyPkg")), true));
+        QCOMPARE(h.prompter.shown.size(), 1);
+        QVERIFY(!h.game.Exists(QStringLiteral("MyPkg")));
+        QVERIFY(h.game.Exists(QStringLiteral("Core/Classes/Object.uc")));
+        QCOMPARE(DumpTree(h.model.Browser()), (QStringList{"Classes", "-Object"}));
+    }
+
+    void removeClassNode_data()
+    {
+        QTest::addColumn<QString>("path");   // "Classes/..." or "Packages/..."
+        QTest::addColumn<bool>("deleteFile");
+        QTest::addColumn<bool>("result");
+        QTest::addColumn<QString>("message");   // %1: the native path of Leaf.uc
+        QTest::newRow("int file node") << "Packages/MyPkg/MyPkg.int" << false << true << "";
+        QTest::newRow("not in class tree") << "Packages/MyPkg/Ghost" << false << false
+            << "I'm sorry, but class'Ghost' can't be found\r\nand therefore it can't be removed.";
+        QTest::newRow("has children") << "Classes/Object/Base" << false << false
+            << "I'm sorry, but class'Base' has children\r\nand therefore it can't be removed.";
+        QTest::newRow("file missing") << "Packages/MyPkg/Leaf" << true << false
+            << "I'm sorry, but the file %1 can't be foundand therefore can't be removed.";
+        QTest::newRow("leaf from the class tree") << "Classes/Object/Leaf" << false << true << "";
+        QTest::newRow("leaf from the package tree") << "Packages/MyPkg/Leaf" << false << true << "";
+    }
+
+    void removeClassNode()
+    {
+        QFETCH(QString, path);
+        QFETCH(bool, deleteFile);
+        QFETCH(bool, result);
+        QFETCH(QString, message);
+        ModelHarness h;
+        LoadGame(h);
+        h.model.PackagesBrowser().Add(NodeAtPath(h.model.PackagesBrowser(), QStringLiteral("Packages/MyPkg")),
+                                      QStringLiteral("Ghost"));
+        if (deleteFile)
+            QVERIFY(QFile::remove(h.game.Native(QStringLiteral("MyPkg/Classes/Leaf.uc"))));
+        const QStringList classes = DumpTree(h.model.Browser());
+        const QStringList packages = DumpTree(h.model.PackagesBrowser());
+        Tree &tree = path.startsWith(QLatin1String("Classes")) ? h.model.Browser() : h.model.PackagesBrowser();
+        TreeNode *node = NodeAtPath(tree, path);
+        QVERIFY(node);
+
+        QCOMPARE(PackageRemover(h.model).RemoveNode(node, false), result);
+        if (message.isEmpty()) {
+            QVERIFY(h.prompter.shown.isEmpty());
+        } else {
+            QCOMPARE(h.prompter.Texts(),
+                     QStringList{message.arg(QDir::toNativeSeparators(h.game.Native(QStringLiteral("MyPkg/Classes/Leaf.uc"))))});
+            QCOMPARE(h.prompter.shown[0].icon, MessageIcon::Error);
+        }
+        const bool leafGone = result && path.endsWith(QLatin1String("Leaf"));
+        QCOMPARE(h.game.Exists(QStringLiteral("MyPkg/Classes/Leaf.uc")), !leafGone && !deleteFile);
+        if (!leafGone) {
+            QCOMPARE(DumpTree(h.model.Browser()), classes);
+            QCOMPARE(DumpTree(h.model.PackagesBrowser()), packages);
+            return;
+        }
+        QVERIFY(!h.model.FindNode(h.model.Browser(), QStringLiteral("Leaf")));
+        QVERIFY(!h.model.FindNode(h.model.PackagesBrowser(), QStringLiteral("Leaf")));
+        QVERIFY(h.model.FindNode(h.model.PackagesBrowser(), QStringLiteral("Sub")));
+    }
+
+    void classNamedLikeItsPackage()
+    {
+        ModelHarness h;
+        h.game.WriteClass(QStringLiteral("MyPkg"), QStringLiteral("MyPkg.uc"), QStringLiteral("class MyPkg expands Object;"));
+        LoadGame(h);
+        TreeNode *node = h.model.FindNode(h.model.Browser(), QStringLiteral("MyPkg"));
+        QVERIFY(node);
+        QVERIFY(PackageRemover(h.model).RemoveNode(node, false));
+        QVERIFY(!h.game.Exists(QStringLiteral("MyPkg/Classes/MyPkg.uc")));
+        // Only the class node leaves the package tree, not the package.
+        QCOMPARE(DumpTree(h.model.PackagesBrowser()),
+                 (QStringList{"Packages", "-Core", "--Object", "-MyPkg", "--Base", "--Leaf", "--Sub", "--MyPkg.int"}));
+    }
+
+    void askBeforeRemovingAClass_data()
+    {
+        QTest::addColumn<bool>("yes");
+        QTest::newRow("yes") << true;
+        QTest::newRow("no") << false;
+    }
+
+    void askBeforeRemovingAClass()
+    {
+        QFETCH(bool, yes);
+        ModelHarness h;
+        LoadGame(h);
+        h.prompter.defaultYes = yes;
+        TreeNode *leaf = h.model.FindNode(h.model.Browser(), QStringLiteral("leaf"));
+        QCOMPARE(PackageRemover(h.model).RemoveNode(leaf, true), yes);
+        QCOMPARE(h.prompter.Texts(),
+                 QStringList{"Are you sure you want to remove class'MyPkg.Leaf'?\r\nThis can't be reversed!"});
+        QCOMPARE(h.game.Exists(QStringLiteral("MyPkg/Classes/Leaf.uc")), !yes);
+        QCOMPARE(bool(h.model.FindNode(h.model.Browser(), QStringLiteral("Leaf"))), !yes);
+    }
+
+    void namesLeadingOutsideTheGameAreNeverDeleted_data()
+    {
+        QTest::addColumn<QString>("package");
+        QTest::newRow("parent") << "..";
+        QTest::newRow("slash") << "Sub/../..";
+        QTest::newRow("backslash") << "..\\Outside";
+        QTest::newRow("empty directories") << "../Empty";
+    }
+
+    void namesLeadingOutsideTheGameAreNeverDeleted()
+    {
+        QFETCH(QString, package);
+        ModelHarness h;
+        // The game lives in Game/; a victim file sits where each name would lead.
+        h.options.BaseDir = h.game.Native(QStringLiteral("Game"));
+        h.game.MakeDir(QStringLiteral("Game/Sub"));
+        const QStringList victims{QStringLiteral("Classes/Victim.uc"), QStringLiteral("Outside/Classes/Victim.uc")};
+        for (const QString &victim : victims)
+            h.game.WriteText(victim, QStringLiteral("class Victim;"));
+        h.game.MakeDir(QStringLiteral("Empty/Classes"));
+        h.model.ResetModel();
+        BuildTree(h.model.Browser(), {"Classes", "-Victim"});
+        // The file node lets the package removal go on to the directories.
+        BuildTree(h.model.PackagesBrowser(),
+                  {"Packages", QLatin1Char('-') + package, "--Victim", "--" + package + ".int"});
+        h.model.Bindings().Add(package + QLatin1String("&Victim"));
+
+        PackageRemover remover(h.model);
+        QVERIFY(!remover.RemoveNode(h.model.Browser().First()->Child(0), false));
+        QVERIFY(remover.RemoveNode(h.model.PackagesBrowser().First()->Child(0), true));
+        for (const QString &victim : victims)
+            QVERIFY2(h.game.Exists(victim), qPrintable(victim));
+        QVERIFY(h.game.Exists(QStringLiteral("Game/Sub")));
+        QVERIFY(h.game.Exists(QStringLiteral("Empty/Classes")));
+        QCOMPARE(DumpTree(h.model.Browser()), (QStringList{"Classes", "-Victim"}));
+    }
+};
+
+QTEST_GUILESS_MAIN(TestPackageRemover)
+#include "tst_packageremover.moc"

@@ -1,0 +1,234 @@
+#include "persist/StateFile.h"
+
+#include "model/PackageLoader.h"
+#include "model/PackageRemover.h"
+#include "platform/Errors.h"
+#include "support/ModelHarness.h"
+
+#include <QDir>
+#include <QLocale>
+#include <QtTest>
+
+using namespace kelvarin;
+using test::BuildTree;
+using test::DumpTree;
+using test::ModelHarness;
+
+namespace {
+
+// Core: Object. Engine: Actor, Info. MyMod: MyActor. Core and Engine loaded.
+void LoadGame(ModelHarness &h)
+{
+    h.game.WriteClass(QStringLiteral("Core"), QStringLiteral("Object.uc"), QStringLiteral("class Object;"));
+    h.game.WriteClass(QStringLiteral("Engine"), QStringLiteral("Actor.uc"), QStringLiteral("class Actor expands Object;"));
+    h.game.WriteClass(QStringLiteral("Engine"), QStringLiteral("Info.uc"), QStringLiteral("class Info expands Actor;"));
+    h.game.WriteClass(QStringLiteral("MyMod"), QStringLiteral("MyActor.uc"), QStringLiteral("class MyActor expands Actor;"));
+    h.game.WriteText(QStringLiteral("System/Engine.int"), QStringLiteral("x"));
+    h.game.WriteText(QStringLiteral("System/UnrealTournament.ini"),
+                     QStringLiteral("[Editor.EditorEngine]\r\nEditPackages=Core\r\nEditPackages=Engine\r\n"));
+    PackageLoader(h.model).ReadDefaultPackages();
+}
+
+struct Snapshot
+{
+    QStringList classes, packages, bindings, ticked;
+    explicit Snapshot(ModelHarness &h)
+        : classes(DumpTree(h.model.Browser())), packages(DumpTree(h.model.PackagesBrowser())),
+          bindings(h.model.Bindings().Entries()), ticked(h.PackageItems(true))
+    {
+    }
+};
+
+QString Raised(const std::function<void()> &action)
+{
+    try {
+        action();
+    } catch (const KelvarinError &error) {
+        return error.Message();
+    }
+    return QString();
+}
+
+} // namespace
+
+class TestStateFile : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase() { QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates)); }
+
+    void baseName_data()
+    {
+        QTest::addColumn<QString>("fileName");
+        QTest::addColumn<QString>("base");
+        QTest::newRow("lower case") << "MyMod.kelvar" << "MyMod";
+        QTest::newRow("designed case") << "C:\\States\\MyMod.Kelvar" << "C:\\States\\MyMod";
+        QTest::newRow("first occurrence in a folder") << "x/a.kelvar.d/x.Kelvar" << "x/a";
+        QTest::newRow("inside a name") << "a.KELVARstate" << "a";
+        QTest::newRow("none") << "MyMod.txt" << "";
+        QTest::newRow("nothing before") << ".Kelvar" << "";
+    }
+
+    void baseName()
+    {
+        QFETCH(QString, fileName);
+        QFETCH(QString, base);
+        QCOMPARE(StateFile::BaseName(fileName), base);
+    }
+
+    void saveWritesFourFiles_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QStringList>("written");
+        QTest::newRow("lower-case extension") << "MyMod.kelvar"
+            << QStringList{"MyMod.UBind", "MyMod.UPack", "MyMod.UTree", "MyMod.kelvar"};
+        QTest::newRow("no .Kelvar") << "MyMod.txt" << QStringList();
+    }
+
+    void saveWritesFourFiles()
+    {
+        QFETCH(QString, name);
+        QFETCH(QStringList, written);
+        ModelHarness h;
+        LoadGame(h);
+        h.game.MakeDir(QStringLiteral("States"));
+        const QString path = h.game.Base() + QLatin1String("\\States\\") + name;
+        QCOMPARE(StateFile(h.model).SaveState(path), !written.isEmpty());
+        QCOMPARE(QDir(h.game.Native(QStringLiteral("States"))).entryList(QDir::Files | QDir::Hidden, QDir::Name), written);
+        if (written.isEmpty())
+            return;
+        QCOMPARE(h.game.Read(QStringLiteral("States/MyMod.kelvar")), QByteArray("Core\r\nEngine\r\n"));
+        QCOMPARE(h.game.Read(QStringLiteral("States/MyMod.UTree")),
+                 QByteArray("Classes\r\n\tObject\r\n\t\tActor\r\n\t\t\tInfo\r\n"));
+        QCOMPARE(h.game.Read(QStringLiteral("States/MyMod.UPack")),
+                 QByteArray("Packages\r\n\tCore\r\n\t\tObject\r\n\tEngine\r\n\t\tActor\r\n\t\tInfo\r\n\t\tEngine.int\r\n"));
+        QCOMPARE(h.game.Read(QStringLiteral("States/MyMod.UBind")),
+                 QByteArray("Core&Object\r\nEngine&Actor\r\nEngine&Info\r\n"));
+        QCOMPARE(h.statuses.last(), QStringLiteral("Done"));
+    }
+
+    void roundTrip()
+    {
+        ModelHarness h;
+        LoadGame(h);
+        const Snapshot saved(h);
+        const QString path = h.game.Base() + QLatin1String("\\Saved.Kelvar");
+        QVERIFY(StateFile(h.model).SaveState(path));
+
+        // Something else is loaded in between, and a class waits for a parent.
+        h.game.WriteClass(QStringLiteral("Waiting"), QStringLiteral("W.uc"), QStringLiteral("class W expands Nowhere;"));
+        QVERIFY(PackageLoader(h.model).LoadPackage(QStringLiteral("MyMod"), false));
+        QVERIFY(PackageLoader(h.model).LoadPackage(QStringLiteral("Waiting"), false));
+        QVERIFY(!h.model.Files().IsEmpty());
+
+        QVERIFY(StateFile(h.model).LoadState(path));
+        const Snapshot loaded(h);
+        QCOMPARE(loaded.classes, saved.classes);
+        QCOMPARE(loaded.packages, saved.packages);
+        QCOMPARE(loaded.bindings, saved.bindings);
+        QCOMPARE(loaded.ticked, saved.ticked);
+        QCOMPARE(h.PackageItems(), (QStringList{"Core", "Engine", "MyMod", "Waiting"}));
+        QVERIFY(h.model.Files().IsEmpty());
+        // Position 2 in pre-order: the first class's first subclass.
+        QCOMPARE(h.model.Browser().Selected()->Text(), QStringLiteral("Actor"));
+        QCOMPARE(h.model.PackagesBrowser().Selected()->Text(), QStringLiteral("Core"));
+        QCOMPARE(h.statuses.last(), QStringLiteral("Done"));
+        // The loaded model works as a loaded one.
+        QVERIFY(PackageLoader(h.model).LoadPackage(QStringLiteral("MyMod"), false));
+        QCOMPARE(h.model.FindNode(h.model.Browser(), QStringLiteral("MyActor"))->Parent()->Text(), QStringLiteral("Actor"));
+    }
+
+    void ticksFromTheStateFile()
+    {
+        ModelHarness h;
+        LoadGame(h);
+        h.game.WriteBytes(QStringLiteral("S.Kelvar"), "core\r\n  ghost  \r\n\r\nENGINE\r\n");
+        h.game.WriteBytes(QStringLiteral("S.UTree"), "Classes\r\n");
+        h.game.WriteBytes(QStringLiteral("S.UPack"), "Packages\r\n");
+        h.game.WriteBytes(QStringLiteral("S.UBind"), "");
+        QVERIFY(StateFile(h.model).LoadState(h.game.Base() + QLatin1String("/S.Kelvar")));
+        QCOMPARE(h.PackageItems(), (QStringList{"Core", "Engine", "ghost", "MyMod"}));
+        QCOMPARE(h.PackageItems(true), (QStringList{"Core", "Engine", "ghost"}));
+        QCOMPARE(h.model.Browser().Selected(), nullptr);
+        QVERIFY(h.model.Bindings().IsEmpty());
+    }
+
+    void missingBindingsFailAfterTheTrees()
+    {
+        ModelHarness h;
+        LoadGame(h);
+        const Snapshot saved(h);
+        const QString path = h.game.Base() + QLatin1String("/S.Kelvar");
+        QVERIFY(StateFile(h.model).SaveState(path));
+        QVERIFY(QFile::remove(h.game.Native(QStringLiteral("S.UBind"))));
+        h.model.ResetModel();
+
+        QCOMPARE(Raised([&] { StateFile(h.model).LoadState(path); }),
+                 QStringLiteral("Cannot open file ") + QDir::toNativeSeparators(h.game.Native(QStringLiteral("S.UBind"))));
+        QCOMPARE(DumpTree(h.model.Browser()), saved.classes);
+        QCOMPARE(DumpTree(h.model.PackagesBrowser()), saved.packages);
+        QCOMPARE(h.PackageItems(true), saved.ticked);
+        QVERIFY(h.model.Bindings().IsEmpty());
+        // Later commands work on the model as far as it got.
+        QCOMPARE(h.model.FindPackage(QStringLiteral("Actor")), QStringLiteral("? ? ?"));
+        QVERIFY(!PackageRemover(h.model).UnloadPackage(QStringLiteral("Engine")));
+        QVERIFY(PackageLoader(h.model).LoadPackage(QStringLiteral("MyMod"), false));
+        QCOMPARE(h.model.FindPackage(QStringLiteral("MyActor")), QStringLiteral("MyMod"));
+        QVERIFY(PackageRemover(h.model).UnloadPackage(QStringLiteral("MyMod")));
+    }
+
+    void invalidTreeFile()
+    {
+        ModelHarness h;
+        h.game.WriteBytes(QStringLiteral("S.Kelvar"), "");
+        h.game.WriteBytes(QStringLiteral("S.UTree"), "Classes\r\n\t\tActor\r\n");
+        QCOMPARE(Raised([&] { StateFile(h.model).LoadState(h.game.Base() + QLatin1String("/S.Kelvar")); }),
+                 QStringLiteral("Invalid level (2) for item \"Actor\""));
+    }
+
+    void emptyBindingLine()
+    {
+        ModelHarness h;
+        h.game.WriteBytes(QStringLiteral("S.Kelvar"), "Core\r\n");
+        h.game.WriteBytes(QStringLiteral("S.UTree"), "Classes\n\tObject\n\t\tActor\n");
+        h.game.WriteBytes(QStringLiteral("S.UPack"), "Packages\n\tCore\n\t\tObject\n\tEngine\n\t\tActor\n");
+        h.game.WriteBytes(QStringLiteral("S.UBind"), "Core&Object\r\n\r\nEngine&Actor\r\n");
+        QVERIFY(StateFile(h.model).LoadState(h.game.Base() + QLatin1String("/S.Kelvar")));
+        QCOMPARE(h.model.Bindings().Count(), 3);
+        QCOMPARE(h.model.FindPackage(QStringLiteral("Object")), QStringLiteral("Core"));
+        QCOMPARE(h.model.FindPackage(QStringLiteral("actor")), QStringLiteral("Engine"));
+        QVERIFY(PackageRemover(h.model).UnloadPackage(QStringLiteral("Engine")));
+        QCOMPARE(DumpTree(h.model.Browser()), (QStringList{"Classes", "-Object"}));
+    }
+
+    void unreadableStateLeavesTheModel_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::newRow("missing") << "Missing.Kelvar";
+        QTest::newRow("a directory") << "Dir.Kelvar";
+        QTest::newRow("no .Kelvar") << "S.txt";
+    }
+
+    void unreadableStateLeavesTheModel()
+    {
+        QFETCH(QString, name);
+        ModelHarness h;
+        LoadGame(h);
+        h.game.MakeDir(QStringLiteral("Dir.Kelvar"));
+        h.game.WriteBytes(QStringLiteral("S.txt"), "Core\r\n");
+        h.game.WriteBytes(QStringLiteral("S.UTree"), "Classes\r\n");
+        const Snapshot before(h);
+        h.statuses.clear();
+        QVERIFY(!StateFile(h.model).LoadState(h.game.Base() + QLatin1Char('/') + name));
+        const Snapshot after(h);
+        QCOMPARE(after.classes, before.classes);
+        QCOMPARE(after.packages, before.packages);
+        QCOMPARE(after.bindings, before.bindings);
+        QCOMPARE(after.ticked, before.ticked);
+        QVERIFY(h.statuses.isEmpty());
+    }
+};
+
+QTEST_GUILESS_MAIN(TestStateFile)
+#include "tst_statefile.moc"

@@ -1,0 +1,123 @@
+#include "persist/TreeText.h"
+
+#include "model/Tree.h"
+#include "platform/Errors.h"
+#include "support/ModelHarness.h"
+
+#include <QLocale>
+#include <QtTest>
+
+using namespace kelvarin;
+using test::BuildTree;
+using test::DumpTree;
+
+class TestTreeText : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase() { QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates)); }
+
+    void write()
+    {
+        Tree tree(Tree::Kind::ClassTree);
+        BuildTree(tree, {"Classes", "-Object", "--Actor", "---Info", "--Mutator", "-Loose"});
+        QCOMPARE(TreeText::Write(tree),
+                 (QStringList{"Classes", "\tObject", "\t\tActor", "\t\t\tInfo", "\t\tMutator", "\tLoose"}));
+        QVERIFY(TreeText::Write(Tree(Tree::Kind::PackageTree)).isEmpty());
+    }
+
+    void read_data()
+    {
+        QTest::addColumn<QStringList>("lines");
+        QTest::addColumn<QStringList>("dump");
+        QTest::newRow("tabs")
+            << QStringList{"Classes", "\tObject", "\t\tActor"} << QStringList{"Classes", "-Object", "--Actor"};
+        QTest::newRow("spaces, one per level")
+            << QStringList{"Classes", " Object", "  Actor"} << QStringList{"Classes", "-Object", "--Actor"};
+        QTest::newRow("tabs and spaces mixed")
+            << QStringList{"Classes", "\tObject", " \tActor", "\t Info"} << QStringList{"Classes", "-Object", "--Actor", "--Info"};
+        QTest::newRow("empty and blank lines passed over")
+            << QStringList{"", "Classes", "", "\tObject", "   ", "\t\t", "\t\tActor", ""}
+            << QStringList{"Classes", "-Object", "--Actor"};
+        QTest::newRow("shallower by several levels")
+            << QStringList{"Classes", "\tA", "\t\tB", "\t\t\tC", "\t\t\t\tD", "\tE", "\t\tF"}
+            << QStringList{"Classes", "-A", "--B", "---C", "----D", "-E", "--F"};
+        QTest::newRow("back to the middle")
+            << QStringList{"R", "\tA", "\t\tB", "\t\t\tC", "\t\tD"} << QStringList{"R", "-A", "--B", "---C", "--D"};
+        QTest::newRow("several top-level nodes")
+            << QStringList{"Classes", "\tObject", "Packages", "\tCore", "\t\tObject", "Third"}
+            << QStringList{"Classes", "-Object", "Packages", "-Core", "--Object", "Third"};
+        QTest::newRow("first line indented is top-level")
+            << QStringList{"\t\tClasses", "\t\t\tObject", "Next"} << QStringList{"Classes", "-Object", "Next"};
+        QTest::newRow("text keeps inner and trailing blanks")
+            << QStringList{"Root", "\tA b\t "} << QStringList{"Root", "-A b\t "};
+    }
+
+    void read()
+    {
+        QFETCH(QStringList, lines);
+        QFETCH(QStringList, dump);
+        Tree tree(Tree::Kind::ClassTree);
+        BuildTree(tree, {"Old", "-Stale"});
+        TreeText::Read(tree, lines);
+        QCOMPARE(DumpTree(tree), dump);
+        QCOMPARE(tree.Count(), dump.size());
+        // Writing what was read gives tab-indented lines of the same tree.
+        Tree again(Tree::Kind::ClassTree);
+        TreeText::Read(again, TreeText::Write(tree));
+        QCOMPARE(DumpTree(again), dump);
+    }
+
+    void invalidLevel_data()
+    {
+        QTest::addColumn<QStringList>("lines");
+        QTest::addColumn<QString>("message");
+        QTest::newRow("two deeper") << QStringList{"Classes", "\t\tActor"} << "Invalid level (2) for item \"Actor\"";
+        QTest::newRow("spaces") << QStringList{"Classes", " Object", "    Deep"} << "Invalid level (4) for item \"Deep\"";
+        QTest::newRow("after a blank line") << QStringList{"Classes", "\tObject", "", "\t\t\tX"} << "Invalid level (3) for item \"X\"";
+    }
+
+    void invalidLevel()
+    {
+        QFETCH(QStringList, lines);
+        QFETCH(QString, message);
+        Tree tree(Tree::Kind::ClassTree);
+        QString raised;
+        try {
+            TreeText::Read(tree, lines);
+        } catch (const KelvarinError &error) {
+            raised = error.Message();
+        }
+        QCOMPARE(raised, message);
+    }
+
+    void veryDeepTree()
+    {
+        const int depth = 10000;
+        QStringList lines;
+        lines.reserve(depth);
+        for (int level = 0; level < depth; ++level)
+            lines.append(QString(level, QLatin1Char('\t')) + QStringLiteral("C%1").arg(level));
+        {
+            Tree tree(Tree::Kind::ClassTree);
+            TreeText::Read(tree, lines);
+            QCOMPARE(tree.Count(), depth);
+            QCOMPARE(tree.NodeAt(depth - 1)->Depth(), depth - 1);
+            QCOMPARE(TreeText::Write(tree), lines);
+            // Reading again replaces the deep content.
+            TreeText::Read(tree, {QStringLiteral("Classes")});
+            QCOMPARE(tree.Count(), 1);
+            TreeText::Read(tree, lines);
+        }
+        // A sibling after the deepest node climbs all the way back.
+        lines.append(QStringLiteral("\tSecond"));
+        Tree tree(Tree::Kind::ClassTree);
+        TreeText::Read(tree, lines);
+        QCOMPARE(tree.First()->ChildCount(), 2);
+        QCOMPARE(tree.First()->Child(1)->Text(), QStringLiteral("Second"));
+    }
+};
+
+QTEST_GUILESS_MAIN(TestTreeText)
+#include "tst_treetext.moc"

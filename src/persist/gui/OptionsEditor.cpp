@@ -1,0 +1,31 @@
+#include "persist/gui/OptionsEditor.h"
+
+#include "persist/Options.h"
+
+namespace kelvarin {
+
+SetDirValues SetDirValues::From(const TOptions &options)
+{
+    SetDirValues values;
+    values.BaseDir = options.BaseDir;
+    values.CommandLine = options.CommandLine;
+    values.bUCCVisibleCompile = options.bUCCVisibleCompile;
+    values.bUCCVisibleExport = options.bUCCVisibleExport;
+    values.bTestrunAfterCompile = options.bTestrunAfterCompile;
+    values.UCCPriority = options.UCCPriority;
+    values.UScriptEditCommand = options.UScriptEditCommand;
+    return values;
+}
+
+void SetDirValues::ApplyTo(TOptions &options) const
+{
+    options.BaseDir = BaseDir;
+    options.CommandLine = CommandLine;
+    options.bUCCVisibleCompile = bUCCVisibleCompile;
+    options.bUCCVisibleExport = bUCCVisibleExport;
+    options.bTestrunAfterCompile = bTestrunAfterCompile;
+    options.UCCPriority = UCCPriority;
+    options.UScriptEditCommand = UScriptEditCommand;
+}
+
+} // namespace kelvarin

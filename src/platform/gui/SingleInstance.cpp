@@ -1,0 +1,140 @@
+#include "platform/gui/SingleInstance.h"
+
+#include <QDir>
+#include <QLocalServer>
+#include <QLocalSocket>
+#include <QLockFile>
+
+#ifdef Q_OS_WIN
+#include <QStandardPaths>
+#else
+#include <unistd.h>
+#endif
+
+namespace kelvarin {
+
+namespace {
+
+constexpr int ConnectWaitMs = 2000;
+
+} // namespace
+
+SingleInstance::SingleInstance(const QString &name, QObject *parent)
+    : QObject(parent), m_name(name)
+{
+}
+
+SingleInstance::~SingleInstance()
+{
+    Release();
+}
+
+QString SingleInstance::DefaultName()
+{
+#ifdef Q_OS_WIN
+    QString user = qEnvironmentVariable("USERNAME");
+    if (user.isEmpty())
+        user = QDir::home().dirName();
+    return QStringLiteral("kelvarin-") + user;
+#else
+    return QStringLiteral("kelvarin-") + QString::number(::getuid());
+#endif
+}
+
+bool SingleInstance::TryAcquire()
+{
+    if (m_holding)
+        return true;
+    m_lock = std::make_unique<QLockFile>(QDir::temp().filePath(m_name + QStringLiteral(".lock")));
+    // Never stale by age (a long session is no reason to give up the lock);
+    // only a lock whose owner process has gone is taken over.
+    m_lock->setStaleLockTime(0);
+    if (!m_lock->tryLock(0)) {
+        m_lock.reset();
+        SendRequest(m_name, 1, 1);
+        return false;
+    }
+    m_holding = true;
+    // The lock is ours, so a socket of that name can only be a left-over of a
+    // crashed instance.
+    QLocalServer::removeServer(m_name);
+    m_server = new QLocalServer(this);
+    m_server->setSocketOptions(QLocalServer::UserAccessOption);
+    connect(m_server, &QLocalServer::newConnection, this, &SingleInstance::AcceptConnections);
+    // Without the socket later starts cannot reach us, but this instance still
+    // runs alone: the lock is what keeps others out.
+    m_server->listen(m_name);
+    return true;
+}
+
+void SingleInstance::Release()
+{
+    if (m_server) {
+        m_server->close();
+        delete m_server;
+        m_server = nullptr;
+    }
+    if (m_lock) {
+        m_lock->unlock();
+        m_lock.reset();
+    }
+    m_holding = false;
+}
+
+std::optional<std::pair<int, int>> SingleInstance::ParseRequest(const QByteArray &line)
+{
+    const QList<QByteArray> parts = line.simplified().split(' ');
+    if (parts.size() != 2)
+        return std::nullopt;
+    bool ok1 = false;
+    bool ok2 = false;
+    const int w = parts[0].toInt(&ok1);
+    const int l = parts[1].toInt(&ok2);
+    if (!ok1 || !ok2)
+        return std::nullopt;
+    return std::make_pair(w, l);
+}
+
+QByteArray SingleInstance::FormatRequest(int wParam, int lParam)
+{
+    return QByteArray::number(wParam) + ' ' + QByteArray::number(lParam) + '\n';
+}
+
+bool SingleInstance::SendRequest(const QString &name, int wParam, int lParam)
+{
+    QLocalSocket socket;
+    socket.connectToServer(name);
+    if (!socket.waitForConnected(ConnectWaitMs))
+        return false;
+    socket.write(FormatRequest(wParam, lParam));
+    const bool written = socket.waitForBytesWritten(ConnectWaitMs);
+    socket.disconnectFromServer();
+    if (socket.state() != QLocalSocket::UnconnectedState)
+        socket.waitForDisconnected(ConnectWaitMs);
+    return written;
+}
+
+void SingleInstance::AcceptConnections()
+{
+    while (QLocalSocket *socket = m_server->nextPendingConnection()) {
+        connect(socket, &QLocalSocket::readyRead, this, [this, socket] { ReadRequests(socket); });
+        connect(socket, &QLocalSocket::disconnected, socket, &QObject::deleteLater);
+        // The sender may already have written and gone.
+        ReadRequests(socket);
+    }
+}
+
+void SingleInstance::ReadRequests(QLocalSocket *socket)
+{
+    while (socket->canReadLine()) {
+        const QByteArray line = socket->readLine(256);
+        if (const auto request = ParseRequest(line))
+            emit RequestReceived(request->first, request->second);
+    }
+    // Whoever sends more than a request's worth without a line end is not one
+    // of ours.
+    if (socket->bytesAvailable() > 256)
+        socket->abort();
+}
+
+} // namespace kelvarin

@@ -1,0 +1,732 @@
+#include "app/DisplayForm.h"
+
+#include "app/AboutBox.h"
+#include "app/CommandGuard.h"
+#include "app/ElapsedText.h"
+#include "app/KelvarTreeView.h"
+#include "app/ListAdapters.h"
+#include "app/Termination.h"
+#include "app/TreeModelAdapter.h"
+#include "app/WaitBox.h"
+#include "model/ClassModel.h"
+#include "persist/Options.h"
+#include "persist/WindowLayout.h"
+#include "persist/gui/OptionsEditor.h"
+#include "platform/Errors.h"
+#include "platform/EventPump.h"
+#include "platform/Keyboard.h"
+#include "platform/Prompter.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QCloseEvent>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QListView>
+#include <QMenu>
+#include <QMenuBar>
+#include <QScreen>
+#include <QSplitter>
+#include <QStatusBar>
+#include <QStyle>
+#include <QToolBar>
+#include <QVBoxLayout>
+
+#include <algorithm>
+
+namespace kelvarin {
+
+namespace {
+
+const QString CrashKeyword = QStringLiteral("crash");
+const QString VisibleKeyword = QStringLiteral("visible");
+
+// Widths and sizes from the store are used only within these bounds, so a
+// damaged store cannot make the window unusable.
+constexpr int MaxPaneWidth = 20000;
+constexpr int MaxWindowExtent = 20000;
+
+QString ProgramPath()
+{
+    return QDir::toNativeSeparators(QCoreApplication::applicationFilePath());
+}
+
+QListView *MakeList(QWidget *parent, const char *name)
+{
+    auto *list = new QListView(parent);
+    list->setObjectName(QLatin1String(name));
+    list->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    list->setUniformItemSizes(true);
+    return list;
+}
+
+} // namespace
+
+TDisplayForm::TDisplayForm(TOptions &options, Registry &registry, ClassModel &model,
+                           Prompter &prompter, Keyboard &keyboard, EventPump &pump,
+                           QWidget *parent)
+    : QMainWindow(parent),
+      m_options(options),
+      m_registry(registry),
+      m_model(model),
+      m_prompter(prompter),
+      m_keyboard(keyboard),
+      m_pump(pump),
+      m_quit([] { QCoreApplication::exit(0); }),
+      m_keywords({CrashKeyword, VisibleKeyword})
+{
+    setObjectName(QStringLiteral("DisplayForm"));
+    setWindowTitle(QLatin1String(Caption));
+    resize(DesignedWidth, DesignedHeight);
+    CentreOnScreen();
+
+    BuildPanes();
+    BuildMenus();
+    BuildToolBar();
+
+    m_statusLabel = new QLabel(QLatin1String(InitialStatus), this);
+    m_statusLabel->setObjectName(QStringLiteral("StatusBar1"));
+    statusBar()->addWidget(m_statusLabel, 1);
+
+    m_model.SetStatusSink([this](const QString &text) { SetStatusText(text); });
+    m_model.SetProcessSink([this](const QString &text) {
+        if (m_waitBox && m_waitBox->isVisible())
+            m_waitBox->ShowProcess(text);
+    });
+
+    // Key preview: every character typed into any control of this window
+    // passes the keyword handler first.
+    qApp->installEventFilter(this);
+
+    m_filesList->setToolTip(QStringLiteral(
+        "This is a list of loaded classes with unknown parents.\n\rThey are all in the form Parent=Class&Package."));
+
+    ApplyPanes();
+    UpdateViewChecks();
+
+    if (m_keyboard.CtrlHeld())
+        return;
+    try {
+        if (!m_options.LoadOptions(m_registry))
+            m_prompter.Error(QLatin1String(LoadFailedMessage));
+        LoadWindowLayout();
+    } catch (...) {
+        // Start-up goes on with whatever was loaded before the error.
+    }
+}
+
+TDisplayForm::~TDisplayForm()
+{
+    m_model.SetStatusSink(nullptr);
+    m_model.SetProcessSink(nullptr);
+}
+
+void TDisplayForm::SetWaitBox(TWaitBox *waitBox)
+{
+    m_waitBox = waitBox;
+}
+
+void TDisplayForm::SetAboutBox(TAboutBox *aboutBox)
+{
+    m_aboutBox = aboutBox;
+}
+
+void TDisplayForm::BuildPanes()
+{
+    m_splitter = new QSplitter(Qt::Horizontal, this);
+    m_splitter->setObjectName(QStringLiteral("Splitter"));
+    m_splitter->setChildrenCollapsible(false);
+
+    m_browserModel = new TreeModelAdapter(m_model.Browser(), this);
+    m_browser = new KelvarTreeView(m_splitter);
+    m_browser->setObjectName(QStringLiteral("Browser"));
+    m_browser->setMinimumWidth(PaneLayout::MinBrowserWidth);
+    m_browser->SetAdapter(m_browserModel);
+
+    m_panel1 = new QWidget(m_splitter);
+    m_panel1->setObjectName(QStringLiteral("Panel1"));
+    auto *panelLayout = new QVBoxLayout(m_panel1);
+    panelLayout->setContentsMargins(0, 0, 0, 0);
+    panelLayout->setSpacing(2);
+
+    m_bindingModel = new SortedListAdapter(m_model.Bindings(), this);
+    m_bindingList = MakeList(m_panel1, "PackageBindingList");
+    m_bindingList->setModel(m_bindingModel);
+    m_bindingList->hide();
+    panelLayout->addWidget(m_bindingList, 1);
+
+    m_packagesModel = new TreeModelAdapter(m_model.PackagesBrowser(), this);
+    m_packagesBrowser = new KelvarTreeView(m_panel1);
+    m_packagesBrowser->setObjectName(QStringLiteral("PackagesBrowser"));
+    m_packagesBrowser->SetAdapter(m_packagesModel);
+    panelLayout->addWidget(m_packagesBrowser, 3);
+
+    m_filesModel = new SortedListAdapter(m_model.Files(), this);
+    m_filesList = MakeList(m_panel1, "FilesList");
+    m_filesList->setModel(m_filesModel);
+    m_filesList->hide();
+    panelLayout->addWidget(m_filesList, 1);
+
+    m_packageListModel = new PackageListAdapter(m_model.Packages(), this);
+    m_packageList = MakeList(m_splitter, "PackageList");
+    m_packageList->setModel(m_packageListModel);
+
+    m_splitter->addWidget(m_browser);
+    m_splitter->addWidget(m_panel1);
+    m_splitter->addWidget(m_packageList);
+    m_splitter->handle(1)->setObjectName(QStringLiteral("Splitter1"));
+    m_splitter->handle(2)->setObjectName(QStringLiteral("Splitter2"));
+    setCentralWidget(m_splitter);
+
+    const auto doubleClick = [this](KelvarTreeView *view) {
+        return [this, view](TreeNode *node) { BrowserDblClick(view, node); };
+    };
+    m_browser->SetDoubleClickHandler(doubleClick(m_browser));
+    m_packagesBrowser->SetDoubleClickHandler(doubleClick(m_packagesBrowser));
+}
+
+QAction *TDisplayForm::AddAction(QWidget *container, const char *name, const QString &caption,
+                                 void (TDisplayForm::*handler)(), const QKeySequence &shortcut)
+{
+    auto *action = new QAction(caption, this);
+    action->setObjectName(QLatin1String(name));
+    if (!shortcut.isEmpty())
+        action->setShortcut(shortcut);
+    if (handler)
+        connect(action, &QAction::triggered, this, [this, handler] { (this->*handler)(); });
+    else
+        action->setEnabled(false);   // a command of a later version of this window
+    container->addAction(action);
+    return action;
+}
+
+void TDisplayForm::BuildMenus()
+{
+    QMenu *file = menuBar()->addMenu(QStringLiteral("&File"));
+    file->setObjectName(QStringLiteral("FileMenu"));
+    AddAction(file, "ReaddefaultpackagesMenuItem", QStringLiteral("R&ead default packages"));
+    m_modelCommands << AddAction(file, "ResetMenuItem", QStringLiteral("&Reset"),
+                                 &TDisplayForm::ResetMenuItemClick);
+    file->addSeparator();
+    AddAction(file, "LoadStateMenuItem", QStringLiteral("&Load state..."));
+    AddAction(file, "SavestateMenuItem", QStringLiteral("&Save state..."));
+    AddAction(file, "SaveasdefaultstateMenuItem", QStringLiteral("&Save as default state"));
+    file->addSeparator();
+    AddAction(file, "ExitMenuItem", QStringLiteral("E&xit"), &TDisplayForm::ExitMenuItemClick);
+
+    QMenu *view = menuBar()->addMenu(QStringLiteral("&View"));
+    view->setObjectName(QStringLiteral("ViewMenu"));
+    AddAction(view, "EditUTiniMenuItem", QStringLiteral("&Edit UnrealTournament.ini"), nullptr,
+              QKeySequence(Qt::Key_F4));
+    AddAction(view, "RefreshMenuItem", QStringLiteral("&Refresh browser"), nullptr,
+              QKeySequence(Qt::Key_F5));
+    m_modelCommands << AddAction(view, "SwitchClassPackagetreeMenuitem",
+                                 QStringLiteral("&Switch Class/Package tree"),
+                                 &TDisplayForm::SwitchClassPackagetreeMenuitemClick,
+                                 QKeySequence(Qt::Key_F6));
+    AddAction(view, "CompilerLogMenuItem", QStringLiteral("Compiler log..."), nullptr,
+              QKeySequence(Qt::Key_F10));
+    AddAction(view, "UTLogMenuItem", QStringLiteral("&UT Log..."), nullptr,
+              QKeySequence(Qt::Key_F11));
+    view->addSeparator();
+    m_toolbarItem = AddAction(view, "ToolbarMenuItem", QStringLiteral("Toolbar"),
+                              &TDisplayForm::ToolbarMenuItemClick);
+    m_classesTreeItem = AddAction(view, "ClassestreeMenuItem", QStringLiteral("Classes tree"),
+                                  &TDisplayForm::ClassestreeMenuItemClick);
+    m_packagesTreeItem = AddAction(view, "PackagestreeMenuItem", QStringLiteral("Packages tree"),
+                                   &TDisplayForm::PackagestreeMenuItemClick);
+    m_packagesListItem = AddAction(view, "PackageslistMenuItem", QStringLiteral("Packages list"),
+                                   &TDisplayForm::PackageslistMenuItemClick);
+    for (QAction *toggle : {m_toolbarItem, m_classesTreeItem, m_packagesTreeItem, m_packagesListItem}) {
+        toggle->setCheckable(true);
+        toggle->setChecked(true);
+    }
+    view->addSeparator();
+    AddAction(view, "AboutMenuItem", QStringLiteral("&About..."), &TDisplayForm::AboutMenuClick,
+              QKeySequence(Qt::Key_F12));
+
+    QMenu *misc = menuBar()->addMenu(QStringLiteral("&Misc"));
+    misc->setObjectName(QStringLiteral("MiscMenu"));
+    m_modelCommands << AddAction(misc, "SetbasedirMenuItem", QStringLiteral("&Set options..."),
+                                 &TDisplayForm::SetbasedirMenuItemClick);
+    AddAction(misc, "PackageexporterMenuItem", QStringLiteral("&Package exporter..."), nullptr,
+              QKeySequence(Qt::Key_F7));
+    AddAction(misc, "CompileMenuItem", QStringLiteral("&Compile..."), nullptr,
+              QKeySequence(Qt::Key_F9));
+    AddAction(misc, "ExploreUTMenuItem", QStringLiteral("&Explore UT directory"));
+    AddAction(misc, "FindorphanfilesMenuItem", QStringLiteral("&Find orphan files.."));
+
+    QMenu *server = menuBar()->addMenu(QStringLiteral("&Server"));
+    server->setObjectName(QStringLiteral("ServerMenu"));
+    AddAction(server, "RundedicatedserverMenuItem", QStringLiteral("&Run dedicated server"));
+    AddAction(server, "JoinyourselfMenuItem", QStringLiteral("Join yourself"));
+
+    // While a model operation runs, its commands show greyed in the open
+    // menu; outside menus they stay enabled and refuse with a status text.
+    for (QMenu *menu : {file, view, misc, server}) {
+        connect(menu, &QMenu::aboutToShow, this, [this] { GreyBusyCommands(true); });
+        connect(menu, &QMenu::aboutToHide, this, [this] { GreyBusyCommands(false); });
+    }
+}
+
+void TDisplayForm::BuildToolBar()
+{
+    m_toolBar = addToolBar(QStringLiteral("Toolbar"));
+    m_toolBar->setObjectName(QStringLiteral("ToolBar1"));
+    m_toolBar->setMovable(false);
+    m_toolBar->setFloatable(false);
+    m_toolBar->setIconSize(QSize(16, 16));
+
+    QStyle *st = style();
+    const auto button = [this, st](const char *name, const QString &hint, QStyle::StandardPixmap icon,
+                                   void (TDisplayForm::*handler)() = nullptr) {
+        QAction *action = AddAction(m_toolBar, name, hint, handler);
+        action->setToolTip(hint);
+        action->setIcon(st->standardIcon(icon));
+        return action;
+    };
+    button("ReadDefaultButton", QStringLiteral("Read default packages"), QStyle::SP_DirHomeIcon);
+    m_modelCommands << button("ResetButton", QStringLiteral("Reset"), QStyle::SP_DialogResetButton,
+                              &TDisplayForm::ResetMenuItemClick);
+    m_toolBar->addSeparator();
+    button("LoadStateButton", QStringLiteral("Load state"), QStyle::SP_DialogOpenButton);
+    button("SaveStateButton", QStringLiteral("Save state"), QStyle::SP_DialogSaveButton);
+    button("SaveDefaultButton", QStringLiteral("Save current state as the default"), QStyle::SP_DriveFDIcon);
+    m_toolBar->addSeparator();
+    m_modelCommands << button("SwitchButton", QStringLiteral("Switch between the two trees"),
+                              QStyle::SP_ArrowRight, &TDisplayForm::SwitchClassPackagetreeMenuitemClick);
+    button("CompilerLogButton", QStringLiteral("Show compilation log"), QStyle::SP_FileDialogInfoView);
+    m_toolBar->addSeparator();
+    button("EditUTiniButton", QStringLiteral("Edit UnrealTournament.ini"), QStyle::SP_FileIcon);
+    m_modelCommands << button("OptionsButton", QStringLiteral("Edit options"), QStyle::SP_ComputerIcon,
+                              &TDisplayForm::SetbasedirMenuItemClick);
+    button("PackageExporterButton", QStringLiteral("Package exporter"), QStyle::SP_ArrowDown);
+    button("CompileButton", QStringLiteral("Compile default package"), QStyle::SP_CommandLink);
+    m_toolBar->addSeparator();
+    button("ExploreUTButton", QStringLiteral("Explore UT directory"), QStyle::SP_DirOpenIcon);
+    button("TestRunButton", QStringLiteral("Test run!"), QStyle::SP_MediaPlay);
+    m_toolBar->addSeparator();
+    button("AboutButton", QStringLiteral("About"), QStyle::SP_MessageBoxInformation,
+           &TDisplayForm::AboutMenuClick);
+}
+
+void TDisplayForm::GreyBusyCommands(bool grey)
+{
+    const bool enable = !(grey && m_model.Busy());
+    for (QAction *action : std::as_const(m_modelCommands))
+        action->setEnabled(enable);
+}
+
+QString TDisplayForm::BusyRefusal(const QString &busyWith)
+{
+    if (busyWith.isEmpty())
+        return QStringLiteral("Please wait until the running operation has finished.");
+    return QStringLiteral("Please wait until the running operation has finished (%1).").arg(busyWith);
+}
+
+bool TDisplayForm::RefuseWhileBusy()
+{
+    if (!m_model.Busy())
+        return false;
+    SetStatusText(BusyRefusal(m_model.BusyWith()));
+    return true;
+}
+
+QString TDisplayForm::StatusText() const
+{
+    return m_statusLabel->text();
+}
+
+void TDisplayForm::SetStatusText(const QString &text)
+{
+    m_statusLabel->setText(text);
+}
+
+// ---- Start and end -------------------------------------------------------
+
+void TDisplayForm::showEvent(QShowEvent *event)
+{
+    QMainWindow::showEvent(event);
+    if (m_shownOnce)
+        return;
+    m_shownOnce = true;
+    // The layout has just given the splitter its real width; the pane widths
+    // can be laid out now.
+    ApplyPanes();
+    FormShow();
+}
+
+void TDisplayForm::FormShow()
+{
+    QElapsedTimer startTime;
+    startTime.start();
+    RunGuarded(m_prompter, [this] { m_model.ResetModel(); });
+    if (!m_keyboard.CtrlHeld() && m_defaultStateLoader && !m_pump.Terminating())
+        RunGuarded(m_prompter, m_defaultStateLoader);
+    RunGuarded(m_prompter, [this] {
+        m_model.SortTrees();
+        m_model.MarkLastCompiledPackage();
+    });
+    if (m_waitBox)
+        m_waitBox->close();
+    SetStatusText(QStringLiteral("Startup time: ") + FormatElapsed(startTime.elapsed())
+                  + QStringLiteral("  ") + QString::number(m_model.ClassCount())
+                  + QStringLiteral(" classes loaded"));
+}
+
+void TDisplayForm::closeEvent(QCloseEvent *event)
+{
+    // "E&xit" ends the loop without storing anything; a second close (the
+    // application asking every window) has nothing left to store.
+    if (!m_exiting && !m_closed)
+        FormClose();
+    event->accept();
+}
+
+void TDisplayForm::FormClose()
+{
+    m_closed = true;
+    RunGuarded(m_prompter, [this] { SaveWindowLayout(); });
+    RunGuarded(m_prompter, [this] {
+        if (!m_options.SaveOptions(m_registry, ProgramPath()))
+            m_prompter.Error(QLatin1String(StoreFailedMessage));
+    });
+    MarkTerminating(m_pump);
+    if (m_quit)
+        m_quit();
+}
+
+void TDisplayForm::ExitMenuItemClick()
+{
+    m_exiting = true;
+    MarkTerminating(m_pump);
+    if (m_quit)
+        m_quit();
+}
+
+void TDisplayForm::AboutMenuClick()
+{
+    if (!m_aboutBox)
+        return;
+    m_aboutBox->show();
+    m_aboutBox->raise();
+    m_aboutBox->activateWindow();
+}
+
+// ---- Typed keywords ------------------------------------------------------
+
+bool TDisplayForm::eventFilter(QObject *watched, QEvent *event)
+{
+    if (event->type() != QEvent::KeyPress || !watched->isWidgetType())
+        return false;
+    auto *widget = static_cast<QWidget *>(watched);
+    if (widget->window() != this)
+        return false;
+    // A key event climbs from the focused control to its parents; it is
+    // counted once, where it starts.
+    QWidget *focus = focusWidget();
+    if (focus ? widget != focus : widget != this)
+        return false;
+    HandleTypedText(static_cast<QKeyEvent *>(event)->text());
+    return false;   // the control still gets its character
+}
+
+void TDisplayForm::HandleTypedText(const QString &text)
+{
+    for (QChar c : text)
+        RunGuarded(m_prompter, [this, c] { FormKeyPress(c); });
+}
+
+void TDisplayForm::FormKeyPress(QChar c)
+{
+    const QStringList fired = m_keywords.Feed(c);
+    for (const QString &keyword : fired) {
+        if (keyword == CrashKeyword)
+            throw KelvarinError(QStringLiteral("Test crash!"));
+        if (keyword == VisibleKeyword) {
+            m_bindingList->setVisible(m_bindingList->isHidden());
+            m_filesList->setVisible(m_filesList->isHidden());
+        }
+    }
+}
+
+// ---- Commands ------------------------------------------------------------
+
+void TDisplayForm::ResetMenuItemClick()
+{
+    if (RefuseWhileBusy())
+        return;
+    RunGuarded(m_prompter, [this] { m_model.ResetModel(); });
+}
+
+void TDisplayForm::SetbasedirMenuItemClick()
+{
+    if (!m_optionsEditor || RefuseWhileBusy())
+        return;
+    RunGuarded(m_prompter, [this] {
+        const QString previousBaseDir = m_options.BaseDir;
+        const std::optional<SetDirValues> values = m_optionsEditor->Edit(m_options);
+        if (!values)
+            return;
+        values->ApplyTo(m_options);
+        if (!m_options.SaveOptions(m_registry, ProgramPath()))
+            m_prompter.Error(QLatin1String(StoreFailedMessage));
+        // Exact comparison: a change of letter case alone reloads as well.
+        if (m_options.BaseDir == previousBaseDir)
+            return;
+        if (RefuseWhileBusy())
+            return;
+        m_model.ResetModel();
+    });
+}
+
+void TDisplayForm::SwitchClassPackagetreeMenuitemClick()
+{
+    if (RefuseWhileBusy())
+        return;
+    RunGuarded(m_prompter, [this] {
+        if (m_packagesBrowser->hasFocus())
+            SwitchToTree(m_browser);
+        else if (m_browser->hasFocus())
+            SwitchToTree(m_packagesBrowser);
+    });
+}
+
+void TDisplayForm::SwitchToTree(KelvarTreeView *target)
+{
+    KelvarTreeView *source = target == m_browser ? m_packagesBrowser : m_browser;
+    TreeNode *selected = source->Adapter()->SourceTree().Selected();
+    if (!selected)
+        return;
+    const QString name = selected->UpperText();
+    Tree &tree = target->Adapter()->SourceTree();
+    // Events are pumped during the walk; other model commands are refused
+    // meanwhile, so the nodes stay where they are.
+    ClassModel::BusyScope busy(m_model, QStringLiteral("switching trees"));
+    TreeNode *found = nullptr;
+    for (TreeNode *node = tree.First(); node; node = Tree::Next(node)) {
+        m_pump.Pump();
+        if (m_pump.Terminating())
+            return;
+        if (node->UpperText() == name) {
+            found = node;
+            break;
+        }
+    }
+    if (!found)
+        return;
+    target->setFocus();
+    tree.Select(found);
+    target->scrollTo(target->Adapter()->IndexOf(found));
+}
+
+void TDisplayForm::BrowserDblClick(KelvarTreeView *view, TreeNode *node)
+{
+    if (!node || !node->Parent())
+        return;
+    if (view == m_packagesBrowser && !node->Parent()->Parent())
+        return;   // a package node
+    if (!m_editHandler || RefuseWhileBusy())
+        return;
+    RunGuarded(m_prompter, [this, node] { m_editHandler(node); });
+}
+
+// ---- View toggles --------------------------------------------------------
+
+void TDisplayForm::UpdateViewChecks()
+{
+    m_toolbarItem->setChecked(!m_toolBar->isHidden());
+    m_classesTreeItem->setChecked(m_panes.browserVisible);
+    m_packagesTreeItem->setChecked(m_panes.packagesVisible);
+    m_packagesListItem->setChecked(m_panes.listVisible);
+}
+
+void TDisplayForm::SyncPaneWidths()
+{
+    if (!isVisible())
+        return;
+    const QList<int> sizes = m_splitter->sizes();
+    if (sizes.size() != 3)
+        return;
+    if (m_panes.browserVisible && sizes[0] > 0)
+        m_panes.browserWidth = sizes[0];
+    if (m_panes.packagesVisible)
+        m_panes.packagesWidth = sizes[1];
+    if (m_panes.listVisible && sizes[2] > 0)
+        m_panes.listWidth = sizes[2];
+}
+
+void TDisplayForm::ApplyPanes()
+{
+    m_panes.EnsureOneVisible();
+    m_browser->setVisible(m_panes.browserVisible);
+    m_panel1->setVisible(m_panes.packagesVisible);
+    m_packageList->setVisible(m_panes.listVisible);
+    // The package tree pane fills the rest; without it the class tree does.
+    m_splitter->setStretchFactor(0, m_panes.packagesVisible ? 0 : 1);
+    m_splitter->setStretchFactor(1, 1);
+    m_splitter->setStretchFactor(2, 0);
+    const int total = isVisible() ? m_splitter->width() : width();
+    int handles = 0;
+    if (m_panes.browserVisible && (m_panes.packagesVisible || m_panes.listVisible))
+        handles += m_splitter->handleWidth();
+    if (m_panes.packagesVisible && m_panes.listVisible)
+        handles += m_splitter->handleWidth();
+    const int browser = m_panes.browserVisible ? m_panes.browserWidth : 0;
+    const int list = m_panes.listVisible ? m_panes.listWidth : 0;
+    const int rest = std::max(1, total - browser - list - handles);
+    m_splitter->setSizes({m_panes.browserWidth, m_panes.packagesVisible ? rest : 0, m_panes.listWidth});
+    if (m_panes.packagesVisible)
+        m_panes.packagesWidth = rest;
+}
+
+const PaneLayout &TDisplayForm::Panes()
+{
+    SyncPaneWidths();
+    return m_panes;
+}
+
+void TDisplayForm::ToolbarMenuItemClick()
+{
+    m_toolBar->setVisible(m_toolBar->isHidden());
+    UpdateViewChecks();
+}
+
+void TDisplayForm::ClassestreeMenuItemClick()
+{
+    SyncPaneWidths();
+    if (m_panes.ToggleClassesTree())
+        ApplyPanes();
+    UpdateViewChecks();
+}
+
+void TDisplayForm::PackagestreeMenuItemClick()
+{
+    SyncPaneWidths();
+    if (m_panes.TogglePackagesTree())
+        ApplyPanes();
+    UpdateViewChecks();
+}
+
+void TDisplayForm::PackageslistMenuItemClick()
+{
+    SyncPaneWidths();
+    if (m_panes.TogglePackagesList())
+        ApplyPanes();
+    UpdateViewChecks();
+}
+
+// ---- Window layout -------------------------------------------------------
+
+void TDisplayForm::CentreOnScreen()
+{
+    if (QScreen *s = screen() ? screen() : QGuiApplication::primaryScreen()) {
+        const QRect area = s->availableGeometry();
+        move(area.center() - QPoint(width() / 2, height() / 2));
+    }
+}
+
+void TDisplayForm::LoadWindowLayout()
+{
+    WindowLayout layout;
+    try {
+        layout.LoadWindowLayout(m_registry);
+    } catch (...) {
+        // What was read before the error stays in force.
+        ApplyLayout(layout);
+        throw;
+    }
+    ApplyLayout(layout);
+}
+
+void TDisplayForm::ApplyLayout(const WindowLayout &layout)
+{
+    if (layout.browserWidth)
+        m_panes.browserWidth = std::clamp(*layout.browserWidth, int(PaneLayout::MinBrowserWidth), MaxPaneWidth);
+    if (layout.packageWidth)
+        m_panes.listWidth = std::clamp(*layout.packageWidth, 0, MaxPaneWidth);
+
+    QRect frame(pos(), size());
+    const bool placed = layout.windowTop || layout.windowLeft;
+    if (layout.windowTop)
+        frame.moveTop(std::clamp(*layout.windowTop, -MaxWindowExtent, MaxWindowExtent));
+    if (layout.windowLeft)
+        frame.moveLeft(std::clamp(*layout.windowLeft, -MaxWindowExtent, MaxWindowExtent));
+    if (layout.windowWidth)
+        frame.setWidth(std::clamp(*layout.windowWidth, std::max(minimumWidth(), 100), MaxWindowExtent));
+    if (layout.windowHeight)
+        frame.setHeight(std::clamp(*layout.windowHeight, std::max(minimumHeight(), 100), MaxWindowExtent));
+    resize(frame.size());
+    // A stored position wins over centring, unless it lies off every screen.
+    bool onScreen = false;
+    for (QScreen *s : QGuiApplication::screens())
+        onScreen = onScreen || s->availableGeometry().intersects(frame);
+    if (placed && onScreen) {
+        move(frame.topLeft());
+        m_positioned = true;
+    } else if (!m_positioned) {
+        CentreOnScreen();
+    }
+    if (layout.windowState) {
+        switch (*layout.windowState) {
+        case 1:
+            setWindowState(Qt::WindowMinimized);
+            break;
+        case 2:
+            setWindowState(Qt::WindowMaximized);
+            break;
+        default:
+            setWindowState(Qt::WindowNoState);
+            break;
+        }
+    }
+
+    if (layout.toolbarVis)
+        m_toolBar->setVisible(*layout.toolbarVis);
+    if (layout.browserVis)
+        m_panes.browserVisible = *layout.browserVis;
+    if (layout.packageBrowserVis)
+        m_panes.packagesVisible = *layout.packageBrowserVis;
+    if (layout.packageTag)
+        m_panes.rememberedPackagesWidth = std::clamp(*layout.packageTag, 0, MaxPaneWidth);
+    if (layout.packageListVis)
+        m_panes.listVisible = *layout.packageListVis;
+    ApplyPanes();
+    UpdateViewChecks();
+}
+
+WindowLayout TDisplayForm::CurrentLayout()
+{
+    SyncPaneWidths();
+    WindowLayout layout;
+    QRect bounds(pos(), size());
+    if (windowState() & (Qt::WindowMinimized | Qt::WindowMaximized)) {
+        // The bounds to come back to, with the frame's offset taken off like
+        // pos() has it.
+        const QRect normal = normalGeometry();
+        if (normal.isValid())
+            bounds = QRect(normal.topLeft() - (geometry().topLeft() - pos()), normal.size());
+    }
+    layout.windowTop = bounds.top();
+    layout.windowLeft = bounds.left();
+    layout.windowWidth = bounds.width();
+    layout.windowHeight = bounds.height();
+    layout.windowState = isMinimized() ? 1 : isMaximized() ? 2 : 0;
+    layout.browserWidth = m_panes.browserWidth;
+    layout.packageWidth = m_panes.listWidth;
+    layout.toolbarVis = !m_toolBar->isHidden();
+    layout.browserVis = m_panes.browserVisible;
+    layout.packageBrowserVis = m_panes.packagesVisible;
+    layout.packageTag = m_panes.rememberedPackagesWidth;
+    layout.packageListVis = m_panes.listVisible;
+    return layout;
+}
+
+void TDisplayForm::SaveWindowLayout()
+{
+    CurrentLayout().SaveWindowLayout(m_registry);
+}
+
+} // namespace kelvarin

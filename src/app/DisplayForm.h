@@ -1,0 +1,175 @@
+#pragma once
+
+#include "app/KeywordTracker.h"
+#include "app/PaneLayout.h"
+
+#include <QMainWindow>
+#include <QPointer>
+
+#include <functional>
+
+class QLabel;
+class QListView;
+class QSplitter;
+class QToolBar;
+
+namespace kelvarin {
+
+class ClassModel;
+class EventPump;
+class Keyboard;
+class KelvarTreeView;
+class OptionsEditor;
+class PackageListAdapter;
+class Prompter;
+class Registry;
+class SortedListAdapter;
+class TAboutBox;
+class TOptions;
+class TWaitBox;
+class TreeModelAdapter;
+class TreeNode;
+struct WindowLayout;
+
+// The main window: the class tree, the package tree with the two hidden
+// lists, the package check list, menus, tool bar and status bar. It owns no
+// rule of the model; every command forwards to the model or the options and
+// catches what they raise at its own boundary.
+class TDisplayForm : public QMainWindow
+{
+    Q_OBJECT
+
+public:
+    static constexpr const char *Caption = "Kelvarin 2.7.0";
+    static constexpr const char *InitialStatus = "Hollowgate Unreal Class Browser";
+    static constexpr const char *LoadFailedMessage = "Unable to load user settings.\r\nUsing defaults.";
+    static constexpr const char *StoreFailedMessage = "Unable to store options.\r\nChanges might not be remembered.";
+    static constexpr int DesignedWidth = 532;
+    static constexpr int DesignedHeight = 395;
+
+    // Builds the window, then (unless Ctrl is held) loads the options and
+    // the window layout.
+    TDisplayForm(TOptions &options, Registry &registry, ClassModel &model, Prompter &prompter,
+                 Keyboard &keyboard, EventPump &pump, QWidget *parent = nullptr);
+    ~TDisplayForm() override;
+
+    // The windows created after this one.
+    void SetOptionsEditor(OptionsEditor *editor) { m_optionsEditor = editor; }
+    void SetWaitBox(TWaitBox *waitBox);
+    void SetAboutBox(TAboutBox *aboutBox);
+
+    // Loads the default browser state at the first showing (skipped with
+    // Ctrl held). Unset: nothing is loaded, as when no default state exists.
+    void SetDefaultStateLoader(std::function<void()> loader) { m_defaultStateLoader = std::move(loader); }
+    // Opens the file behind a class or file node (double click). Unset:
+    // double clicks do nothing.
+    void SetEditHandler(std::function<void(TreeNode *)> handler) { m_editHandler = std::move(handler); }
+    // Ends the message loop. Default: QCoreApplication::exit(0), which does
+    // not send close events, so the close handler does not run again.
+    void SetQuitHandler(std::function<void()> quit) { m_quit = std::move(quit); }
+
+    // Handlers of the window and its commands.
+    void FormShow();
+    void FormClose();
+    // Offers one typed character to the keywords; raises "Test crash!".
+    void FormKeyPress(QChar c);
+    void ExitMenuItemClick();
+    void AboutMenuClick();
+    void SetbasedirMenuItemClick();
+    void ResetMenuItemClick();
+    void SwitchClassPackagetreeMenuitemClick();
+    void ToolbarMenuItemClick();
+    void ClassestreeMenuItemClick();
+    void PackagestreeMenuItemClick();
+    void PackageslistMenuItemClick();
+    void BrowserDblClick(KelvarTreeView *view, TreeNode *node);
+
+    void LoadWindowLayout();
+    void SaveWindowLayout();
+    WindowLayout CurrentLayout();
+    void ApplyLayout(const WindowLayout &layout);
+    const PaneLayout &Panes();
+
+    QString StatusText() const;
+    void SetStatusText(const QString &text);
+
+    KelvarTreeView *Browser() const { return m_browser; }
+    KelvarTreeView *PackagesBrowser() const { return m_packagesBrowser; }
+    QListView *PackageBindingList() const { return m_bindingList; }
+    QListView *FilesList() const { return m_filesList; }
+    QListView *PackageList() const { return m_packageList; }
+    QWidget *Panel1() const { return m_panel1; }
+    QToolBar *ToolBar() const { return m_toolBar; }
+
+    // The text shown when a command is refused because a model operation runs.
+    static QString BusyRefusal(const QString &busyWith);
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override;
+    void showEvent(QShowEvent *event) override;
+    void closeEvent(QCloseEvent *event) override;
+    // No tool bar menu: the View menu is where the tool bar is switched.
+    QMenu *createPopupMenu() override { return nullptr; }
+
+private:
+    void BuildPanes();
+    void BuildMenus();
+    void BuildToolBar();
+    QAction *AddAction(QWidget *container, const char *name, const QString &caption,
+                       void (TDisplayForm::*handler)() = nullptr,
+                       const QKeySequence &shortcut = QKeySequence());
+    void UpdateViewChecks();
+    void SyncPaneWidths();
+    void ApplyPanes();
+    void CentreOnScreen();
+    bool RefuseWhileBusy();
+    void GreyBusyCommands(bool grey);
+    void SwitchToTree(KelvarTreeView *target);
+    void HandleTypedText(const QString &text);
+
+    TOptions &m_options;
+    Registry &m_registry;
+    ClassModel &m_model;
+    Prompter &m_prompter;
+    Keyboard &m_keyboard;
+    EventPump &m_pump;
+
+    OptionsEditor *m_optionsEditor = nullptr;
+    QPointer<TWaitBox> m_waitBox;
+    QPointer<TAboutBox> m_aboutBox;
+    std::function<void()> m_defaultStateLoader;
+    std::function<void(TreeNode *)> m_editHandler;
+    std::function<void()> m_quit;
+
+    TreeModelAdapter *m_browserModel = nullptr;
+    TreeModelAdapter *m_packagesModel = nullptr;
+    SortedListAdapter *m_bindingModel = nullptr;
+    SortedListAdapter *m_filesModel = nullptr;
+    PackageListAdapter *m_packageListModel = nullptr;
+
+    QSplitter *m_splitter = nullptr;
+    KelvarTreeView *m_browser = nullptr;
+    QWidget *m_panel1 = nullptr;
+    KelvarTreeView *m_packagesBrowser = nullptr;
+    QListView *m_bindingList = nullptr;
+    QListView *m_filesList = nullptr;
+    QListView *m_packageList = nullptr;
+    QToolBar *m_toolBar = nullptr;
+    QLabel *m_statusLabel = nullptr;
+
+    QAction *m_toolbarItem = nullptr;
+    QAction *m_classesTreeItem = nullptr;
+    QAction *m_packagesTreeItem = nullptr;
+    QAction *m_packagesListItem = nullptr;
+    // Commands that read or change the model: greyed while one runs.
+    QList<QAction *> m_modelCommands;
+
+    PaneLayout m_panes;
+    KeywordTracker m_keywords;
+    bool m_shownOnce = false;
+    bool m_exiting = false;
+    bool m_closed = false;
+    bool m_positioned = false;
+};
+
+} // namespace kelvarin

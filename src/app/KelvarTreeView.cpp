@@ -1,0 +1,110 @@
+#include "app/KelvarTreeView.h"
+
+#include "app/TreeModelAdapter.h"
+#include "model/Tree.h"
+
+#include <QHeaderView>
+#include <QMouseEvent>
+
+namespace kelvarin {
+
+KelvarTreeView::KelvarTreeView(QWidget *parent)
+    : QTreeView(parent)
+{
+    setHeaderHidden(true);
+    setRootIsDecorated(false);
+    setIndentation(19);
+    setEditTriggers(QAbstractItemView::NoEditTriggers);
+    setExpandsOnDoubleClick(false);
+    setSelectionMode(QAbstractItemView::SingleSelection);
+    setUniformRowHeights(true);
+}
+
+void KelvarTreeView::SetAdapter(TreeModelAdapter *adapter)
+{
+    m_adapter = adapter;
+    setModel(adapter);
+    if (!adapter)
+        return;
+    connect(selectionModel(), &QItemSelectionModel::currentChanged, this,
+            [this](const QModelIndex &current) { ViewCurrentChanged(current); });
+    connect(adapter, &TreeModelAdapter::TreeSelectionChanged, this,
+            [this](TreeNode *) { FollowTreeSelection(); });
+    // The roots have no expand button, so they are opened as they appear.
+    connect(adapter, &QAbstractItemModel::rowsInserted, this, &KelvarTreeView::ExpandTopLevel);
+    connect(adapter, &QAbstractItemModel::modelReset, this,
+            [this] { ExpandTopLevel(QModelIndex(), 0, m_adapter->rowCount() - 1); });
+    ExpandTopLevel(QModelIndex(), 0, adapter->rowCount() - 1);
+    FollowTreeSelection();
+}
+
+void KelvarTreeView::SetDoubleClickHandler(std::function<void(TreeNode *)> handler)
+{
+    m_doubleClick = std::move(handler);
+}
+
+void KelvarTreeView::SetRightPressHandler(std::function<void(const QPoint &)> handler)
+{
+    m_rightPress = std::move(handler);
+}
+
+TreeNode *KelvarTreeView::NodeAtPos(const QPoint &viewportPos) const
+{
+    return TreeModelAdapter::NodeAt(indexAt(viewportPos));
+}
+
+void KelvarTreeView::mouseDoubleClickEvent(QMouseEvent *event)
+{
+    // Deliberately not passed on: the base class would expand or collapse.
+    event->accept();
+    if (m_doubleClick)
+        m_doubleClick(NodeAtPos(event->position().toPoint()));
+}
+
+void KelvarTreeView::mousePressEvent(QMouseEvent *event)
+{
+    if (event->button() != Qt::RightButton) {
+        QTreeView::mousePressEvent(event);
+        return;
+    }
+    const QModelIndex index = indexAt(event->position().toPoint());
+    if (index.isValid())
+        selectionModel()->setCurrentIndex(index, QItemSelectionModel::ClearAndSelect);
+    event->accept();
+    if (m_rightPress)
+        m_rightPress(event->position().toPoint());
+}
+
+void KelvarTreeView::ViewCurrentChanged(const QModelIndex &current)
+{
+    if (m_syncing || !m_adapter)
+        return;
+    m_syncing = true;
+    m_adapter->SourceTree().Select(TreeModelAdapter::NodeAt(current));
+    m_syncing = false;
+}
+
+void KelvarTreeView::FollowTreeSelection()
+{
+    if (m_syncing || !m_adapter)
+        return;
+    m_syncing = true;
+    // The tree's own answer counts, not the notification's: the view may
+    // have moved the selection on while the tree was still reporting.
+    const QModelIndex index = m_adapter->IndexOf(m_adapter->SourceTree().Selected());
+    if (index.isValid())
+        selectionModel()->setCurrentIndex(index, QItemSelectionModel::ClearAndSelect);
+    else
+        selectionModel()->clear();
+    m_syncing = false;
+}
+
+void KelvarTreeView::ExpandTopLevel(const QModelIndex &parent, int first, int last)
+{
+    if (parent.isValid() || !m_adapter)
+        return;
+    for (int row = first; row <= last; ++row)
+        expand(m_adapter->index(row, 0));
+}
+
+} // namespace kelvarin

@@ -1,0 +1,120 @@
+#include "app/NodeIcons.h"
+
+#include <QPainter>
+#include <QPainterPath>
+#include <QPixmap>
+
+namespace kelvarin {
+
+namespace {
+
+constexpr int Size = 16;
+
+void Badge(QPainter &p, const QColor &fill, const QString &letter)
+{
+    p.setPen(fill.darker(160));
+    p.setBrush(fill);
+    p.drawRoundedRect(QRectF(1.5, 1.5, 13, 13), 3, 3);
+    QFont font = p.font();
+    font.setPixelSize(10);
+    font.setBold(true);
+    p.setFont(font);
+    p.setPen(Qt::white);
+    p.drawText(QRect(0, 0, Size, Size), Qt::AlignCenter, letter);
+}
+
+void Folder(QPainter &p)
+{
+    const QColor fill(232, 192, 80);
+    p.setPen(fill.darker(170));
+    p.setBrush(fill.darker(115));
+    p.drawRect(QRectF(1.5, 3.5, 6, 3));
+    p.setBrush(fill);
+    p.drawRect(QRectF(1.5, 5.5, 13, 8));
+}
+
+void Box(QPainter &p, bool marked)
+{
+    const QColor fill(176, 124, 72);
+    p.setPen(fill.darker(170));
+    p.setBrush(fill);
+    p.drawRect(QRectF(2.5, 5.5, 11, 8));
+    p.setBrush(fill.lighter(125));
+    QPainterPath lid;
+    lid.moveTo(2.5, 5.5);
+    lid.lineTo(5.5, 2.5);
+    lid.lineTo(13.5, 2.5);
+    lid.lineTo(13.5, 5.5);
+    lid.closeSubpath();
+    p.drawPath(lid);
+    if (marked) {
+        p.setPen(QColor(120, 0, 0));
+        p.setBrush(QColor(220, 30, 30));
+        p.drawEllipse(QRectF(8.5, 8.5, 6.5, 6.5));
+    }
+}
+
+void Document(QPainter &p, const QColor &accent, const QString &letter)
+{
+    p.setPen(QColor(90, 90, 90));
+    p.setBrush(Qt::white);
+    QPainterPath page;
+    page.moveTo(3.5, 1.5);
+    page.lineTo(10.5, 1.5);
+    page.lineTo(13.5, 4.5);
+    page.lineTo(13.5, 14.5);
+    page.lineTo(3.5, 14.5);
+    page.closeSubpath();
+    p.drawPath(page);
+    QFont font = p.font();
+    font.setPixelSize(9);
+    font.setBold(true);
+    p.setFont(font);
+    p.setPen(accent);
+    p.drawText(QRect(3, 4, 11, 10), Qt::AlignCenter, letter);
+}
+
+QPixmap Paint(int imageIndex)
+{
+    QPixmap pixmap(Size, Size);
+    pixmap.fill(Qt::transparent);
+    QPainter p(&pixmap);
+    p.setRenderHint(QPainter::Antialiasing);
+    switch (imageIndex) {
+    case 0:
+        Badge(p, QColor(52, 101, 164), QStringLiteral("C"));
+        break;
+    case 1:
+        Badge(p, QColor(78, 154, 6), QStringLiteral("C"));
+        break;
+    case 2:
+        Folder(p);
+        break;
+    case 3:
+        Box(p, false);
+        break;
+    case 4:
+        Document(p, QColor(32, 74, 135), QStringLiteral("i"));
+        break;
+    case 5:
+        Box(p, true);
+        break;
+    case 6:
+        Document(p, QColor(92, 53, 102), QStringLiteral("c"));
+        break;
+    default:
+        break;
+    }
+    return pixmap;
+}
+
+} // namespace
+
+QIcon NodeIcons::Icon(int imageIndex)
+{
+    if (imageIndex < 0 || imageIndex >= Count)
+        return QIcon();
+    return QIcon(Paint(imageIndex));
+}
+
+} // namespace kelvarin

@@ -1,0 +1,134 @@
+#include "app/StartUp.h"
+
+#include "app/AboutBox.h"
+#include "app/CommandGuard.h"
+#include "app/DisplayForm.h"
+#include "app/WaitBox.h"
+#include "model/ClassModel.h"
+#include "persist/Options.h"
+#include "persist/gui/SetDirForm.h"
+#include "platform/AppEventPump.h"
+#include "platform/RegFileRegistry.h"
+#include "platform/gui/MessageBoxPrompter.h"
+#include "platform/gui/QtKeyboard.h"
+#include "platform/gui/SingleInstance.h"
+#include "platform/gui/WidgetPickers.h"
+
+#include <QScreen>
+
+namespace kelvarin {
+
+namespace {
+
+// Restores the window from the minimised state, shows it and brings it to
+// the front.
+void BringForward(QWidget *window)
+{
+    if (window->isMinimized())
+        window->setWindowState((window->windowState() & ~Qt::WindowMinimized) | Qt::WindowActive);
+    window->show();
+    window->raise();
+    window->activateWindow();
+}
+
+} // namespace
+
+KelvarinApplication::KelvarinApplication(int &argc, char **argv)
+    : QApplication(argc, argv)
+{
+}
+
+bool KelvarinApplication::notify(QObject *receiver, QEvent *event)
+{
+    try {
+        return QApplication::notify(receiver, event);
+    } catch (...) {
+        const QString message = CurrentErrorMessage();
+        try {
+            MessageBoxPrompter().Error(message);
+        } catch (...) {
+        }
+        return false;
+    }
+}
+
+bool StartUp::HasDisplay(const std::function<QString(const char *)> &getenv)
+{
+#if defined(Q_OS_UNIX) && !defined(Q_OS_DARWIN) && !defined(Q_OS_ANDROID)
+    return !getenv("QT_QPA_PLATFORM").isEmpty() || !getenv("DISPLAY").isEmpty()
+        || !getenv("WAYLAND_DISPLAY").isEmpty();
+#else
+    Q_UNUSED(getenv);
+    return true;
+#endif
+}
+
+bool StartUp::HasDisplay()
+{
+    return HasDisplay([](const char *name) { return qEnvironmentVariable(name); });
+}
+
+const char *StartUp::NoDisplayMessage()
+{
+    return "kelvarin: no display found (neither DISPLAY nor WAYLAND_DISPLAY is set).\n"
+           "Start it inside a desktop session, or set QT_QPA_PLATFORM (for example\n"
+           "QT_QPA_PLATFORM=offscreen), or use kelvarin-cli.\n";
+}
+
+int StartUp::Run(QApplication &app)
+{
+    app.setApplicationName(QStringLiteral("Kelvarin"));
+    // The main window's close handler ends the program; closing the splash or
+    // a secondary window must not.
+    app.setQuitOnLastWindowClosed(false);
+
+    MessageBoxPrompter prompter;
+    try {
+        TOptions options;
+
+        SingleInstance instance;
+        if (!instance.TryAcquire())
+            return ExitAlreadyRunning;
+
+        RegFileRegistry registry(RegFileRegistry::DefaultPath());
+        AppEventPump pump;
+        QtKeyboard keyboard;
+        ClassModel model(options, pump, prompter);
+
+        // The windows, in their order; the main window comes first.
+        TDisplayForm displayForm(options, registry, model, prompter, keyboard, pump);
+        prompter.SetParent(&displayForm);
+        WidgetPickers pickers;
+        TSetDirForm setDirForm(pickers, &displayForm);
+        TWaitBox waitBox;
+        TAboutBox aboutBox(&displayForm);
+        displayForm.SetOptionsEditor(&setDirForm);
+        displayForm.SetWaitBox(&waitBox);
+        displayForm.SetAboutBox(&aboutBox);
+
+        QObject::connect(&instance, &SingleInstance::RequestReceived, &displayForm,
+                         [&displayForm](int wParam, int lParam) {
+                             if (SingleInstance::IsBringForwardRequest(wParam, lParam))
+                                 BringForward(&displayForm);
+                         });
+
+        if (options.BaseDir.isEmpty())
+            displayForm.SetbasedirMenuItemClick();
+
+        waitBox.show();
+        waitBox.repaint();
+        QCoreApplication::processEvents();
+        displayForm.show();
+        app.exec();
+        instance.Release();
+    } catch (...) {
+        const QString message = CurrentErrorMessage();
+        try {
+            prompter.Error(message);
+        } catch (...) {
+        }
+    }
+    return ExitNormal;
+}
+
+} // namespace kelvarin

@@ -10,6 +10,7 @@
 
 #ifndef Q_OS_WIN
 #include <sys/stat.h>
+#include <time.h>
 #endif
 
 namespace kelvarin::SpecPath {
@@ -17,13 +18,21 @@ namespace kelvarin::SpecPath {
 namespace {
 
 // Directory listings made while resolving names, kept as long as the
-// directory's modification time is unchanged (adding or removing an entry
-// changes it), so resolving many files of one directory lists it once.
+// directory is the same one (device and inode) with an unchanged modification
+// time (adding or removing an entry changes it), so resolving many files of
+// one directory lists it once. File systems stamp times coarsely (a clock
+// tick, or two seconds), so a change made in the same tick as the listing may
+// leave the time as it was: a listing of a directory modified less than
+// kSettled before it was made is not kept.
+constexpr qint64 kSettled = 2000000000;   // nanoseconds
+
 struct ListingCache
 {
     struct Entry
     {
         qint64 modified = 0;
+        quint64 device = 0;
+        quint64 inode = 0;
         QStringList names;   // sorted in byte order
     };
     QMutex mutex;
@@ -40,15 +49,25 @@ QStringList NamesIn(const QString &dir)
 {
     const QString where = dir.isEmpty() ? QStringLiteral(".") : dir;
     qint64 modified = 0;
+    quint64 device = 0;
+    quint64 inode = 0;
+    bool settled = false;
 #ifndef Q_OS_WIN
     struct stat st;
-    if (::stat(QFile::encodeName(where).constData(), &st) == 0)
+    if (::stat(QFile::encodeName(where).constData(), &st) == 0) {
         modified = qint64(st.st_mtim.tv_sec) * 1000000000 + st.st_mtim.tv_nsec;
+        device = quint64(st.st_dev);
+        inode = quint64(st.st_ino);
+        struct timespec now;
+        if (::clock_gettime(CLOCK_REALTIME, &now) == 0)
+            settled = qint64(now.tv_sec) * 1000000000 + now.tv_nsec - modified >= kSettled;
+    }
 #endif
     ListingCache &cache = Cache();
     QMutexLocker lock(&cache.mutex);
     auto it = cache.entries.find(dir);
-    if (it != cache.entries.end() && it->modified == modified && modified != 0)
+    if (it != cache.entries.end() && it->modified == modified && it->device == device
+        && it->inode == inode && modified != 0)
         return it->names;
     QStringList names = QDir(where)
                             .entryList(QDir::AllEntries | QDir::Hidden | QDir::System
@@ -57,9 +76,13 @@ QStringList NamesIn(const QString &dir)
     std::sort(names.begin(), names.end(), [](const QString &a, const QString &b) {
         return a.toUtf8() < b.toUtf8();
     });
+    if (!settled) {
+        cache.entries.remove(dir);
+        return names;
+    }
     if (cache.entries.size() > 512)
         cache.entries.clear();
-    cache.entries.insert(dir, ListingCache::Entry{modified, names});
+    cache.entries.insert(dir, ListingCache::Entry{modified, device, inode, names});
     return names;
 }
 

@@ -1,0 +1,250 @@
+#include "cli/CliRunner.h"
+#include "platform/RegFileRegistry.h"
+#include "support/GameDir.h"
+
+#include <QFile>
+#include <QLocale>
+#include <QProcess>
+#include <QRegularExpression>
+#include <QTemporaryDir>
+#include <QtTest>
+
+using namespace kelvarin;
+
+namespace {
+
+struct Outcome
+{
+    int code = -1;
+    QByteArray out;   // UTF-8, as the program writes it
+    QString err;
+    QStringList ErrLines() const { return err.split(QLatin1Char('\n'), Qt::SkipEmptyParts); }
+};
+
+const QByteArray kThreeClasses = "Classes\n\tObject\n\t\tActor\n\t\t\tInfo\n";
+const QByteArray kListAfterDefault = "[x] Core\n[x] Engine\n[ ] Mod\n";
+
+} // namespace
+
+class TestCli : public QObject
+{
+    Q_OBJECT
+
+    std::unique_ptr<test::GameDir> m_game;
+    std::unique_ptr<QTemporaryDir> m_config;
+    QString m_base;
+
+    // A small game in a folder of the game directory: Core and Engine in the
+    // EditPackages list; Mod, outside it, has a class with a missing parent.
+    QString BuildGame(const QString &prefix, const QString &editPackages)
+    {
+        const QString at = prefix.isEmpty() ? QString() : prefix + QLatin1Char('/');
+        QString ini = QStringLiteral("[Engine.Engine]\r\nGameEngine=Engine.GameEngine\r\n[Editor.EditorEngine]\r\n");
+        for (const QString &name : editPackages.split(QLatin1Char(',')))
+            ini += QStringLiteral("EditPackages=") + name + QStringLiteral("\r\n");
+        m_game->WriteText(at + QStringLiteral("System/UnrealTournament.ini"), ini);
+        const QStringList classes{"Core Object native", "Engine Actor extends Object", "Engine Info extends Actor",
+                                  "Mod Orphan extends MissingBase", QString::fromUtf8("Mod Café extends Info")};
+        for (const QString &line : classes)   // "Package Name rest of the declaration"
+            m_game->WriteClass(at + line.section(QLatin1Char(' '), 0, 0), line.section(QLatin1Char(' '), 1, 1) + QStringLiteral(".uc"),
+                               QStringLiteral("class ") + line.section(QLatin1Char(' '), 1) + QLatin1Char(';'));
+        return prefix.isEmpty() ? m_game->Base() : m_game->Native(prefix);
+    }
+
+    QString RegistryPath() const { return m_config->path() + QStringLiteral("/Kelvarin/registry.reg"); }
+
+    Outcome Run(const QStringList &actions)
+    {
+        Outcome result;
+        QTextStream out(&result.out, QIODevice::WriteOnly);
+        QTextStream err(&result.err, QIODevice::WriteOnly);
+        RegFileRegistry registry(RegistryPath());
+        result.code = CliRunner::Run(QStringList{"--base", m_base} + actions, registry, out, err);
+        out.flush();
+        err.flush();
+        return result;
+    }
+
+private slots:
+    void initTestCase() { QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates)); }
+
+    void init()
+    {
+        m_game = std::make_unique<test::GameDir>();
+        m_config = std::make_unique<QTemporaryDir>();
+        QVERIFY(m_game->IsValid() && m_config->isValid());
+        m_base = BuildGame(QString(), QStringLiteral("Core,Engine"));
+    }
+
+    void usage_data()
+    {
+        QTest::addColumn<QStringList>("actions");
+        QTest::addColumn<int>("code");
+        QTest::newRow("help") << QStringList{"--read-default", "--help"} << 0;
+        QTest::newRow("no action") << QStringList{"--yes"} << 2;
+        QTest::newRow("unknown option") << QStringList{"--read-default", "--bogus"} << 2;
+        QTest::newRow("bad print") << QStringList{"--read-default", "--print", "trees"} << 2;
+        QTest::newRow("tick without argument") << QStringList{"--read-default", "--tick"} << 2;
+        QTest::newRow("base without directory") << QStringList{"--read-default", "--base"} << 2;
+    }
+
+    void usage()
+    {
+        QFETCH(QStringList, actions);
+        QFETCH(int, code);
+        const Outcome run = Run(actions);
+        QCOMPARE(run.code, code);
+        const QString shown = QString::fromUtf8(run.out) + run.err;
+        QVERIFY2(shown.contains(QLatin1String("Usage: kelvarin-cli")), qPrintable(shown));
+        QVERIFY2(!shown.contains(QLatin1String("Kelvarin: ")), qPrintable(shown));   // no action ran
+        QCOMPARE(run.out.isEmpty(), code != 0);   // on standard output only when asked for
+    }
+
+    void readDefaultPrintsTheClassTree_data()
+    {
+        QTest::addColumn<QString>("setting");
+        QTest::newRow("plain") << "";
+        QTest::newRow("blanks in the base path") << "blanks";
+        QTest::newRow("damaged registry file") << "damaged";   // options load silently
+    }
+
+    void readDefaultPrintsTheClassTree()
+    {
+        QFETCH(QString, setting);
+        if (setting == QLatin1String("blanks"))
+            m_base = BuildGame(QStringLiteral("Unreal Tournament 99"), QStringLiteral("Core,Engine"));
+        if (setting == QLatin1String("damaged")) {
+            const QByteArray garbage = "not a registry file\n[HKEY_LOCAL_MACHINE\\Software\n\"x\"=dword:zz\n";
+            QVERIFY(QDir().mkpath(QFileInfo(RegistryPath()).path()));
+            QFile file(RegistryPath());
+            QVERIFY(file.open(QIODevice::WriteOnly) && file.write(garbage) == garbage.size());
+        }
+        const Outcome run = Run({"--read-default", "--print", "classes"});
+        QCOMPARE(run.code, 0);
+        QCOMPARE(run.out, kThreeClasses);
+        QVERIFY2(QRegularExpression(QStringLiteral("^Kelvarin: Load time: [^\n]+  3 classes loaded\n$")).match(run.err).hasMatch(),
+                 qPrintable(run.err));
+    }
+
+    void printAfterActions_data()
+    {
+        QTest::addColumn<QStringList>("actions");
+        QTest::addColumn<QByteArray>("expected");
+        QTest::newRow("package list") << QStringList{"--read-default", "--print", "packagelist"} << kListAfterDefault;
+        QTest::newRow("tick Mod, waiting class") << QStringList{"--read-default", "--tick", "Mod", "--print", "unresolved"}
+                                                 << QByteArray("MissingBase=Orphan&Mod\n");
+        QTest::newRow("tick in any case") << QStringList{"--read-default", "--tick", "mod", "--print", "classes"}
+                                          << kThreeClasses + QByteArray("\t\t\t\tCaf\xC3\xA9\n");
+        QTest::newRow("untick Engine") << QStringList{"--read-default", "--untick", "Engine", "--print", "classes", "--print", "packagelist"}
+                                       << QByteArray("Classes\n\tObject\n[x] Core\n[ ] Engine\n[ ] Mod\n");
+        QTest::newRow("package tree") << QStringList{"--read-default", "--untick", "Engine", "--print", "packages"}
+                                      << QByteArray("Packages\n\tCore\n\t\tObject\n");
+    }
+
+    void printAfterActions()
+    {
+        QFETCH(QStringList, actions);
+        QFETCH(QByteArray, expected);
+        const Outcome run = Run(actions);
+        QCOMPARE(run.out, expected);
+        QCOMPARE(run.code, 0);
+    }
+
+    // Each message is one line; the actions after it still run. A refusal
+    // is a plain message, not an error.
+    void messagesLeaveTheRunGoing_data()
+    {
+        QTest::addColumn<QStringList>("action");
+        QTest::addColumn<int>("code");
+        QTest::addColumn<QString>("message");
+        QTest::newRow("tick") << QStringList{"--tick", "Nope"} << 1 << "There is no package \"Nope\" in the package list.";
+        QTest::newRow("untick") << QStringList{"--untick", "Nope"} << 1 << "There is no package \"Nope\" in the package list.";
+        QTest::newRow("remove") << QStringList{"--remove", "Nope"} << 1 << "There is no class \"Nope\" in the class tree.";
+        QTest::newRow("remove package") << QStringList{"--remove-package", "Nope"} << 1 << "There is no package \"Nope\" in the package tree.";
+        QTest::newRow("save without .Kelvar") << QStringList{"--save-state", "x.txt"} << 1
+                                              << "No state was saved to \"x.txt\": the name must contain \".Kelvar\" and the file must be writable.";
+        QTest::newRow("untick refused") << QStringList{"--untick", "Core"} << 0
+                                        << "There are packages depending on Core It can't be removed.";
+    }
+
+    void messagesLeaveTheRunGoing()
+    {
+        QFETCH(QStringList, action);
+        QFETCH(int, code);
+        QFETCH(QString, message);
+        const Outcome run = Run(QStringList{"--read-default"} + action + QStringList{"--print", "packagelist"});
+        QCOMPARE(run.code, code);
+        QVERIFY2(run.ErrLines().contains(QStringLiteral("Kelvarin: ") + message), qPrintable(run.err));
+        QCOMPARE(run.out, kListAfterDefault);
+    }
+
+    void removeClass_data()
+    {
+        QTest::addColumn<QStringList>("actions");
+        QTest::addColumn<int>("code");
+        QTest::addColumn<bool>("kept");
+        QTest::addColumn<QString>("message");
+        QTest::newRow("answered No") << QStringList{"--read-default", "--remove", "Info"} << 0 << true
+                                     << "Are you sure you want to remove class'Engine.Info'? This can't be reversed!";
+        QTest::newRow("answered Yes") << QStringList{"--yes", "--read-default", "--remove", "info"} << 0 << false
+                                      << "Are you sure you want to remove class'Engine.Info'? This can't be reversed!";
+        QTest::newRow("has children") << QStringList{"--yes", "--read-default", "--tick", "Mod", "--remove", "Info"} << 1 << true
+                                      << "I'm sorry, but class'Info' has children and therefore it can't be removed.";
+    }
+
+    void removeClass()
+    {
+        QFETCH(QStringList, actions);
+        QFETCH(int, code);
+        QFETCH(bool, kept);
+        QFETCH(QString, message);
+        const Outcome run = Run(actions + QStringList{"--print", "classes"});
+        QCOMPARE(run.code, code);
+        QVERIFY2(run.ErrLines().contains(QStringLiteral("Kelvarin: ") + message), qPrintable(run.err));
+        QCOMPARE(m_game->Exists(QStringLiteral("Engine/Classes/Info.uc")), kept);
+        QCOMPARE(run.out.contains("\t\t\tInfo\n"), kept);
+        QVERIFY(run.out.startsWith("Classes\n\tObject\n\t\tActor\n"));
+    }
+
+    void stateRoundTrip()
+    {
+        const QString state = m_config->path() + QStringLiteral("/Saved.Kelvar");
+        const Outcome saved = Run({"--read-default", "--tick", "Mod", "--save-state", state,
+                                   "--print", "classes", "--print", "packagelist"});
+        QVERIFY(saved.code == 0 && QFile::exists(state));
+        const Outcome loaded = Run({"--load-state", state, "--print", "classes", "--print", "packagelist"});
+        QCOMPARE(loaded.code, 0);
+        QCOMPARE(loaded.out, saved.out);
+        QVERIFY(loaded.out.contains("Caf\xC3\xA9"));
+    }
+
+    void packageMissingFromTheGame()
+    {
+        m_base = BuildGame(QStringLiteral("Other"), QStringLiteral("Core,Gone,Engine"));
+        const Outcome run = Run({"--read-default", "--print", "classes"});
+        QCOMPARE(run.code, 1);
+        QVERIFY2(run.ErrLines().contains(QStringLiteral("Kelvarin: Unable to load package GONE. If you've just hit \"Read default "
+                     "packages\", the package is in the EditPackages list in UnrealTournament.ini. Please export the code or remove "
+                     "the package from the EditPackages list. If you just want to load a package, please export the code first.")),
+                 qPrintable(run.err));
+        QCOMPARE(run.out, QByteArray("Classes\n\tObject\n"));   // reading stopped at Gone
+    }
+
+    void programEndToEnd()
+    {
+        QVERIFY2(QFileInfo::exists(QStringLiteral(KELVARIN_CLI_PATH)), KELVARIN_CLI_PATH);
+        QProcess process;
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert(QStringLiteral("XDG_CONFIG_HOME"), m_config->path());
+        process.setProcessEnvironment(env);
+        process.start(QStringLiteral(KELVARIN_CLI_PATH),
+                      {"--base", m_base, "--read-default", "--tick", "Mod", "--print", "classes"});
+        QVERIFY(process.waitForFinished(60000));
+        QCOMPARE(process.exitCode(), 0);
+        QCOMPARE(process.readAllStandardOutput(), kThreeClasses + QByteArray("\t\t\t\tCaf\xC3\xA9\n"));
+        QVERIFY(process.readAllStandardError().startsWith("Kelvarin: Load time: "));
+    }
+};
+
+QTEST_GUILESS_MAIN(TestCli)
+#include "tst_cli.moc"

@@ -1,0 +1,199 @@
+#include "platform/TextFile.h"
+
+#include <QDir>
+#include <QFile>
+#include <QLocale>
+#include <QTemporaryDir>
+#include <QtTest>
+
+using namespace kelvarin;
+
+Q_DECLARE_METATYPE(kelvarin::TextEncoding)
+
+namespace {
+
+QByteArray ReadBytes(const QString &nativePath)
+{
+    QFile file(nativePath);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<unreadable>");
+}
+
+} // namespace
+
+class TestTextFile : public QObject
+{
+    Q_OBJECT
+
+    std::unique_ptr<QTemporaryDir> m_dir;
+    QString m_base;
+
+private slots:
+    void initTestCase() { QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates)); }
+
+    void init()
+    {
+        m_dir = std::make_unique<QTemporaryDir>();
+        QVERIFY(m_dir->isValid());
+        m_base = m_dir->path();
+    }
+
+    void cleanup() { m_dir.reset(); }
+
+    void everyByteSurvivesLatin1()
+    {
+        QByteArray bytes;
+        for (int value = 0; value < 256; ++value)
+            bytes.append(char(value));
+        TextEncoding encoding = TextEncoding::Utf16BE;
+        const QString text = TextFile::Decode(bytes, &encoding);
+        QCOMPARE(encoding, TextEncoding::Latin1);
+        QCOMPARE(text.size(), 256);
+        QCOMPARE(text.at(0xE9), QChar(0xE9));
+        QCOMPARE(TextFile::Encode(text, TextEncoding::Latin1), bytes);
+    }
+
+    void byteOrderMarks_data()
+    {
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<TextEncoding>("encoding");
+        QTest::newRow("UTF-8") << QByteArray("\xEF\xBB\xBFGr\xC3\xB6\xC3\x9F" "e \xE2\x82\xAC")
+                               << QString::fromUtf8("Größe €") << TextEncoding::Utf8Bom;
+        QTest::newRow("UTF-16 LE") << QByteArray("\xFF\xFE" "A\0\xAC\x20\r\0\n\0", 10)
+                                   << QString::fromUtf8("A€\r\n") << TextEncoding::Utf16LE;
+        QTest::newRow("UTF-16 BE") << QByteArray("\xFE\xFF\0A\x20\xAC", 6)
+                                   << QString::fromUtf8("A€") << TextEncoding::Utf16BE;
+        QTest::newRow("UTF-16 LE outside the BMP") << QByteArray("\xFF\xFE\x3D\xD8\x00\xDE", 6)
+                                                   << QString::fromUtf8("😀") << TextEncoding::Utf16LE;
+        QTest::newRow("half a UTF-8 mark is Latin-1") << QByteArray("\xEF\xBBx")
+                                                      << QString::fromLatin1("\xEF\xBBx") << TextEncoding::Latin1;
+        QTest::newRow("empty") << QByteArray() << QString() << TextEncoding::Latin1;
+    }
+
+    void byteOrderMarks()
+    {
+        QFETCH(QByteArray, bytes);
+        QFETCH(QString, text);
+        QFETCH(TextEncoding, encoding);
+        TextEncoding found = encoding == TextEncoding::Latin1 ? TextEncoding::Utf8Bom : TextEncoding::Latin1;
+        QCOMPARE(TextFile::Decode(bytes, &found), text);
+        QCOMPARE(found, encoding);
+        QCOMPARE(TextFile::Encode(text, encoding), bytes);
+    }
+
+    void splitLines_data()
+    {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QStringList>("lines");
+        QTest::newRow("CR LF") << "a\r\nb\r\n" << QStringList{"a", "b"};
+        QTest::newRow("LF") << "a\nb\n" << QStringList{"a", "b"};
+        QTest::newRow("lone CR") << "a\rb\r" << QStringList{"a", "b"};
+        QTest::newRow("LF CR is two ends") << "a\n\rb" << QStringList{"a", "", "b"};
+        QTest::newRow("mixed") << "a\r\n\nb\rc" << QStringList{"a", "", "b", "c"};
+        QTest::newRow("text after the last end") << "a\r\nlast" << QStringList{"a", "last"};
+        QTest::newRow("empty lines kept") << "\r\n\r\nx\r\n" << QStringList{"", "", "x"};
+        QTest::newRow("only a line end") << "\r\n" << QStringList{""};
+        QTest::newRow("empty text") << "" << QStringList{};
+        QTest::newRow("blanks kept") << "  a \t\r\n" << QStringList{"  a \t"};
+    }
+
+    void splitLines()
+    {
+        QFETCH(QString, text);
+        QFETCH(QStringList, lines);
+        QCOMPARE(TextFile::SplitLines(text), lines);
+    }
+
+    void splitPieces_data()
+    {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QStringList>("pieces");
+        QTest::newRow("ten characters") << "0123456789\r\n" << QStringList{"0123", "4567", "89"};
+        QTest::newRow("exactly one piece") << "0123\r\nab" << QStringList{"0123", "ab"};
+        QTest::newRow("two whole pieces") << "01234567" << QStringList{"0123", "4567"};
+        QTest::newRow("empty line stays") << "\r\n012345" << QStringList{"", "0123", "45"};
+    }
+
+    void splitPieces()
+    {
+        QFETCH(QString, text);
+        QFETCH(QStringList, pieces);
+        QCOMPARE(TextFile::SplitPieces(text, 4), pieces);
+    }
+
+    void writeLines_data()
+    {
+        QTest::addColumn<TextEncoding>("encoding");
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::newRow("Latin-1") << TextEncoding::Latin1 << QByteArray("a\r\n\xE9\r\n");
+        QTest::newRow("UTF-8") << TextEncoding::Utf8Bom << QByteArray("\xEF\xBB\xBF" "a\r\n\xC3\xA9\r\n");
+        QTest::newRow("UTF-16 LE") << TextEncoding::Utf16LE
+                                   << QByteArray("\xFF\xFE" "a\0\r\0\n\0\xE9\0\r\0\n\0", 14);
+        QTest::newRow("UTF-16 BE") << TextEncoding::Utf16BE
+                                   << QByteArray("\xFE\xFF\0a\0\r\0\n\0\xE9\0\r\0\n", 14);
+    }
+
+    void writeLines()
+    {
+        QFETCH(TextEncoding, encoding);
+        QFETCH(QByteArray, bytes);
+        QVERIFY(QDir().mkdir(m_base + QStringLiteral("/System")));
+        const QString written = m_base + QStringLiteral("\\SYSTEM\\Out.txt");
+        QVERIFY(TextFile::WriteLines(written, {QStringLiteral("a"), QString::fromLatin1("\xE9")}, encoding));
+        QCOMPARE(ReadBytes(m_base + QStringLiteral("/System/Out.txt")), bytes);
+        // Nothing else is left in the directory (no temporary file).
+        QCOMPARE(QDir(m_base + QStringLiteral("/System")).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
+                 QStringList{QStringLiteral("Out.txt")});
+        // Read back, the text and its encoding come out as they went in.
+        TextEncoding found = TextEncoding::Latin1;
+        const std::optional<QString> text = TextFile::ReadAll(written, &found);
+        QVERIFY(text.has_value());
+        QCOMPARE(TextFile::SplitLines(*text), (QStringList{QStringLiteral("a"), QString::fromLatin1("\xE9")}));
+        QCOMPARE(found, encoding);
+    }
+
+    void writeLinesReplacesTheWholeFile()
+    {
+        const QString native = m_base + QStringLiteral("/UnrealTournament.ini");
+        {
+            QFile file(native);
+            QVERIFY(file.open(QIODevice::WriteOnly));
+            file.write(QByteArray(5000, 'x'));
+        }
+        QVERIFY(TextFile::WriteLines(m_base + QStringLiteral("\\unrealtournament.INI"),
+                                     {QStringLiteral("[Editor.EditorEngine]"), QString()}));
+        QCOMPARE(ReadBytes(native), QByteArray("[Editor.EditorEngine]\r\n\r\n"));
+        QVERIFY(!QFileInfo::exists(m_base + QStringLiteral("/unrealtournament.INI")));
+    }
+
+    void writeLinesWithoutLinesGivesAnEmptyFile()
+    {
+        QVERIFY(TextFile::WriteLines(m_base + QStringLiteral("\\Empty.txt"), {}));
+        QCOMPARE(ReadBytes(m_base + QStringLiteral("/Empty.txt")), QByteArray());
+    }
+
+    void writeLinesFailsWithoutTheDirectory()
+    {
+        QVERIFY(!TextFile::WriteLines(m_base + QStringLiteral("\\Missing\\Out.txt"), {QStringLiteral("a")}));
+        QVERIFY(!QFileInfo::exists(m_base + QStringLiteral("/Missing")));
+        QVERIFY(QDir(m_base).isEmpty(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot));
+    }
+
+    void readAllRefuses_data()
+    {
+        QTest::addColumn<QString>("tail");
+        QTest::newRow("directory") << "\\Sub";
+        QTest::newRow("directory in wrong case") << "\\SUB";
+        QTest::newRow("missing file") << "\\Sub\\none.txt";
+    }
+
+    void readAllRefuses()
+    {
+        QFETCH(QString, tail);
+        QVERIFY(QDir().mkdir(m_base + QStringLiteral("/Sub")));
+        QVERIFY(!TextFile::ReadAll(m_base + tail).has_value());
+    }
+};
+
+QTEST_GUILESS_MAIN(TestTextFile)
+#include "tst_textfile.moc"

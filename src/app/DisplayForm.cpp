@@ -2,26 +2,27 @@
 
 #include "app/AboutBox.h"
 #include "app/CommandGuard.h"
-#include "app/ElapsedText.h"
 #include "app/KelvarTreeView.h"
 #include "app/ListAdapters.h"
-#include "app/Termination.h"
 #include "app/TreeModelAdapter.h"
 #include "app/WaitBox.h"
 #include "model/ClassModel.h"
+#include "model/ElapsedTime.h"
+#include "model/PackageLoader.h"
 #include "persist/Options.h"
+#include "persist/StateFile.h"
 #include "persist/WindowLayout.h"
 #include "persist/gui/OptionsEditor.h"
 #include "platform/Errors.h"
 #include "platform/EventPump.h"
 #include "platform/Keyboard.h"
 #include "platform/Prompter.h"
+#include "platform/gui/Pickers.h"
 
 #include <QAction>
 #include <QApplication>
 #include <QCloseEvent>
 #include <QDir>
-#include <QElapsedTimer>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QListView>
@@ -170,6 +171,9 @@ void TDisplayForm::BuildPanes()
     panelLayout->addWidget(m_filesList, 1);
 
     m_packageListModel = new PackageListAdapter(m_model.Packages(), this);
+    m_packageListModel->SetTickHandler([this](int row, PackageList::Mark requested) {
+        PackageListClickCheck(row, requested);
+    });
     m_packageList = MakeList(m_splitter, "PackageList");
     m_packageList->setModel(m_packageListModel);
 
@@ -206,13 +210,17 @@ void TDisplayForm::BuildMenus()
 {
     QMenu *file = menuBar()->addMenu(QStringLiteral("&File"));
     file->setObjectName(QStringLiteral("FileMenu"));
-    AddAction(file, "ReaddefaultpackagesMenuItem", QStringLiteral("R&ead default packages"));
+    m_modelCommands << AddAction(file, "ReaddefaultpackagesMenuItem", QStringLiteral("R&ead default packages"),
+                                 &TDisplayForm::ReaddefaultpackagesMenuItemClick);
     m_modelCommands << AddAction(file, "ResetMenuItem", QStringLiteral("&Reset"),
                                  &TDisplayForm::ResetMenuItemClick);
     file->addSeparator();
-    AddAction(file, "LoadStateMenuItem", QStringLiteral("&Load state..."));
-    AddAction(file, "SavestateMenuItem", QStringLiteral("&Save state..."));
-    AddAction(file, "SaveasdefaultstateMenuItem", QStringLiteral("&Save as default state"));
+    m_modelCommands << AddAction(file, "LoadStateMenuItem", QStringLiteral("&Load state..."),
+                                 &TDisplayForm::LoadStateMenuItemClick);
+    m_modelCommands << AddAction(file, "SavestateMenuItem", QStringLiteral("&Save state..."),
+                                 &TDisplayForm::SavestateMenuItemClick);
+    m_modelCommands << AddAction(file, "SaveasdefaultstateMenuItem", QStringLiteral("&Save as default state"),
+                                 &TDisplayForm::SaveasdefaultstateMenuItemClick);
     file->addSeparator();
     AddAction(file, "ExitMenuItem", QStringLiteral("E&xit"), &TDisplayForm::ExitMenuItemClick);
 
@@ -220,8 +228,8 @@ void TDisplayForm::BuildMenus()
     view->setObjectName(QStringLiteral("ViewMenu"));
     AddAction(view, "EditUTiniMenuItem", QStringLiteral("&Edit UnrealTournament.ini"), nullptr,
               QKeySequence(Qt::Key_F4));
-    AddAction(view, "RefreshMenuItem", QStringLiteral("&Refresh browser"), nullptr,
-              QKeySequence(Qt::Key_F5));
+    m_modelCommands << AddAction(view, "RefreshMenuItem", QStringLiteral("&Refresh browser"),
+                                 &TDisplayForm::RefreshMenuItemClick, QKeySequence(Qt::Key_F5));
     m_modelCommands << AddAction(view, "SwitchClassPackagetreeMenuitem",
                                  QStringLiteral("&Switch Class/Package tree"),
                                  &TDisplayForm::SwitchClassPackagetreeMenuitemClick,
@@ -287,13 +295,17 @@ void TDisplayForm::BuildToolBar()
         action->setIcon(st->standardIcon(icon));
         return action;
     };
-    button("ReadDefaultButton", QStringLiteral("Read default packages"), QStyle::SP_DirHomeIcon);
+    m_modelCommands << button("ReadDefaultButton", QStringLiteral("Read default packages"),
+                              QStyle::SP_DirHomeIcon, &TDisplayForm::ReaddefaultpackagesMenuItemClick);
     m_modelCommands << button("ResetButton", QStringLiteral("Reset"), QStyle::SP_DialogResetButton,
                               &TDisplayForm::ResetMenuItemClick);
     m_toolBar->addSeparator();
-    button("LoadStateButton", QStringLiteral("Load state"), QStyle::SP_DialogOpenButton);
-    button("SaveStateButton", QStringLiteral("Save state"), QStyle::SP_DialogSaveButton);
-    button("SaveDefaultButton", QStringLiteral("Save current state as the default"), QStyle::SP_DriveFDIcon);
+    m_modelCommands << button("LoadStateButton", QStringLiteral("Load state"), QStyle::SP_DialogOpenButton,
+                              &TDisplayForm::LoadStateMenuItemClick);
+    m_modelCommands << button("SaveStateButton", QStringLiteral("Save state"), QStyle::SP_DialogSaveButton,
+                              &TDisplayForm::SavestateMenuItemClick);
+    m_modelCommands << button("SaveDefaultButton", QStringLiteral("Save current state as the default"),
+                              QStyle::SP_DriveFDIcon, &TDisplayForm::SaveasdefaultstateMenuItemClick);
     m_toolBar->addSeparator();
     m_modelCommands << button("SwitchButton", QStringLiteral("Switch between the two trees"),
                               QStyle::SP_ArrowRight, &TDisplayForm::SwitchClassPackagetreeMenuitemClick);
@@ -360,20 +372,21 @@ void TDisplayForm::showEvent(QShowEvent *event)
 
 void TDisplayForm::FormShow()
 {
-    QElapsedTimer startTime;
-    startTime.start();
-    RunGuarded(m_prompter, [this] { m_model.ResetModel(); });
-    if (!m_keyboard.CtrlHeld() && m_defaultStateLoader && !m_pump.Terminating())
-        RunGuarded(m_prompter, m_defaultStateLoader);
-    RunGuarded(m_prompter, [this] {
-        m_model.SortTrees();
-        m_model.MarkLastCompiledPackage();
-    });
+    const QTime start = QTime::currentTime();
+    {
+        ClassModel::BusyScope busy(m_model, QStringLiteral("loading the default state"));
+        RunGuarded(m_prompter, [this] { m_model.ResetModel(); });
+        if (!m_keyboard.CtrlHeld() && m_defaultStateLoader && !m_pump.Terminating())
+            RunGuarded(m_prompter, m_defaultStateLoader);
+        RunGuarded(m_prompter, [this] {
+            m_model.SortTrees();
+            m_model.MarkLastCompiledPackage();
+        });
+    }
     if (m_waitBox)
         m_waitBox->close();
-    SetStatusText(QStringLiteral("Startup time: ") + FormatElapsed(startTime.elapsed())
-                  + QStringLiteral("  ") + QString::number(m_model.ClassCount())
-                  + QStringLiteral(" classes loaded"));
+    SetStatusText(ClassesLoadedReport(QStringLiteral("Startup time: "), start, QTime::currentTime(),
+                                      m_model.ClassCount()));
 }
 
 void TDisplayForm::closeEvent(QCloseEvent *event)
@@ -393,7 +406,7 @@ void TDisplayForm::FormClose()
         if (!m_options.SaveOptions(m_registry, ProgramPath()))
             m_prompter.Error(QLatin1String(StoreFailedMessage));
     });
-    MarkTerminating(m_pump);
+    m_pump.SetTerminating();
     if (m_quit)
         m_quit();
 }
@@ -401,7 +414,7 @@ void TDisplayForm::FormClose()
 void TDisplayForm::ExitMenuItemClick()
 {
     m_exiting = true;
-    MarkTerminating(m_pump);
+    m_pump.SetTerminating();
     if (m_quit)
         m_quit();
 }
@@ -454,11 +467,90 @@ void TDisplayForm::FormKeyPress(QChar c)
 
 // ---- Commands ------------------------------------------------------------
 
-void TDisplayForm::ResetMenuItemClick()
+void TDisplayForm::RunModelCommand(const QString &what, const std::function<void()> &command)
 {
     if (RefuseWhileBusy())
         return;
-    RunGuarded(m_prompter, [this] { m_model.ResetModel(); });
+    ClassModel::BusyScope busy(m_model, what);
+    RunGuarded(m_prompter, command);
+}
+
+void TDisplayForm::ResetMenuItemClick()
+{
+    RunModelCommand(QStringLiteral("resetting"), [this] { m_model.ResetModel(); });
+}
+
+void TDisplayForm::ReaddefaultpackagesMenuItemClick()
+{
+    RunModelCommand(QStringLiteral("reading the default packages"),
+                    [this] { PackageLoader(m_model).ReadDefaultPackages(); });
+}
+
+void TDisplayForm::RefreshMenuItemClick()
+{
+    RunModelCommand(QStringLiteral("refreshing"), [this] { PackageLoader(m_model).RefreshModel(); });
+}
+
+namespace {
+
+FilePickRequest StateFileRequest(const QString &title, const QString &filter, const QString &baseDir)
+{
+    FilePickRequest request;
+    request.title = title;
+    request.filter = filter;
+    request.defaultExtension = QStringLiteral("*.Kelvar");
+    request.startFolder = baseDir;
+    return request;
+}
+
+} // namespace
+
+void TDisplayForm::LoadStateMenuItemClick()
+{
+    if (!m_pickers || RefuseWhileBusy())
+        return;
+    const std::optional<QString> file = m_pickers->PickFile(
+        this,
+        StateFileRequest(QStringLiteral("Select a file to load"),
+                         QStringLiteral("Kelvar files (*.Kelvar)|*.Kelvar|All Files (*.*)|*.*"),
+                         m_options.BaseDir),
+        false);
+    if (!file)
+        return;
+    RunModelCommand(QStringLiteral("loading a state"), [this, &file] { StateFile(m_model).LoadState(*file); });
+}
+
+void TDisplayForm::SavestateMenuItemClick()
+{
+    if (!m_pickers || RefuseWhileBusy())
+        return;
+    const std::optional<QString> file = m_pickers->PickFile(
+        this,
+        StateFileRequest(QStringLiteral("Select a file to save the current state to"),
+                         QStringLiteral("Kelvar files (*.Kelvar)|*.Kelvar|All files (*.*)|*.*"),
+                         m_options.BaseDir),
+        true);
+    if (!file)
+        return;
+    RunModelCommand(QStringLiteral("saving a state"), [this, &file] { StateFile(m_model).SaveState(*file); });
+}
+
+void TDisplayForm::SaveasdefaultstateMenuItemClick()
+{
+    RunModelCommand(QStringLiteral("saving the default state"),
+                    [this] { StateFile(m_model).SaveDefaultState(); });
+}
+
+void TDisplayForm::PackageListClickCheck(int row, kelvarin::PackageList::Mark requested)
+{
+    kelvarin::PackageList &packages = m_model.Packages();
+    if (row < 0 || row >= packages.Count() || packages.MarkAt(row) == requested)
+        return;
+    // Refused while another operation runs: the mark stays as it was.
+    RunModelCommand(QStringLiteral("loading a package"), [this, row, requested] {
+        m_model.Packages().SetMark(row, requested);
+        PackageLoader(m_model).PackageTickChanged(row);
+    });
 }
 
 void TDisplayForm::SetbasedirMenuItemClick()

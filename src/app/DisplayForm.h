@@ -2,6 +2,7 @@
 
 #include "app/KeywordTracker.h"
 #include "app/PaneLayout.h"
+#include "model/PackageList.h"
 
 #include <QMainWindow>
 #include <QPointer>
@@ -20,6 +21,7 @@ class EventPump;
 class Keyboard;
 class KelvarTreeView;
 class OptionsEditor;
+class Pickers;
 class PackageListAdapter;
 class Prompter;
 class Registry;
@@ -57,6 +59,8 @@ public:
     void SetOptionsEditor(OptionsEditor *editor) { m_optionsEditor = editor; }
     void SetWaitBox(TWaitBox *waitBox);
     void SetAboutBox(TAboutBox *aboutBox);
+    // The file pickers of the state commands.
+    void SetPickers(Pickers *pickers) { m_pickers = pickers; }
 
     // Loads the default browser state at the first showing (skipped with
     // Ctrl held). Unset: nothing is loaded, as when no default state exists.
@@ -77,6 +81,13 @@ public:
     void AboutMenuClick();
     void SetbasedirMenuItemClick();
     void ResetMenuItemClick();
+    void ReaddefaultpackagesMenuItemClick();
+    void RefreshMenuItemClick();
+    void LoadStateMenuItemClick();
+    void SavestateMenuItemClick();
+    void SaveasdefaultstateMenuItemClick();
+    // The user asked to tick (or untick) a package list item.
+    void PackageListClickCheck(int row, kelvarin::PackageList::Mark requested);
     void SwitchClassPackagetreeMenuitemClick();
     void ToolbarMenuItemClick();
     void ClassestreeMenuItemClick();
@@ -123,6 +134,9 @@ private:
     void ApplyPanes();
     void CentreOnScreen();
     bool RefuseWhileBusy();
+    // Runs a command that reads or changes the model: refused while another
+    // one runs, marked busy while it runs, its errors shown at its end.
+    void RunModelCommand(const QString &what, const std::function<void()> &command);
     void GreyBusyCommands(bool grey);
     void SwitchToTree(KelvarTreeView *target);
     void HandleTypedText(const QString &text);
@@ -135,6 +149,7 @@ private:
     EventPump &m_pump;
 
     OptionsEditor *m_optionsEditor = nullptr;
+    Pickers *m_pickers = nullptr;
     QPointer<TWaitBox> m_waitBox;
     QPointer<TAboutBox> m_aboutBox;
     std::function<void()> m_defaultStateLoader;

@@ -6,6 +6,7 @@
 #include "app/WaitBox.h"
 #include "model/ClassModel.h"
 #include "persist/Options.h"
+#include "persist/StateFile.h"
 #include "persist/gui/SetDirForm.h"
 #include "platform/AppEventPump.h"
 #include "platform/RegFileRegistry.h"
@@ -105,6 +106,12 @@ int StartUp::Run(QApplication &app)
         displayForm.SetOptionsEditor(&setDirForm);
         displayForm.SetWaitBox(&waitBox);
         displayForm.SetAboutBox(&aboutBox);
+        displayForm.SetPickers(&pickers);
+        // The default state, relative to the directory the program runs in.
+        // A missing file is the normal case of a first start: nothing happens.
+        displayForm.SetDefaultStateLoader([&model] {
+            StateFile(model).LoadState(QString::fromLatin1(StateFile::DefaultState));
+        });
 
         QObject::connect(&instance, &SingleInstance::RequestReceived, &displayForm,
                          [&displayForm](int wParam, int lParam) {

@@ -14,7 +14,7 @@ public:
     explicit AppEventPump(int intervalMs = 15);
     void Pump() override;
     bool Terminating() const override { return m_terminating; }
-    void SetTerminating() { m_terminating = true; }
+    void SetTerminating() override { m_terminating = true; }
 
 private:
     QElapsedTimer m_sinceLast;

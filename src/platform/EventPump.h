@@ -11,6 +11,8 @@ public:
     virtual ~EventPump() = default;
     virtual void Pump() = 0;
     virtual bool Terminating() const = 0;
+    // Raised by the close handler and by "E&xit"; never lowered again.
+    virtual void SetTerminating() = 0;
 };
 
 // A pump that never processes events and never terminates (tests, the CLI).
@@ -19,6 +21,7 @@ class NullEventPump : public EventPump
 public:
     void Pump() override {}
     bool Terminating() const override { return m_terminating; }
+    void SetTerminating() override { m_terminating = true; }
     void SetTerminating(bool on) { m_terminating = on; }
 
 private:

@@ -28,6 +28,7 @@ public:
             onCall(calls);
     }
     bool Terminating() const override { return terminating; }
+    void SetTerminating() override { terminating = true; }
 
     int calls = 0;
     bool terminating = false;

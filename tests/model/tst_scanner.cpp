@@ -21,6 +21,7 @@ public:
             --m_left;
     }
     bool Terminating() const override { return m_left == 0; }
+    void SetTerminating() override { m_left = 0; }
 
 private:
     int m_left;

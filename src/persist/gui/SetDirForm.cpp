@@ -253,7 +253,7 @@ void TSetDirForm::BrowseButtonClick()
 void TSetDirForm::UCBrowseButtonClick()
 {
     const PathParts parts = SplitProgramPath(m_editCommandEdit->text());
-    ExecutablePickRequest request;
+    FilePickRequest request;
     request.title = QStringLiteral("Select an executable");
     request.filter = QStringLiteral("Executable (*.exe)|*.exe|MS-DOS Executable (*.exe, *.com, *.bat)|*.exe;*.com;*.bat|All files (*.*)|*.*");
     request.defaultExtension = QStringLiteral(".exe");

@@ -9,10 +9,10 @@ class QWidget;
 
 namespace kelvarin {
 
-// What the program picker is asked for: a title, filters as "description|
-// patterns" pairs joined by "|" (the Windows form), a proposed file name and a
-// starting folder (empty: the picker's own default).
-struct ExecutablePickRequest
+// What a file picker is asked for: a title, filters as "description|
+// patterns" pairs joined by "|" (the Windows form), a default extension, a
+// proposed file name and a starting folder (empty: the picker's own default).
+struct FilePickRequest
 {
     QString title;
     QString filter;
@@ -32,7 +32,11 @@ public:
                                                  const QString &startDir) = 0;
     // An existing file in an existing folder.
     virtual std::optional<QString> PickExecutable(QWidget *parent,
-                                                  const ExecutablePickRequest &request) = 0;
+                                                  const FilePickRequest &request) = 0;
+    // A file to open (it and its folder must exist) or to save to (its folder
+    // must exist; replacing an existing file is confirmed first).
+    virtual std::optional<QString> PickFile(QWidget *parent, const FilePickRequest &request,
+                                            bool forSaving) = 0;
 };
 
 // Turns "Executable (*.exe)|*.exe|All files (*.*)|*.*" into Qt's name

@@ -47,7 +47,7 @@ std::optional<QString> WidgetPickers::PickDirectory(QWidget *parent, const QStri
 }
 
 std::optional<QString> WidgetPickers::PickExecutable(QWidget *parent,
-                                                     const ExecutablePickRequest &request)
+                                                     const FilePickRequest &request)
 {
     QFileDialog dialog(parent, request.title);
     dialog.setFileMode(QFileDialog::ExistingFile);
@@ -74,6 +74,33 @@ std::optional<QString> WidgetPickers::PickExecutable(QWidget *parent,
     if (files.isEmpty())
         return std::nullopt;
     return QDir::toNativeSeparators(files.first());
+}
+
+std::optional<QString> WidgetPickers::PickFile(QWidget *parent, const FilePickRequest &request,
+                                               bool forSaving)
+{
+    QFileDialog dialog(parent, request.title);
+    dialog.setAcceptMode(forSaving ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
+    dialog.setFileMode(forSaving ? QFileDialog::AnyFile : QFileDialog::ExistingFile);
+    dialog.setNameFilters(ToNameFilters(request.filter));
+    // "*.Kelvar" as a default extension: a name typed without one gets it.
+    QString suffix = request.defaultExtension;
+    while (suffix.startsWith(QLatin1Char('*')) || suffix.startsWith(QLatin1Char('.')))
+        suffix.remove(0, 1);
+    dialog.setDefaultSuffix(suffix);
+    if (!request.startFolder.isEmpty()) {
+        const QString folder = SpecPath::ToNative(request.startFolder);
+        if (QFileInfo(folder).isDir())
+            dialog.setDirectory(folder);
+    }
+    if (!request.proposedFile.isEmpty())
+        dialog.selectFile(request.proposedFile);
+    if (dialog.exec() != QDialog::Accepted)
+        return std::nullopt;
+    const QStringList files = dialog.selectedFiles();
+    if (files.isEmpty())
+        return std::nullopt;
+    return files.first();
 }
 
 } // namespace kelvarin

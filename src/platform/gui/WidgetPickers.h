@@ -11,7 +11,9 @@ public:
     std::optional<QString> PickDirectory(QWidget *parent, const QString &caption,
                                          const QString &startDir) override;
     std::optional<QString> PickExecutable(QWidget *parent,
-                                          const ExecutablePickRequest &request) override;
+                                          const FilePickRequest &request) override;
+    std::optional<QString> PickFile(QWidget *parent, const FilePickRequest &request,
+                                    bool forSaving) override;
 };
 
 } // namespace kelvarin

@@ -162,11 +162,11 @@ private slots:
         QTest::addColumn<QString>("menu");
         QTest::addColumn<QStringList>("items");
         QTest::newRow("File") << "&File"
-            << QStringList{"R&ead default packages||off", "&Reset||on", "-",
-                           "&Load state...||off", "&Save state...||off",
-                           "&Save as default state||off", "-", "E&xit||on"};
+            << QStringList{"R&ead default packages||on", "&Reset||on", "-",
+                           "&Load state...||on", "&Save state...||on",
+                           "&Save as default state||on", "-", "E&xit||on"};
         QTest::newRow("View") << "&View"
-            << QStringList{"&Edit UnrealTournament.ini|F4|off", "&Refresh browser|F5|off",
+            << QStringList{"&Edit UnrealTournament.ini|F4|off", "&Refresh browser|F5|on",
                            "&Switch Class/Package tree|F6|on", "Compiler log...|F10|off",
                            "&UT Log...|F11|off", "-", "Toolbar||on", "Classes tree||on",
                            "Packages tree||on", "Packages list||on", "-", "&About...|F12|on"};
@@ -219,8 +219,8 @@ private slots:
             actual << Describe(action, false);
         }
         QCOMPARE(actual, (QStringList{
-            "Read default packages|off", "Reset|on", "-",
-            "Load state|off", "Save state|off", "Save current state as the default|off", "-",
+            "Read default packages|on", "Reset|on", "-",
+            "Load state|on", "Save state|on", "Save current state as the default|on", "-",
             "Switch between the two trees|on", "Show compilation log|off", "-",
             "Edit UnrealTournament.ini|off", "Edit options|on", "Package exporter|off",
             "Compile default package|off", "-",

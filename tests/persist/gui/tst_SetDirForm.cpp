@@ -1,6 +1,6 @@
 #include "persist/Options.h"
 #include "persist/gui/SetDirForm.h"
-#include "platform/gui/Pickers.h"
+#include "support/ScriptedPickers.h"
 
 #include <QCheckBox>
 #include <QGroupBox>
@@ -15,31 +15,6 @@ using namespace kelvarin;
 
 namespace {
 
-class ScriptedPickers : public Pickers
-{
-public:
-    std::optional<QString> PickDirectory(QWidget *, const QString &caption,
-                                         const QString &startDir) override
-    {
-        directoryCaption = caption;
-        directoryStart = startDir;
-        ++calls;
-        return directoryAnswer;
-    }
-    std::optional<QString> PickExecutable(QWidget *, const ExecutablePickRequest &r) override
-    {
-        request = r;
-        ++calls;
-        return executableAnswer;
-    }
-
-    int calls = 0;
-    QString directoryCaption;
-    QString directoryStart;
-    std::optional<QString> directoryAnswer;
-    ExecutablePickRequest request;
-    std::optional<QString> executableAnswer;
-};
 
 template <typename T>
 T *Child(const QWidget &parent, const char *name)
@@ -117,7 +92,7 @@ private slots:
         QFETCH(int, stored);
         QFETCH(int, position);
         QFETCH(int, afterOk);
-        ScriptedPickers pickers;
+        test::ScriptedPickers pickers;
         TSetDirForm form(pickers);
         TOptions options;
         options.UCCPriority = stored;
@@ -166,7 +141,7 @@ private slots:
         QFETCH(QString, editor);
         QFETCH(QString, startFolder);
         QFETCH(QString, proposed);
-        ScriptedPickers pickers;
+        test::ScriptedPickers pickers;
         TSetDirForm form(pickers);
         Child<QLineEdit>(form, "UScriptEditCommandEdit")->setText(editor);
         Child<QPushButton>(form, "UCBrowseButton")->click();
@@ -184,7 +159,7 @@ private slots:
 
     void ProgramPickerAnswerFillsTheField()
     {
-        ScriptedPickers pickers;
+        test::ScriptedPickers pickers;
         pickers.executableAnswer = QStringLiteral("/usr/bin/mousepad");
         TSetDirForm form(pickers);
         Child<QPushButton>(form, "UCBrowseButton")->click();
@@ -203,7 +178,7 @@ private slots:
     {
         QFETCH(bool, confirm);
         QFETCH(QString, expected);
-        ScriptedPickers pickers;
+        test::ScriptedPickers pickers;
         if (confirm)
             pickers.directoryAnswer = QStringLiteral("/games/UT");
         TSetDirForm form(pickers);
@@ -216,7 +191,7 @@ private slots:
 
     void OptionsRoundTrip()
     {
-        ScriptedPickers pickers;
+        test::ScriptedPickers pickers;
         TSetDirForm form(pickers);
         TOptions options;
         options.BaseDir = QStringLiteral("C:\\UT");
@@ -264,7 +239,7 @@ private slots:
     {
         QFETCH(QString, button);
         QFETCH(bool, answered);
-        ScriptedPickers pickers;
+        test::ScriptedPickers pickers;
         TSetDirForm form(pickers);
         TOptions options;
         options.BaseDir = QStringLiteral("/games/UT");
@@ -303,7 +278,7 @@ private slots:
     {
         QFETCH(QString, name);
         QFETCH(QString, caption);
-        ScriptedPickers pickers;
+        test::ScriptedPickers pickers;
         TSetDirForm form(pickers);
         QWidget *w = form.findChild<QWidget *>(name);
         QVERIFY(w);
@@ -319,7 +294,7 @@ private slots:
 
     void DesignedWindow()
     {
-        ScriptedPickers pickers;
+        test::ScriptedPickers pickers;
         TSetDirForm form(pickers);
         QCOMPARE(form.windowTitle(), QStringLiteral("Kelvarin options:"));
         QCOMPARE(form.size(), QSize(385, 380));
@@ -335,7 +310,7 @@ private slots:
 
     void TabOrder()
     {
-        ScriptedPickers pickers;
+        test::ScriptedPickers pickers;
         TSetDirForm form(pickers);
         const QStringList expected{"DirEdit", "BrowseButton", "CommandlineEdit",
                                    "ShowUCCCompileCheck", "ShowUCCExportCheck", "TestrunCheckBox",
@@ -354,7 +329,7 @@ private slots:
 
     void EscapeCancels()
     {
-        ScriptedPickers pickers;
+        test::ScriptedPickers pickers;
         TSetDirForm form(pickers);
         QTimer::singleShot(0, &form, [&] { QTest::keyClick(&form, Qt::Key_Escape); });
         QVERIFY(!form.Edit(TOptions()).has_value());

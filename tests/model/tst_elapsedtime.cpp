@@ -1,4 +1,4 @@
-#include "app/ElapsedText.h"
+#include "model/ElapsedTime.h"
 
 #include <QTest>
 
@@ -72,4 +72,4 @@ private slots:
 };
 
 QTEST_APPLESS_MAIN(TestElapsedText)
-#include "tst_ElapsedText.moc"
+#include "tst_elapsedtime.moc"

@@ -1,0 +1,218 @@
+// The main window's commands that load packages and browser states, driven
+// the way a user drives them: ticks in the package list, menu commands, the
+// file pickers, and the first showing of the window.
+
+#include "app/DisplayForm.h"
+#include "model/ClassModel.h"
+#include "persist/Options.h"
+#include "persist/StateFile.h"
+#include "platform/EventPump.h"
+#include "platform/Keyboard.h"
+#include "platform/RegFileRegistry.h"
+#include "support/GameDir.h"
+#include "support/ModelHarness.h"
+#include "support/ScriptedPickers.h"
+#include "support/ScriptedPrompter.h"
+
+#include <QAbstractItemModel>
+#include <QDir>
+#include <QListView>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <memory>
+
+using namespace kelvarin;
+using test::DumpTree;
+
+namespace {
+
+class NoKeys : public Keyboard
+{
+public:
+    bool CtrlHeld() const override { return false; }
+};
+
+struct Window
+{
+    Window()
+    {
+        game.WriteText(QStringLiteral("System/UnrealTournament.ini"),
+                       QStringLiteral("[Editor.EditorEngine]\r\nEditPackages=Core\r\nEditPackages=Engine\r\n"));
+        game.WriteClass(QStringLiteral("Core"), QStringLiteral("Object.uc"), QStringLiteral("class Object native;"));
+        game.WriteClass(QStringLiteral("Engine"), QStringLiteral("Actor.uc"), QStringLiteral("class Actor extends Object;"));
+        game.WriteClass(QStringLiteral("Engine"), QStringLiteral("Info.uc"), QStringLiteral("class Info extends Actor;"));
+        game.WriteClass(QStringLiteral("Mod"), QStringLiteral("Gadget.uc"), QStringLiteral("class Gadget extends Info;"));
+        form = std::make_unique<TDisplayForm>(options, registry, model, prompter, keyboard, pump);
+        form->SetQuitHandler([] {});
+        form->SetPickers(&pickers);
+        // The store is empty: the window started with the load defaults and
+        // said so. The game directory is set as the options dialog would.
+        prompter.shown.clear();
+        options.BaseDir = game.Base();
+        model.ResetModel();
+    }
+
+    // Ticks or unticks the package list item of a package, as a click does.
+    bool Tick(const QString &package, bool on)
+    {
+        QAbstractItemModel *list = form->PackageList()->model();
+        for (int row = 0; row < list->rowCount(); ++row) {
+            const QModelIndex index = list->index(row, 0);
+            if (index.data().toString() == package)
+                return list->setData(index, on ? Qt::Checked : Qt::Unchecked, Qt::CheckStateRole);
+        }
+        return false;
+    }
+
+    Qt::CheckState Mark(const QString &package) const
+    {
+        QAbstractItemModel *list = form->PackageList()->model();
+        for (int row = 0; row < list->rowCount(); ++row) {
+            const QModelIndex index = list->index(row, 0);
+            if (index.data().toString() == package)
+                return Qt::CheckState(index.data(Qt::CheckStateRole).toInt());
+        }
+        return Qt::PartiallyChecked;
+    }
+
+    QTemporaryDir store;
+    RegFileRegistry registry{store.filePath(QStringLiteral("registry.reg"))};
+    test::GameDir game;
+    TOptions options;
+    NullEventPump pump;
+    test::ScriptedPrompter prompter;
+    test::ScriptedPickers pickers;
+    NoKeys keyboard;
+    ClassModel model{options, pump, prompter};
+    std::unique_ptr<TDisplayForm> form;
+};
+
+const QStringList LoadedTree{QStringLiteral("Classes"), QStringLiteral("-Object"), QStringLiteral("--Actor"),
+                             QStringLiteral("---Info")};
+
+} // namespace
+
+class TestPackageCommands : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase() { QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates)); }
+
+    void tickingLoadsAndUntickingUnloadsOrRefuses()
+    {
+        Window w;
+        QVERIFY(w.Tick(QStringLiteral("Engine"), true));
+        // Engine's classes wait for Object until Core is ticked.
+        QCOMPARE(w.model.Files().Count(), 2);
+        QVERIFY(w.Tick(QStringLiteral("Core"), true));
+        QCOMPARE(DumpTree(w.model.Browser()), LoadedTree);
+        QCOMPARE(w.Mark(QStringLiteral("Core")), Qt::Checked);
+
+        // Engine derives from Core: unticking Core is refused and the tick comes back.
+        QVERIFY(w.Tick(QStringLiteral("Core"), false));
+        QCOMPARE(w.prompter.Texts(), QStringList{QStringLiteral("There are packages depending on Core\r\nIt can't be removed.")});
+        QCOMPARE(w.prompter.shown.first().icon, MessageIcon::None);
+        QCOMPARE(w.Mark(QStringLiteral("Core")), Qt::Checked);
+        QCOMPARE(w.model.ClassCount(), 3);
+
+        QVERIFY(w.Tick(QStringLiteral("Engine"), false));
+        QCOMPARE(w.Mark(QStringLiteral("Engine")), Qt::Unchecked);
+        QCOMPARE(DumpTree(w.model.Browser()), (QStringList{QStringLiteral("Classes"), QStringLiteral("-Object")}));
+    }
+
+    void commandsAreRefusedWhileAnOperationRuns()
+    {
+        Window w;
+        ClassModel::BusyScope busy(w.model, QStringLiteral("reading the default packages"));
+        w.Tick(QStringLiteral("Core"), true);
+        QCOMPARE(w.Mark(QStringLiteral("Core")), Qt::Unchecked);
+        QCOMPARE(w.model.ClassCount(), 0);
+        QVERIFY(w.form->StatusText().contains(QStringLiteral("reading the default packages")));
+        w.form->ReaddefaultpackagesMenuItemClick();
+        w.form->SaveasdefaultstateMenuItemClick();
+        QCOMPARE(w.model.ClassCount(), 0);
+        QCOMPARE(w.pickers.calls, 0);
+    }
+
+    void readDefaultPackagesReportsTheLoad()
+    {
+        Window w;
+        w.form->ReaddefaultpackagesMenuItemClick();
+        QCOMPARE(DumpTree(w.model.Browser()), LoadedTree);
+        QVERIFY2(w.form->StatusText().startsWith(QStringLiteral("Load time: ")), qPrintable(w.form->StatusText()));
+        QVERIFY(w.form->StatusText().endsWith(QStringLiteral("  3 classes loaded")));
+        QVERIFY(!w.model.Busy());
+    }
+
+    void refreshAttachesClassesWhoseParentArrived()
+    {
+        Window w;
+        w.Tick(QStringLiteral("Mod"), true);
+        QCOMPARE(w.model.Files().Count(), 1);
+        w.form->ReaddefaultpackagesMenuItemClick();   // resets: Mod's waiting class is gone too
+        w.Tick(QStringLiteral("Mod"), true);
+        QCOMPARE(w.model.ClassCount(), 4);
+        w.game.WriteClass(QStringLiteral("Extra"), QStringLiteral("Late.uc"), QStringLiteral("class Late extends Gadget;"));
+        w.form->RefreshMenuItemClick();
+        QCOMPARE(w.form->PackageList()->model()->rowCount(), 4);
+        QCOMPARE(w.form->StatusText(), QStringLiteral("Done"));
+    }
+
+    void savingAndLoadingStatesThroughThePickers()
+    {
+        Window w;
+        w.form->ReaddefaultpackagesMenuItemClick();
+        const QString file = w.game.Native(QStringLiteral("Mine.Kelvar"));
+        w.pickers.fileAnswer = file;
+        w.form->SavestateMenuItemClick();
+        QCOMPARE(w.pickers.request.title, QStringLiteral("Select a file to save the current state to"));
+        QCOMPARE(w.pickers.request.startFolder, w.options.BaseDir);
+        QCOMPARE(w.pickers.savingAsked, QList<bool>{true});
+        QVERIFY(w.game.Exists(QStringLiteral("Mine.UTree")));
+
+        w.form->ResetMenuItemClick();
+        QCOMPARE(w.model.ClassCount(), 0);
+        w.form->LoadStateMenuItemClick();
+        QCOMPARE(w.pickers.request.title, QStringLiteral("Select a file to load"));
+        QCOMPARE(DumpTree(w.model.Browser()), LoadedTree);
+        QCOMPARE(w.Mark(QStringLiteral("Engine")), Qt::Checked);
+
+        // Cancelling the picker changes nothing.
+        w.pickers.fileAnswer.reset();
+        w.form->ResetMenuItemClick();
+        w.form->LoadStateMenuItemClick();
+        QCOMPARE(w.model.ClassCount(), 0);
+    }
+
+    void defaultStateIsLoadedAtTheFirstShowing()
+    {
+        QTemporaryDir cwd;
+        const QString previous = QDir::currentPath();
+        QVERIFY(QDir::setCurrent(cwd.path()));
+        {
+            Window w;
+            w.form->ReaddefaultpackagesMenuItemClick();
+            w.form->SaveasdefaultstateMenuItemClick();
+            QVERIFY(QFile::exists(cwd.filePath(QStringLiteral("Default/Default.Kelvar"))));
+        }
+        {
+            // A second start: the saved model comes back without scanning,
+            // even though the sources are gone.
+            Window w;
+            QDir(w.game.Native(QStringLiteral("Engine"))).removeRecursively();
+            w.form->SetDefaultStateLoader([&w] {
+                StateFile(w.model).LoadState(QString::fromLatin1(StateFile::DefaultState));
+            });
+            w.form->FormShow();
+            QCOMPARE(DumpTree(w.model.Browser()), LoadedTree);
+            QVERIFY(w.form->StatusText().startsWith(QStringLiteral("Startup time: ")));
+            QVERIFY(w.form->StatusText().endsWith(QStringLiteral("  3 classes loaded")));
+        }
+        QDir::setCurrent(previous);
+    }
+};
+
+QTEST_MAIN(TestPackageCommands)
+#include "tst_PackageCommands.moc"

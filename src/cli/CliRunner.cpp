@@ -12,6 +12,7 @@
 #include "platform/EventPump.h"
 
 #include <functional>
+#include <memory>
 #include <vector>
 
 namespace kelvarin {
@@ -63,7 +64,7 @@ QString CliRunner::Usage()
 }
 
 int CliRunner::Run(const QStringList &arguments, Registry &registry, QTextStream &out,
-                   QTextStream &err)
+                   QTextStream &err, bool processEndsAfterwards)
 {
     QString base;
     bool haveBase = false;
@@ -122,7 +123,8 @@ int CliRunner::Run(const QStringList &arguments, Registry &registry, QTextStream
         options.BaseDir = base;
 
     NullEventPump pump;
-    ClassModel model(options, pump, prompter);
+    auto owned = std::make_unique<ClassModel>(options, pump, prompter);
+    ClassModel &model = *owned;
     model.SetStatusSink([&prompter](const QString &text) {
         if (text.startsWith(QLatin1String("Load time: ")))
             prompter.Say(text);
@@ -227,6 +229,8 @@ int CliRunner::Run(const QStringList &arguments, Registry &registry, QTextStream
         }
     }
     out.flush();
+    if (processEndsAfterwards)
+        (void)owned.release();
     return prompter.ErrorShown() ? 1 : 0;
 }
 

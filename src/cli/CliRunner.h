@@ -12,8 +12,10 @@ class CliRunner
 {
 public:
     // Exit codes: 0 no error shown, 1 an error was shown, 2 a usage error.
+    // processEndsAfterwards: the model is left for the operating system to
+    // free with the process, at once, instead of node by node.
     static int Run(const QStringList &arguments, Registry &registry, QTextStream &out,
-                   QTextStream &err);
+                   QTextStream &err, bool processEndsAfterwards = false);
     static QString Usage();
 };
 

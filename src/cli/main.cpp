@@ -15,5 +15,5 @@ int main(int argc, char *argv[])
     out.setEncoding(QStringConverter::Utf8);
     err.setEncoding(QStringConverter::Utf8);
     kelvarin::RegFileRegistry registry(kelvarin::RegFileRegistry::DefaultPath());
-    return kelvarin::CliRunner::Run(app.arguments().mid(1), registry, out, err);
+    return kelvarin::CliRunner::Run(app.arguments().mid(1), registry, out, err, true);
 }

@@ -24,20 +24,26 @@ QString UpperCase(const QString &text)
     // upper-cased directly. Anything else goes through the locale, and where
     // the locale would change the length ("ß" → "SS") each character is
     // upper-cased on its own.
+    const qsizetype size = text.size();
+    const QChar *source = text.constData();
     bool ascii = true;
-    for (QChar c : text) {
-        if (c.unicode() >= 0x80) {
+    bool hasLower = false;
+    for (qsizetype i = 0; i < size; ++i) {
+        const char16_t u = source[i].unicode();
+        if (u >= 0x80) {
             ascii = false;
             break;
         }
+        hasLower = hasLower || (u >= 'a' && u <= 'z');
     }
     if (ascii) {
-        QString result = text;
-        QChar *data = result.data();
-        for (qsizetype i = 0; i < result.size(); ++i) {
-            const char16_t u = data[i].unicode();
-            if (u >= 'a' && u <= 'z')
-                data[i] = QChar(u - 32);
+        if (!hasLower)
+            return text;   // shares the text, no copy
+        QString result(size, Qt::Uninitialized);
+        QChar *target = result.data();
+        for (qsizetype i = 0; i < size; ++i) {
+            const char16_t u = source[i].unicode();
+            target[i] = QChar(u >= 'a' && u <= 'z' ? char16_t(u - 32) : u);
         }
         return result;
     }
@@ -84,7 +90,12 @@ int Sign(int value)
 } // namespace
 
 SortKey::SortKey(const QString &text)
-    : m_upper(UpperCase(text))
+    : SortKey(text, UpperCase(text))
+{
+}
+
+SortKey::SortKey(const QString &text, const QString &upper)
+    : m_upper(upper)
 {
     Collation &collation = CurrentCollation();
     if (!collation.plain)

@@ -28,6 +28,8 @@ class SortKey
 public:
     SortKey() = default;
     explicit SortKey(const QString &text);
+    // With the text's UpperCase form already at hand.
+    SortKey(const QString &text, const QString &upper);
     int Compare(const SortKey &other) const;
 
 private:

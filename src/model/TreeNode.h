@@ -24,7 +24,7 @@ public:
     const SortKey &Key() const
     {
         if (!m_key)
-            m_key.emplace(m_text);
+            m_key.emplace(m_text, m_upper);
         return *m_key;
     }
     TreeNode *Parent() const { return m_parent; }

@@ -34,6 +34,29 @@ QStringList ToNameFilters(const QString &windowsFilter)
     return result;
 }
 
+namespace {
+
+// Starts the dialog in the request's folder with its proposed file, and
+// answers the chosen file.
+std::optional<QString> Run(QFileDialog &dialog, const FilePickRequest &request)
+{
+    if (!request.startFolder.isEmpty()) {
+        const QString folder = SpecPath::ToNative(request.startFolder);
+        if (QFileInfo(folder).isDir())
+            dialog.setDirectory(folder);
+    }
+    if (!request.proposedFile.isEmpty())
+        dialog.selectFile(request.proposedFile);
+    if (dialog.exec() != QDialog::Accepted)
+        return std::nullopt;
+    const QStringList files = dialog.selectedFiles();
+    if (files.isEmpty())
+        return std::nullopt;
+    return QDir::toNativeSeparators(files.first());
+}
+
+} // namespace
+
 std::optional<QString> WidgetPickers::PickDirectory(QWidget *parent, const QString &caption,
                                                     const QString &startDir)
 {
@@ -61,19 +84,7 @@ std::optional<QString> WidgetPickers::PickExecutable(QWidget *parent,
         suffix.remove(0, 1);
     dialog.setDefaultSuffix(suffix);
 #endif
-    if (!request.startFolder.isEmpty()) {
-        const QString folder = SpecPath::ToNative(request.startFolder);
-        if (QFileInfo(folder).isDir())
-            dialog.setDirectory(folder);
-    }
-    if (!request.proposedFile.isEmpty())
-        dialog.selectFile(request.proposedFile);
-    if (dialog.exec() != QDialog::Accepted)
-        return std::nullopt;
-    const QStringList files = dialog.selectedFiles();
-    if (files.isEmpty())
-        return std::nullopt;
-    return QDir::toNativeSeparators(files.first());
+    return Run(dialog, request);
 }
 
 std::optional<QString> WidgetPickers::PickFile(QWidget *parent, const FilePickRequest &request,
@@ -88,19 +99,7 @@ std::optional<QString> WidgetPickers::PickFile(QWidget *parent, const FilePickRe
     while (suffix.startsWith(QLatin1Char('*')) || suffix.startsWith(QLatin1Char('.')))
         suffix.remove(0, 1);
     dialog.setDefaultSuffix(suffix);
-    if (!request.startFolder.isEmpty()) {
-        const QString folder = SpecPath::ToNative(request.startFolder);
-        if (QFileInfo(folder).isDir())
-            dialog.setDirectory(folder);
-    }
-    if (!request.proposedFile.isEmpty())
-        dialog.selectFile(request.proposedFile);
-    if (dialog.exec() != QDialog::Accepted)
-        return std::nullopt;
-    const QStringList files = dialog.selectedFiles();
-    if (files.isEmpty())
-        return std::nullopt;
-    return files.first();
+    return Run(dialog, request);
 }
 
 } // namespace kelvarin

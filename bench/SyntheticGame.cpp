@@ -38,20 +38,20 @@ QByteArray Body(const QString &name, std::mt19937 &rng)
 
 } // namespace
 
-int WriteSyntheticGame(const QString &nativeDir, const SyntheticGameSpec &spec)
+int WriteSyntheticGame(const QString &nativeDir, const SyntheticGameShape &shape)
 {
-    std::mt19937 rng(spec.seed);
+    std::mt19937 rng(shape.seed);
     QDir().mkpath(nativeDir + QLatin1String("/System"));
     QStringList packageNames;
     // Every class defined so far, with its depth, as possible parents.
     std::vector<std::pair<QString, int>> known;
     int written = 0;
-    for (int p = 0; p < spec.packages; ++p) {
+    for (int p = 0; p < shape.packages; ++p) {
         const QString package = p == 0 ? QStringLiteral("Core") : QStringLiteral("Pkg%1").arg(p, 2, 10, QLatin1Char('0'));
         packageNames.append(package);
         const QString classesDir = nativeDir + QLatin1Char('/') + package + QLatin1String("/Classes");
         QDir().mkpath(classesDir);
-        for (int c = 0; c < spec.classesPerPackage; ++c) {
+        for (int c = 0; c < shape.classesPerPackage; ++c) {
             QString name;
             QString parent;
             int depth = 1;

@@ -9,7 +9,7 @@ namespace kelvarin::bench {
 // hierarchies 4 to 10 levels deep and many classes per parent, plus an
 // UnrealTournament.ini whose EditPackages list names every package in
 // dependency order. Deterministic for a given seed.
-struct SyntheticGameSpec
+struct SyntheticGameShape
 {
     int packages = 20;
     int classesPerPackage = 100;
@@ -17,6 +17,6 @@ struct SyntheticGameSpec
 };
 
 // Returns the number of classes written.
-int WriteSyntheticGame(const QString &nativeDir, const SyntheticGameSpec &spec);
+int WriteSyntheticGame(const QString &nativeDir, const SyntheticGameShape &shape);
 
 } // namespace kelvarin::bench

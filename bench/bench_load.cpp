@@ -46,15 +46,15 @@ int main(int argc, char *argv[])
     QCoreApplication app(argc, argv);
     QTextStream out(stdout);
     const QStringList args = app.arguments();
-    bench::SyntheticGameSpec spec;
+    bench::SyntheticGameShape shape;
     if (args.size() > 1)
-        spec.packages = args.at(1).toInt();
+        shape.packages = args.at(1).toInt();
     if (args.size() > 2)
-        spec.classesPerPackage = args.at(2).toInt();
+        shape.classesPerPackage = args.at(2).toInt();
     QTemporaryDir temp;
     const QString dir = args.size() > 3 ? args.at(3) : temp.path();
-    const int classes = bench::WriteSyntheticGame(dir, spec);
-    out << "game: " << dir << " with " << classes << " classes in " << spec.packages << " packages\n";
+    const int classes = bench::WriteSyntheticGame(dir, shape);
+    out << "game: " << dir << " with " << classes << " classes in " << shape.packages << " packages\n";
 
     TOptions options;
     options.BaseDir = dir;

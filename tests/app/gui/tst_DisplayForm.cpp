@@ -18,19 +18,16 @@
 #include <QListView>
 #include <QMenu>
 #include <QMenuBar>
-#include <QSplitter>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QToolBar>
-#include <QVBoxLayout>
 
+#include <algorithm>
 #include <memory>
 
 using namespace kelvarin;
 
 namespace {
-
-const QString OptionsKey = QStringLiteral("\\Software\\Vexa\\Kelvarin");
 
 class FakeKeyboard : public Keyboard
 {
@@ -57,18 +54,19 @@ public:
 // need a user or a running event loop.
 struct Env
 {
-    explicit Env(const QString &storeName = QStringLiteral("registry.reg"))
-        : storePath(store.filePath(storeName)), registry(storePath)
-    {
-    }
-
-    void SeedOptions(const QString &baseDir)
+    // Stores options naming baseDir and a layout with the tool bar hidden
+    // and a 600x450 window.
+    void Seed(const QString &baseDir)
     {
         TOptions seed;
         seed.BaseDir = baseDir;
         seed.CommandLine = QStringLiteral("dm-deck16");
-        seed.LastCompiledPackage = QStringLiteral("MyMod");
         QVERIFY(seed.SaveOptions(registry, QStringLiteral("/opt/kelvarin")));
+        WindowLayout layout;
+        layout.windowWidth = 600;
+        layout.windowHeight = 450;
+        layout.toolbarVis = false;
+        layout.SaveWindowLayout(registry);
     }
 
     TDisplayForm &Make()
@@ -79,21 +77,22 @@ struct Env
         return *form;
     }
 
-    QByteArray StoreBytes() const
+    // A window on a stored game directory, shown and active.
+    TDisplayForm &Shown()
     {
-        QFile file(storePath);
-        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+        Seed(game.Base());
+        Make();
+        form->show();
+        form->activateWindow();
+        [&] { QVERIFY(QTest::qWaitForWindowActive(form.get())); }();
+        return *form;
     }
 
-    QAction *Action(const char *name) const
-    {
-        return form->findChild<QAction *>(QLatin1String(name));
-    }
+    QAction *Action(const char *name) const { return form->findChild<QAction *>(QLatin1String(name)); }
 
     QTemporaryDir store;
     test::GameDir game;
-    QString storePath;
-    RegFileRegistry registry;
+    RegFileRegistry registry{store.filePath(QStringLiteral("registry.reg"))};
     TOptions options;
     NullEventPump pump;
     test::ScriptedPrompter prompter;
@@ -104,21 +103,14 @@ struct Env
     std::unique_ptr<TDisplayForm> form;
 };
 
-bool ShowActive(QWidget &w)
+QString Describe(const QList<QAction *> &actions)
 {
-    w.show();
-    w.activateWindow();
-    return QTest::qWaitForWindowActive(&w);
-}
-
-QString Describe(QAction *action, bool withShortcut)
-{
-    if (action->isSeparator())
-        return QStringLiteral("-");
-    QString text = action->text();
-    if (withShortcut)
-        text += QLatin1Char('|') + action->shortcut().toString();
-    return text + (action->isEnabled() ? QStringLiteral("|on") : QStringLiteral("|off"));
+    QStringList items;
+    for (QAction *action : actions)
+        items << (action->isSeparator() ? QStringLiteral("-")
+                                        : action->text() + QLatin1Char('|') + action->shortcut().toString()
+                                              + QLatin1String(action->isEnabled() ? "|on" : "|off"));
+    return items.join(QLatin1Char(','));
 }
 
 } // namespace
@@ -128,39 +120,11 @@ class TestDisplayForm : public QObject
     Q_OBJECT
 
 private slots:
-    void DesignedWindow()
+    void Bars_data()
     {
-        Env env;
-        env.keyboard.ctrl = true;   // nothing loaded: the window as designed
-        TDisplayForm &form = env.Make();
-        QCOMPARE(form.windowTitle(), QStringLiteral("Kelvarin 2.7.0"));
-        QCOMPARE(form.size(), QSize(532, 395));
-        QCOMPARE(form.StatusText(), QStringLiteral("Hollowgate Unreal Class Browser"));
-        QCOMPARE(form.FilesList()->toolTip(),
-                 QStringLiteral("This is a list of loaded classes with unknown parents.\n\r"
-                                "They are all in the form Parent=Class&Package."));
-        QVERIFY(form.PackageBindingList()->isHidden());
-        QVERIFY(form.FilesList()->isHidden());
-        QVERIFY(form.Browser()->minimumWidth() >= 50);
-
-        auto *splitter = qobject_cast<QSplitter *>(form.centralWidget());
-        QVERIFY(splitter);
-        QCOMPARE(splitter->widget(0), form.Browser());
-        QCOMPARE(splitter->widget(1), form.Panel1());
-        QCOMPARE(splitter->widget(2), form.PackageList());
-        auto *panel = qobject_cast<QVBoxLayout *>(form.Panel1()->layout());
-        QVERIFY(panel);
-        QCOMPARE(panel->indexOf(form.PackageBindingList()), 0);
-        QCOMPARE(panel->indexOf(form.PackagesBrowser()), 1);
-        QCOMPARE(panel->indexOf(form.FilesList()), 2);
-        QCOMPARE(form.Panes().browserWidth, 193);
-        QCOMPARE(form.Panes().listWidth, 97);
-    }
-
-    void Menus_data()
-    {
-        QTest::addColumn<QString>("menu");
+        QTest::addColumn<QString>("bar");
         QTest::addColumn<QStringList>("items");
+        QTest::newRow("menu bar") << "" << QStringList{"&File||on", "&View||on", "&Misc||on", "&Server||on"};
         QTest::newRow("File") << "&File"
             << QStringList{"R&ead default packages||on", "&Reset||on", "-",
                            "&Load state...||on", "&Save state...||on",
@@ -176,155 +140,115 @@ private slots:
                            "&Find orphan files..||off"};
         QTest::newRow("Server") << "&Server"
             << QStringList{"&Run dedicated server||off", "Join yourself||off"};
+        QTest::newRow("tool bar") << "tool bar"
+            << QStringList{"Read default packages||on", "Reset||on", "-",
+                           "Load state||on", "Save state||on", "Save current state as the default||on", "-",
+                           "Switch between the two trees||on", "Show compilation log||off", "-",
+                           "Edit UnrealTournament.ini||off", "Edit options||on", "Package exporter||off",
+                           "Compile default package||off", "-",
+                           "Explore UT directory||off", "Test run!||off", "-", "About||on"};
     }
 
-    void Menus()
+    void Bars()
     {
-        QFETCH(QString, menu);
+        QFETCH(QString, bar);
         QFETCH(QStringList, items);
         Env env;
-        env.keyboard.ctrl = true;
+        env.keyboard.ctrl = true;   // nothing loaded: the window as designed
         TDisplayForm &form = env.Make();
-        QMenu *found = nullptr;
-        for (QAction *top : form.menuBar()->actions())
-            if (top->text() == menu)
-                found = top->menu();
-        QVERIFY(found);
-        QStringList actual;
-        for (QAction *action : found->actions())
-            actual << Describe(action, true);
-        QCOMPARE(actual, items);
-    }
-
-    void MenuBarOrder()
-    {
-        Env env;
-        env.keyboard.ctrl = true;
-        TDisplayForm &form = env.Make();
-        QStringList titles;
-        for (QAction *top : form.menuBar()->actions())
-            titles << top->text();
-        QCOMPARE(titles, (QStringList{"&File", "&View", "&Misc", "&Server"}));
-    }
-
-    void ToolBarHints()
-    {
-        Env env;
-        env.keyboard.ctrl = true;
-        TDisplayForm &form = env.Make();
-        QStringList actual;
-        for (QAction *action : form.ToolBar()->actions()) {
-            if (!action->isSeparator())
-                QCOMPARE(action->toolTip(), action->text());
-            actual << Describe(action, false);
+        QList<QAction *> actions = form.menuBar()->actions();
+        if (bar == QLatin1String("tool bar")) {
+            actions = form.ToolBar()->actions();
+            for (QAction *action : actions)
+                if (!action->isSeparator())
+                    QCOMPARE(action->toolTip(), action->text());   // the hint says what the button does
+        } else if (!bar.isEmpty()) {
+            const auto top = std::find_if(actions.begin(), actions.end(), [&](QAction *a) { return a->text() == bar; });
+            QVERIFY(top != actions.end());
+            actions = (*top)->menu()->actions();
         }
-        QCOMPARE(actual, (QStringList{
-            "Read default packages|on", "Reset|on", "-",
-            "Load state|on", "Save state|on", "Save current state as the default|on", "-",
-            "Switch between the two trees|on", "Show compilation log|off", "-",
-            "Edit UnrealTournament.ini|off", "Edit options|on", "Package exporter|off",
-            "Compile default package|off", "-",
-            "Explore UT directory|off", "Test run!|off", "-",
-            "About|on"}));
+        QCOMPARE(Describe(actions), items.join(QLatin1Char(',')));
     }
 
-    void ConstructionLoadsOptionsAndLayout()
+    void StartUpReadsTheStore_data()
     {
-        Env env;
-        env.SeedOptions(env.game.Base());
-        WindowLayout stored;
-        stored.windowWidth = 600;
-        stored.windowHeight = 450;
-        stored.browserWidth = 150;
-        stored.toolbarVis = false;
-        stored.packageListVis = false;
-        stored.SaveWindowLayout(env.registry);
+        QTest::addColumn<bool>("seeded");
+        QTest::addColumn<bool>("damaged");
+        QTest::addColumn<bool>("ctrl");
+        QTest::addColumn<QStringList>("messages");
+        QTest::addColumn<QString>("baseDir");
+        QTest::addColumn<QString>("commandLine");
+        QTest::addColumn<QSize>("size");
+        QTest::addColumn<bool>("toolBar");
+        const QStringList none;
+        QTest::newRow("options and layout") << true << false << false << none << "C:\\UT" << "dm-deck16"
+                                            << QSize(600, 450) << false;
+        QTest::newRow("Ctrl held: nothing read") << true << false << true << none << "" << "" << QSize(532, 395) << true;
+        QTest::newRow("nothing stored: defaults and a message") << false << false << false
+            << QStringList{"Unable to load user settings.\r\nUsing defaults."} << "." << "ctf-face" << QSize(532, 395) << true;
+        // Reading stops silently at the damaged value; the layout comes after it.
+        QTest::newRow("value of the wrong type") << true << true << false << none << "C:\\UT" << "ctf-face"
+                                                 << QSize(532, 395) << true;
+    }
 
+    void StartUpReadsTheStore()
+    {
+        QFETCH(bool, seeded);
+        QFETCH(bool, damaged);
+        QFETCH(bool, ctrl);
+        QFETCH(QStringList, messages);
+        QFETCH(QString, baseDir);
+        QFETCH(QString, commandLine);
+        QFETCH(QSize, size);
+        QFETCH(bool, toolBar);
+        Env env;
+        if (seeded)
+            env.Seed(QStringLiteral("C:\\UT"));
+        if (damaged)
+            QVERIFY(env.registry.SetDword(RegRoot::LocalMachine, QStringLiteral("\\Software\\Vexa\\Kelvarin"),
+                                          QStringLiteral("CommandLine"), 7));
+        env.keyboard.ctrl = ctrl;
         TDisplayForm &form = env.Make();
-        QVERIFY(env.prompter.shown.isEmpty());
-        QCOMPARE(env.options.BaseDir, env.game.Base());
-        QCOMPARE(env.options.CommandLine, QStringLiteral("dm-deck16"));
-        QCOMPARE(form.size(), QSize(600, 450));
-        QVERIFY(form.ToolBar()->isHidden());
-        QVERIFY(form.PackageList()->isHidden());
-        QVERIFY(!env.Action("ToolbarMenuItem")->isChecked());
-        QVERIFY(!env.Action("PackageslistMenuItem")->isChecked());
-        QVERIFY(env.Action("ClassestreeMenuItem")->isChecked());
-        QCOMPARE(form.Panes().browserWidth, 150);
-    }
-
-    void MissingOptionsKeyShowsLoadMessage()
-    {
-        Env env;
-        env.Make();
-        QCOMPARE(env.prompter.shown.size(), 1);
-        QCOMPARE(env.prompter.shown[0].text,
-                 QStringLiteral("Unable to load user settings.\r\nUsing defaults."));
-        QCOMPARE(env.prompter.shown[0].title, QStringLiteral("Kelvarin"));
-        QCOMPARE(env.prompter.shown[0].icon, MessageIcon::Error);
-        QCOMPARE(env.prompter.shown[0].buttons, MessageButtons::Ok);
-        QCOMPARE(env.options.BaseDir, QStringLiteral("."));
-        QCOMPARE(env.options.CommandLine, QStringLiteral("ctf-face"));
-    }
-
-    void ValueOfWrongTypeIsSwallowed()
-    {
-        Env env;
-        env.SeedOptions(env.game.Base());
-        QVERIFY(env.registry.SetDword(RegRoot::LocalMachine, OptionsKey, QStringLiteral("CommandLine"), 7));
-        TDisplayForm &form = env.Make();
-        QVERIFY(env.prompter.shown.isEmpty());
-        // Read up to the damaged value, and nothing after it.
-        QCOMPARE(env.options.BaseDir, env.game.Base());
-        QCOMPARE(env.options.CommandLine, QStringLiteral("ctf-face"));
-        QCOMPARE(env.options.LastCompiledPackage, QString());
+        QCOMPARE(env.prompter.Texts(), messages);
+        QCOMPARE(env.options.BaseDir, baseDir);
+        QCOMPARE(env.options.CommandLine, commandLine);
         QCOMPARE(form.windowTitle(), QStringLiteral("Kelvarin 2.7.0"));
+        QCOMPARE(form.size(), size);
+        QCOMPARE(form.ToolBar()->isHidden(), !toolBar);
+        QCOMPARE(env.Action("ToolbarMenuItem")->isChecked(), toolBar);
+        QCOMPARE(form.StatusText(), QStringLiteral("Hollowgate Unreal Class Browser"));
+        QVERIFY(form.PackageBindingList()->isHidden() && form.FilesList()->isHidden());
     }
 
-    void CtrlHeldLeavesOptionsEmpty()
+    void CloseStoresAndExitDoesNot_data()
     {
-        Env env;
-        env.SeedOptions(env.game.Base());
-        WindowLayout stored;
-        stored.toolbarVis = false;
-        stored.SaveWindowLayout(env.registry);
-        env.keyboard.ctrl = true;
-        TDisplayForm &form = env.Make();
-        QVERIFY(env.prompter.shown.isEmpty());
-        QCOMPARE(env.options.BaseDir, QString());
-        QCOMPARE(env.options.CommandLine, QString());
-        QVERIFY(!form.ToolBar()->isHidden());
+        QTest::addColumn<bool>("viaExit");
+        QTest::newRow("closing the window stores layout and options") << false;
+        QTest::newRow("Exit stores neither") << true;
     }
 
-    void CloseStoresLayoutAndOptions()
+    void CloseStoresAndExitDoesNot()
     {
+        QFETCH(bool, viaExit);
         Env env;
-        env.SeedOptions(env.game.Base());
-        TDisplayForm &form = env.Make();
-        QVERIFY(QTest::qWaitForWindowExposed((form.show(), &form)));
+        TDisplayForm &form = env.Shown();
         env.options.CommandLine = QStringLiteral("ctf-coret");
-        env.Action("ToolbarMenuItem")->trigger();
-        form.close();
-
+        env.Action("ToolbarMenuItem")->trigger();   // shows the tool bar again
+        form.resize(640, 480);
+        if (viaExit)
+            env.Action("ExitMenuItem")->trigger();
+        form.close();   // after Exit: the application closing its windows
         QCOMPARE(env.quits, 1);
         QVERIFY(env.pump.Terminating());
-        const QByteArray bytes = env.StoreBytes();
-        QVERIFY(bytes.contains("\"CommandLine\"=\"ctf-coret\""));
-        QVERIFY(bytes.contains("\"ToolbarVis\"=dword:00000000"));
-        QVERIFY(bytes.contains("\"WindowWidth\"=dword:"));
 
-        TOptions readBack;
-        QVERIFY(readBack.LoadOptions(env.registry));
-        QCOMPARE(readBack.BaseDir, env.game.Base());
-        QCOMPARE(readBack.LastCompiledPackage, QStringLiteral("MyMod"));
+        TOptions stored;
+        QVERIFY(stored.LoadOptions(env.registry));
+        QCOMPARE(stored.BaseDir, env.game.Base());
+        QCOMPARE(stored.CommandLine, viaExit ? QStringLiteral("dm-deck16") : QStringLiteral("ctf-coret"));
         WindowLayout layout;
         layout.LoadWindowLayout(env.registry);
-        QCOMPARE(layout.windowWidth.value_or(-1), form.width());
-        QCOMPARE(layout.windowHeight.value_or(-1), form.height());
-        QCOMPARE(layout.browserWidth.value_or(-1), form.Panes().browserWidth);
-        QCOMPARE(layout.packageWidth.value_or(-1), form.Panes().listWidth);
-        QCOMPARE(layout.toolbarVis, std::optional<bool>(false));
-        QCOMPARE(layout.browserVis, std::optional<bool>(true));
+        QCOMPARE(layout.toolbarVis, std::optional<bool>(!viaExit));
+        QCOMPARE(layout.windowWidth, std::optional<int>(viaExit ? 600 : 640));
     }
 
     void CloseReportsWhatCannotBeStored()
@@ -334,7 +258,7 @@ private slots:
         QFile blocker(dir.filePath(QStringLiteral("blocker")));
         QVERIFY(blocker.open(QIODevice::WriteOnly));
         blocker.close();
-        Env env(QStringLiteral("unused"));
+        Env env;
         RegFileRegistry broken(dir.filePath(QStringLiteral("blocker/registry.reg")));
         env.keyboard.ctrl = true;
         TDisplayForm form(env.options, broken, env.model, env.prompter, env.keyboard, env.pump);
@@ -342,38 +266,40 @@ private slots:
         form.SetQuitHandler([&] { ++quits; });
         form.close();
         QCOMPARE(env.prompter.Texts(),
-                 (QStringList{QStringLiteral("Failed to set data for 'WindowTop'"),
-                              QStringLiteral("Unable to store options.\r\nChanges might not be remembered.")}));
+                 (QStringList{"Failed to set data for 'WindowTop'",
+                              "Unable to store options.\r\nChanges might not be remembered."}));
         QCOMPARE(quits, 1);
     }
 
-    void ExitStoresNothing()
+    void FirstShowingLoadsTheDefaultState_data()
     {
-        Env env;
-        env.SeedOptions(env.game.Base());
-        TDisplayForm &form = env.Make();
-        form.show();
-        const QByteArray before = env.StoreBytes();
-        env.options.CommandLine = QStringLiteral("changed");
-        env.Action("ExitMenuItem")->trigger();
-        QCOMPARE(env.quits, 1);
-        QVERIFY(env.pump.Terminating());
-        // Windows closing after the loop has ended store nothing either.
-        form.close();
-        QCOMPARE(env.quits, 1);
-        QCOMPARE(env.StoreBytes(), before);
+        QTest::addColumn<bool>("ctrl");
+        QTest::addColumn<bool>("fails");
+        QTest::addColumn<int>("loads");
+        QTest::addColumn<QStringList>("messages");
+        QTest::addColumn<int>("classes");
+        QTest::newRow("loaded once, then sorted") << false << false << 1 << QStringList{} << 3;
+        QTest::newRow("Ctrl held: skipped") << true << false << 0 << QStringList{} << 0;
+        QTest::newRow("error shown, start-up goes on") << false << true << 1
+                                                       << QStringList{"Cannot open file x.UTree"} << 0;
     }
 
-    void FirstShowingReportsStartUp()
+    void FirstShowingLoadsTheDefaultState()
     {
+        QFETCH(bool, ctrl);
+        QFETCH(bool, fails);
+        QFETCH(int, loads);
+        QFETCH(QStringList, messages);
+        QFETCH(int, classes);
         Env env;
-        env.SeedOptions(env.game.Base());
-        env.game.WriteClass(QStringLiteral("MyMod"), QStringLiteral("Foo.uc"),
-                            QStringLiteral("class Foo extends Actor;"));
+        env.Seed(env.game.Base());
+        env.game.WriteClass(QStringLiteral("MyMod"), QStringLiteral("Foo.uc"), QStringLiteral("class Foo extends Actor;"));
         TDisplayForm &form = env.Make();
-        int loads = 0;
+        int calls = 0;
         form.SetDefaultStateLoader([&] {
-            ++loads;
+            ++calls;
+            if (fails)
+                throw KelvarinError(QStringLiteral("Cannot open file x.UTree"));
             Tree &browser = env.model.Browser();
             for (const char *name : {"Zeta", "Alpha", "Mid"})
                 browser.Add(browser.First(), QLatin1String(name));
@@ -381,202 +307,112 @@ private slots:
         TWaitBox waitBox;
         waitBox.show();
         form.SetWaitBox(&waitBox);
+        env.keyboard.ctrl = ctrl;
         form.show();
-
-        QCOMPARE(loads, 1);
-        QVERIFY(!waitBox.isVisible());
-        QVERIFY2(form.StatusText().startsWith(QStringLiteral("Startup time: ")), qPrintable(form.StatusText()));
-        QVERIFY2(form.StatusText().endsWith(QStringLiteral("  3 classes loaded")), qPrintable(form.StatusText()));
-        TreeNode *root = env.model.Browser().First();
-        QCOMPARE(root->Child(0)->Text(), QStringLiteral("Alpha"));   // sorted after loading
-        QCOMPARE(env.model.Packages().Count(), 1);                      // reset listed the packages
-
         form.hide();
-        form.show();
-        QCOMPARE(loads, 1);   // only the first showing
+        form.show();   // only the first showing counts
+
+        QCOMPARE(calls, loads);
+        QCOMPARE(env.prompter.Texts(), messages);
+        QVERIFY(!waitBox.isVisible());
+        const QString status = form.StatusText();
+        QVERIFY2(status.startsWith(QStringLiteral("Startup time: ")), qPrintable(status));
+        QVERIFY2(status.endsWith(QStringLiteral("  %1 classes loaded").arg(classes)), qPrintable(status));
+        QCOMPARE(env.model.Packages().Count(), 1);   // the model was reset on the game directory
+        if (classes)
+            QCOMPARE(env.model.Browser().First()->Child(0)->Text(), QStringLiteral("Alpha"));
     }
 
-    void CtrlAtFirstShowingSkipsDefaultState()
+    void TypedKeywords_data()
     {
-        Env env;
-        env.SeedOptions(env.game.Base());
-        TDisplayForm &form = env.Make();
-        int loads = 0;
-        form.SetDefaultStateLoader([&] { ++loads; });
-        env.keyboard.ctrl = true;
-        form.show();
-        QCOMPARE(loads, 0);
-        QVERIFY(form.StatusText().endsWith(QStringLiteral("  0 classes loaded")));
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<bool>("elsewhere");
+        QTest::addColumn<int>("crashes");
+        QTest::addColumn<bool>("listsShown");
+        QTest::newRow("crash") << "crash" << false << 1 << false;
+        QTest::newRow("breaking character is not a new start") << "crcrash" << false << 0 << false;
+        QTest::newRow("doubled first character") << "ccrash" << false << 0 << false;
+        QTest::newRow("other character before") << "xcrash" << false << 1 << false;
+        QTest::newRow("crash twice, the window lives on") << "crashcrash" << false << 2 << false;
+        QTest::newRow("case matters") << "CRASH" << false << 0 << false;
+        QTest::newRow("interrupted") << "cra sh" << false << 0 << false;
+        QTest::newRow("crash in another window") << "crash" << true << 0 << false;
+        QTest::newRow("visible") << "visible" << false << 0 << true;
+        QTest::newRow("visible twice") << "visiblevisible" << false << 0 << false;
+        QTest::newRow("repeated prefix of visible") << "vivisible" << false << 0 << false;
+        QTest::newRow("a character breaking one keyword starts the other") << "crvisible" << false << 0 << true;
+        QTest::newRow("both") << "crash visible" << false << 1 << true;
     }
 
-    void DefaultStateErrorIsShownAndStartUpGoesOn()
+    void TypedKeywords()
     {
+        QFETCH(QString, typed);
+        QFETCH(bool, elsewhere);
+        QFETCH(int, crashes);
+        QFETCH(bool, listsShown);
         Env env;
-        env.SeedOptions(env.game.Base());
-        TDisplayForm &form = env.Make();
-        form.SetDefaultStateLoader([] { throw KelvarinError(QStringLiteral("Cannot open file x.UTree")); });
-        form.show();
-        QCOMPARE(env.prompter.Texts(), QStringList{QStringLiteral("Cannot open file x.UTree")});
-        QVERIFY(form.StatusText().endsWith(QStringLiteral("  0 classes loaded")));
-    }
-
-    void TypedCrashIsShownAndWindowLivesOn()
-    {
-        Env env;
-        env.SeedOptions(env.game.Base());
-        TDisplayForm &form = env.Make();
-        QVERIFY(ShowActive(form));
-        form.Browser()->setFocus();
-        QTest::keyClicks(form.Browser(), QStringLiteral("crash"));
-        QCOMPARE(env.prompter.shown.size(), 1);
-        QCOMPARE(env.prompter.shown[0].text, QStringLiteral("Test crash!"));
-        QCOMPARE(env.prompter.shown[0].title, QStringLiteral("Kelvarin"));
-        QCOMPARE(env.prompter.shown[0].icon, MessageIcon::Error);
-        QVERIFY(form.isVisible());
-
-        QTest::keyClicks(form.Browser(), QStringLiteral("ccrash crcrash"));
-        QCOMPARE(env.prompter.shown.size(), 1);
-        QTest::keyClicks(form.Browser(), QStringLiteral("xcrash"));
-        QCOMPARE(env.prompter.shown.size(), 2);
-    }
-
-    void KeysOfOtherWindowsDoNotCount()
-    {
-        Env env;
-        env.SeedOptions(env.game.Base());
-        TDisplayForm &form = env.Make();
-        form.show();
+        TDisplayForm &form = env.Shown();
         QLineEdit other;
-        QVERIFY(ShowActive(other));
-        other.setFocus();
-        QTest::keyClicks(&other, QStringLiteral("crash"));
-        QVERIFY(env.prompter.shown.isEmpty());
-        QCOMPARE(other.text(), QStringLiteral("crash"));
+        QWidget *target = form.PackagesBrowser();
+        if (elsewhere) {
+            other.show();
+            other.activateWindow();
+            QVERIFY(QTest::qWaitForWindowActive(&other));
+            target = &other;
+        }
+        target->setFocus();
+        QTest::keyClicks(target, typed);
+        QCOMPARE(env.prompter.Texts(), QStringList(crashes, QStringLiteral("Test crash!")));
+        QVERIFY(form.isVisible());
+        QCOMPARE(form.PackageBindingList()->isHidden(), !listsShown);
+        QCOMPARE(form.FilesList()->isHidden(), !listsShown);
     }
 
-    void TypedVisibleTogglesBothLists()
+    void SetOptions_data()
     {
-        Env env;
-        env.SeedOptions(env.game.Base());
-        TDisplayForm &form = env.Make();
-        QVERIFY(ShowActive(form));
-        form.PackagesBrowser()->setFocus();
-        QTest::keyClicks(form.PackagesBrowser(), QStringLiteral("visible"));
-        QVERIFY(!form.PackageBindingList()->isHidden());
-        QVERIFY(!form.FilesList()->isHidden());
-        QTest::keyClicks(form.PackagesBrowser(), QStringLiteral("visible"));
-        QVERIFY(form.PackageBindingList()->isHidden());
-        QVERIFY(form.FilesList()->isHidden());
-        QVERIFY(env.prompter.shown.isEmpty());
-    }
-
-    void SetOptionsTakesValuesAndResetsOnNewBaseDir()
-    {
-        Env env;
-        env.SeedOptions(env.game.Base());
-        test::GameDir other;
-        other.WriteClass(QStringLiteral("Newpack"), QStringLiteral("Thing.uc"),
-                         QStringLiteral("class Thing extends Object;"));
-        TDisplayForm &form = env.Make();
-        Q_UNUSED(form);
-        env.options.InstanceMessage = 49152;
-        SetDirValues values = SetDirValues::From(env.options);
-        values.BaseDir = other.Base();
-        values.CommandLine = QStringLiteral("dm-morpheus");
-        values.UCCPriority = 128;
-        values.bTestrunAfterCompile = true;
-        env.editor.answer = values;
-
-        env.Action("SetbasedirMenuItem")->trigger();
-        QCOMPARE(env.editor.calls, 1);
-        QCOMPARE(env.editor.shownBaseDir, env.game.Base());
-        QCOMPARE(env.options.BaseDir, other.Base());
-        QCOMPARE(env.options.CommandLine, QStringLiteral("dm-morpheus"));
-        QCOMPARE(env.options.UCCPriority, 128);
-        QVERIFY(env.options.bTestrunAfterCompile);
-        QCOMPARE(env.options.LastCompiledPackage, QStringLiteral("MyMod"));
-        QCOMPARE(env.options.InstanceMessage, quint32(49152));
-        QCOMPARE(env.model.Packages().Count(), 1);
-        QCOMPARE(env.model.Packages().Text(0), QStringLiteral("Newpack"));
-        TOptions readBack;
-        QVERIFY(readBack.LoadOptions(env.registry));
-        QCOMPARE(readBack.BaseDir, other.Base());
-        QCOMPARE(readBack.UCCPriority, 128);
-    }
-
-    void SetOptionsResets_data()
-    {
-        QTest::addColumn<QString>("suffix");
-        QTest::addColumn<bool>("caseOnly");
+        QTest::addColumn<QString>("command");
+        QTest::addColumn<QString>("newBaseDir");   // empty: the dialog is cancelled
         QTest::addColumn<bool>("resets");
-        QTest::newRow("same directory: no reset") << "" << false << false;
-        QTest::newRow("letter case changed: reset") << "" << true << true;
-        QTest::newRow("other directory: reset") << "/x" << false << true;
+        QTest::newRow("cancelled") << "OptionsButton" << "" << false;
+        QTest::newRow("same directory") << "SetbasedirMenuItem" << "<game>/Game" << false;
+        QTest::newRow("letter case changed") << "SetbasedirMenuItem" << "<game>/GAME" << true;
+        QTest::newRow("other directory") << "OptionsButton" << "<game>/Other" << true;
     }
 
-    void SetOptionsResets()
+    void SetOptions()
     {
-        QFETCH(QString, suffix);
-        QFETCH(bool, caseOnly);
+        QFETCH(QString, command);
+        QFETCH(QString, newBaseDir);
         QFETCH(bool, resets);
         Env env;
-        env.SeedOptions(env.game.Base() + QStringLiteral("/Game"));
+        const QString oldBaseDir = env.game.Base() + QStringLiteral("/Game");
+        env.Seed(oldBaseDir);
         env.Make();
         env.model.ResetModel();
-        Tree &browser = env.model.Browser();
-        browser.Add(browser.First(), QStringLiteral("Foo"));
-        SetDirValues values = SetDirValues::From(env.options);
-        values.BaseDir += suffix;
-        if (caseOnly)
-            values.BaseDir = values.BaseDir.left(values.BaseDir.size() - 4) + QStringLiteral("GAME");
-        env.editor.answer = values;
-        env.Action("SetbasedirMenuItem")->trigger();
-        QCOMPARE(env.options.BaseDir, values.BaseDir);
-        QCOMPARE(env.model.ClassCount(), resets ? 0 : 1);
-    }
-
-    void CancelledOptionsChangeNothing()
-    {
-        Env env;
-        env.SeedOptions(env.game.Base());
-        env.Make();
-        const QByteArray before = env.StoreBytes();
-        const TOptions copy = env.options;
-        env.editor.answer.reset();
-        env.Action("OptionsButton")->trigger();
-        QCOMPARE(env.editor.calls, 1);
-        QCOMPARE(env.options.BaseDir, copy.BaseDir);
-        QCOMPARE(env.options.CommandLine, copy.CommandLine);
-        QCOMPARE(env.StoreBytes(), before);
-        QVERIFY(env.prompter.shown.isEmpty());
-    }
-
-    void ModelCommandsAreRefusedWhileBusy()
-    {
-        Env env;
-        env.SeedOptions(env.game.Base());
-        TDisplayForm &form = env.Make();
-        env.model.ResetModel();
-        Tree &browser = env.model.Browser();
-        browser.Add(browser.First(), QStringLiteral("Foo"));
-        {
-            ClassModel::BusyScope busy(env.model, QStringLiteral("loading packages"));
-            env.Action("ResetMenuItem")->trigger();
-            QCOMPARE(form.StatusText(), TDisplayForm::BusyRefusal(QStringLiteral("loading packages")));
-            QCOMPARE(env.model.ClassCount(), 1);
-            env.Action("SetbasedirMenuItem")->trigger();
-            QCOMPARE(env.editor.calls, 0);
+        env.model.Browser().Add(env.model.Browser().First(), QStringLiteral("Foo"));
+        if (!newBaseDir.isEmpty()) {
+            SetDirValues values = SetDirValues::From(env.options);
+            values.BaseDir = newBaseDir.replace(QStringLiteral("<game>"), env.game.Base());
+            values.CommandLine = QStringLiteral("dm-morpheus");
+            env.editor.answer = values;
         }
-        env.Action("ResetButton")->trigger();
-        QCOMPARE(env.model.ClassCount(), 0);
+        env.form->findChild<QAction *>(command)->trigger();
+        QCOMPARE(env.editor.calls, 1);
+        QCOMPARE(env.editor.shownBaseDir, oldBaseDir);
+        const bool taken = !newBaseDir.isEmpty();
+        QCOMPARE(env.options.BaseDir, taken ? newBaseDir : oldBaseDir);
+        TOptions stored;
+        QVERIFY(stored.LoadOptions(env.registry));
+        QCOMPARE(stored.BaseDir, env.options.BaseDir);
+        QCOMPARE(stored.CommandLine, taken ? QStringLiteral("dm-morpheus") : QStringLiteral("dm-deck16"));
+        QCOMPARE(env.model.ClassCount(), resets ? 0 : 1);
+        QVERIFY(env.prompter.shown.isEmpty());
     }
 
     void ViewTogglesKeepOnePaneVisible()
     {
         Env env;
-        env.SeedOptions(env.game.Base());
-        TDisplayForm &form = env.Make();
-        QVERIFY(QTest::qWaitForWindowExposed((form.show(), &form)));
+        TDisplayForm &form = env.Shown();
         const int before = form.Panes().browserWidth;
         const int panel = form.Panes().packagesWidth;
 
@@ -584,7 +420,6 @@ private slots:
         QVERIFY(form.Panel1()->isHidden());
         QVERIFY(!env.Action("PackagestreeMenuItem")->isChecked());
         QCOMPARE(form.Panes().rememberedPackagesWidth, panel);
-
         env.Action("PackageslistMenuItem")->trigger();
         QVERIFY(form.PackageList()->isHidden());
 
@@ -598,20 +433,12 @@ private slots:
         QVERIFY(!form.Panel1()->isHidden());
         QVERIFY(env.Action("PackagestreeMenuItem")->isChecked());
         QVERIFY(qAbs(form.Panes().browserWidth - before) <= 2);
-
-        env.Action("ToolbarMenuItem")->trigger();
-        QVERIFY(form.ToolBar()->isHidden());
-        QVERIFY(!env.Action("ToolbarMenuItem")->isChecked());
-        env.Action("ToolbarMenuItem")->trigger();
-        QVERIFY(!form.ToolBar()->isHidden());
     }
 
     void DoubleClickEditsClassesOnly()
     {
         Env env;
-        env.SeedOptions(env.game.Base());
-        TDisplayForm &form = env.Make();
-        env.model.ResetModel();
+        TDisplayForm &form = env.Shown();
         QList<TreeNode *> edited;
         form.SetEditHandler([&](TreeNode *node) { edited << node; });
         Tree &browser = env.model.Browser();
@@ -620,28 +447,22 @@ private slots:
         TreeNode *package = packages.Add(packages.First(), QStringLiteral("MyMod"));
         TreeNode *packagedFoo = packages.Add(package, QStringLiteral("Foo"));
 
-        form.BrowserDblClick(form.Browser(), nullptr);
-        form.BrowserDblClick(form.Browser(), browser.First());
-        form.BrowserDblClick(form.PackagesBrowser(), packages.First());
-        form.BrowserDblClick(form.PackagesBrowser(), package);
-        QVERIFY(edited.isEmpty());
-        form.BrowserDblClick(form.Browser(), foo);
-        form.BrowserDblClick(form.PackagesBrowser(), packagedFoo);
+        for (TreeNode *node : {(TreeNode *)nullptr, browser.First(), foo})
+            form.BrowserDblClick(form.Browser(), node);
+        for (TreeNode *node : {packages.First(), package, packagedFoo})
+            form.BrowserDblClick(form.PackagesBrowser(), node);
         QCOMPARE(edited, (QList<TreeNode *>{foo, packagedFoo}));
     }
 
     void SwitchFindsTheNodeInTheOtherTree()
     {
         Env env;
-        env.SeedOptions(env.game.Base());
-        TDisplayForm &form = env.Make();
-        QVERIFY(ShowActive(form));
+        TDisplayForm &form = env.Shown();
         Tree &browser = env.model.Browser();
         Tree &packages = env.model.PackagesBrowser();
         TreeNode *foo = browser.Add(browser.First(), QStringLiteral("Foo"));
         TreeNode *bar = browser.Add(browser.First(), QStringLiteral("Bar"));
-        TreeNode *package = packages.Add(packages.First(), QStringLiteral("MyMod"));
-        TreeNode *packagedFoo = packages.Add(package, QStringLiteral("FOO"));
+        TreeNode *packagedFoo = packages.Add(packages.Add(packages.First(), QStringLiteral("MyMod")), QStringLiteral("FOO"));
 
         form.Browser()->setFocus();
         browser.Select(bar);

@@ -33,56 +33,37 @@ private slots:
 
     void PackageMarks_data()
     {
-        QTest::addColumn<int>("mark");
-        QTest::addColumn<int>("state");
-        QTest::newRow("unchecked") << int(PackageList::Mark::Unchecked) << int(Qt::Unchecked);
-        QTest::newRow("checked") << int(PackageList::Mark::Checked) << int(Qt::Checked);
-        QTest::newRow("grey") << int(PackageList::Mark::Grey) << int(Qt::PartiallyChecked);
+        QTest::addColumn<PackageList::Mark>("mark");
+        QTest::addColumn<Qt::CheckState>("state");
+        QTest::newRow("unchecked") << PackageList::Mark::Unchecked << Qt::Unchecked;
+        QTest::newRow("checked") << PackageList::Mark::Checked << Qt::Checked;
+        QTest::newRow("grey") << PackageList::Mark::Grey << Qt::PartiallyChecked;
     }
 
     void PackageMarks()
     {
-        QFETCH(int, mark);
-        QFETCH(int, state);
+        QFETCH(PackageList::Mark, mark);
+        QFETCH(Qt::CheckState, state);
         PackageList list;
         PackageListAdapter adapter(list);
         QAbstractItemModelTester tester(&adapter, QAbstractItemModelTester::FailureReportingMode::QtTest);
         list.Add(QStringLiteral("Botpack"));
         QSignalSpy changed(&adapter, &QAbstractItemModel::dataChanged);
-        list.SetMark(0, PackageList::Mark(mark));
-        QCOMPARE(adapter.index(0).data(Qt::CheckStateRole).toInt(), state);
+        list.SetMark(0, mark);
+        QCOMPARE(adapter.index(0).data(Qt::CheckStateRole).toInt(), int(state));
         QCOMPARE(adapter.index(0).data().toString(), QStringLiteral("Botpack"));
-        QCOMPARE(changed.isEmpty(), mark == int(PackageList::Mark::Unchecked));
+        QCOMPARE(changed.isEmpty(), mark == PackageList::Mark::Unchecked);
     }
 
     void TicksAreOffUntilAHandlerIsSet()
     {
+        // With a handler, ticks are requests to it: see the main window's package commands.
         PackageList list;
         PackageListAdapter adapter(list);
         list.Add(QStringLiteral("Botpack"));
         QVERIFY(!(adapter.flags(adapter.index(0)) & Qt::ItemIsUserCheckable));
         QVERIFY(!adapter.setData(adapter.index(0), int(Qt::Checked), Qt::CheckStateRole));
         QCOMPARE(list.MarkAt(0), PackageList::Mark::Unchecked);
-    }
-
-    void TicksGoToTheHandler()
-    {
-        PackageList list;
-        PackageListAdapter adapter(list);
-        list.Add(QStringLiteral("Botpack"));
-        list.Add(QStringLiteral("Core"));
-        int tickedRow = -1;
-        PackageList::Mark requested = PackageList::Mark::Grey;
-        adapter.SetTickHandler([&](int row, PackageList::Mark mark) {
-            tickedRow = row;
-            requested = mark;
-        });
-        QVERIFY(adapter.flags(adapter.index(1)) & Qt::ItemIsUserCheckable);
-        QVERIFY(adapter.setData(adapter.index(1), int(Qt::Checked), Qt::CheckStateRole));
-        QCOMPARE(tickedRow, 1);
-        QCOMPARE(requested, PackageList::Mark::Checked);
-        // The handler did not change the list, so the mark shown stays.
-        QCOMPARE(adapter.index(1).data(Qt::CheckStateRole).toInt(), int(Qt::Unchecked));
     }
 };
 

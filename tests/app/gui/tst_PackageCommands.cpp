@@ -53,27 +53,27 @@ struct Window
         model.ResetModel();
     }
 
-    // Ticks or unticks the package list item of a package, as a click does.
-    bool Tick(const QString &package, bool on)
+    // The package list item of a package, as the window shows it.
+    QModelIndex Item(const QString &package) const
     {
         QAbstractItemModel *list = form->PackageList()->model();
-        for (int row = 0; row < list->rowCount(); ++row) {
-            const QModelIndex index = list->index(row, 0);
-            if (index.data().toString() == package)
-                return list->setData(index, on ? Qt::Checked : Qt::Unchecked, Qt::CheckStateRole);
-        }
-        return false;
+        for (int row = 0; row < list->rowCount(); ++row)
+            if (list->index(row, 0).data().toString() == package)
+                return list->index(row, 0);
+        return {};
+    }
+
+    // Ticks or unticks the item of a package, as a click does.
+    bool Tick(const QString &package, bool on)
+    {
+        return form->PackageList()->model()->setData(Item(package), on ? Qt::Checked : Qt::Unchecked,
+                                                     Qt::CheckStateRole);
     }
 
     Qt::CheckState Mark(const QString &package) const
     {
-        QAbstractItemModel *list = form->PackageList()->model();
-        for (int row = 0; row < list->rowCount(); ++row) {
-            const QModelIndex index = list->index(row, 0);
-            if (index.data().toString() == package)
-                return Qt::CheckState(index.data(Qt::CheckStateRole).toInt());
-        }
-        return Qt::PartiallyChecked;
+        const QModelIndex index = Item(package);   // no item: neither ticked nor unticked
+        return index.isValid() ? Qt::CheckState(index.data(Qt::CheckStateRole).toInt()) : Qt::PartiallyChecked;
     }
 
     QTemporaryDir store;

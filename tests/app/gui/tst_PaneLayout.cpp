@@ -6,33 +6,13 @@ using namespace kelvarin;
 
 namespace {
 
-enum class Toggle { ClassesTree, PackagesTree, PackagesList };
+enum class Toggle { ClassesTree, PackagesTree, PackagesList, EnsureOneVisible };
 
-PaneLayout Panes(bool browser, bool packages, bool list, int browserWidth, int packagesWidth,
-                 int listWidth, int remembered)
+// Visible panes as letters: c(lass tree), p(ackage tree), l(ist); "-" for a hidden one.
+QString Shown(const PaneLayout &p)
 {
-    PaneLayout p;
-    p.browserVisible = browser;
-    p.packagesVisible = packages;
-    p.listVisible = list;
-    p.browserWidth = browserWidth;
-    p.packagesWidth = packagesWidth;
-    p.listWidth = listWidth;
-    p.rememberedPackagesWidth = remembered;
-    return p;
-}
-
-bool Run(PaneLayout &p, Toggle t)
-{
-    switch (t) {
-    case Toggle::ClassesTree:
-        return p.ToggleClassesTree();
-    case Toggle::PackagesTree:
-        return p.TogglePackagesTree();
-    case Toggle::PackagesList:
-        return p.TogglePackagesList();
-    }
-    return false;
+    return QLatin1String(p.browserVisible ? "c" : "-") + QLatin1String(p.packagesVisible ? "p" : "-")
+        + QLatin1String(p.listVisible ? "l" : "-");
 }
 
 } // namespace
@@ -46,125 +26,80 @@ class TestPaneLayout : public QObject
 private slots:
     void Toggles_data()
     {
-        QTest::addColumn<bool>("browser");
-        QTest::addColumn<bool>("packages");
-        QTest::addColumn<bool>("list");
+        QTest::addColumn<QString>("shown");
         QTest::addColumn<int>("remembered");
         QTest::addColumn<Toggle>("toggle");
         QTest::addColumn<bool>("ran");
-        QTest::addColumn<bool>("browserAfter");
-        QTest::addColumn<bool>("packagesAfter");
-        QTest::addColumn<bool>("listAfter");
+        QTest::addColumn<QString>("shownAfter");
         QTest::addColumn<int>("browserWidthAfter");
         QTest::addColumn<int>("rememberedAfter");
 
         // Widths before every row: class tree 193, package pane 232, list 97.
         QTest::newRow("hide package tree: class tree takes its width")
-            << true << true << true << 0 << Toggle::PackagesTree
-            << true << true << false << true << 193 + 232 << 232;
+            << "cpl" << 0 << Toggle::PackagesTree << true << "c-l" << 193 + 232 << 232;
         QTest::newRow("show package tree: class tree gives the remembered width back")
-            << true << false << true << 100 << Toggle::PackagesTree
-            << true << true << true << true << 193 - 100 << 100;
-        QTest::newRow("classes tree alone with the other two hidden: refused")
-            << true << false << false << 0 << Toggle::ClassesTree
-            << false << true << false << false << 193 << 0;
-        QTest::newRow("hide classes tree while the list shows")
-            << true << false << true << 0 << Toggle::ClassesTree
-            << true << false << false << true << 193 << 0;
-        QTest::newRow("package tree alone: refused")
-            << false << true << false << 0 << Toggle::PackagesTree
-            << false << false << true << false << 193 << 0;
-        QTest::newRow("list alone: refused")
-            << false << false << true << 0 << Toggle::PackagesList
-            << false << false << false << true << 193 << 0;
+            << "c-l" << 100 << Toggle::PackagesTree << true << "cpl" << 193 - 100 << 100;
+        QTest::newRow("show package tree: class tree keeps its minimum width")
+            << "c-l" << 500 << Toggle::PackagesTree << true << "cpl" << 50 << 500;
+        QTest::newRow("class tree alone: refused") << "c--" << 0 << Toggle::ClassesTree << false << "c--" << 193 << 0;
+        QTest::newRow("hide class tree while the list shows")
+            << "c-l" << 0 << Toggle::ClassesTree << true << "--l" << 193 << 0;
+        QTest::newRow("show class tree") << "-pl" << 0 << Toggle::ClassesTree << true << "cpl" << 193 << 0;
+        QTest::newRow("package tree alone: refused") << "-p-" << 0 << Toggle::PackagesTree << false << "-p-" << 193 << 0;
+        QTest::newRow("list alone: refused") << "--l" << 0 << Toggle::PackagesList << false << "--l" << 193 << 0;
         QTest::newRow("hide list beside the package tree: no width change")
-            << true << true << true << 0 << Toggle::PackagesList
-            << true << true << true << false << 193 << 0;
+            << "cpl" << 0 << Toggle::PackagesList << true << "cp-" << 193 << 0;
         QTest::newRow("hide list without the package tree: class tree grows")
-            << true << false << true << 0 << Toggle::PackagesList
-            << true << true << false << false << 193 + 97 << 0;
+            << "c-l" << 0 << Toggle::PackagesList << true << "c--" << 193 + 97 << 0;
         QTest::newRow("show list without the package tree: class tree shrinks")
-            << true << false << false << 0 << Toggle::PackagesList
-            << true << true << false << true << 193 - 97 << 0;
-        QTest::newRow("show classes tree while hidden")
-            << false << true << true << 0 << Toggle::ClassesTree
-            << true << true << true << true << 193 << 0;
+            << "c--" << 0 << Toggle::PackagesList << true << "c-l" << 193 - 97 << 0;
+        // A stored layout may hide all three panes, which no toggle undoes.
+        QTest::newRow("all hidden: class tree shown") << "---" << 0 << Toggle::EnsureOneVisible << true << "c--" << 193 << 0;
+        QTest::newRow("one visible: left alone") << "--l" << 0 << Toggle::EnsureOneVisible << true << "--l" << 193 << 0;
     }
 
     void Toggles()
     {
-        QFETCH(bool, browser);
-        QFETCH(bool, packages);
-        QFETCH(bool, list);
+        QFETCH(QString, shown);
         QFETCH(int, remembered);
         QFETCH(Toggle, toggle);
         QFETCH(bool, ran);
-        QFETCH(bool, browserAfter);
-        QFETCH(bool, packagesAfter);
-        QFETCH(bool, listAfter);
+        QFETCH(QString, shownAfter);
         QFETCH(int, browserWidthAfter);
         QFETCH(int, rememberedAfter);
 
-        PaneLayout p = Panes(browser, packages, list, 193, 232, 97, remembered);
-        QCOMPARE(Run(p, toggle), ran);
-        QCOMPARE(p.browserVisible, browserAfter);
-        QCOMPARE(p.packagesVisible, packagesAfter);
-        QCOMPARE(p.listVisible, listAfter);
+        PaneLayout p;
+        p.browserVisible = shown[0] != QLatin1Char('-');
+        p.packagesVisible = shown[1] != QLatin1Char('-');
+        p.listVisible = shown[2] != QLatin1Char('-');
+        p.browserWidth = 193;
+        p.packagesWidth = 232;
+        p.listWidth = 97;
+        p.rememberedPackagesWidth = remembered;
+        bool result = true;
+        switch (toggle) {
+        case Toggle::ClassesTree: result = p.ToggleClassesTree(); break;
+        case Toggle::PackagesTree: result = p.TogglePackagesTree(); break;
+        case Toggle::PackagesList: result = p.TogglePackagesList(); break;
+        case Toggle::EnsureOneVisible: p.EnsureOneVisible(); break;
+        }
+        QCOMPARE(result, ran);
+        QCOMPARE(Shown(p), shownAfter);
         QCOMPARE(p.browserWidth, browserWidthAfter);
         QCOMPARE(p.rememberedPackagesWidth, rememberedAfter);
         QCOMPARE(p.listWidth, 97);
     }
 
-    void HidingAndShowingPackageTreeRestoresWidth()
+    void HidingAndShowingRestoresTheClassTreeWidth()
     {
-        PaneLayout p = Panes(true, true, true, 193, 232, 97, 0);
-        QVERIFY(p.TogglePackagesTree());
-        QCOMPARE(p.browserWidth, 425);
-        QVERIFY(p.TogglePackagesTree());
+        PaneLayout p;
+        p.browserWidth = 193;
+        p.packagesWidth = 232;
+        for (auto toggle : {&PaneLayout::TogglePackagesTree, &PaneLayout::TogglePackagesList,
+                            &PaneLayout::TogglePackagesList, &PaneLayout::TogglePackagesTree})
+            QVERIFY((p.*toggle)());
+        QCOMPARE(Shown(p), QStringLiteral("cpl"));
         QCOMPARE(p.browserWidth, 193);
-        QVERIFY(p.packagesVisible);
-    }
-
-    void ListWidthFollowsWhilePackageTreeHidden()
-    {
-        PaneLayout p = Panes(true, true, true, 193, 232, 97, 0);
-        QVERIFY(p.TogglePackagesTree());   // 425
-        QVERIFY(p.TogglePackagesList());   // 522
-        QCOMPARE(p.browserWidth, 522);
-        QVERIFY(p.TogglePackagesList());
-        QVERIFY(p.TogglePackagesTree());
-        QCOMPARE(p.browserWidth, 193);
-    }
-
-    void ClassTreeNeverNarrowerThanItsMinimum()
-    {
-        PaneLayout p = Panes(true, false, true, 300, 0, 97, 500);
-        QVERIFY(p.TogglePackagesTree());
-        QCOMPARE(p.browserWidth, int(PaneLayout::MinBrowserWidth));
-    }
-
-    void EnsureOneVisible_data()
-    {
-        QTest::addColumn<bool>("browser");
-        QTest::addColumn<bool>("packages");
-        QTest::addColumn<bool>("list");
-        QTest::addColumn<bool>("browserAfter");
-        QTest::newRow("all hidden: class tree shown") << false << false << false << true;
-        QTest::newRow("list shown: left alone") << false << false << true << false;
-        QTest::newRow("all shown") << true << true << true << true;
-    }
-
-    void EnsureOneVisible()
-    {
-        QFETCH(bool, browser);
-        QFETCH(bool, packages);
-        QFETCH(bool, list);
-        QFETCH(bool, browserAfter);
-        PaneLayout p = Panes(browser, packages, list, 193, 232, 97, 0);
-        p.EnsureOneVisible();
-        QCOMPARE(p.browserVisible, browserAfter);
-        QCOMPARE(p.packagesVisible, packages);
-        QCOMPARE(p.listVisible, list);
     }
 };
 

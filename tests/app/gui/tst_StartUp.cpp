@@ -40,22 +40,6 @@ private slots:
         Q_UNUSED(expected);
 #endif
     }
-
-    void NoDisplayMessageSaysWhatToDo()
-    {
-        const QString message = QString::fromLatin1(StartUp::NoDisplayMessage());
-        QVERIFY(message.contains(QLatin1String("DISPLAY")));
-        QVERIFY(message.contains(QLatin1String("QT_QPA_PLATFORM")));
-        QVERIFY(message.endsWith(QLatin1Char('\n')));
-    }
-
-    void ExitCodes()
-    {
-        QCOMPARE(StartUp::ExitNormal, 0);
-        QCOMPARE(StartUp::ExitAlreadyRunning, 1);
-        QVERIFY(StartUp::ExitNoDisplay != StartUp::ExitNormal
-                && StartUp::ExitNoDisplay != StartUp::ExitAlreadyRunning);
-    }
 };
 
 QTEST_APPLESS_MAIN(TestStartUp)

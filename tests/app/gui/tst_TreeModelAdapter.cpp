@@ -4,7 +4,6 @@
 #include "model/Tree.h"
 
 #include <QAbstractItemModelTester>
-#include <QApplication>
 #include <QImage>
 #include <QSignalSpy>
 #include <QTest>
@@ -13,16 +12,6 @@ using namespace kelvarin;
 
 namespace {
 
-bool ByText(const TreeNode &a, const TreeNode &b)
-{
-    return a.Text() < b.Text();
-}
-
-bool ByTextDescending(const TreeNode &a, const TreeNode &b)
-{
-    return a.Text() > b.Text();
-}
-
 QStringList ChildTexts(const QAbstractItemModel &model, const QModelIndex &parent)
 {
     QStringList texts;
@@ -30,6 +19,29 @@ QStringList ChildTexts(const QAbstractItemModel &model, const QModelIndex &paren
         texts << model.index(row, 0, parent).data().toString();
     return texts;
 }
+
+QImage Image(const QIcon &icon)
+{
+    return icon.pixmap(16).toImage();
+}
+
+// A class tree "Classes" > "Object" > "Canvas" shown in a tree view.
+struct View
+{
+    View()
+    {
+        view.SetAdapter(&adapter);
+        root = tree.Add(nullptr, QStringLiteral("Classes"));
+        object = tree.Add(root, QStringLiteral("Object"));
+        canvas = tree.Add(object, QStringLiteral("Canvas"));
+        view.resize(300, 200);
+    }
+
+    Tree tree{Tree::Kind::ClassTree};
+    TreeModelAdapter adapter{tree};
+    KelvarTreeView view;
+    TreeNode *root, *object, *canvas;
+};
 
 } // namespace
 
@@ -46,27 +58,28 @@ private slots:
 
         TreeNode *root = tree.Add(nullptr, QStringLiteral("Classes"));
         TreeNode *object = tree.Add(root, QStringLiteral("Object"));
-        TreeNode *actor = tree.Add(object, QStringLiteral("Actor"));
-        tree.Add(actor, QStringLiteral("Pawn"));
-        tree.Add(actor, QStringLiteral("Info"));
-        TreeNode *brush = tree.Add(actor, QStringLiteral("Brush"));
         tree.Add(object, QStringLiteral("Canvas"));
+        TreeNode *actor = tree.Add(object, QStringLiteral("Actor"));
+        TreeNode *pawn = tree.Add(actor, QStringLiteral("Pawn"));
+        tree.Add(actor, QStringLiteral("Info"));
+        tree.Add(actor, QStringLiteral("Brush"));
         QCOMPARE(adapter.rowCount(), 1);
-        QCOMPARE(ChildTexts(adapter, adapter.IndexOf(actor)),
-                 (QStringList{"Pawn", "Info", "Brush"}));
+        QCOMPARE(ChildTexts(adapter, adapter.IndexOf(actor)), (QStringList{"Pawn", "Info", "Brush"}));
 
-        tree.Sort(ByText);
-        QCOMPARE(ChildTexts(adapter, adapter.IndexOf(actor)),
-                 (QStringList{"Brush", "Info", "Pawn"}));
-        QCOMPARE(adapter.IndexOf(brush).row(), 0);
+        // Sorting moves Actor and its children; an index kept by a view follows its node.
+        QPersistentModelIndex kept(adapter.IndexOf(pawn));
+        tree.Sort([](const TreeNode &a, const TreeNode &b) { return a.Text() < b.Text(); });
+        QCOMPARE(ChildTexts(adapter, adapter.IndexOf(object)), (QStringList{"Actor", "Canvas"}));
+        QCOMPARE(ChildTexts(adapter, adapter.IndexOf(actor)), (QStringList{"Brush", "Info", "Pawn"}));
+        QCOMPARE(TreeModelAdapter::NodeAt(kept), pawn);
+        QCOMPARE(kept.row(), 2);
+        QCOMPARE(kept.parent(), adapter.IndexOf(actor));
 
         tree.Remove(tree.NodesNamed(QStringLiteral("INFO"))->first());
         QCOMPARE(ChildTexts(adapter, adapter.IndexOf(actor)), (QStringList{"Brush", "Pawn"}));
-
         tree.Remove(actor);   // with its subtree
         QCOMPARE(ChildTexts(adapter, adapter.IndexOf(object)), QStringList{"Canvas"});
 
-        tree.SetImageIndex(object, 5);
         tree.Clear();
         QCOMPARE(adapter.rowCount(), 0);
         tree.Add(nullptr, QStringLiteral("Classes"));
@@ -74,165 +87,77 @@ private slots:
         QCOMPARE(adapter.rowCount(), 2);
     }
 
-    void PersistentIndexFollowsItsNodeWhenSorted()
-    {
-        Tree tree(Tree::Kind::ClassTree);
-        TreeModelAdapter adapter(tree);
-        TreeNode *root = tree.Add(nullptr, QStringLiteral("Classes"));
-        TreeNode *a = tree.Add(root, QStringLiteral("A"));
-        tree.Add(root, QStringLiteral("B"));
-        TreeNode *c = tree.Add(root, QStringLiteral("C"));
-        TreeNode *deep = tree.Add(a, QStringLiteral("A1"));
-
-        QPersistentModelIndex pa(adapter.IndexOf(a));
-        QPersistentModelIndex pc(adapter.IndexOf(c));
-        QPersistentModelIndex pdeep(adapter.IndexOf(deep));
-        tree.Sort(ByTextDescending);
-
-        QCOMPARE(pa.row(), 2);
-        QCOMPARE(pc.row(), 0);
-        QCOMPARE(TreeModelAdapter::NodeAt(pa), a);
-        QCOMPARE(TreeModelAdapter::NodeAt(pc), c);
-        QCOMPARE(TreeModelAdapter::NodeAt(pdeep), deep);
-        QCOMPARE(pdeep.parent(), QModelIndex(pa));
-    }
-
-    void DataShowsTextAndImage_data()
+    void ShowsTheNodeImage_data()
     {
         QTest::addColumn<int>("image");
         for (int i = 0; i < NodeIcons::Count; ++i)
             QTest::addRow("image %d", i) << i;
     }
 
-    void DataShowsTextAndImage()
+    void ShowsTheNodeImage()
     {
         QFETCH(int, image);
         Tree tree(Tree::Kind::PackageTree);
         TreeModelAdapter adapter(tree);
-        TreeNode *root = tree.Add(nullptr, QStringLiteral("Packages"));
-        TreeNode *node = tree.Add(root, QStringLiteral("Botpack"), image == 0 ? 3 : image);
-        if (image == 0)
-            tree.SetImageIndex(node, 0);
+        TreeNode *node = tree.Add(tree.Add(nullptr, QStringLiteral("Packages")), QStringLiteral("Botpack"),
+                                  (image + 1) % NodeIcons::Count);
+        QSignalSpy changed(&adapter, &QAbstractItemModel::dataChanged);
+        tree.SetImageIndex(node, image);
+        QCOMPARE(changed.count(), 1);
+        QCOMPARE(changed.at(0).at(0).value<QModelIndex>(), adapter.IndexOf(node));
+
         const QModelIndex index = adapter.IndexOf(node);
         QCOMPARE(index.data(Qt::DisplayRole).toString(), QStringLiteral("Botpack"));
-        const QIcon icon = index.data(Qt::DecorationRole).value<QIcon>();
-        QVERIFY(!icon.isNull());
-        QCOMPARE(icon.pixmap(16).toImage(), NodeIcons::Icon(image).pixmap(16).toImage());
-    }
-
-    void ImagesAreDistinct()
-    {
-        QList<QImage> images;
-        for (int i = 0; i < NodeIcons::Count; ++i)
-            images << NodeIcons::Icon(i).pixmap(16).toImage();
-        for (int i = 0; i < images.size(); ++i)
-            for (int j = i + 1; j < images.size(); ++j)
-                QVERIFY2(images[i] != images[j], qPrintable(QStringLiteral("%1 and %2").arg(i).arg(j)));
-        QVERIFY(NodeIcons::Icon(-1).isNull());
-        QVERIFY(NodeIcons::Icon(NodeIcons::Count).isNull());
-    }
-
-    void ImageChangeIsReported()
-    {
-        Tree tree(Tree::Kind::PackageTree);
-        TreeModelAdapter adapter(tree);
-        TreeNode *root = tree.Add(nullptr, QStringLiteral("Packages"));
-        TreeNode *package = tree.Add(root, QStringLiteral("MyMod"));
-        QSignalSpy spy(&adapter, &QAbstractItemModel::dataChanged);
-        tree.SetImageIndex(package, 5);
-        QCOMPARE(spy.count(), 1);
-        QCOMPARE(spy.at(0).at(0).value<QModelIndex>(), adapter.IndexOf(package));
+        const QImage shown = Image(index.data(Qt::DecorationRole).value<QIcon>());
+        QVERIFY(!shown.isNull());
+        for (int other = 0; other < NodeIcons::Count; ++other)
+            QCOMPARE(shown == Image(NodeIcons::Icon(other)), other == image);
     }
 
     void SelectionFollowsBothWays()
     {
-        Tree tree(Tree::Kind::ClassTree);
-        TreeModelAdapter adapter(tree);
-        KelvarTreeView view;
-        view.SetAdapter(&adapter);
-        TreeNode *root = tree.Add(nullptr, QStringLiteral("Classes"));
-        TreeNode *a = tree.Add(root, QStringLiteral("A"));
-        TreeNode *b = tree.Add(root, QStringLiteral("B"));
-
-        tree.Select(a);
-        QCOMPARE(TreeModelAdapter::NodeAt(view.currentIndex()), a);
-        view.setCurrentIndex(adapter.IndexOf(b));
-        QCOMPARE(tree.Selected(), b);
+        View v;
+        TreeNode *actor = v.tree.Add(v.object, QStringLiteral("Actor"));
+        v.tree.Select(v.canvas);
+        QCOMPARE(TreeModelAdapter::NodeAt(v.view.currentIndex()), v.canvas);
+        v.view.setCurrentIndex(v.adapter.IndexOf(actor));
+        QCOMPARE(v.tree.Selected(), actor);
 
         // Removing the selected node: tree and view agree afterwards.
-        tree.Remove(b);
-        QCOMPARE(TreeModelAdapter::NodeAt(view.currentIndex()), tree.Selected());
-
-        tree.Select(nullptr);
-        QVERIFY(!view.currentIndex().isValid());
-        tree.Clear();
-        QVERIFY(!view.currentIndex().isValid());
-        QCOMPARE(tree.Selected(), nullptr);
+        v.tree.Remove(actor);
+        QCOMPARE(TreeModelAdapter::NodeAt(v.view.currentIndex()), v.tree.Selected());
+        v.tree.Select(nullptr);
+        QVERIFY(!v.view.currentIndex().isValid());
+        v.tree.Select(v.canvas);
+        v.tree.Clear();
+        QVERIFY(!v.view.currentIndex().isValid());
+        QCOMPARE(v.tree.Selected(), nullptr);
     }
 
-    void DoubleClickCallsHandlerAndNeverExpands()
+    void MouseClicks()
     {
-        Tree tree(Tree::Kind::ClassTree);
-        TreeModelAdapter adapter(tree);
-        KelvarTreeView view;
-        view.SetAdapter(&adapter);
-        TreeNode *root = tree.Add(nullptr, QStringLiteral("Classes"));
-        TreeNode *object = tree.Add(root, QStringLiteral("Object"));
-        tree.Add(object, QStringLiteral("Actor"));
-        TreeNode *clicked = nullptr;
-        int calls = 0;
-        view.SetDoubleClickHandler([&](TreeNode *node) {
-            clicked = node;
-            ++calls;
-        });
-        view.resize(300, 200);
-        view.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&view));
+        View v;
+        QList<TreeNode *> doubleClicked;
+        int rightPresses = 0;
+        v.view.SetDoubleClickHandler([&](TreeNode *node) { doubleClicked << node; });
+        v.view.SetRightPressHandler([&](const QPoint &) { ++rightPresses; });
+        v.view.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&v.view));
 
-        const QModelIndex objectIndex = adapter.IndexOf(object);
-        QVERIFY(view.isExpanded(adapter.IndexOf(root)));
-        QVERIFY(!view.isExpanded(objectIndex));
-        const QPoint at = view.visualRect(objectIndex).center();
-        QTest::mouseDClick(view.viewport(), Qt::LeftButton, Qt::NoModifier, at);
-        QCOMPARE(calls, 1);
-        QCOMPARE(clicked, object);
-        QVERIFY(!view.isExpanded(objectIndex));
-
+        // A double click hands over the node and never expands it.
+        const QModelIndex object = v.adapter.IndexOf(v.object);
+        QVERIFY(v.view.isExpanded(v.adapter.IndexOf(v.root)) && !v.view.isExpanded(object));
+        QTest::mouseDClick(v.view.viewport(), Qt::LeftButton, Qt::NoModifier, v.view.visualRect(object).center());
+        QVERIFY(!v.view.isExpanded(object));
         // Below the last row there is no node.
-        QTest::mouseDClick(view.viewport(), Qt::LeftButton, Qt::NoModifier, QPoint(5, 190));
-        QCOMPARE(calls, 2);
-        QCOMPARE(clicked, nullptr);
-    }
+        QTest::mouseDClick(v.view.viewport(), Qt::LeftButton, Qt::NoModifier, QPoint(5, 190));
+        QCOMPARE(doubleClicked, (QList<TreeNode *>{v.object, nullptr}));
 
-    void RightClickSelectsNodeUnderMouse()
-    {
-        Tree tree(Tree::Kind::ClassTree);
-        TreeModelAdapter adapter(tree);
-        KelvarTreeView view;
-        view.SetAdapter(&adapter);
-        TreeNode *root = tree.Add(nullptr, QStringLiteral("Classes"));
-        tree.Add(root, QStringLiteral("Object"));
-        TreeNode *canvas = tree.Add(root, QStringLiteral("Canvas"));
-        tree.Select(root);
-        int presses = 0;
-        view.SetRightPressHandler([&](const QPoint &) { ++presses; });
-        view.resize(300, 200);
-        view.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&view));
-
-        QTest::mousePress(view.viewport(), Qt::RightButton, Qt::NoModifier,
-                          view.visualRect(adapter.IndexOf(canvas)).center());
-        QCOMPARE(tree.Selected(), canvas);
-        QCOMPARE(presses, 1);
-    }
-
-    void ViewIsReadOnlyAndUndecorated()
-    {
-        KelvarTreeView view;
-        QVERIFY(view.isHeaderHidden());
-        QVERIFY(!view.rootIsDecorated());
-        QCOMPARE(view.indentation(), 19);
-        QCOMPARE(view.editTriggers(), QAbstractItemView::NoEditTriggers);
+        // A right click selects the node under the mouse first.
+        v.tree.Select(v.root);
+        QTest::mousePress(v.view.viewport(), Qt::RightButton, Qt::NoModifier, v.view.visualRect(object).center());
+        QCOMPARE(v.tree.Selected(), v.object);
+        QCOMPARE(rightPresses, 1);
     }
 };
 

@@ -1,12 +1,11 @@
 #include "cli/CliRunner.h"
-#include "platform/RegFileRegistry.h"
 #include "support/GameDir.h"
+#include "support/TempRegistry.h"
 
 #include <QFile>
 #include <QLocale>
 #include <QProcess>
 #include <QRegularExpression>
-#include <QTemporaryDir>
 #include <QtTest>
 
 using namespace kelvarin;
@@ -31,18 +30,17 @@ class TestCli : public QObject
     Q_OBJECT
 
     std::unique_ptr<test::GameDir> m_game;
-    std::unique_ptr<QTemporaryDir> m_config;
+    std::unique_ptr<test::TempRegistry> m_config;   // its folder is the configuration home
     QString m_base;
 
     // A small game in a folder of the game directory: Core and Engine in the
     // EditPackages list; Mod, outside it, has a class with a missing parent.
-    QString BuildGame(const QString &prefix, const QString &editPackages)
+    QString BuildGame(const QString &prefix)
     {
         const QString at = prefix.isEmpty() ? QString() : prefix + QLatin1Char('/');
-        QString ini = QStringLiteral("[Engine.Engine]\r\nGameEngine=Engine.GameEngine\r\n[Editor.EditorEngine]\r\n");
-        for (const QString &name : editPackages.split(QLatin1Char(',')))
-            ini += QStringLiteral("EditPackages=") + name + QStringLiteral("\r\n");
-        m_game->WriteText(at + QStringLiteral("System/UnrealTournament.ini"), ini);
+        m_game->WriteText(at + QStringLiteral("System/UnrealTournament.ini"),
+                          QStringLiteral("[Engine.Engine]\r\nGameEngine=Engine.GameEngine\r\n[Editor.EditorEngine]\r\n"
+                                         "EditPackages=Core\r\nEditPackages=Engine\r\n"));
         const QStringList classes{"Core Object native", "Engine Actor extends Object", "Engine Info extends Actor",
                                   "Mod Orphan extends MissingBase", QString::fromUtf8("Mod Café extends Info")};
         for (const QString &line : classes)   // "Package Name rest of the declaration"
@@ -51,15 +49,12 @@ class TestCli : public QObject
         return prefix.isEmpty() ? m_game->Base() : m_game->Native(prefix);
     }
 
-    QString RegistryPath() const { return m_config->path() + QStringLiteral("/Kelvarin/registry.reg"); }
-
     Outcome Run(const QStringList &actions)
     {
         Outcome result;
         QTextStream out(&result.out, QIODevice::WriteOnly);
         QTextStream err(&result.err, QIODevice::WriteOnly);
-        RegFileRegistry registry(RegistryPath());
-        result.code = CliRunner::Run(QStringList{"--base", m_base} + actions, registry, out, err);
+        result.code = CliRunner::Run(QStringList{"--base", m_base} + actions, m_config->reg, out, err);
         out.flush();
         err.flush();
         return result;
@@ -71,9 +66,9 @@ private slots:
     void init()
     {
         m_game = std::make_unique<test::GameDir>();
-        m_config = std::make_unique<QTemporaryDir>();
-        QVERIFY(m_game->IsValid() && m_config->isValid());
-        m_base = BuildGame(QString(), QStringLiteral("Core,Engine"));
+        m_config = std::make_unique<test::TempRegistry>();
+        QVERIFY(m_game->IsValid() && m_config->dir.isValid());
+        m_base = BuildGame(QString());
     }
 
     void usage_data()
@@ -112,13 +107,9 @@ private slots:
     {
         QFETCH(QString, setting);
         if (setting == QLatin1String("blanks"))
-            m_base = BuildGame(QStringLiteral("Unreal Tournament 99"), QStringLiteral("Core,Engine"));
-        if (setting == QLatin1String("damaged")) {
-            const QByteArray garbage = "not a registry file\n[HKEY_LOCAL_MACHINE\\Software\n\"x\"=dword:zz\n";
-            QVERIFY(QDir().mkpath(QFileInfo(RegistryPath()).path()));
-            QFile file(RegistryPath());
-            QVERIFY(file.open(QIODevice::WriteOnly) && file.write(garbage) == garbage.size());
-        }
+            m_base = BuildGame(QStringLiteral("Unreal Tournament 99"));
+        if (setting == QLatin1String("damaged"))
+            QVERIFY(m_config->Write("not a registry file\n[HKEY_LOCAL_MACHINE\\Software\n\"x\"=dword:zz\n"));
         const Outcome run = Run({"--read-default", "--print", "classes"});
         QCOMPARE(run.code, 0);
         QCOMPARE(run.out, kThreeClasses);
@@ -206,36 +197,12 @@ private slots:
         QVERIFY(run.out.startsWith("Classes\n\tObject\n\t\tActor\n"));
     }
 
-    void stateRoundTrip()
-    {
-        const QString state = m_config->path() + QStringLiteral("/Saved.Kelvar");
-        const Outcome saved = Run({"--read-default", "--tick", "Mod", "--save-state", state,
-                                   "--print", "classes", "--print", "packagelist"});
-        QVERIFY(saved.code == 0 && QFile::exists(state));
-        const Outcome loaded = Run({"--load-state", state, "--print", "classes", "--print", "packagelist"});
-        QCOMPARE(loaded.code, 0);
-        QCOMPARE(loaded.out, saved.out);
-        QVERIFY(loaded.out.contains("Caf\xC3\xA9"));
-    }
-
-    void packageMissingFromTheGame()
-    {
-        m_base = BuildGame(QStringLiteral("Other"), QStringLiteral("Core,Gone,Engine"));
-        const Outcome run = Run({"--read-default", "--print", "classes"});
-        QCOMPARE(run.code, 1);
-        QVERIFY2(run.ErrLines().contains(QStringLiteral("Kelvarin: Unable to load package GONE. If you've just hit \"Read default "
-                     "packages\", the package is in the EditPackages list in UnrealTournament.ini. Please export the code or remove "
-                     "the package from the EditPackages list. If you just want to load a package, please export the code first.")),
-                 qPrintable(run.err));
-        QCOMPARE(run.out, QByteArray("Classes\n\tObject\n"));   // reading stopped at Gone
-    }
-
     void programEndToEnd()
     {
         QVERIFY2(QFileInfo::exists(QStringLiteral(KELVARIN_CLI_PATH)), KELVARIN_CLI_PATH);
         QProcess process;
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-        env.insert(QStringLiteral("XDG_CONFIG_HOME"), m_config->path());
+        env.insert(QStringLiteral("XDG_CONFIG_HOME"), m_config->dir.path());
         process.setProcessEnvironment(env);
         process.start(QStringLiteral(KELVARIN_CLI_PATH),
                       {"--base", m_base, "--read-default", "--tick", "Mod", "--print", "classes"});

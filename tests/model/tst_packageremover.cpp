@@ -19,12 +19,11 @@ namespace {
 // Other: Far expands Base.
 void LoadGame(ModelHarness &h, bool withOther = false)
 {
-    h.game.WriteClass(QStringLiteral("Core"), QStringLiteral("Object.uc"), QStringLiteral("class Object;"));
-    h.game.WriteClass(QStringLiteral("MyPkg"), QStringLiteral("Base.uc"), QStringLiteral("class Base expands Object;"));
-    h.game.WriteClass(QStringLiteral("MyPkg"), QStringLiteral("Sub.uc"), QStringLiteral("class Sub expands Base;"));
-    h.game.WriteClass(QStringLiteral("MyPkg"), QStringLiteral("Leaf.uc"), QStringLiteral("class Leaf expands Object;"));
+    for (const QString file : {"Core/Object.uc:class Object;", "MyPkg/Base.uc:class Base expands Object;",
+                               "MyPkg/Sub.uc:class Sub expands Base;", "MyPkg/Leaf.uc:class Leaf expands Object;",
+                               "Other/Far.uc:class Far expands Base;"})
+        h.game.WriteClass(file.section('/', 0, 0), file.section('/', 1).section(':', 0, 0), file.section(':', 1));
     h.game.WriteText(QStringLiteral("System/MyPkg.int"), QStringLiteral("[Public]\r\n"));
-    h.game.WriteClass(QStringLiteral("Other"), QStringLiteral("Far.uc"), QStringLiteral("class Far expands Base;"));
     h.model.ResetModel();
     PackageLoader loader(h.model);
     QVERIFY(loader.LoadPackage(QStringLiteral("Core"), false));
@@ -158,10 +157,8 @@ private slots:
 
         QCOMPARE(PackageRemover(h.model).RemoveNode(node, true), yes);
         QCOMPARE(h.prompter.shown.size(), yes ? 3 : 1);
-        QCOMPARE(h.prompter.shown[0].text,
+        QCOMPARE(h.prompter.Texts().first(),
                  QStringLiteral("Are you sure you want to remove package \"MyPkg\"?\r\nThis can't be reversed!"));
-        QCOMPARE(h.prompter.shown[0].title, QStringLiteral("Kelvarin"));
-        QCOMPARE(h.prompter.shown[0].icon, MessageIcon::Warning);
         QCOMPARE(h.prompter.shown[0].buttons, MessageButtons::YesNo);
         if (!yes) {
             QCOMPARE(DumpTree(h.model.Browser()), classes);
@@ -174,11 +171,12 @@ private slots:
         QCOMPARE(h.prompter.Texts().mid(1),
                  (QStringList{"I'm sorry, but class'Base' has children\r\nand therefore it can't be removed.",
                               "I'm sorry, but class'Sub' has children\r\nand therefore it can't be removed."}));
-        QVERIFY(!h.game.Exists(QStringLiteral("MyPkg/Classes/Leaf.uc")));
-        QVERIFY(!h.game.Exists(QStringLiteral("MyPkg/Classes/Zed.uc")));
-        QVERIFY(h.game.Exists(QStringLiteral("MyPkg/Classes/Base.uc")));
-        QVERIFY(h.game.Exists(QStringLiteral("MyPkg/Classes/Sub.uc")));
-        QVERIFY(h.game.Exists(QStringLiteral("System/MyPkg.int")));
+        QStringList left;
+        for (const char *file : {"MyPkg/Classes/Leaf.uc", "MyPkg/Classes/Zed.uc", "MyPkg/Classes/Base.uc",
+                                 "MyPkg/Classes/Sub.uc", "System/MyPkg.int"})
+            if (h.game.Exists(QLatin1String(file)))
+                left.append(QLatin1String(file));
+        QCOMPARE(left, (QStringList{"MyPkg/Classes/Base.uc", "MyPkg/Classes/Sub.uc", "System/MyPkg.int"}));
         QCOMPARE(DumpTree(h.model.PackagesBrowser()), (QStringList{"Packages", "-Core", "--Object"}));
         QCOMPARE(h.PackageItems(), (QStringList{"Core", "Other"}));
         QVERIFY(!h.model.FindNode(h.model.Browser(), QStringLiteral("Leaf")));
@@ -202,23 +200,30 @@ private slots:
     void removeClassNode_data()
     {
         QTest::addColumn<QString>("path");   // "Classes/..." or "Packages/..."
+        QTest::addColumn<QString>("answer");  // to the question; empty: not asked
         QTest::addColumn<bool>("deleteFile");
         QTest::addColumn<bool>("result");
         QTest::addColumn<QString>("message");   // %1: the native path of Leaf.uc
-        QTest::newRow("int file node") << "Packages/MyPkg/MyPkg.int" << false << true << "";
-        QTest::newRow("not in class tree") << "Packages/MyPkg/Ghost" << false << false
+        const QString question = "Are you sure you want to remove class'MyPkg.Leaf'?\r\nThis can't be reversed!";
+        QTest::newRow("int file node") << "Packages/MyPkg/MyPkg.int" << "" << false << true << "";
+        QTest::newRow("not in class tree") << "Packages/MyPkg/Ghost" << "" << false << false
             << "I'm sorry, but class'Ghost' can't be found\r\nand therefore it can't be removed.";
-        QTest::newRow("has children") << "Classes/Object/Base" << false << false
+        QTest::newRow("has children") << "Classes/Object/Base" << "" << false << false
             << "I'm sorry, but class'Base' has children\r\nand therefore it can't be removed.";
-        QTest::newRow("file missing") << "Packages/MyPkg/Leaf" << true << false
+        QTest::newRow("no package bound") << "Classes/Object/Stray" << "" << false << false
+            << "I'm sorry, but the package in which class'Stray' resides can't be\r\nfound and therefore the class can't be removed.";
+        QTest::newRow("file missing") << "Packages/MyPkg/Leaf" << "" << true << false
             << "I'm sorry, but the file %1 can't be foundand therefore can't be removed.";
-        QTest::newRow("leaf from the class tree") << "Classes/Object/Leaf" << false << true << "";
-        QTest::newRow("leaf from the package tree") << "Packages/MyPkg/Leaf" << false << true << "";
+        QTest::newRow("leaf from the class tree") << "Classes/Object/Leaf" << "" << false << true << "";
+        QTest::newRow("leaf from the package tree") << "Packages/MyPkg/Leaf" << "" << false << true << "";
+        QTest::newRow("asked, Yes") << "Classes/Object/Leaf" << "Yes" << false << true << question;
+        QTest::newRow("asked, No") << "Classes/Object/Leaf" << "No" << false << false << question;
     }
 
     void removeClassNode()
     {
         QFETCH(QString, path);
+        QFETCH(QString, answer);
         QFETCH(bool, deleteFile);
         QFETCH(bool, result);
         QFETCH(QString, message);
@@ -226,6 +231,8 @@ private slots:
         LoadGame(h);
         h.model.PackagesBrowser().Add(NodeAtPath(h.model.PackagesBrowser(), QStringLiteral("Packages/MyPkg")),
                                       QStringLiteral("Ghost"));
+        h.model.Browser().Add(NodeAtPath(h.model.Browser(), QStringLiteral("Classes/Object")), QStringLiteral("Stray"));
+        h.prompter.defaultYes = answer == QLatin1String("Yes");
         if (deleteFile)
             QVERIFY(QFile::remove(h.game.Native(QStringLiteral("MyPkg/Classes/Leaf.uc"))));
         const QStringList classes = DumpTree(h.model.Browser());
@@ -234,13 +241,13 @@ private slots:
         TreeNode *node = NodeAtPath(tree, path);
         QVERIFY(node);
 
-        QCOMPARE(PackageRemover(h.model).RemoveNode(node, false), result);
+        QCOMPARE(PackageRemover(h.model).RemoveNode(node, !answer.isEmpty()), result);
         if (message.isEmpty()) {
             QVERIFY(h.prompter.shown.isEmpty());
         } else {
             QCOMPARE(h.prompter.Texts(),
                      QStringList{message.arg(QDir::toNativeSeparators(h.game.Native(QStringLiteral("MyPkg/Classes/Leaf.uc"))))});
-            QCOMPARE(h.prompter.shown[0].icon, MessageIcon::Error);
+            QCOMPARE(h.prompter.shown[0].icon, answer.isEmpty() ? MessageIcon::Error : MessageIcon::Warning);
         }
         const bool leafGone = result && path.endsWith(QLatin1String("Leaf"));
         QCOMPARE(h.game.Exists(QStringLiteral("MyPkg/Classes/Leaf.uc")), !leafGone && !deleteFile);
@@ -266,27 +273,6 @@ private slots:
         // Only the class node leaves the package tree, not the package.
         QCOMPARE(DumpTree(h.model.PackagesBrowser()),
                  (QStringList{"Packages", "-Core", "--Object", "-MyPkg", "--Base", "--Leaf", "--Sub", "--MyPkg.int"}));
-    }
-
-    void askBeforeRemovingAClass_data()
-    {
-        QTest::addColumn<bool>("yes");
-        QTest::newRow("yes") << true;
-        QTest::newRow("no") << false;
-    }
-
-    void askBeforeRemovingAClass()
-    {
-        QFETCH(bool, yes);
-        ModelHarness h;
-        LoadGame(h);
-        h.prompter.defaultYes = yes;
-        TreeNode *leaf = h.model.FindNode(h.model.Browser(), QStringLiteral("leaf"));
-        QCOMPARE(PackageRemover(h.model).RemoveNode(leaf, true), yes);
-        QCOMPARE(h.prompter.Texts(),
-                 QStringList{"Are you sure you want to remove class'MyPkg.Leaf'?\r\nThis can't be reversed!"});
-        QCOMPARE(h.game.Exists(QStringLiteral("MyPkg/Classes/Leaf.uc")), !yes);
-        QCOMPARE(bool(h.model.FindNode(h.model.Browser(), QStringLiteral("Leaf"))), !yes);
     }
 
     void namesLeadingOutsideTheGameAreNeverDeleted_data()
@@ -318,6 +304,8 @@ private slots:
 
         PackageRemover remover(h.model);
         QVERIFY(!remover.RemoveNode(h.model.Browser().First()->Child(0), false));
+        QCOMPARE(h.prompter.Texts(), QStringList{"The class '" + package + ".Victim' names a file outside "
+                                                 "the game directory;\r\nnothing was removed."});
         QVERIFY(remover.RemoveNode(h.model.PackagesBrowser().First()->Child(0), true));
         for (const QString &victim : victims)
             QVERIFY2(h.game.Exists(victim), qPrintable(victim));

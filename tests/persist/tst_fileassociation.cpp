@@ -1,7 +1,6 @@
 #include "persist/FileAssociation.h"
-#include "platform/RegFileRegistry.h"
+#include "support/TempRegistry.h"
 
-#include <QTemporaryDir>
 #include <QTest>
 
 using namespace kelvarin;
@@ -32,17 +31,7 @@ class TestFileAssociation : public QObject
 {
     Q_OBJECT
 
-    QTemporaryDir m_dir;
-    QString m_path;
-
 private slots:
-    void init()
-    {
-        QVERIFY(m_dir.isValid());
-        m_path = m_dir.filePath(QStringLiteral("registry.reg"));
-        QFile::remove(m_path);
-    }
-
     void stripFileArgument_data()
     {
         QTest::addColumn<QString>("command");
@@ -53,7 +42,7 @@ private slots:
         QTest::newRow("only argument") << "%1" << "";
         QTest::newRow("no argument") << "C:\\Ed\\ed.exe" << "C:\\Ed\\ed.exe";
         QTest::newRow("quoted program") << "\"C:\\Program Files\\Ed\\ed.exe\" \"%1\""
-                                        << "\"C:\\Program Files\\Ed\\ed.exe";
+                                        << "\"C:\\Program Files\\Ed\\ed.exe\"";
         QTest::newRow("text after argument") << "ed.exe %1 -line 3" << "ed.exe";
     }
 
@@ -62,17 +51,12 @@ private slots:
         QFETCH(QString, command);
         QFETCH(QString, stripped);
         QCOMPARE(StripFileArgument(command), stripped);
-        // Adding the argument back gives a command that strips to the same
-        // program, and adding it twice changes nothing.
+        // Adding the argument back gives the program and a quoted argument,
+        // which strips to the same program; adding it twice changes nothing.
         const QString added = AddFileArgument(command);
-        QVERIFY(added.endsWith(QStringLiteral(" \"%1\"")));
+        QCOMPARE(added, stripped + QStringLiteral(" \"%1\""));
         QCOMPARE(StripFileArgument(added), stripped);
         QCOMPARE(AddFileArgument(added), added);
-    }
-
-    void addFileArgument()
-    {
-        QCOMPARE(AddFileArgument(QStringLiteral("C:\\Ed\\ed.exe")), QStringLiteral("C:\\Ed\\ed.exe \"%1\""));
     }
 
     void findOpenCommandKey_data()
@@ -100,58 +84,46 @@ private slots:
         QFETCH(QStringList, entries);
         QFETCH(QString, key);
         QFETCH(QString, command);
-        RegFileRegistry reg(m_path);
+        test::TempRegistry store;
+        RegFileRegistry &reg = store.reg;
         Populate(reg, entries);
         QCOMPARE(FindOpenCommandKey(reg, QStringLiteral(".UC")), key);
         QCOMPARE(ReadOpenCommand(reg, QStringLiteral(".UC")), command);
     }
 
-    void newAssociationHasSixKeys()
-    {
-        RegFileRegistry reg(m_path);
-        WriteOpenCommand(reg, QStringLiteral(".UC"), QStringLiteral("Unreal Code"), QStringLiteral("notepad.exe"),
-                         kProgram);
-        QCOMPARE(Default(reg, QStringLiteral(".UC")), QStringLiteral("UCfile"));
-        QCOMPARE(Default(reg, QStringLiteral("UCfile")), QStringLiteral("Unreal Code"));
-        QCOMPARE(Default(reg, QStringLiteral("UCfile\\DefaultIcon")), kProgram + QStringLiteral(",0"));
-        QCOMPARE(Default(reg, QStringLiteral("UCfile\\shell")), QStringLiteral("open"));
-        QCOMPARE(Default(reg, QStringLiteral("UCfile\\shell\\open")), QStringLiteral("&Open"));
-        QCOMPARE(Default(reg, QStringLiteral("UCfile\\shell\\open\\command")), QStringLiteral("notepad.exe \"%1\""));
-
-        // Saving again rewrites the command and nothing else.
-        Populate(reg, {"UCfile=My own type", "UCfile\\DefaultIcon=icon.ico,3"});
-        WriteOpenCommand(reg, QStringLiteral(".UC"), QStringLiteral("Unreal Code"),
-                         QStringLiteral("C:\\Ed\\ed.exe \"%1\""), kProgram);
-        QCOMPARE(Default(reg, QStringLiteral("UCfile\\shell\\open\\command")), QStringLiteral("C:\\Ed\\ed.exe \"%1\""));
-        QCOMPARE(Default(reg, QStringLiteral("UCfile")), QStringLiteral("My own type"));
-        QCOMPARE(Default(reg, QStringLiteral("UCfile\\DefaultIcon")), QStringLiteral("icon.ico,3"));
-    }
-
-    void existingAssociationKeepsItsVerb_data()
+    // The command is written into the association there is, which keeps its
+    // type, icon and verb; with none, a new one of six keys is made.
+    void writeOpenCommand_data()
     {
         QTest::addColumn<QStringList>("entries");
-        QTest::addColumn<QString>("rewritten");
-        QTest::addColumn<QString>("untouched");
+        QTest::addColumn<QStringList>("after");   // "key=default value"; <none>: no key
+        QTest::newRow("new association")
+            << QStringList()
+            << QStringList{".UC=UCfile", "UCfile=Unreal Code", "UCfile\\DefaultIcon=" + kProgram + ",0",
+                           "UCfile\\shell=open", "UCfile\\shell\\open=&Open", "UCfile\\shell\\open\\command=ed \"%1\""};
+        QTest::newRow("existing association")
+            << QStringList{".UC=UCfile", "UCfile=My own type", "UCfile\\DefaultIcon=icon.ico,3",
+                           "UCfile\\shell\\open\\command=old %1"}
+            << QStringList{".UC=UCfile", "UCfile=My own type", "UCfile\\DefaultIcon=icon.ico,3",
+                           "UCfile\\shell=<none>", "UCfile\\shell\\open\\command=ed \"%1\""};
         QTest::newRow("edit verb")
             << QStringList{".UC=UCfile", "UCfile\\shell=edit", "UCfile\\shell\\open\\command=viewer %1",
                            "UCfile\\shell\\edit\\command=old %1"}
-            << "UCfile\\shell\\edit\\command" << "UCfile\\shell\\open\\command";
+            << QStringList{"UCfile\\shell\\edit\\command=ed \"%1\"", "UCfile\\shell\\open\\command=viewer %1"};
         QTest::newRow("empty extension default")
             << QStringList{".UC=", ".UC\\shell\\open\\command=old %1", "UCfile\\shell\\open\\command=viewer %1"}
-            << ".UC\\shell\\open\\command" << "UCfile\\shell\\open\\command";
+            << QStringList{".UC=", ".UC\\shell\\open\\command=ed \"%1\"", "UCfile\\shell\\open\\command=viewer %1"};
     }
 
-    void existingAssociationKeepsItsVerb()
+    void writeOpenCommand()
     {
         QFETCH(QStringList, entries);
-        QFETCH(QString, rewritten);
-        QFETCH(QString, untouched);
-        RegFileRegistry reg(m_path);
-        Populate(reg, entries);
-        WriteOpenCommand(reg, QStringLiteral(".UC"), QStringLiteral("Unreal Code"), QStringLiteral("ed"), kProgram);
-        QCOMPARE(Default(reg, rewritten), QStringLiteral("ed \"%1\""));
-        QCOMPARE(Default(reg, untouched), QStringLiteral("viewer %1"));
-        QCOMPARE(Default(reg, QStringLiteral(".UC")), entries.first().mid(4));
+        QFETCH(QStringList, after);
+        test::TempRegistry store;
+        Populate(store.reg, entries);
+        WriteOpenCommand(store.reg, QStringLiteral(".UC"), QStringLiteral("Unreal Code"), QStringLiteral("ed"), kProgram);
+        for (const QString &entry : after)
+            QCOMPARE(entry.section('=', 0, 0) + '=' + Default(store.reg, entry.section('=', 0, 0)), entry);
     }
 };
 

@@ -1,59 +1,25 @@
 #include "persist/FileAssociation.h"
 #include "persist/Options.h"
-#include "platform/Errors.h"
-#include "platform/RegFileRegistry.h"
+#include "support/Raised.h"
+#include "support/TempRegistry.h"
 
-#include <QFile>
 #include <QMap>
-#include <QTemporaryDir>
 #include <QTest>
 
 using namespace kelvarin;
+using test::kKelvarinKey;
+using test::Raised;
+using test::TempRegistry;
 
 namespace {
 
-const QString kKey = QStringLiteral("\\Software\\Vexa\\Kelvarin");
-
-// Passes everything to the store, records the names of the values set and
-// refuses to store the value named failAt.
-class RecordingRegistry : public Registry
+// A store whose key opens but that refuses to store any text.
+class RefusingRegistry : public RegFileRegistry
 {
 public:
-    explicit RecordingRegistry(Registry &inner) : m_inner(inner) {}
-    QStringList written;
-    QString failAt;
-
-    bool OpenKey(RegRoot root, const QString &path, bool create) override
-    {
-        return m_inner.OpenKey(root, path, create);
-    }
-    std::optional<RegValue> Value(RegRoot root, const QString &path, const QString &name) override
-    {
-        return m_inner.Value(root, path, name);
-    }
-    bool SetString(RegRoot root, const QString &path, const QString &name, const QString &value) override
-    {
-        return Record(name) && m_inner.SetString(root, path, name, value);
-    }
-    bool SetDword(RegRoot root, const QString &path, const QString &name, quint32 value) override
-    {
-        return Record(name) && m_inner.SetDword(root, path, name, value);
-    }
-
-private:
-    bool Record(const QString &name)
-    {
-        written << name;
-        return name != failAt;
-    }
-    Registry &m_inner;
+    using RegFileRegistry::RegFileRegistry;
+    bool SetString(RegRoot, const QString &, const QString &, const QString &) override { return false; }
 };
-
-QByteArray ReadAll(const QString &path)
-{
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
 
 TOptions Sample()
 {
@@ -68,119 +34,83 @@ TOptions Sample()
     return o;
 }
 
+// The stored options by their stored names, flags as 0/1.
+QMap<QString, QVariant> Fields(const TOptions &o)
+{
+    return {{"BaseDir", o.BaseDir},
+            {"CommandLine", o.CommandLine},
+            {"bUCCVisibleCompile", int(o.bUCCVisibleCompile)},
+            {"bUCCVisibleExport", int(o.bUCCVisibleExport)},
+            {"bTestrunAfterCompile", int(o.bTestrunAfterCompile)},
+            {"UCCPriority", o.UCCPriority},
+            {"LastCompiledPackage", o.LastCompiledPackage}};
+}
+
 } // namespace
 
 class TestOptions : public QObject
 {
     Q_OBJECT
 
-    QTemporaryDir m_dir;
-    QString m_path;
-
 private slots:
-    void init()
+    // Whatever is not stored takes the load defaults; the priority and the
+    // editor keep what they held.
+    void load_data()
     {
-        QVERIFY(m_dir.isValid());
-        m_path = m_dir.filePath(QStringLiteral("registry.reg"));
-        QFile::remove(m_path);
+        QTest::addColumn<QString>("name");   // empty: no key at all
+        QTest::addColumn<uint>("dword");
+        QTest::addColumn<QVariant>("field");
+        QTest::newRow("no key") << "" << 0u << QVariant();
+        QTest::newRow("priority absent stays") << "BaseDir" << 0u << QVariant();
+        QTest::newRow("priority 0 stays 0") << "UCCPriority" << 0u << QVariant(0);
+        QTest::newRow("priority 256") << "UCCPriority" << 256u << QVariant(256);
+        QTest::newRow("flag 5 is true") << "bUCCVisibleExport" << 5u << QVariant(1);
+        QTest::newRow("flag 0 is false") << "bTestrunAfterCompile" << 0u << QVariant(0);
     }
 
-    void missingKeyGivesLoadDefaults()
+    void load()
     {
-        RegFileRegistry reg(m_path);
+        QFETCH(QString, name);
+        QFETCH(uint, dword);
+        QFETCH(QVariant, field);
+        TempRegistry store;
+        if (name == QLatin1String("BaseDir"))
+            QVERIFY(store.reg.SetString(RegRoot::LocalMachine, kKelvarinKey, name, QStringLiteral("D:\\UT")));
+        else if (!name.isEmpty())
+            QVERIFY(store.reg.SetDword(RegRoot::LocalMachine, kKelvarinKey, name, dword));
         TOptions o = Sample();
         o.UCCPriority = 77;
         o.UScriptEditCommand = QStringLiteral("vi");
-        QVERIFY(!o.LoadOptions(reg));
-        QCOMPARE(o.BaseDir, QStringLiteral("."));
-        QCOMPARE(o.CommandLine, QStringLiteral("ctf-face"));
-        QVERIFY(!o.bUCCVisibleCompile && !o.bUCCVisibleExport && !o.bTestrunAfterCompile);
-        QCOMPARE(o.LastCompiledPackage, QString());
-        QCOMPARE(o.RegistryKey, kKey);
-        QCOMPARE(o.UCCPriority, 77);
-        QCOMPARE(o.UScriptEditCommand, QStringLiteral("vi"));
+        QCOMPARE(o.LoadOptions(store.reg), !name.isEmpty());
+
+        QMap<QString, QVariant> expected{{"BaseDir", name == "BaseDir" ? "D:\\UT" : "."},
+                                         {"CommandLine", "ctf-face"},
+                                         {"bUCCVisibleCompile", 0},
+                                         {"bUCCVisibleExport", 0},
+                                         {"bTestrunAfterCompile", 0},
+                                         {"UCCPriority", 77},
+                                         {"LastCompiledPackage", ""}};
+        if (field.isValid())
+            expected[name] = field;
+        QCOMPARE(Fields(o), expected);
+        QCOMPARE(o.RegistryKey, kKelvarinKey);
+        QCOMPARE(o.UScriptEditCommand, name.isEmpty() ? QStringLiteral("vi") : QString());
     }
 
     void saveThenLoad()
     {
-        RegFileRegistry reg(m_path);
-        RecordingRegistry recorder(reg);
+        TempRegistry store;
         TOptions saved = Sample();
-        QVERIFY(saved.SaveOptions(recorder, QStringLiteral("/opt/kelvarin")));
-        QCOMPARE(recorder.written,
-                 QStringList({"BaseDir", "CommandLine", "bUCCVisibleCompile", "bUCCVisibleExport",
-                              "bTestrunAfterCompile", "UCCPriority", "LastCompiledPackage"}));
-        QCOMPARE(saved.RegistryKey, kKey);
-
+        QVERIFY(saved.SaveOptions(store.reg, QStringLiteral("/opt/kelvarin")));
+        QCOMPARE(saved.RegistryKey, kKelvarinKey);
         // Flags are stored as 0/1 dwords, texts as strings.
-        QCOMPARE(reg.Value(RegRoot::LocalMachine, kKey, QStringLiteral("bUCCVisibleCompile"))->dword, 1u);
-        QCOMPARE(reg.Value(RegRoot::LocalMachine, kKey, QStringLiteral("bUCCVisibleExport"))->dword, 0u);
-        QCOMPARE(reg.Value(RegRoot::LocalMachine, kKey, QStringLiteral("BaseDir"))->type,
+        QCOMPARE(store.reg.Value(RegRoot::LocalMachine, kKelvarinKey, QStringLiteral("bUCCVisibleCompile"))->dword, 1u);
+        QCOMPARE(store.reg.Value(RegRoot::LocalMachine, kKelvarinKey, QStringLiteral("BaseDir"))->type,
                  RegValue::Type::String);
 
         TOptions loaded;
-        QVERIFY(loaded.LoadOptions(reg));
-        QCOMPARE(loaded.BaseDir, saved.BaseDir);
-        QCOMPARE(loaded.CommandLine, saved.CommandLine);
-        QCOMPARE(loaded.bUCCVisibleCompile, true);
-        QCOMPARE(loaded.bUCCVisibleExport, false);
-        QCOMPARE(loaded.bTestrunAfterCompile, true);
-        QCOMPARE(loaded.UCCPriority, 128);
-        QCOMPARE(loaded.LastCompiledPackage, QStringLiteral("MyMod"));
-    }
-
-    void storedDwords_data()
-    {
-        QTest::addColumn<QString>("name");
-        QTest::addColumn<quint32>("dword");
-        QTest::addColumn<int>("field");
-        QTest::newRow("priority 0 stays 0") << "UCCPriority" << 0u << 0;
-        QTest::newRow("priority 256") << "UCCPriority" << 256u << 256;
-        QTest::newRow("flag 5 is true") << "bUCCVisibleExport" << 5u << 1;
-        QTest::newRow("flag 0 is false") << "bTestrunAfterCompile" << 0u << 0;
-    }
-
-    void storedDwords()
-    {
-        QFETCH(QString, name);
-        QFETCH(quint32, dword);
-        QFETCH(int, field);
-        RegFileRegistry reg(m_path);
-        QVERIFY(reg.SetDword(RegRoot::LocalMachine, kKey, name, dword));
-        TOptions o;
-        o.bTestrunAfterCompile = true;
-        QVERIFY(o.LoadOptions(reg));
-        const QMap<QString, int> fields{{"UCCPriority", o.UCCPriority},
-                                        {"bUCCVisibleExport", o.bUCCVisibleExport},
-                                        {"bTestrunAfterCompile", o.bTestrunAfterCompile}};
-        QCOMPARE(fields.value(name), field);
-        // Values not stored take the load defaults.
-        QCOMPARE(o.BaseDir, QStringLiteral("."));
-        QCOMPARE(o.CommandLine, QStringLiteral("ctf-face"));
-    }
-
-    void absentPriorityLeavesField()
-    {
-        RegFileRegistry reg(m_path);
-        QVERIFY(reg.SetString(RegRoot::LocalMachine, kKey, QStringLiteral("BaseDir"), QStringLiteral("D:\\UT")));
-        TOptions o;
-        o.UCCPriority = 64;
-        QVERIFY(o.LoadOptions(reg));
-        QCOMPARE(o.UCCPriority, 64);
-        QCOMPARE(o.BaseDir, QStringLiteral("D:\\UT"));
-    }
-
-    void ownRegistryKey()
-    {
-        RegFileRegistry reg(m_path);
-        TOptions saved = Sample();
-        saved.RegistryKey = QStringLiteral("\\Software\\Other");
-        QVERIFY(saved.SaveOptions(reg, QString()));
-        QVERIFY(!reg.OpenKey(RegRoot::LocalMachine, kKey, false));
-        TOptions loaded;
-        loaded.RegistryKey = saved.RegistryKey;
-        QVERIFY(loaded.LoadOptions(reg));
-        QCOMPARE(loaded.BaseDir, saved.BaseDir);
+        QVERIFY(loaded.LoadOptions(store.reg));
+        QCOMPARE(Fields(loaded), Fields(saved));
     }
 
     void wrongType_data()
@@ -199,66 +129,47 @@ private slots:
         QFETCH(QString, name);
         QFETCH(bool, storeAsDword);
         QFETCH(QString, baseDirAfter);
-        RegFileRegistry reg(m_path);
+        TempRegistry store;
         if (name != "BaseDir")
-            QVERIFY(reg.SetString(RegRoot::LocalMachine, kKey, QStringLiteral("BaseDir"), QStringLiteral("E:\\UT")));
-        QVERIFY(storeAsDword ? reg.SetDword(RegRoot::LocalMachine, kKey, name, 1)
-                             : reg.SetString(RegRoot::LocalMachine, kKey, name, QStringLiteral("1")));
+            QVERIFY(store.reg.SetString(RegRoot::LocalMachine, kKelvarinKey, QStringLiteral("BaseDir"), QStringLiteral("E:\\UT")));
+        QVERIFY(storeAsDword ? store.reg.SetDword(RegRoot::LocalMachine, kKelvarinKey, name, 1)
+                             : store.reg.SetString(RegRoot::LocalMachine, kKelvarinKey, name, QStringLiteral("1")));
         TOptions o;
-        try {
-            o.LoadOptions(reg);
-            QFAIL("no error raised");
-        } catch (const KelvarinError &e) {
-            QCOMPARE(e.Message(), QStringLiteral("Invalid data type for '%1'").arg(name));
-        }
-        QCOMPARE(o.BaseDir, baseDirAfter); // what was read before stays
+        QCOMPARE(Raised([&] { o.LoadOptions(store.reg); }), QStringLiteral("Invalid data type for '%1'").arg(name));
+        QCOMPARE(o.BaseDir, baseDirAfter);   // what was read before stays
     }
 
     void unwritableStore()
     {
-        QFile blocker(m_dir.filePath(QStringLiteral("blocked")));
-        QVERIFY(blocker.open(QIODevice::WriteOnly));
-        blocker.close();
-        RegFileRegistry blocked(m_dir.filePath(QStringLiteral("blocked/registry.reg")));
+        TempRegistry store;
+        RegFileRegistry blocked(store.BlockedPath());
         TOptions o = Sample();
         QVERIFY(!o.SaveOptions(blocked, QString()));
 
         // The key opens, but the first value cannot be stored.
-        RegFileRegistry reg(m_path);
-        RecordingRegistry refusing(reg);
-        refusing.failAt = QStringLiteral("BaseDir");
-        try {
-            o.SaveOptions(refusing, QString());
-            QFAIL("no error raised");
-        } catch (const KelvarinError &e) {
-            QCOMPARE(e.Message(), QStringLiteral("Failed to set data for 'BaseDir'"));
-        }
-        QCOMPARE(refusing.written, QStringList{"BaseDir"});
+        RefusingRegistry refusing(store.path);
+        QCOMPARE(Raised([&] { o.SaveOptions(refusing, QString()); }), QStringLiteral("Failed to set data for 'BaseDir'"));
     }
 
     void editorLivesInTheAssociation()
     {
-        RegFileRegistry reg(m_path);
+        TempRegistry store;
         TOptions o = Sample();
         o.UScriptEditCommand = QStringLiteral("C:\\Ed\\ed.exe");
-        QVERIFY(o.SaveOptions(reg, QStringLiteral("C:\\Kelvarin\\Kelvarin.exe")));
-        QVERIFY(!reg.Value(RegRoot::LocalMachine, kKey, QStringLiteral("UScriptEditCommand")));
-        QCOMPARE(FileAssociation::ReadOpenCommand(reg, QStringLiteral(".UC")),
+        QVERIFY(o.SaveOptions(store.reg, QStringLiteral("C:\\Kelvarin\\Kelvarin.exe")));
+        QVERIFY(!store.reg.Value(RegRoot::LocalMachine, kKelvarinKey, QStringLiteral("UScriptEditCommand")));
+        QCOMPARE(FileAssociation::ReadOpenCommand(store.reg, QStringLiteral(".UC")),
                  QStringLiteral("C:\\Ed\\ed.exe \"%1\""));
-        QCOMPARE(reg.Value(RegRoot::ClassesRoot, QStringLiteral("\\UCfile"), QString())->text,
-                 QStringLiteral("Unreal Code"));
 
         TOptions loaded;
-        QVERIFY(loaded.LoadOptions(reg));
+        QVERIFY(loaded.LoadOptions(store.reg));
         QCOMPARE(loaded.UScriptEditCommand, QStringLiteral("C:\\Ed\\ed.exe"));
 
         // An empty editor setting leaves the association as it was.
-        const QByteArray before = ReadAll(m_path);
+        const QByteArray before = store.Bytes();
         loaded.UScriptEditCommand.clear();
-        QVERIFY(loaded.SaveOptions(reg, QString()));
-        QCOMPARE(ReadAll(m_path), before);
-        QCOMPARE(FileAssociation::ReadOpenCommand(reg, QStringLiteral(".UC")),
-                 QStringLiteral("C:\\Ed\\ed.exe \"%1\""));
+        QVERIFY(loaded.SaveOptions(store.reg, QString()));
+        QCOMPARE(store.Bytes(), before);
     }
 };
 

@@ -1,17 +1,16 @@
 #include "persist/WindowLayout.h"
-#include "platform/Errors.h"
-#include "platform/RegFileRegistry.h"
+#include "support/Raised.h"
+#include "support/TempRegistry.h"
 
-#include <QFile>
 #include <QMap>
-#include <QTemporaryDir>
 #include <QTest>
 
 using namespace kelvarin;
+using test::kKelvarinKey;
+using test::Raised;
+using test::TempRegistry;
 
 namespace {
-
-const QString kKey = QStringLiteral("\\Software\\Vexa\\Kelvarin");
 
 // The values in the order they are read.
 const QStringList kReadOrder{"BrowserWidth", "PackageWidth", "WindowTop", "WindowLeft",
@@ -22,7 +21,7 @@ const QStringList kReadOrder{"BrowserWidth", "PackageWidth", "WindowTop", "Windo
 QMap<QString, int> Values(const WindowLayout &l)
 {
     QMap<QString, int> values;
-    auto add = [&](const char *name, auto field) {
+    const auto add = [&](const char *name, auto field) {
         if (field)
             values.insert(QLatin1String(name), int(*field));
     };
@@ -47,17 +46,7 @@ class TestWindowLayout : public QObject
 {
     Q_OBJECT
 
-    QTemporaryDir m_dir;
-    QString m_path;
-
 private slots:
-    void init()
-    {
-        QVERIFY(m_dir.isValid());
-        m_path = m_dir.filePath(QStringLiteral("registry.reg"));
-        QFile::remove(m_path);
-    }
-
     void roundTrip()
     {
         WindowLayout saved;
@@ -73,43 +62,34 @@ private slots:
         saved.packageBrowserVis = false;
         saved.packageTag = 140;
         saved.packageListVis = true;
-        RegFileRegistry reg(m_path);
-        saved.SaveWindowLayout(reg);
+        TempRegistry store;
+        saved.SaveWindowLayout(store.reg);
 
-        // Written in the writer's order, visibilities as 0/1 dwords.
-        QFile file(m_path);
-        QVERIFY(file.open(QIODevice::ReadOnly));
-        const QByteArray text = file.readAll();
-        qsizetype last = -1;
-        for (const char *name : {"WindowTop", "WindowLeft", "WindowWidth", "WindowHeight", "WindowState",
-                                 "BrowserWidth", "PackageWidth", "ToolbarVis", "BrowserVis",
-                                 "PackageBrowserVis", "PackageTag", "PackageListVis"}) {
-            const qsizetype at = text.indexOf(QByteArray("\"") + name + "\"=dword:");
-            QVERIFY2(at > last, name);
-            last = at;
-        }
-        QVERIFY(text.contains("\"ToolbarVis\"=dword:00000000"));
-        QVERIFY(text.contains("\"BrowserVis\"=dword:00000001"));
+        // Every value is a dword, visibilities as 0/1.
+        const QByteArray text = store.Bytes();
+        QCOMPARE(text.count("=dword:"), kReadOrder.size());
+        QVERIFY(text.contains("\"ToolbarVis\"=dword:00000000") && text.contains("\"BrowserVis\"=dword:00000001"));
 
         WindowLayout loaded;
-        loaded.LoadWindowLayout(reg);
+        loaded.LoadWindowLayout(store.reg);
         QCOMPARE(Values(loaded), Values(saved));
         QCOMPARE(Values(loaded).size(), kReadOrder.size());
     }
 
     void onlyStoredValuesAreSet()
     {
-        RegFileRegistry reg(m_path);
+        TempRegistry store;
         WindowLayout layout;
-        layout.LoadWindowLayout(reg);
+        layout.LoadWindowLayout(store.reg);
         QVERIFY(Values(layout).isEmpty());
 
-        QVERIFY(reg.SetDword(RegRoot::LocalMachine, kKey, QStringLiteral("WindowState"), 1));
-        QVERIFY(reg.SetDword(RegRoot::LocalMachine, kKey, QStringLiteral("PackageListVis"), 7));
-        layout.LoadWindowLayout(reg);
+        QVERIFY(store.reg.SetDword(RegRoot::LocalMachine, kKelvarinKey, QStringLiteral("WindowState"), 1));
+        QVERIFY(store.reg.SetDword(RegRoot::LocalMachine, kKelvarinKey, QStringLiteral("PackageListVis"), 7));
+        layout.LoadWindowLayout(store.reg);
         QCOMPARE(Values(layout), (QMap<QString, int>{{"WindowState", 1}, {"PackageListVis", 1}}));
     }
 
+    // Reading stops at a value of the wrong type: those read before it stay.
     void wrongTypeStopsReading_data()
     {
         QTest::addColumn<int>("index");
@@ -120,37 +100,26 @@ private slots:
     void wrongTypeStopsReading()
     {
         QFETCH(int, index);
-        RegFileRegistry reg(m_path);
+        TempRegistry store;
         for (int i = 0; i < kReadOrder.size(); ++i) {
-            QVERIFY(i == index ? reg.SetString(RegRoot::LocalMachine, kKey, kReadOrder[i], QStringLiteral("9"))
-                               : reg.SetDword(RegRoot::LocalMachine, kKey, kReadOrder[i], 1));
+            QVERIFY(i == index ? store.reg.SetString(RegRoot::LocalMachine, kKelvarinKey, kReadOrder[i], QStringLiteral("9"))
+                               : store.reg.SetDword(RegRoot::LocalMachine, kKelvarinKey, kReadOrder[i], 1));
         }
         WindowLayout layout;
-        try {
-            layout.LoadWindowLayout(reg);
-            QFAIL("no error raised");
-        } catch (const KelvarinError &e) {
-            QCOMPARE(e.Message(), QStringLiteral("Invalid data type for '%1'").arg(kReadOrder[index]));
-        }
+        QCOMPARE(Raised([&] { layout.LoadWindowLayout(store.reg); }),
+                 QStringLiteral("Invalid data type for '%1'").arg(kReadOrder[index]));
         QStringList expected = kReadOrder.mid(0, index);
         expected.sort();
         QCOMPARE(Values(layout).keys(), expected);
     }
 
-    void unopenableKeyFailsAtWindowTop()
+    void unwritableStoreFailsAtWindowTop()
     {
-        QFile blocker(m_dir.filePath(QStringLiteral("blocked")));
-        QVERIFY(blocker.open(QIODevice::WriteOnly));
-        blocker.close();
-        RegFileRegistry reg(m_dir.filePath(QStringLiteral("blocked/registry.reg")));
+        TempRegistry store;
+        RegFileRegistry blocked(store.BlockedPath());
         WindowLayout layout;
         layout.windowTop = 1;
-        try {
-            layout.SaveWindowLayout(reg);
-            QFAIL("no error raised");
-        } catch (const KelvarinError &e) {
-            QCOMPARE(e.Message(), QStringLiteral("Failed to set data for 'WindowTop'"));
-        }
+        QCOMPARE(Raised([&] { layout.SaveWindowLayout(blocked); }), QStringLiteral("Failed to set data for 'WindowTop'"));
     }
 };
 

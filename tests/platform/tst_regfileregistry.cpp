@@ -1,31 +1,15 @@
 #include "platform/RegFileRegistry.h"
+#include "support/TempRegistry.h"
 
-#include <QDir>
-#include <QFile>
-#include <QFileInfo>
-#include <QTemporaryDir>
 #include <QTest>
 
 using namespace kelvarin;
+using test::kKelvarinKey;
+using test::TempRegistry;
 
 namespace {
 
 const QByteArray kHeader = "Windows Registry Editor Version 5.00\n";
-const QString kKey = QStringLiteral("\\Software\\Vexa\\Kelvarin");
-
-QByteArray ReadAll(const QString &path)
-{
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
-
-void WriteAll(const QString &path, const QByteArray &bytes)
-{
-    QDir().mkpath(QFileInfo(path).absolutePath());
-    QFile f(path);
-    QVERIFY(f.open(QIODevice::WriteOnly));
-    f.write(bytes);
-}
 
 } // namespace
 
@@ -33,128 +17,85 @@ class TestRegFileRegistry : public QObject
 {
     Q_OBJECT
 
-    QTemporaryDir m_dir;
-    QString m_path;
-
 private slots:
-    void init()
-    {
-        QVERIFY(m_dir.isValid());
-        m_path = m_dir.filePath(QStringLiteral("Kelvarin/registry.reg"));
-        QFile::remove(m_path);
-    }
-
-    void stringRoundTrip_data()
+    void roundTrip_data()
     {
         QTest::addColumn<QString>("name");
-        QTest::addColumn<QString>("value");
+        QTest::addColumn<QVariant>("value");   // QString or uint
         QTest::addColumn<QByteArray>("line");
-        QTest::newRow("plain") << "CommandLine" << "ctf-face" << QByteArray("\"CommandLine\"=\"ctf-face\"");
-        QTest::newRow("backslashes") << "BaseDir" << "C:\\UnrealTournament\\"
+        QTest::newRow("plain") << "CommandLine" << QVariant("ctf-face") << QByteArray("\"CommandLine\"=\"ctf-face\"");
+        QTest::newRow("backslashes") << "BaseDir" << QVariant("C:\\UnrealTournament\\")
                                      << QByteArray("\"BaseDir\"=\"C:\\\\UnrealTournament\\\\\"");
-        QTest::newRow("quotes") << "Say \"hi\"" << "\"C:\\Ed\\ed.exe\" \"%1\""
+        QTest::newRow("quotes") << "Say \"hi\"" << QVariant("\"C:\\Ed\\ed.exe\" \"%1\"")
                                 << QByteArray("\"Say \\\"hi\\\"\"=\"\\\"C:\\\\Ed\\\\ed.exe\\\" \\\"%1\\\"\"");
-        QTest::newRow("default value") << "" << "UCfile" << QByteArray("@=\"UCfile\"");
-        QTest::newRow("empty") << "LastCompiledPackage" << "" << QByteArray("\"LastCompiledPackage\"=\"\"");
-        QTest::newRow("non-ASCII") << "BaseDir" << "/home/jörg/ßpiele"
+        QTest::newRow("default value") << "" << QVariant("UCfile") << QByteArray("@=\"UCfile\"");
+        QTest::newRow("empty") << "LastCompiledPackage" << QVariant("") << QByteArray("\"LastCompiledPackage\"=\"\"");
+        QTest::newRow("non-ASCII") << "BaseDir" << QVariant("/home/jörg/ßpiele")
                                    << QString("\"BaseDir\"=\"/home/jörg/ßpiele\"").toUtf8();
-        QTest::newRow("line break") << "Note" << "two\r\nlines" << QByteArray("\"Note\"=hex(1):");
+        QTest::newRow("line break") << "Note" << QVariant("two\r\nlines") << QByteArray("\"Note\"=hex(1):");
+        QTest::newRow("dword zero") << "V" << QVariant(0u) << QByteArray("\"V\"=dword:00000000");
+        QTest::newRow("dword 32") << "V" << QVariant(32u) << QByteArray("\"V\"=dword:00000020");
+        QTest::newRow("dword all bits") << "V" << QVariant(0xffffffffu) << QByteArray("\"V\"=dword:ffffffff");
     }
 
-    void stringRoundTrip()
+    void roundTrip()
     {
         QFETCH(QString, name);
-        QFETCH(QString, value);
+        QFETCH(QVariant, value);
         QFETCH(QByteArray, line);
-        QVERIFY(RegFileRegistry(m_path).SetString(RegRoot::LocalMachine, kKey, name, value));
+        TempRegistry store;
+        const bool isText = value.typeId() == QMetaType::QString;
+        QVERIFY(isText ? store.reg.SetString(RegRoot::LocalMachine, kKelvarinKey, name, value.toString())
+                       : store.reg.SetDword(RegRoot::LocalMachine, kKelvarinKey, name, value.toUInt()));
 
-        RegFileRegistry other(m_path);
-        const auto read = other.Value(RegRoot::LocalMachine, kKey, name);
+        const auto read = RegFileRegistry(store.path).Value(RegRoot::LocalMachine, kKelvarinKey, name);
         QVERIFY(read);
-        QCOMPARE(read->type, RegValue::Type::String);
-        QCOMPARE(read->text, value);
-        const QByteArray file = ReadAll(m_path);
+        QCOMPARE(read->type, isText ? RegValue::Type::String : RegValue::Type::Dword);
+        QCOMPARE(isText ? QVariant(read->text) : QVariant(read->dword), value);
+        const QByteArray file = store.Bytes();
         QVERIFY(file.startsWith(kHeader));
         QVERIFY2(file.contains("\n[HKEY_LOCAL_MACHINE\\Software\\Vexa\\Kelvarin]\n" + line), file);
     }
 
-    void dwordRoundTrip_data()
-    {
-        QTest::addColumn<quint32>("value");
-        QTest::addColumn<QByteArray>("line");
-        QTest::newRow("zero") << 0u << QByteArray("\"V\"=dword:00000000");
-        QTest::newRow("32") << 32u << QByteArray("\"V\"=dword:00000020");
-        QTest::newRow("all bits") << 0xffffffffu << QByteArray("\"V\"=dword:ffffffff");
-    }
-
-    void dwordRoundTrip()
-    {
-        QFETCH(quint32, value);
-        QFETCH(QByteArray, line);
-        QVERIFY(RegFileRegistry(m_path).SetDword(RegRoot::ClassesRoot, QStringLiteral("\\.UC"),
-                                                 QStringLiteral("V"), value));
-        const auto read = RegFileRegistry(m_path).Value(RegRoot::ClassesRoot, QStringLiteral(".UC"),
-                                                        QStringLiteral("V"));
-        QVERIFY(read);
-        QCOMPARE(read->type, RegValue::Type::Dword);
-        QCOMPARE(read->dword, value);
-        QVERIFY(ReadAll(m_path).contains("[HKEY_CLASSES_ROOT\\.UC]\n" + line));
-    }
-
     void otherTypesKeptAsRead()
     {
+        TempRegistry store;
         const QByteArray kept = "; written by hand\n"
                                 "\"Blob\"=hex:01,02,\\\n"
                                 "  03,04\n"
                                 "\"Expand\"=hex(2):25,00,41,00,00,00\n";
-        WriteAll(m_path, kHeader + "\n[HKEY_LOCAL_MACHINE\\Software\\Vexa\\Kelvarin]\n" + kept);
-        RegFileRegistry reg(m_path);
+        QVERIFY(store.Write(kHeader + "\n[HKEY_LOCAL_MACHINE\\Software\\Vexa\\Kelvarin]\n" + kept));
         for (const char *name : {"Blob", "Expand"}) {
-            const auto v = reg.Value(RegRoot::LocalMachine, kKey, QLatin1String(name));
+            const auto v = store.reg.Value(RegRoot::LocalMachine, kKelvarinKey, QLatin1String(name));
             QVERIFY(v);
             QCOMPARE(v->type, RegValue::Type::Other);
         }
-        QVERIFY(reg.SetString(RegRoot::LocalMachine, kKey, QStringLiteral("BaseDir"), QStringLiteral("C:\\UT")));
-        QVERIFY2(ReadAll(m_path).contains(kept), ReadAll(m_path));
-        QVERIFY(reg.KeptDamagedFile().isEmpty());
+        QVERIFY(store.reg.SetString(RegRoot::LocalMachine, kKelvarinKey, QStringLiteral("BaseDir"), QStringLiteral("C:\\UT")));
+        QVERIFY2(store.Bytes().contains(kept), store.Bytes());
+        QVERIFY(store.reg.KeptDamagedFile().isEmpty());
     }
 
-    void namesCompareCaseInsensitively()
+    void keysAndNames()
     {
-        RegFileRegistry reg(m_path);
+        TempRegistry store;
+        RegFileRegistry &reg = store.reg;
+        QVERIFY(!reg.OpenKey(RegRoot::LocalMachine, kKelvarinKey, false));
+        QVERIFY(!QFile::exists(store.path));   // looking never creates the store
         QVERIFY(reg.SetString(RegRoot::LocalMachine, QStringLiteral("\\Software\\Vexa\\Kelvarin"),
                               QStringLiteral("BaseDir"), QStringLiteral("one")));
+        // Key and value names compare case-insensitively, a leading or trailing
+        // backslash aside, and keep the case they were first written in.
         QVERIFY(reg.SetString(RegRoot::LocalMachine, QStringLiteral("SOFTWARE\\vexa\\KELVARIN\\"),
                               QStringLiteral("basedir"), QStringLiteral("two")));
         QVERIFY(reg.OpenKey(RegRoot::LocalMachine, QStringLiteral("\\software\\VEXA"), false));
-        const auto v = reg.Value(RegRoot::LocalMachine, QStringLiteral("software\\vexa\\kelvarin"),
-                                 QStringLiteral("BASEDIR"));
-        QVERIFY(v);
-        QCOMPARE(v->text, QStringLiteral("two"));
-        // The names keep the case they were first written in, once each.
-        const QByteArray file = ReadAll(m_path);
+        QVERIFY(!reg.OpenKey(RegRoot::LocalMachine, kKelvarinKey + QStringLiteral("\\Sub"), false));
+        QCOMPARE(reg.Value(RegRoot::LocalMachine, QStringLiteral("software\\vexa\\kelvarin"),
+                           QStringLiteral("BASEDIR"))->text, QStringLiteral("two"));
+        const QByteArray file = store.Bytes();
         QCOMPARE(file.count("[HKEY_LOCAL_MACHINE\\Software\\Vexa\\Kelvarin]"), 1);
-        QVERIFY(file.contains("\"BaseDir\"=\"two\""));
-        QVERIFY(!file.contains("basedir"));
-        // The two roots are apart.
-        QVERIFY(!reg.Value(RegRoot::ClassesRoot, kKey, QStringLiteral("BaseDir")));
-    }
-
-    void openKey()
-    {
-        RegFileRegistry reg(m_path);
-        QVERIFY(!reg.OpenKey(RegRoot::LocalMachine, kKey, false));
-        QVERIFY(!QFile::exists(m_path)); // looking never creates the store
-        QVERIFY(!reg.Value(RegRoot::LocalMachine, kKey, QStringLiteral("BaseDir")));
-
-        QVERIFY(reg.OpenKey(RegRoot::LocalMachine, kKey, true));
-        QVERIFY(reg.OpenKey(RegRoot::LocalMachine, kKey, false));
-        QVERIFY(reg.OpenKey(RegRoot::LocalMachine, QStringLiteral("\\Software"), false));
-        QVERIFY(!reg.OpenKey(RegRoot::LocalMachine, kKey + QStringLiteral("\\Sub"), false));
-        QVERIFY(!reg.OpenKey(RegRoot::ClassesRoot, kKey, false));
-        QVERIFY(ReadAll(m_path).contains("[HKEY_LOCAL_MACHINE\\Software\\Vexa]"));
-
-        // A root key is always there and can hold values of its own.
+        QVERIFY(file.contains("\"BaseDir\"=\"two\"") && !file.contains("basedir"));
+        // The two roots are apart; a root key is always there and holds values.
+        QVERIFY(!reg.OpenKey(RegRoot::ClassesRoot, kKelvarinKey, false));
         QVERIFY(reg.OpenKey(RegRoot::ClassesRoot, QStringLiteral("\\"), false));
         QVERIFY(reg.SetString(RegRoot::ClassesRoot, QString(), QString(), QStringLiteral("root")));
         QCOMPARE(reg.Value(RegRoot::ClassesRoot, QStringLiteral("\\"), QString())->text, QStringLiteral("root"));
@@ -162,12 +103,12 @@ private slots:
 
     void changesByAnotherWriterAreSeen()
     {
-        RegFileRegistry first(m_path);
-        RegFileRegistry second(m_path);
-        QVERIFY(first.SetDword(RegRoot::LocalMachine, kKey, QStringLiteral("A"), 1));
-        QVERIFY(second.SetDword(RegRoot::LocalMachine, kKey, QStringLiteral("B"), 2));
-        QCOMPARE(first.Value(RegRoot::LocalMachine, kKey, QStringLiteral("B"))->dword, 2u);
-        QCOMPARE(second.Value(RegRoot::LocalMachine, kKey, QStringLiteral("A"))->dword, 1u);
+        TempRegistry store;
+        RegFileRegistry second(store.path);
+        QVERIFY(store.reg.SetDword(RegRoot::LocalMachine, kKelvarinKey, QStringLiteral("A"), 1));
+        QVERIFY(second.SetDword(RegRoot::LocalMachine, kKelvarinKey, QStringLiteral("B"), 2));
+        QCOMPARE(store.reg.Value(RegRoot::LocalMachine, kKelvarinKey, QStringLiteral("B"))->dword, 2u);
+        QCOMPARE(second.Value(RegRoot::LocalMachine, kKelvarinKey, QStringLiteral("A"))->dword, 1u);
     }
 
     void damagedStore_data()
@@ -186,49 +127,32 @@ private slots:
     void damagedStore()
     {
         QFETCH(QByteArray, contents);
-        WriteAll(m_path, contents);
-        RegFileRegistry reg(m_path);
-        QVERIFY(!reg.OpenKey(RegRoot::LocalMachine, kKey, false));
-        QVERIFY(!reg.Value(RegRoot::LocalMachine, kKey, QStringLiteral("BaseDir")));
-        QCOMPARE(ReadAll(m_path), contents); // reading leaves it alone
+        TempRegistry store;
+        QVERIFY(store.Write(contents));
+        RegFileRegistry &reg = store.reg;
+        QVERIFY(!reg.OpenKey(RegRoot::LocalMachine, kKelvarinKey, false));
+        QVERIFY(!reg.Value(RegRoot::LocalMachine, kKelvarinKey, QStringLiteral("BaseDir")));
+        QCOMPARE(store.Bytes(), contents);   // reading leaves it alone
         QVERIFY(reg.KeptDamagedFile().isEmpty());
 
-        QVERIFY(reg.SetString(RegRoot::LocalMachine, kKey, QStringLiteral("CommandLine"),
+        // Before the first write it is kept beside itself under a new name.
+        QVERIFY(reg.SetString(RegRoot::LocalMachine, kKelvarinKey, QStringLiteral("CommandLine"),
                               QStringLiteral("dm-deck16")));
         const QString kept = reg.KeptDamagedFile();
-        QVERIFY(!kept.isEmpty());
-        QCOMPARE(QFileInfo(kept).absolutePath(), QFileInfo(m_path).absolutePath());
+        QCOMPARE(QFileInfo(kept).absolutePath(), QFileInfo(store.path).absolutePath());
         QVERIFY2(QFileInfo(kept).fileName().startsWith(QStringLiteral("registry.reg.damaged-")), qPrintable(kept));
-        QCOMPARE(ReadAll(kept), contents);
+        QCOMPARE(store.Bytes(kept), contents);
         // The fresh store holds the new value and nothing of the damaged one.
-        QCOMPARE(reg.Value(RegRoot::LocalMachine, kKey, QStringLiteral("CommandLine"))->text,
+        QCOMPARE(reg.Value(RegRoot::LocalMachine, kKelvarinKey, QStringLiteral("CommandLine"))->text,
                  QStringLiteral("dm-deck16"));
-        QVERIFY(!reg.Value(RegRoot::LocalMachine, kKey, QStringLiteral("BaseDir")));
-    }
+        QVERIFY(!reg.Value(RegRoot::LocalMachine, kKelvarinKey, QStringLiteral("BaseDir")));
 
-    void secondDamagedFileGetsItsOwnName()
-    {
-        RegFileRegistry reg(m_path);
-        QStringList kept;
-        for (const QByteArray &garbage : {QByteArray("first\n"), QByteArray("second\n")}) {
-            WriteAll(m_path, garbage);
-            QVERIFY(reg.OpenKey(RegRoot::LocalMachine, kKey, true));
-            kept << reg.KeptDamagedFile();
-        }
-        QVERIFY(kept[0] != kept[1]);
-        QCOMPARE(ReadAll(kept[0]), QByteArray("first\n"));
-        QCOMPARE(ReadAll(kept[1]), QByteArray("second\n"));
-    }
-
-    void unwritableStore()
-    {
-        // The store's folder is a regular file: nothing can be created there.
-        WriteAll(m_dir.filePath(QStringLiteral("blocked")), "not a folder");
-        RegFileRegistry reg(m_dir.filePath(QStringLiteral("blocked/registry.reg")));
-        QVERIFY(!reg.OpenKey(RegRoot::LocalMachine, kKey, true));
-        QVERIFY(!reg.SetString(RegRoot::LocalMachine, kKey, QStringLiteral("BaseDir"), QStringLiteral("x")));
-        QVERIFY(!reg.SetDword(RegRoot::LocalMachine, kKey, QStringLiteral("UCCPriority"), 32));
-        QVERIFY(!reg.OpenKey(RegRoot::LocalMachine, kKey, false));
+        // A second damaged store gets a name of its own.
+        QVERIFY(store.Write("second\n"));
+        QVERIFY(reg.OpenKey(RegRoot::LocalMachine, kKelvarinKey, true));
+        QVERIFY(reg.KeptDamagedFile() != kept);
+        QCOMPARE(store.Bytes(kept), contents);
+        QCOMPARE(store.Bytes(reg.KeptDamagedFile()), QByteArray("second\n"));
     }
 
     void defaultPath_data()
@@ -245,15 +169,9 @@ private slots:
         QFETCH(QString, expected);
         const QByteArray saved = qgetenv("XDG_CONFIG_HOME");
         const bool wasSet = qEnvironmentVariableIsSet("XDG_CONFIG_HOME");
-        if (xdg.isEmpty())
-            qunsetenv("XDG_CONFIG_HOME");
-        else
-            qputenv("XDG_CONFIG_HOME", xdg);
+        xdg.isEmpty() ? qunsetenv("XDG_CONFIG_HOME") : qputenv("XDG_CONFIG_HOME", xdg);
         const QString path = RegFileRegistry::DefaultPath();
-        if (wasSet)
-            qputenv("XDG_CONFIG_HOME", saved);
-        else
-            qunsetenv("XDG_CONFIG_HOME");
+        wasSet ? qputenv("XDG_CONFIG_HOME", saved) : qunsetenv("XDG_CONFIG_HOME");
         QCOMPARE(path, expected);
     }
 };

@@ -61,7 +61,10 @@ QString ReadOpenCommand(Registry &registry, const QString &extension)
 }
 
 // `C:\Ed\ed.exe "%1"` -> `C:\Ed\ed.exe`: the quotes and blanks that lead up
-// to the file argument go with it, and so does everything after it.
+// to the file argument go with it, and so does everything after it. A quote
+// that closes a quoted program path stays: `"C:\Program Files\ed.exe" "%1"`
+// gives `"C:\Program Files\ed.exe"`, so that adding the argument again
+// gives back the command it came from instead of a broken one.
 QString StripFileArgument(const QString &command)
 {
     const qsizetype at = command.indexOf(kFileArgument);
@@ -70,7 +73,10 @@ QString StripFileArgument(const QString &command)
     qsizetype end = at;
     while (end > 0 && (command[end - 1] == QLatin1Char('"') || command[end - 1] == QLatin1Char(' ')))
         --end;
-    return command.left(end);
+    QString program = command.left(end);
+    if (program.count(QLatin1Char('"')) % 2 == 1)
+        program += QLatin1Char('"');
+    return program;
 }
 
 QString AddFileArgument(const QString &command)

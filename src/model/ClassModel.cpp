@@ -147,13 +147,13 @@ bool ClassModel::AddToPackageTree(Tree &packageTree, const QString &package, boo
     TreeNode *root = packageTree.First();
     if (!root)
         root = packageTree.Add(nullptr, QStringLiteral("Packages"));
-    const QString upperPackage = UpperCase(package);
+    // The first package node of that name: among the nodes the tree indexes
+    // under the name, the earliest child of the root.
     TreeNode *packageNode = nullptr;
-    for (int row = 0; row < root->ChildCount(); ++row) {
-        if (root->Child(row)->UpperText() == upperPackage) {
-            packageNode = root->Child(row);
-            break;
-        }
+    if (const QList<TreeNode *> *named = packageTree.NodesNamed(UpperCase(package))) {
+        for (TreeNode *node : *named)
+            if (node->Parent() == root && (!packageNode || node->Row() < packageNode->Row()))
+                packageNode = node;
     }
     if (!packageNode) {
         packageNode = packageTree.Add(root, package);

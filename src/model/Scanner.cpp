@@ -120,8 +120,7 @@ void ResolveFilesList(ClassModel &model, Tree &classTree, SortedList &list, bool
             const QString className = rest.left(amp).toString();
             const QString package = rest.mid(amp + 1).toString();
 
-            const QString upperPackage = UpperCase(package);
-            if (upperPackage != lastPackage) {
+            if (package.compare(lastPackage, Qt::CaseInsensitive) != 0) {
                 if (merge || !model.IsPackageLoaded(package)) {
                     const QString system = base + QLatin1String("\\System\\") + package;
                     if (FileSystem::FileExists(system + QLatin1String(".int")))
@@ -131,7 +130,7 @@ void ResolveFilesList(ClassModel &model, Tree &classTree, SortedList &list, bool
                         model.AddToPackageTree(model.PackagesBrowser(), package, merge,
                                                QString::fromLatin1(ClassModel::IniFileMarker));
                 }
-                lastPackage = upperPackage;
+                lastPackage = package;
             }
 
             const QString binding = package + QLatin1Char('&') + className;

@@ -140,9 +140,12 @@ private:
                 }
                 const QChar next = m_text.at(m_pos + 1);
                 if (next == u'/') {
-                    m_pos += 2;
-                    while (!AtTextEnd() && !IsLineEnd(m_text.at(m_pos)))
-                        ++m_pos;
+                    // To the line end: the first LF, or a CR before it.
+                    qsizetype end = m_text.indexOf(u'\n', m_pos + 2);
+                    if (end < 0)
+                        end = m_text.size();
+                    const qsizetype cr = m_text.sliced(m_pos + 2, end - m_pos - 2).indexOf(u'\r');
+                    m_pos = cr < 0 ? end : m_pos + 2 + cr;
                 } else if (next == u'*') {
                     qsizetype close = m_text.indexOf(u"*/", m_pos + 2);
                     const qsizetype end = close < 0 ? m_text.size() : close + 2;

@@ -42,7 +42,7 @@ void ScanPackageDir(ClassModel &model, SortedList &list, const QString &classesD
             continue;
         // Only names ending in exactly ".uc" (as written) are sources; the
         // wildcard listing also returns Foo.UC, which is not taken.
-        if (name.indexOf(QLatin1String(".uc")) != name.size() - 3)
+        if (!name.endsWith(u".uc") || QStringView(name).first(name.size() - 3).contains(u".uc"))
             continue;
         const QString className = name.left(name.size() - 3);
         const QString parent = DeclarationParser::FindParentClass(classesDir + name, pump);

@@ -40,9 +40,13 @@ int Tree::ImageFor(const TreeNode &node) const
         return 0;
     if (!node.Parent()->Parent())
         return 3;
-    if (node.UpperText().contains(QLatin1String(".INT")))
+    // Class names have no dot; only file nodes need the searches.
+    const QString &upper = node.UpperText();
+    if (!upper.contains(QLatin1Char('.')))
+        return 1;
+    if (upper.contains(u".INT"))
         return 4;
-    if (node.UpperText().contains(QLatin1String(".INI")))
+    if (upper.contains(u".INI"))
         return 6;
     return 1;
 }

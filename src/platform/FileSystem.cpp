@@ -40,6 +40,17 @@ SplitPattern Split(const QString &specPattern)
     return result;
 }
 
+bool SameLetter(QChar a, QChar b)
+{
+    if (a == b)
+        return true;
+    const char16_t x = a.unicode();
+    const char16_t y = b.unicode();
+    if (x < 0x80 && y < 0x80)
+        return (x | 0x20) == (y | 0x20) && (x | 0x20) >= 'a' && (x | 0x20) <= 'z';
+    return a.toCaseFolded() == b.toCaseFolded();
+}
+
 // Windows wildcards: "*" any run, "?" any one character, everything else
 // itself, letters in any case.
 bool WildcardMatch(QStringView name, QStringView pattern)
@@ -49,10 +60,7 @@ bool WildcardMatch(QStringView name, QStringView pattern)
         if (p < pattern.size() && pattern[p] == QLatin1Char('*')) {
             starP = p++;
             starN = n;
-        } else if (p < pattern.size()
-                   && (pattern[p] == QLatin1Char('?')
-                       || pattern[p] == name[n]
-                       || pattern[p].toCaseFolded() == name[n].toCaseFolded())) {
+        } else if (p < pattern.size() && (pattern[p] == QLatin1Char('?') || SameLetter(pattern[p], name[n]))) {
             ++p;
             ++n;
         } else if (starP >= 0) {

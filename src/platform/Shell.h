@@ -1,0 +1,43 @@
+#pragma once
+
+#include <QString>
+
+#include <functional>
+
+namespace kelvarin {
+
+// One request to the shell, as ShellExecute takes it.
+struct ShellRequest
+{
+    QString verb;          // "open" or "Explore"
+    QString file;          // a spec path (BaseDir + "\...")
+    QString parameters;    // one text, split by the Windows rules
+    QString directory;     // a spec path; empty: this program's own
+    bool shown = true;
+};
+
+// The answer: above 32 success, otherwise a launch code (LaunchCodes.h).
+using ShellAnswer = std::function<void(int)>;
+
+// Opens documents and folders and starts programs the way the Windows shell
+// does. Answers always arrive later, through the event loop of the thread
+// that asked (never from inside the call), because off Windows an answer may
+// need a helper program to finish. Nothing is ever passed through a command
+// interpreter.
+class Shell
+{
+public:
+    virtual ~Shell() = default;
+
+    // "open" of a program runs it (the game's programs as GamePrograms
+    // decides); "open" of a document uses the association stored for its
+    // extension, then the desktop's opener; "Explore" opens a folder in the
+    // file manager. answer may be empty.
+    virtual void Open(const ShellRequest &request, ShellAnswer answer) = 0;
+
+    // The plain-text editor every system has (Notepad on Windows; elsewhere
+    // the desktop's default text editor, then a well-known one on PATH).
+    virtual void OpenInTextEditor(const QString &specFile, ShellAnswer answer) = 0;
+};
+
+} // namespace kelvarin

@@ -1,0 +1,331 @@
+#include "platform/SystemShell.h"
+
+#include "platform/LaunchCodes.h"
+
+#include <QHash>
+#include <QMetaObject>
+
+#ifdef Q_OS_WIN
+#include <QDir>
+
+#include <windows.h>
+#include <shellapi.h>
+#else
+#include "platform/Desktop.h"
+#include "platform/GamePrograms.h"
+#include "platform/Process.h"
+#include "platform/SpecPath.h"
+#include "platform/WindowsCommandLine.h"
+
+#include <QFile>
+#include <QFileInfo>
+
+#include <algorithm>
+#include <thread>
+#endif
+
+namespace kelvarin {
+
+namespace {
+
+// Lives on the thread that made the shell and receives the answers there.
+// The answers themselves stay on that thread too: a worker only sends the
+// number of its request and the code. When the shell is destroyed its
+// waiting answers are dropped, so a late worker reaches nothing but this
+// object, which it keeps alive through its share until it has posted.
+class AnswerPost : public QObject
+{
+public:
+    quint64 Add(ShellAnswer answer)
+    {
+        const quint64 id = ++m_lastId;
+        if (answer)
+            m_waiting.insert(id, std::move(answer));
+        return id;
+    }
+
+    // Thread-safe: queues the answer for the owning thread's event loop.
+    void Post(quint64 id, int code)
+    {
+        QMetaObject::invokeMethod(
+            this,
+            [this, id, code] {
+                ShellAnswer answer = m_waiting.take(id);
+                if (answer)
+                    answer(code);
+            },
+            Qt::QueuedConnection);
+    }
+
+    void DropAll() { m_waiting.clear(); }
+
+private:
+    quint64 m_lastId = 0;
+    QHash<quint64, ShellAnswer> m_waiting;
+};
+
+std::shared_ptr<AnswerPost> MakeAnswerPost()
+{
+    // deleteLater: the last share may be dropped on a worker thread, and the
+    // object must die on its own.
+    return std::shared_ptr<AnswerPost>(new AnswerPost, [](AnswerPost *post) { post->deleteLater(); });
+}
+
+} // namespace
+
+struct SystemShell::Impl
+{
+    std::function<QString(const QString &)> associationFor;
+    std::shared_ptr<AnswerPost> post = MakeAnswerPost();
+
+    void Answer(ShellAnswer answer, int code) { post->Post(post->Add(std::move(answer)), code); }
+
+#ifndef Q_OS_WIN
+    void Document(const ShellRequest &request, ShellAnswer answer);
+    void StartAndAnswer(const ProcessStart &start, ShellAnswer answer);
+    void OpenWithOpener(const QString &nativePath, ShellAnswer answer);
+#endif
+};
+
+SystemShell::SystemShell(std::function<QString(const QString &extension)> associationFor, QObject *parent)
+    : QObject(parent), d(std::make_unique<Impl>())
+{
+    d->associationFor = std::move(associationFor);
+}
+
+SystemShell::~SystemShell()
+{
+    d->post->DropAll();
+}
+
+#ifdef Q_OS_WIN
+
+void SystemShell::Open(const ShellRequest &request, ShellAnswer answer)
+{
+    const std::wstring verb = request.verb.toStdWString();
+    const std::wstring file = QDir::toNativeSeparators(request.file).toStdWString();
+    const std::wstring parameters = request.parameters.toStdWString();
+    const std::wstring directory = QDir::toNativeSeparators(request.directory).toStdWString();
+    const HINSTANCE result = ::ShellExecuteW(nullptr, verb.empty() ? nullptr : verb.c_str(), file.c_str(),
+                                             parameters.empty() ? nullptr : parameters.c_str(),
+                                             directory.empty() ? nullptr : directory.c_str(),
+                                             request.shown ? SW_SHOWNORMAL : SW_HIDE);
+    d->Answer(std::move(answer), int(reinterpret_cast<INT_PTR>(result)));
+}
+
+void SystemShell::OpenInTextEditor(const QString &specFile, ShellAnswer answer)
+{
+    const std::wstring quoted = (QLatin1Char('"') + QDir::toNativeSeparators(specFile) + QLatin1Char('"')).toStdWString();
+    const HINSTANCE result = ::ShellExecuteW(nullptr, L"open", L"C:\\Windows\\Notepad.exe", quoted.c_str(),
+                                             nullptr, SW_SHOWNORMAL);
+    d->Answer(std::move(answer), int(reinterpret_cast<INT_PTR>(result)));
+}
+
+#else
+
+namespace {
+
+QString LastComponent(const QString &specPath)
+{
+    const qsizetype cut = std::max(specPath.lastIndexOf(QLatin1Char('\\')), specPath.lastIndexOf(QLatin1Char('/')));
+    return specPath.mid(cut + 1);
+}
+
+// The native path of a file the user asked for, always absolute, so that a
+// name starting with "-" never reaches a program as an option.
+QString NativeAbsolute(const QString &specPath)
+{
+    return QFileInfo(SpecPath::ToNative(specPath)).absoluteFilePath();
+}
+
+bool HasDrive(const QString &path)
+{
+    return path.size() >= 2 && path.at(1) == QLatin1Char(':') && path.at(0).isLetter();
+}
+
+bool StartsWithMZ(const QString &nativePath)
+{
+    QFile file(nativePath);
+    return file.open(QIODevice::ReadOnly) && file.read(2) == "MZ";
+}
+
+// The command stored for a document's extension, ready to start on
+// nativePath; an error code when its program cannot be had.
+struct Associated
+{
+    ProcessStart start;
+    int errorCode = 0;
+};
+
+Associated FromAssociation(const QString &command, const QString &nativePath)
+{
+    Associated result;
+    QStringList words = WindowsCommandLine::SplitCommand(command);
+    if (words.isEmpty() || words.first().isEmpty()) {
+        result.errorCode = LaunchCode::IncompleteAssociation;
+        return result;
+    }
+    QString program = words.takeFirst();
+    bool pathPlaced = false;
+    for (QString &word : words) {
+        if (word.contains(QLatin1String("%1"))) {
+            word.replace(QLatin1String("%1"), nativePath);
+            pathPlaced = true;
+        }
+    }
+    if (!pathPlaced)
+        words.append(nativePath);
+
+    if (!program.contains(QLatin1Char('/')) && !program.contains(QLatin1Char('\\'))) {
+        program = Desktop::FindOnPath(program);
+        if (program.isEmpty()) {
+            result.errorCode = LaunchCode::FileNotFound;
+            return result;
+        }
+    } else if (HasDrive(program)) {
+        // A drive letter names nothing on this system.
+        result.errorCode = LaunchCode::FileNotFound;
+        return result;
+    } else {
+        program = QFileInfo(SpecPath::ToNative(program)).absoluteFilePath();
+    }
+
+    if (StartsWithMZ(program)) {
+        const QString wine = Desktop::FindOnPath(QStringLiteral("wine"));
+        if (wine.isEmpty()) {
+            result.errorCode = LaunchCode::NoAssociation;
+            return result;
+        }
+        words.prepend(program);
+        program = wine;
+    }
+    result.start.program = program;
+    result.start.arguments = words;
+    return result;
+}
+
+} // namespace
+
+void SystemShell::Impl::StartAndAnswer(const ProcessStart &start, ShellAnswer answer)
+{
+    int code = 0;
+    ProcessStart detached = start;
+    detached.ownSession = true;
+    // The program runs on its own; dropping the object leaves it running.
+    const bool started = Process::Start(detached, &code) != nullptr;
+    Answer(std::move(answer), started ? LaunchCode::Success : code);
+}
+
+void SystemShell::Impl::OpenWithOpener(const QString &nativePath, ShellAnswer answer)
+{
+    const QString opener = Desktop::FindOnPath(QStringLiteral("xdg-open"));
+    if (opener.isEmpty()) {
+        Answer(std::move(answer), LaunchCode::NoAssociation);
+        return;
+    }
+    ProcessStart start;
+    start.program = opener;
+    start.arguments = QStringList{nativePath};
+    start.ownSession = true;
+    int code = 0;
+    std::shared_ptr<Process> process(Process::Start(start, &code));
+    if (!process) {
+        Answer(std::move(answer), code);
+        return;
+    }
+    // xdg-open's exit code tells whether a program was found: wait for it
+    // off this thread.
+    const quint64 id = post->Add(std::move(answer));
+    std::shared_ptr<AnswerPost> target = post;
+    try {
+        std::thread([process, target, id] {
+            process->Wait(-1);
+            target->Post(id, Desktop::OpenerAnswer(process->ExitCode()));
+        }).detach();
+    } catch (const std::system_error &) {
+        // No thread: the opener is running, which is all that can be told.
+        post->Post(id, LaunchCode::Success);
+    }
+}
+
+void SystemShell::Impl::Document(const ShellRequest &request, ShellAnswer answer)
+{
+    const QString nativePath = NativeAbsolute(request.file);
+    if (request.file.isEmpty() || !QFileInfo::exists(nativePath)) {
+        Answer(std::move(answer), LaunchCode::FileNotFound);
+        return;
+    }
+    const QString name = LastComponent(request.file);
+    const qsizetype dot = name.lastIndexOf(QLatin1Char('.'));
+    const QString extension = dot < 0 ? QString() : name.mid(dot);
+    const QString command = extension.isEmpty() || !associationFor ? QString() : associationFor(extension).trimmed();
+    if (command.isEmpty()) {
+        OpenWithOpener(nativePath, std::move(answer));
+        return;
+    }
+    Associated associated = FromAssociation(command, nativePath);
+    if (associated.errorCode != 0) {
+        Answer(std::move(answer), associated.errorCode);
+        return;
+    }
+    if (!request.directory.isEmpty())
+        associated.start.workingDirectory = SpecPath::ToNative(request.directory);
+    StartAndAnswer(associated.start, std::move(answer));
+}
+
+void SystemShell::Open(const ShellRequest &request, ShellAnswer answer)
+{
+    // No verb is the default verb, as for the Windows shell: open.
+    const bool open = request.verb.isEmpty() || request.verb.compare(QLatin1String("open"), Qt::CaseInsensitive) == 0;
+    if (open) {
+        if (LastComponent(request.file).endsWith(QLatin1String(".exe"), Qt::CaseInsensitive)) {
+            const GameLaunch launch = GamePrograms::Plan(request.file, request.parameters, request.directory, false);
+            if (launch.how == GameLaunch::How::Failed)
+                d->Answer(std::move(answer), launch.errorCode);
+            else
+                d->StartAndAnswer(launch.start, std::move(answer));
+            return;
+        }
+        d->Document(request, std::move(answer));
+        return;
+    }
+    if (request.verb.compare(QLatin1String("Explore"), Qt::CaseInsensitive) == 0) {
+        const QString nativeDir = NativeAbsolute(request.file);
+        if (request.file.isEmpty() || !QFileInfo(nativeDir).isDir()) {
+            d->Answer(std::move(answer), LaunchCode::PathNotFound);
+            return;
+        }
+        d->OpenWithOpener(nativeDir, std::move(answer));
+        return;
+    }
+    d->Answer(std::move(answer), LaunchCode::NoAssociation);
+}
+
+void SystemShell::OpenInTextEditor(const QString &specFile, ShellAnswer answer)
+{
+    const QString nativePath = NativeAbsolute(specFile);
+    const quint64 id = d->post->Add(std::move(answer));
+    std::shared_ptr<AnswerPost> target = d->post;
+    // Finding the editor runs xdg-mime and waits for it.
+    auto work = [nativePath, target, id] {
+        const std::optional<ProcessStart> editor = Desktop::TextEditorFor(nativePath);
+        if (!editor) {
+            target->Post(id, LaunchCode::NoAssociation);
+            return;
+        }
+        ProcessStart start = *editor;
+        start.ownSession = true;
+        int code = 0;
+        const bool started = Process::Start(start, &code) != nullptr;
+        target->Post(id, started ? LaunchCode::Success : code);
+    };
+    try {
+        std::thread(work).detach();
+    } catch (const std::system_error &) {
+        target->Post(id, LaunchCode::OutOfMemory);
+    }
+}
+
+#endif
+
+} // namespace kelvarin

@@ -1,0 +1,306 @@
+#include "platform/GamePrograms.h"
+#include "platform/LaunchCodes.h"
+
+#include "platform/StandinScratch.h"
+
+#include <QSysInfo>
+#include <QtTest>
+
+using namespace kelvarin;
+using kelvarin::test::ElfHeader;
+using kelvarin::test::EndOnExit;
+using kelvarin::test::StandinScratch;
+
+Q_DECLARE_METATYPE(GameLaunch::How)
+
+namespace {
+
+constexpr int Elf32 = 1;
+constexpr int Elf64 = 2;
+constexpr int MachineI386 = 3;
+constexpr int MachineX86_64 = 62;
+constexpr int MachineAarch64 = 183;
+
+const QByteArray WindowsExe = QByteArray("MZ\x90\0\x03\0\0\0 a Windows program", 26);
+
+} // namespace
+
+class TestGamePrograms : public QObject
+{
+    Q_OBJECT
+
+    std::unique_ptr<StandinScratch> m_scratch;
+
+    // The game lives in game/; spec paths are built with backslashes.
+    QString Base() const { return m_scratch->Path(QStringLiteral("game")); }
+    QString Spec(const QString &below) const { return Base() + QLatin1Char('\\') + QString(below).replace(QLatin1Char('/'), QLatin1Char('\\')); }
+    QString Native(const QString &below) const { return Base() + QLatin1Char('/') + below; }
+
+    // Puts a file into the game: "elf" a real executable of this machine,
+    // "elf32-i386", "elf64-aarch64", "elf32-x86_64" fake headers with the
+    // run bit, "noexec" a real executable without it, "dir" a directory,
+    // "mz" a Windows program.
+    void Put(const QString &below, const QString &kind) const
+    {
+        const QString relative = QStringLiteral("game/") + below;
+        if (kind == QLatin1String("elf")) {
+            m_scratch->CopyProgram(relative);
+        } else if (kind == QLatin1String("noexec")) {
+            m_scratch->CopyProgram(relative);
+            QFile::setPermissions(m_scratch->Path(relative), QFile::ReadOwner | QFile::WriteOwner);
+        } else if (kind == QLatin1String("elf32-i386")) {
+            m_scratch->Write(relative, ElfHeader(Elf32, MachineI386), true);
+        } else if (kind == QLatin1String("elf64-aarch64")) {
+            m_scratch->Write(relative, ElfHeader(Elf64, MachineAarch64), true);
+        } else if (kind == QLatin1String("elf32-x86_64")) {
+            m_scratch->Write(relative, ElfHeader(Elf32, MachineX86_64), true);
+        } else if (kind == QLatin1String("dir")) {
+            QDir().mkpath(m_scratch->Path(relative));
+        } else if (kind == QLatin1String("mz")) {
+            m_scratch->Write(relative, WindowsExe, true);
+        }
+    }
+
+private slots:
+    void init()
+    {
+        m_scratch = std::make_unique<StandinScratch>();
+        QVERIFY(m_scratch->IsValid());
+        QVERIFY(QDir().mkpath(Native(QStringLiteral("System"))));
+    }
+
+    void cleanup() { m_scratch.reset(); }
+
+    void identify_data()
+    {
+        QTest::addColumn<QString>("fileName");
+        QTest::addColumn<int>("expected");
+        const int game = int(GamePrograms::Program::Game);
+        const int ucc = int(GamePrograms::Program::Ucc);
+        const int none = int(GamePrograms::Program::None);
+        QTest::newRow("game") << "UnrealTournament.exe" << game;
+        QTest::newRow("game in any case") << "unrealtournament.EXE" << game;
+        QTest::newRow("game as a spec path") << "C:\\UT\\System\\UnrealTournament.exe" << game;
+        QTest::newRow("ucc") << "UCC.exe" << ucc;
+        QTest::newRow("ucc lower case, native path") << "/home/u/ut/System/ucc.exe" << ucc;
+        QTest::newRow("another program") << "UnrealEd.exe" << none;
+        QTest::newRow("name as a prefix") << "UCC.exe.bak" << none;
+        QTest::newRow("no extension") << "UCC" << none;
+        QTest::newRow("empty") << "" << none;
+    }
+
+    void identify()
+    {
+        QFETCH(QString, fileName);
+        QFETCH(int, expected);
+        QCOMPARE(int(GamePrograms::Identify(fileName)), expected);
+    }
+
+    void nativeBuild_data()
+    {
+        // files: "path=kind" pairs put into the game; program: the one planned;
+        // expected: the binary chosen, "" for none (then the .exe is run by wine).
+        QTest::addColumn<QStringList>("files");
+        QTest::addColumn<QString>("program");
+        QTest::addColumn<QString>("expected");
+        QTest::newRow("ut-bin over the exe")
+            << QStringList{"System/UnrealTournament.exe=mz", "System/ut-bin=elf"}
+            << "UnrealTournament.exe" << "System/ut-bin";
+        QTest::newRow("native build without any exe")
+            << QStringList{"System/ut-bin=elf"} << "UnrealTournament.exe" << "System/ut-bin";
+        QTest::newRow("System64 before System")
+            << QStringList{"System/UnrealTournament.exe=mz", "System/ut-bin=elf", "System64/ut-bin=elf"}
+            << "UnrealTournament.exe" << "System64/ut-bin";
+        QTest::newRow("64-bit before 32-bit")
+            << QStringList{"System/UnrealTournament.exe=mz", "System/ut-bin=elf32-i386", "System64/ut-bin-amd64=elf"}
+            << "UnrealTournament.exe" << "System64/ut-bin-amd64";
+        QTest::newRow("32-bit when it is all there is")
+            << QStringList{"System/UnrealTournament.exe=mz", "System/ut-bin=elf32-i386"}
+            << "UnrealTournament.exe" << "System/ut-bin";
+        QTest::newRow("variant name")
+            << QStringList{"System/UnrealTournament.exe=mz", "System/ut-bin-amd64=elf"}
+            << "UnrealTournament.exe" << "System/ut-bin-amd64";
+        QTest::newRow("ucc-bin for UCC")
+            << QStringList{"System/UCC.exe=mz", "System/ut-bin=elf", "System/ucc-bin=elf"}
+            << "UCC.exe" << "System/ucc-bin";
+        QTest::newRow("another machine")
+            << QStringList{"System/UnrealTournament.exe=mz", "System/ut-bin=elf64-aarch64", "SystemARM64/ut-bin=elf64-aarch64"}
+            << "UnrealTournament.exe" << "";
+        QTest::newRow("class and machine disagree")
+            << QStringList{"System/UnrealTournament.exe=mz", "System/ut-bin=elf32-x86_64"}
+            << "UnrealTournament.exe" << "";
+        QTest::newRow("no execute bit")
+            << QStringList{"System/UnrealTournament.exe=mz", "System/ut-bin=noexec"}
+            << "UnrealTournament.exe" << "";
+        QTest::newRow("a directory named ut-bin")
+            << QStringList{"System/UnrealTournament.exe=mz", "System/ut-bin=dir"}
+            << "UnrealTournament.exe" << "";
+        QTest::newRow("not one of the game's programs")
+            << QStringList{"System/UnrealEd.exe=mz", "System/ut-bin=elf", "System/ucc-bin=elf"}
+            << "UnrealEd.exe" << "";
+    }
+
+    void nativeBuild()
+    {
+        QFETCH(QStringList, files);
+        QFETCH(QString, program);
+        QFETCH(QString, expected);
+        if (QSysInfo::currentCpuArchitecture() != QLatin1String("x86_64"))
+            QSKIP("the stand-in's machine decides these cases on x86_64 hosts");
+        for (const QString &file : files)
+            Put(file.section(QLatin1Char('='), 0, 0), file.section(QLatin1Char('='), 1));
+        m_scratch->AddProgram(QStringLiteral("wine"));
+
+        const GameLaunch launch = GamePrograms::Plan(Spec(QStringLiteral("System/") + program),
+                                                     QStringLiteral("ctf-face -log=\"a b\""), Spec(QStringLiteral("System")));
+        if (expected.isEmpty()) {
+            QCOMPARE(launch.how, GameLaunch::How::Wine);
+            QCOMPARE(launch.start.arguments.value(0), Native(QStringLiteral("System/") + program));
+            return;
+        }
+        QCOMPARE(launch.how, GameLaunch::How::Native);
+        QCOMPARE(launch.inner, GameLaunch::How::Native);
+        QCOMPARE(launch.start.program, Native(expected));
+        QCOMPARE(launch.start.arguments, (QStringList{"ctf-face", "-log=a b"}));
+        QCOMPARE(launch.start.workingDirectory, QFileInfo(Native(expected)).path());
+        QVERIFY(GamePrograms::IsNativeBuild(Base()));
+    }
+
+    void nativeBuildRuns()
+    {
+        Put(QStringLiteral("System64/ut-bin"), QStringLiteral("elf"));
+        Put(QStringLiteral("System/UnrealTournament.exe"), QStringLiteral("mz"));
+        if (QSysInfo::currentCpuArchitecture() != QLatin1String("x86_64"))
+            QSKIP("the stand-in is chosen as an x86_64 build");
+        qputenv("KELVARIN_STANDIN_EXIT", "0");
+        // The system directory in another case than on disk still finds it.
+        const GameLaunch launch = GamePrograms::Plan(Base() + QStringLiteral("\\SYSTEM\\UnrealTournament.exe"),
+                                                     QStringLiteral("127.0.0.1"), Spec(QStringLiteral("System")));
+        QCOMPARE(launch.how, GameLaunch::How::Native);
+        int code = 0;
+        std::unique_ptr<Process> process = Process::Start(launch.start, &code);
+        EndOnExit end(process);
+        QVERIFY(process);
+        QVERIFY(process->Wait(-1));
+        const QList<StandinScratch::Start> starts = m_scratch->Starts();
+        QCOMPARE(starts.size(), 1);
+        QCOMPARE(starts.first().program, Native(QStringLiteral("System64/ut-bin")));
+        QCOMPARE(starts.first().workingDirectory, Native(QStringLiteral("System64")));
+        QCOMPARE(starts.first().arguments, QStringList{"127.0.0.1"});
+    }
+
+    void plan_data()
+    {
+        QTest::addColumn<QString>("kind");          // what System/Tool.exe is; "" missing
+        QTest::addColumn<bool>("wine");             // a wine stand-in on PATH
+        QTest::addColumn<GameLaunch::How>("how");
+        QTest::addColumn<int>("errorCode");
+        QTest::newRow("windows program through wine") << "mz" << true << GameLaunch::How::Wine << 0;
+        QTest::newRow("windows program without wine") << "mz" << false << GameLaunch::How::Failed << LaunchCode::NoAssociation;
+        QTest::newRow("executable run directly") << "elf" << true << GameLaunch::How::Direct << 0;
+        QTest::newRow("a directory is left to the start") << "dir" << false << GameLaunch::How::Direct << 0;
+        QTest::newRow("missing") << "" << true << GameLaunch::How::Failed << LaunchCode::FileNotFound;
+    }
+
+    void plan()
+    {
+        QFETCH(QString, kind);
+        QFETCH(bool, wine);
+        QFETCH(GameLaunch::How, how);
+        QFETCH(int, errorCode);
+        if (!kind.isEmpty())
+            Put(QStringLiteral("System/Tool.exe"), kind);
+        const QString winePath = wine ? m_scratch->AddProgram(QStringLiteral("wine")) : QString();
+        QVERIFY(QDir().mkpath(Native(QStringLiteral("Work Dir"))));
+
+        const GameLaunch launch = GamePrograms::Plan(Spec(QStringLiteral("System/tool.EXE")),
+                                                     QStringLiteral("x \"y z\""), Spec(QStringLiteral("work dir")));
+        QCOMPARE(launch.how, how);
+        QCOMPARE(launch.inner, how);
+        QCOMPARE(launch.errorCode, errorCode);
+        if (how == GameLaunch::How::Failed)
+            return;
+        const QString tool = Native(QStringLiteral("System/Tool.exe"));
+        if (how == GameLaunch::How::Wine) {
+            QCOMPARE(launch.start.program, winePath);
+            QCOMPARE(launch.start.arguments, (QStringList{tool, "x", "y z"}));
+        } else {
+            QCOMPARE(launch.start.program, tool);
+            QCOMPARE(launch.start.arguments, (QStringList{"x", "y z"}));
+        }
+        QCOMPARE(launch.start.workingDirectory, Native(QStringLiteral("Work Dir")));
+    }
+
+    void showConsole_data()
+    {
+        QTest::addColumn<bool>("display");
+        QTest::addColumn<bool>("terminal");
+        QTest::addColumn<bool>("wrapped");
+        QTest::newRow("display and terminal") << true << true << true;
+        QTest::newRow("no display") << false << true << false;
+        QTest::newRow("no terminal") << true << false << false;
+    }
+
+    void showConsole()
+    {
+        QFETCH(bool, display);
+        QFETCH(bool, terminal);
+        QFETCH(bool, wrapped);
+        Put(QStringLiteral("System/UCC.exe"), QStringLiteral("elf"));
+        if (display)
+            qputenv("DISPLAY", ":99");
+        const QString terminalPath = terminal ? m_scratch->AddProgram(QStringLiteral("x-terminal-emulator")) : QString();
+
+        const GameLaunch launch = GamePrograms::Plan(Spec(QStringLiteral("System/UCC.exe")),
+                                                     QStringLiteral("server dm-deck16"), Spec(QStringLiteral("System")), true);
+        const QString ucc = Native(QStringLiteral("System/UCC.exe"));
+        QCOMPARE(launch.inner, GameLaunch::How::Direct);
+        QCOMPARE(launch.start.workingDirectory, Native(QStringLiteral("System")));
+        if (wrapped) {
+            QCOMPARE(launch.how, GameLaunch::How::Terminal);
+            QCOMPARE(launch.start.program, terminalPath);
+            QCOMPARE(launch.start.arguments, (QStringList{"-e", ucc, "server", "dm-deck16"}));
+        } else {
+            QCOMPARE(launch.how, GameLaunch::How::Direct);
+            QCOMPARE(launch.start.program, ucc);
+        }
+    }
+
+    void userFile_data()
+    {
+        QTest::addColumn<bool>("native");
+        QTest::addColumn<QStringList>("homeFiles");   // below the scratch HOME
+        QTest::addColumn<QString>("expected");        // below HOME, or "" for the spec path
+        const QString ini = QStringLiteral("UnrealTournament.ini");
+        QTest::newRow("utpg copy") << true << QStringList{".utpg/System/" + ini, ".loki/ut/System/" + ini}
+                                   << ".utpg/System/" + ini;
+        QTest::newRow("loki copy") << true << QStringList{".loki/ut/System/" + ini} << ".loki/ut/System/" + ini;
+        QTest::newRow("no copy") << true << QStringList{} << "";
+        QTest::newRow("another file only") << true << QStringList{".utpg/System/User.ini"} << "";
+        QTest::newRow("not a native build") << false << QStringList{".utpg/System/" + ini} << "";
+    }
+
+    void userFile()
+    {
+        QFETCH(bool, native);
+        QFETCH(QStringList, homeFiles);
+        QFETCH(QString, expected);
+        if (native && QSysInfo::currentCpuArchitecture() != QLatin1String("x86_64"))
+            QSKIP("the stand-in makes a native build on x86_64 hosts");
+        if (native)
+            Put(QStringLiteral("System/ut-bin"), QStringLiteral("elf"));
+        Put(QStringLiteral("System/UnrealTournament.exe"), QStringLiteral("mz"));
+        for (const QString &file : homeFiles)
+            m_scratch->Write(QStringLiteral("home/") + file, "[Engine.Engine]\r\n");
+        QCOMPARE(GamePrograms::IsNativeBuild(Base()), native);
+
+        const QString answer = GamePrograms::UserFile(Base(), QStringLiteral("UnrealTournament.ini"));
+        if (expected.isEmpty())
+            QCOMPARE(answer, Base() + QStringLiteral("\\System\\UnrealTournament.ini"));
+        else
+            QCOMPARE(answer, m_scratch->Path(QStringLiteral("home/") + expected));
+    }
+};
+
+QTEST_GUILESS_MAIN(TestGamePrograms)
+#include "tst_gameprograms.moc"

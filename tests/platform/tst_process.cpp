@@ -1,0 +1,278 @@
+#include "platform/LaunchCodes.h"
+#include "platform/Process.h"
+
+#include "platform/StandinScratch.h"
+
+#include <QtTest>
+
+#include <cerrno>
+#include <csignal>
+
+#include <fcntl.h>
+#include <poll.h>
+#include <sys/resource.h>
+#include <unistd.h>
+
+using namespace kelvarin;
+using kelvarin::test::EndOnExit;
+using kelvarin::test::StandinScratch;
+
+namespace {
+
+bool Alive(qint64 pid)
+{
+    return ::kill(pid_t(pid), 0) == 0;
+}
+
+// True when no process, not even a zombie, has the id any more.
+bool Gone(qint64 pid)
+{
+    return ::kill(pid_t(pid), 0) != 0 && errno == ESRCH;
+}
+
+} // namespace
+
+class TestProcess : public QObject
+{
+    Q_OBJECT
+
+    std::unique_ptr<StandinScratch> m_scratch;
+
+    ProcessStart Standin(const QStringList &arguments, bool ownSession = false) const
+    {
+        return ProcessStart{QStringLiteral(KELVARIN_UCC_STANDIN), arguments, m_scratch->Path(QString()), ownSession};
+    }
+
+private slots:
+    void init()
+    {
+        m_scratch = std::make_unique<StandinScratch>();
+        QVERIFY(m_scratch->IsValid());
+    }
+
+    void cleanup() { m_scratch.reset(); }
+
+    void startsWithArgumentsAndDirectory()
+    {
+        qputenv("KELVARIN_STANDIN_EXIT", "7");
+        const QString dir = m_scratch->Path(QStringLiteral("work dir"));
+        QVERIFY(QDir().mkpath(dir));
+        const QStringList arguments{"server", "ctf-face?game=Botpack.CTFGame", "a b", "", "$HOME;&|"};
+        int code = -99;
+        std::unique_ptr<Process> process = Process::Start(
+            ProcessStart{QStringLiteral(KELVARIN_UCC_STANDIN), arguments, dir, false}, &code);
+        QVERIFY(process);
+        QVERIFY(process->Pid() > 0);
+        QVERIFY(process->Wait(-1));
+        QVERIFY(process->Finished());
+        QCOMPARE(process->ExitCode(), 7);
+
+        const QList<StandinScratch::Start> starts = m_scratch->Starts();
+        QCOMPARE(starts.size(), 1);
+        QCOMPARE(starts.first().pid, process->Pid());
+        QCOMPARE(starts.first().program, QStringLiteral(KELVARIN_UCC_STANDIN));
+        QCOMPARE(starts.first().workingDirectory, dir);
+        QCOMPARE(starts.first().arguments, arguments);
+    }
+
+    void bareNameFromPath()
+    {
+        qputenv("KELVARIN_STANDIN_EXIT", "0");
+        m_scratch->AddProgram(QStringLiteral("helper"));
+        int code = -99;
+        std::unique_ptr<Process> process = Process::Start(ProcessStart{"helper", {"x"}, {}, false}, &code);
+        QVERIFY(process);
+        QVERIFY(process->Wait(-1));
+        QCOMPARE(process->ExitCode(), 0);
+        QCOMPARE(m_scratch->Starts().size(), 1);
+        QCOMPARE(m_scratch->Starts().first().program, QStringLiteral("helper"));
+        QCOMPARE(m_scratch->Starts().first().workingDirectory, QDir::currentPath());
+    }
+
+    void startFailures_data()
+    {
+        QTest::addColumn<QString>("program");     // below the scratch; "" keeps it empty
+        QTest::addColumn<QString>("directory");   // below the scratch; "" none
+        QTest::addColumn<int>("expected");
+        QTest::newRow("missing file") << "nothing-here" << "" << LaunchCode::FileNotFound;
+        QTest::newRow("bare name not on PATH") << "@kelvarin-no-such-program" << "" << LaunchCode::FileNotFound;
+        QTest::newRow("empty program") << "" << "" << LaunchCode::FileNotFound;
+        QTest::newRow("directory as program") << "adir" << "" << LaunchCode::AccessDenied;
+        QTest::newRow("no execute bit") << "plain" << "" << LaunchCode::AccessDenied;
+        QTest::newRow("junk with execute bit") << "junk" << "" << LaunchCode::BadFormat;
+        QTest::newRow("name too long") << QString(300, QLatin1Char('n')) << "" << LaunchCode::PathNotFound;
+        QTest::newRow("file as a directory on the way") << "plain/x" << "" << LaunchCode::PathNotFound;
+        QTest::newRow("working directory missing") << "good" << "missing-dir" << LaunchCode::PathNotFound;
+        QTest::newRow("working directory is a file") << "good" << "plain" << LaunchCode::PathNotFound;
+    }
+
+    void startFailures()
+    {
+        QFETCH(QString, program);
+        QFETCH(QString, directory);
+        QFETCH(int, expected);
+        QVERIFY(QDir().mkpath(m_scratch->Path(QStringLiteral("adir"))));
+        m_scratch->Write(QStringLiteral("plain"), "#!/bin/sh\nexit 0\n", false);
+        m_scratch->Write(QStringLiteral("junk"), QByteArray("\x01\x02junk bytes\xff\xfe", 14), true);
+        m_scratch->CopyProgram(QStringLiteral("good"), QStringLiteral(KELVARIN_UCC_STANDIN));
+
+        ProcessStart start;
+        if (program.startsWith(QLatin1Char('@')))
+            start.program = program.mid(1);
+        else if (!program.isEmpty())
+            start.program = m_scratch->Path(program);
+        if (!directory.isEmpty())
+            start.workingDirectory = m_scratch->Path(directory);
+        int code = -99;
+        std::unique_ptr<Process> process = Process::Start(start, &code);
+        QVERIFY(!process);
+        QCOMPARE(code, expected);
+        QVERIFY(m_scratch->Starts().isEmpty());
+    }
+
+    void waitWithoutEnding()
+    {
+        int code = 0;
+        std::unique_ptr<Process> process = Process::Start(Standin({"server"}), &code);
+        EndOnExit end(process);
+        QVERIFY(process);
+        QVERIFY(!process->Wait(0));
+        QVERIFY(!process->Wait(20));
+        QVERIFY(!process->Finished());
+        QCOMPARE(process->ExitCode(), -1);
+        QVERIFY(process->Terminate(1));
+        QVERIFY(process->Wait(-1));
+        QCOMPARE(process->ExitCode(), -1);   // ended by a signal
+        QVERIFY(Gone(process->Pid()));
+        QVERIFY(!process->Terminate(1));     // nothing left to end
+    }
+
+    void terminateReachesOwnSession_data()
+    {
+        QTest::addColumn<bool>("ownSession");
+        QTest::newRow("same session") << false;
+        QTest::newRow("own session") << true;
+    }
+
+    void terminateReachesOwnSession()
+    {
+        QFETCH(bool, ownSession);
+        int code = 0;
+        std::unique_ptr<Process> process = Process::Start(Standin({"server"}, ownSession), &code);
+        EndOnExit end(process);
+        QVERIFY(process);
+        const pid_t pid = pid_t(process->Pid());
+        // setsid happens before the program runs: once it journals, it is set.
+        QTRY_COMPARE(m_scratch->Starts().size(), 1);
+        QCOMPARE(::getsid(pid) == pid, ownSession);
+        QCOMPARE(::getpgid(pid) == pid, ownSession);
+        QVERIFY(process->Terminate(0));
+        QVERIFY(process->Wait(-1));
+        QVERIFY(process->Finished());
+    }
+
+    void destroyingLeavesItRunningAndReapsIt()
+    {
+        int code = 0;
+        std::unique_ptr<Process> process = Process::Start(Standin({"server"}, true), &code);
+        QVERIFY(process);
+        const qint64 pid = process->Pid();
+        process.reset();
+        auto killer = qScopeGuard([pid] {
+            if (Alive(pid))
+                ::kill(pid_t(pid), SIGKILL);
+        });
+        QTRY_COMPARE(m_scratch->Starts().size(), 1);   // it went on to run
+        QVERIFY(Alive(pid));
+        QCOMPARE(::kill(pid_t(pid), SIGKILL), 0);
+        // Reaped in the background: not even a zombie stays.
+        QTRY_VERIFY(Gone(pid));
+    }
+
+    void outputIsNotInherited()
+    {
+        // While the programs start, the test's own standard output and error
+        // are a pipe, and a second pipe's write end is open without
+        // close-on-exec: neither may reach a started program. One program
+        // prints and ends; one keeps running while the pipes are checked.
+        int output[2];
+        int stray[2];
+        QCOMPARE(::pipe(output), 0);
+        QCOMPARE(::pipe(stray), 0);
+        const int savedOut = ::dup(1);
+        const int savedErr = ::dup(2);
+        ::fflush(stdout);
+        ::fflush(stderr);
+        ::dup2(output[1], 1);
+        ::dup2(output[1], 2);
+        qputenv("KELVARIN_STANDIN_STDOUT", "the stand-in wrote this");
+        int code = 0;
+        std::unique_ptr<Process> running = Process::Start(Standin({"server"}), &code);
+        qputenv("KELVARIN_STANDIN_EXIT", "0");
+        std::unique_ptr<Process> printing = Process::Start(Standin({"server"}), &code);
+        EndOnExit endRunning(running);
+        ::dup2(savedOut, 1);
+        ::dup2(savedErr, 2);
+        ::close(savedOut);
+        ::close(savedErr);
+        ::close(output[1]);
+        ::close(stray[1]);
+        QVERIFY(running);
+        QVERIFY(printing);
+        QVERIFY(printing->Wait(-1));                   // it has printed
+        QTRY_COMPARE(m_scratch->Starts().size(), 2);   // the other one runs
+
+        for (int readEnd : {output[0], stray[0]}) {
+            ::fcntl(readEnd, F_SETFL, O_NONBLOCK);
+            char buffer[64];
+            const ssize_t got = ::read(readEnd, buffer, sizeof buffer);
+            ::close(readEnd);
+            // End of file: nothing was written and no writer is left.
+            QCOMPARE(got, ssize_t(0));
+        }
+        QVERIFY(running->Terminate(0));
+        QVERIFY(running->Wait(-1));
+    }
+
+    void niceValue_data()
+    {
+        QTest::addColumn<int>("priorityClass");
+        QTest::addColumn<int>("nice");
+        QTest::newRow("idle") << 64 << 19;
+        QTest::newRow("normal") << 32 << 0;
+        QTest::newRow("high") << 128 << -5;
+        QTest::newRow("real time") << 256 << -10;
+    }
+
+    void niceValue()
+    {
+        QFETCH(int, priorityClass);
+        QFETCH(int, nice);
+        QCOMPARE(Process::NiceValue(priorityClass), nice);
+    }
+
+    void setPriorityClass()
+    {
+        errno = 0;
+        const int ownNice = ::getpriority(PRIO_PROCESS, 0);
+        if (ownNice != 0 && ::geteuid() != 0)
+            QSKIP("this test runs niced: the child cannot be given normal priority");
+        int code = 0;
+        std::unique_ptr<Process> process = Process::Start(Standin({"server"}), &code);
+        EndOnExit end(process);
+        QVERIFY(process);
+        const id_t pid = id_t(process->Pid());
+        QVERIFY(process->SetPriorityClass(32));
+        QCOMPARE(::getpriority(PRIO_PROCESS, pid), 0);
+        QVERIFY(process->SetPriorityClass(64));
+        QCOMPARE(::getpriority(PRIO_PROCESS, pid), 19);
+        QVERIFY(!process->SetPriorityClass(12345));   // no such class: nothing changes
+        QCOMPARE(::getpriority(PRIO_PROCESS, pid), 19);
+        QVERIFY(process->Terminate(0));
+        QVERIFY(process->Wait(-1));
+        QVERIFY(!process->SetPriorityClass(32));      // ended
+    }
+};
+
+QTEST_GUILESS_MAIN(TestProcess)
+#include "tst_process.moc"

@@ -1,0 +1,397 @@
+#include "platform/LaunchCodes.h"
+#include "platform/SystemShell.h"
+
+#include "platform/StandinScratch.h"
+
+#include <QtTest>
+
+#include <cerrno>
+#include <csignal>
+
+using namespace kelvarin;
+using kelvarin::test::StandinScratch;
+
+namespace {
+
+// A document name that a command interpreter would take apart in every way.
+const QString AwkwardName = QStringLiteral("it's a \"doc\"; $HOME & `x` (1).uc");
+
+} // namespace
+
+class TestSystemShell : public QObject
+{
+    Q_OBJECT
+
+    std::unique_ptr<StandinScratch> m_scratch;
+    QList<int> m_answers;
+    QHash<QString, QString> m_associations;
+
+    ShellAnswer Record()
+    {
+        return [this](int code) { m_answers.append(code); };
+    }
+
+    std::function<QString(const QString &)> Associations()
+    {
+        return [this](const QString &extension) { return m_associations.value(extension.toLower()); };
+    }
+
+    // Runs one request and answers its code; the answer must not arrive
+    // from inside Open.
+    int Run(SystemShell &shell, const ShellRequest &request)
+    {
+        m_answers.clear();
+        shell.Open(request, Record());
+        if (!m_answers.isEmpty())
+            return -1000;
+        if (!QTest::qWaitFor([this] { return !m_answers.isEmpty(); }))
+            return -2000;
+        return m_answers.size() == 1 ? m_answers.first() : -3000;
+    }
+
+    int RunEditor(SystemShell &shell, const QString &specFile)
+    {
+        m_answers.clear();
+        shell.OpenInTextEditor(specFile, Record());
+        if (!m_answers.isEmpty())
+            return -1000;
+        if (!QTest::qWaitFor([this] { return !m_answers.isEmpty(); }))
+            return -2000;
+        return m_answers.size() == 1 ? m_answers.first() : -3000;
+    }
+
+    ShellRequest OpenRequest(const QString &specFile) const
+    {
+        ShellRequest request;
+        request.verb = QStringLiteral("open");
+        request.file = specFile;
+        return request;
+    }
+
+    // The starts in the journal, once there are count of them.
+    QList<StandinScratch::Start> StartsWhenThere(int count) const
+    {
+        (void)QTest::qWaitFor([this, count] { return m_scratch->Starts().size() >= count; });
+        return m_scratch->Starts();
+    }
+
+private slots:
+    void init()
+    {
+        m_scratch = std::make_unique<StandinScratch>();
+        QVERIFY(m_scratch->IsValid());
+        m_associations.clear();
+        m_answers.clear();
+        qputenv("KELVARIN_STANDIN_EXIT", "0");
+    }
+
+    void cleanup() { m_scratch.reset(); }
+
+    void association_data()
+    {
+        // @BIN@ stands for the stand-ins' directory; %1 is left to the shell.
+        QTest::addColumn<QString>("command");
+        QTest::addColumn<QStringList>("arguments");   // @PATH@ for the document's path
+        QTest::addColumn<bool>("throughWine");
+        QTest::newRow("bare name, quoted %1") << "editor \"%1\"" << QStringList{"@PATH@"} << false;
+        QTest::newRow("no %1 appends the path") << "editor -n" << QStringList{"-n", "@PATH@"} << false;
+        QTest::newRow("%1 inside an argument") << "\"@BIN@/editor\" --file=%1 -x"
+                                               << QStringList{"--file=@PATH@", "-x"} << false;
+        QTest::newRow("%1 twice") << "editor %1 %1" << QStringList{"@PATH@", "@PATH@"} << false;
+        QTest::newRow("unbalanced quote") << "editor -a \"%1 -b" << QStringList{"-a", "@PATH@ -b"} << false;
+        QTest::newRow("windows-style program path") << "@WINBIN@\\editor \"%1\"" << QStringList{"@PATH@"} << false;
+        QTest::newRow("windows program through wine") << "\"@BIN@/ed.exe\" /e \"%1\""
+                                                      << QStringList{"@BIN@/ed.exe", "/e", "@PATH@"} << true;
+    }
+
+    void association()
+    {
+        QFETCH(QString, command);
+        QFETCH(QStringList, arguments);
+        QFETCH(bool, throughWine);
+        const QString editor = m_scratch->AddProgram(QStringLiteral("editor"));
+        const QString wine = m_scratch->AddProgram(QStringLiteral("wine"));
+        m_scratch->AddProgram(QStringLiteral("xdg-open"));   // must not be used
+        m_scratch->Write(QStringLiteral("bin/ed.exe"), QByteArray("MZ\x90\0", 4), true);
+        const QString bin = m_scratch->Bin();
+        command.replace(QLatin1String("@WINBIN@"), QString(bin).replace(QLatin1Char('/'), QLatin1Char('\\')));
+        command.replace(QLatin1String("@BIN@"), bin);
+        m_associations.insert(QStringLiteral(".uc"), command);
+
+        m_scratch->Write(QStringLiteral("Docs/") + AwkwardName, "class X extends Y;\r\n");
+        QVERIFY(QDir().mkpath(m_scratch->Path(QStringLiteral("Run Here"))));
+        const QString document = m_scratch->Path(QStringLiteral("Docs/") + AwkwardName);
+
+        SystemShell shell(Associations());
+        ShellRequest request = OpenRequest(m_scratch->Path(QStringLiteral("Docs\\")) + AwkwardName.toUpper());
+        request.directory = m_scratch->Path(QStringLiteral("run here"));
+        QCOMPARE(Run(shell, request), LaunchCode::Success);
+
+        const QList<StandinScratch::Start> starts = StartsWhenThere(1);
+        QCOMPARE(starts.size(), 1);
+        QCOMPARE(starts.first().program, throughWine ? wine : editor);
+        QCOMPARE(starts.first().workingDirectory, m_scratch->Path(QStringLiteral("Run Here")));
+        for (QString &argument : arguments) {
+            argument.replace(QLatin1String("@PATH@"), document);
+            argument.replace(QLatin1String("@BIN@"), bin);
+        }
+        QCOMPARE(starts.first().arguments, arguments);
+    }
+
+    void associationFailures_data()
+    {
+        QTest::addColumn<QString>("command");
+        QTest::addColumn<int>("expected");
+        QTest::newRow("program not on PATH") << "no-such-editor %1" << LaunchCode::FileNotFound;
+        QTest::newRow("program path missing") << "@BIN@/missing %1" << LaunchCode::FileNotFound;
+        QTest::newRow("drive letter") << "\"C:\\Ed\\ed.exe\" \"%1\"" << LaunchCode::FileNotFound;
+        QTest::newRow("windows program, no wine") << "@BIN@/ed.exe %1" << LaunchCode::NoAssociation;
+        QTest::newRow("empty quoted program") << "\"\" %1" << LaunchCode::IncompleteAssociation;
+        QTest::newRow("junk program") << "@BIN@/junk %1" << LaunchCode::BadFormat;
+        QTest::newRow("directory as program") << "@BIN@ %1" << LaunchCode::AccessDenied;
+    }
+
+    void associationFailures()
+    {
+        QFETCH(QString, command);
+        QFETCH(int, expected);
+        m_scratch->Write(QStringLiteral("bin/ed.exe"), QByteArray("MZ\x90\0", 4), true);
+        m_scratch->Write(QStringLiteral("bin/junk"), QByteArray("\x01\x02\x03junk", 7), true);
+        m_scratch->AddProgram(QStringLiteral("xdg-open"));
+        m_associations.insert(QStringLiteral(".uc"), command.replace(QLatin1String("@BIN@"), m_scratch->Bin()));
+        m_scratch->Write(QStringLiteral("A.uc"), "x");
+
+        SystemShell shell(Associations());
+        QCOMPARE(Run(shell, OpenRequest(m_scratch->Path(QStringLiteral("A.uc")))), expected);
+        QVERIFY(m_scratch->Starts().isEmpty());
+    }
+
+    void opener_data()
+    {
+        QTest::addColumn<QByteArray>("exitCode");   // of the xdg-open stand-in
+        QTest::addColumn<int>("expected");
+        QTest::newRow("opened") << QByteArray("0") << LaunchCode::Success;
+        QTest::newRow("file not found") << QByteArray("2") << LaunchCode::FileNotFound;
+        QTest::newRow("no program") << QByteArray("3") << LaunchCode::NoAssociation;
+        QTest::newRow("program failed") << QByteArray("4") << LaunchCode::NoAssociation;
+        QTest::newRow("syntax error") << QByteArray("1") << 1;
+        QTest::newRow("a code the box would misread") << QByteArray("11") << 0;
+        QTest::newRow("above 32") << QByteArray("127") << 0;
+    }
+
+    void opener()
+    {
+        QFETCH(QByteArray, exitCode);
+        QFETCH(int, expected);
+        qputenv("KELVARIN_STANDIN_EXIT", exitCode);
+        const QString opener = m_scratch->AddProgram(QStringLiteral("xdg-open"));
+        m_associations.insert(QStringLiteral(".uc"), QStringLiteral("   "));   // blank: none
+        m_scratch->Write(QStringLiteral("Docs/") + AwkwardName, "x");
+
+        SystemShell shell(Associations());
+        QCOMPARE(Run(shell, OpenRequest(m_scratch->Path(QStringLiteral("Docs\\")) + AwkwardName)), expected);
+        const QList<StandinScratch::Start> starts = m_scratch->Starts();
+        QCOMPARE(starts.size(), 1);
+        QCOMPARE(starts.first().program, opener);
+        QCOMPARE(starts.first().arguments, QStringList{m_scratch->Path(QStringLiteral("Docs/") + AwkwardName)});
+    }
+
+    void documentWithoutExtension()
+    {
+        const QString opener = m_scratch->AddProgram(QStringLiteral("xdg-open"));
+        m_associations.insert(QString(), QStringLiteral("editor %1"));
+        m_scratch->Write(QStringLiteral("README"), "x");
+        SystemShell shell(Associations());
+        QCOMPARE(Run(shell, OpenRequest(m_scratch->Path(QStringLiteral("README")))), LaunchCode::Success);
+        QCOMPARE(m_scratch->Starts().size(), 1);
+        QCOMPARE(m_scratch->Starts().first().program, opener);
+    }
+
+    void openFailures_data()
+    {
+        QTest::addColumn<QString>("verb");
+        QTest::addColumn<QString>("file");       // below the scratch
+        QTest::addColumn<bool>("opener");        // xdg-open on PATH
+        QTest::addColumn<int>("expected");
+        QTest::newRow("missing document") << "open" << "Missing.uc" << true << LaunchCode::FileNotFound;
+        QTest::newRow("no file at all") << "open" << "" << true << LaunchCode::FileNotFound;
+        QTest::newRow("no opener") << "open" << "A.txt" << false << LaunchCode::NoAssociation;
+        QTest::newRow("explore a missing folder") << "Explore" << "Nowhere" << true << LaunchCode::PathNotFound;
+        QTest::newRow("explore a file") << "Explore" << "A.txt" << true << LaunchCode::PathNotFound;
+        QTest::newRow("explore without an opener") << "explore" << "Folder" << false << LaunchCode::NoAssociation;
+        QTest::newRow("unknown verb") << "print" << "A.txt" << true << LaunchCode::NoAssociation;
+    }
+
+    void openFailures()
+    {
+        QFETCH(QString, verb);
+        QFETCH(QString, file);
+        QFETCH(bool, opener);
+        QFETCH(int, expected);
+        if (opener)
+            m_scratch->AddProgram(QStringLiteral("xdg-open"));
+        m_scratch->Write(QStringLiteral("A.txt"), "x");
+        QVERIFY(QDir().mkpath(m_scratch->Path(QStringLiteral("Folder"))));
+
+        SystemShell shell(Associations());
+        ShellRequest request;
+        request.verb = verb;
+        request.file = file.isEmpty() ? QString() : m_scratch->Path(file);
+        QCOMPARE(Run(shell, request), expected);
+        QVERIFY(m_scratch->Starts().isEmpty());
+    }
+
+    void explore()
+    {
+        const QString opener = m_scratch->AddProgram(QStringLiteral("xdg-open"));
+        QVERIFY(QDir().mkpath(m_scratch->Path(QStringLiteral("Game/MyMod"))));
+        SystemShell shell(Associations());
+        ShellRequest request;
+        request.verb = QStringLiteral("EXPLORE");
+        request.file = m_scratch->Path(QStringLiteral("game\\mymod"));
+        QCOMPARE(Run(shell, request), LaunchCode::Success);
+        QCOMPARE(m_scratch->Starts().size(), 1);
+        QCOMPARE(m_scratch->Starts().first().program, opener);
+        QCOMPARE(m_scratch->Starts().first().arguments, QStringList{m_scratch->Path(QStringLiteral("Game/MyMod"))});
+    }
+
+    void programGoesThroughGamePrograms_data()
+    {
+        QTest::addColumn<bool>("wine");
+        QTest::addColumn<int>("expected");
+        QTest::newRow("wine") << true << LaunchCode::Success;
+        QTest::newRow("no wine") << false << LaunchCode::NoAssociation;
+    }
+
+    void programGoesThroughGamePrograms()
+    {
+        QFETCH(bool, wine);
+        QFETCH(int, expected);
+        const QString winePath = wine ? m_scratch->AddProgram(QStringLiteral("wine")) : QString();
+        m_scratch->Write(QStringLiteral("game/System/UnrealTournament.exe"), QByteArray("MZ\x90\0", 4), true);
+        // An association for .exe is never used for programs.
+        m_associations.insert(QStringLiteral(".exe"), QStringLiteral("editor %1"));
+        m_scratch->AddProgram(QStringLiteral("editor"));
+
+        SystemShell shell(Associations());
+        ShellRequest request = OpenRequest(m_scratch->Path(QStringLiteral("game")) + QStringLiteral("\\System\\UnrealTournament.exe"));
+        request.parameters = QStringLiteral("ctf-face?game=Botpack.CTFGame \"a b\"");
+        request.directory = m_scratch->Path(QStringLiteral("game")) + QStringLiteral("\\System");
+        QCOMPARE(Run(shell, request), expected);
+        if (!wine) {
+            QVERIFY(m_scratch->Starts().isEmpty());
+            return;
+        }
+        const QList<StandinScratch::Start> starts = StartsWhenThere(1);
+        QCOMPARE(starts.size(), 1);
+        QCOMPARE(starts.first().program, winePath);
+        QCOMPARE(starts.first().workingDirectory, m_scratch->Path(QStringLiteral("game/System")));
+        QCOMPARE(starts.first().arguments,
+                 (QStringList{m_scratch->Path(QStringLiteral("game/System/UnrealTournament.exe")),
+                              "ctf-face?game=Botpack.CTFGame", "a b"}));
+    }
+
+    void textEditor_data()
+    {
+        // xdgMime: the id the xdg-mime stand-in prints ("" no xdg-mime);
+        // where: "home" the desktop file in XDG_DATA_HOME, "dirs" in one of
+        // XDG_DATA_DIRS, "" none; exec: its Exec value.
+        QTest::addColumn<QString>("xdgMime");
+        QTest::addColumn<QString>("where");
+        QTest::addColumn<QString>("exec");
+        QTest::addColumn<bool>("gedit");
+        QTest::addColumn<QString>("program");        // the one started, "" none
+        QTest::addColumn<QStringList>("arguments");  // @PATH@ for the file
+        QTest::newRow("desktop file in the user's data")
+            << "org.example.Ed.desktop" << "home" << "myeditor --new %F" << true
+            << "myeditor" << QStringList{"--new", "@PATH@"};
+        QTest::newRow("desktop file in the system's data")
+            << "org.example.Ed.desktop" << "dirs" << "\"@BIN@/myeditor\" \"--title=a \\\\\"b\\\\\"\" %u" << false
+            << "myeditor" << QStringList{"--title=a \"b\"", "@PATH@"};
+        QTest::newRow("no field code appends the file")
+            << "org.example.Ed.desktop" << "home" << "myeditor -w %i %%x" << false
+            << "myeditor" << QStringList{"-w", "%x", "@PATH@"};
+        QTest::newRow("id with a sub-directory")
+            << "kde-ed.desktop" << "kde" << "myeditor %f" << false << "myeditor" << QStringList{"@PATH@"};
+        QTest::newRow("unknown desktop id, then gedit")
+            << "org.example.Missing.desktop" << "home" << "myeditor %f" << true << "gedit" << QStringList{"@PATH@"};
+        QTest::newRow("Exec names a missing program, then gedit")
+            << "org.example.Ed.desktop" << "home" << "not-there %f" << true << "gedit" << QStringList{"@PATH@"};
+        QTest::newRow("unbalanced quote in Exec, then gedit")
+            << "org.example.Ed.desktop" << "home" << "\"myeditor %f" << true << "gedit" << QStringList{"@PATH@"};
+        QTest::newRow("an id leading elsewhere is refused")
+            << "../../evil.desktop" << "home" << "myeditor %f" << true << "gedit" << QStringList{"@PATH@"};
+        QTest::newRow("gedit on PATH") << "" << "" << "" << true << "gedit" << QStringList{"@PATH@"};
+        QTest::newRow("nothing") << "" << "" << "" << false << "" << QStringList{};
+    }
+
+    void textEditor()
+    {
+        QFETCH(QString, xdgMime);
+        QFETCH(QString, where);
+        QFETCH(QString, exec);
+        QFETCH(bool, gedit);
+        QFETCH(QString, program);
+        QFETCH(QStringList, arguments);
+        m_scratch->AddProgram(QStringLiteral("myeditor"));
+        if (gedit)
+            m_scratch->AddProgram(QStringLiteral("gedit"));
+        if (!xdgMime.isEmpty()) {
+            m_scratch->AddProgram(QStringLiteral("xdg-mime"));
+            qputenv("KELVARIN_STANDIN_STDOUT", xdgMime.toUtf8());
+        }
+        qputenv("XDG_DATA_HOME", QFile::encodeName(m_scratch->Path(QStringLiteral("data home"))));
+        qputenv("XDG_DATA_DIRS", QFile::encodeName(m_scratch->Path(QStringLiteral("none")) + QLatin1Char(':')
+                                                   + m_scratch->Path(QStringLiteral("share"))));
+        const QByteArray entry = "[Desktop Action New]\nExec=wrong %f\n\n[Desktop Entry]\nName=Ed\nExec="
+            + exec.replace(QLatin1String("@BIN@"), m_scratch->Bin()).toUtf8() + "\nExec=wrong too\n";
+        if (where == QLatin1String("home"))
+            m_scratch->Write(QStringLiteral("data home/applications/org.example.Ed.desktop"), entry);
+        else if (where == QLatin1String("dirs"))
+            m_scratch->Write(QStringLiteral("share/applications/org.example.Ed.desktop"), entry);
+        else if (where == QLatin1String("kde"))
+            m_scratch->Write(QStringLiteral("share/applications/kde/ed.desktop"), entry);
+        m_scratch->Write(QStringLiteral("evil.desktop"), entry);
+        m_scratch->Write(QStringLiteral("Docs/") + AwkwardName, "x");
+
+        SystemShell shell(Associations());
+        const int answer = RunEditor(shell, m_scratch->Path(QStringLiteral("docs\\")) + AwkwardName);
+        QCOMPARE(answer, program.isEmpty() ? LaunchCode::NoAssociation : LaunchCode::Success);
+
+        QList<StandinScratch::Start> starts = StartsWhenThere(program.isEmpty() ? 0 : (xdgMime.isEmpty() ? 1 : 2));
+        if (!xdgMime.isEmpty()) {
+            QVERIFY(!starts.isEmpty());
+            const StandinScratch::Start query = starts.takeFirst();
+            QCOMPARE(QFileInfo(query.program).fileName(), QStringLiteral("xdg-mime"));
+            QCOMPARE(query.arguments, (QStringList{"query", "default", "text/plain"}));
+        }
+        if (program.isEmpty()) {
+            QVERIFY(starts.isEmpty());
+            return;
+        }
+        QCOMPARE(starts.size(), 1);
+        QCOMPARE(starts.first().program, m_scratch->Path(QStringLiteral("bin/")) + program);
+        for (QString &argument : arguments)
+            argument.replace(QLatin1String("@PATH@"), m_scratch->Path(QStringLiteral("Docs/") + AwkwardName));
+        QCOMPARE(starts.first().arguments, arguments);
+    }
+
+    void noAnswerAfterDestruction()
+    {
+        const QString opener = m_scratch->AddProgram(QStringLiteral("xdg-open"));
+        m_scratch->Write(QStringLiteral("A.txt"), "x");
+        auto shell = std::make_unique<SystemShell>(Associations());
+        bool answered = false;
+        shell->Open(OpenRequest(m_scratch->Path(QStringLiteral("A.txt"))), [&answered](int) { answered = true; });
+        shell.reset();
+        // The opener runs and ends; its watcher then posts to nobody.
+        QTRY_COMPARE(m_scratch->Starts().size(), 1);
+        const pid_t pid = pid_t(m_scratch->Starts().first().pid);
+        QTRY_VERIFY(::kill(pid, 0) != 0 && errno == ESRCH);
+        QTest::qWait(100);
+        QVERIFY(!answered);
+    }
+};
+
+QTEST_GUILESS_MAIN(TestSystemShell)
+#include "tst_systemshell.moc"

@@ -1,0 +1,61 @@
+// kelvarin-ucc-standin: takes the place of UCC.exe, the game's command-line
+// tool. The first argument names the command; each command is one entry of
+// the table below.
+
+#include "StandinJournal.h"
+
+#include <QCoreApplication>
+#include <QString>
+#include <QStringList>
+
+#include <cstdio>
+
+namespace {
+
+// One command: gets the arguments after the command's name and answers the
+// exit code.
+using Command = int (*)(int argc, char **argv, const QStringList &arguments);
+
+struct CommandEntry
+{
+    const char *name;
+    Command run;
+};
+
+// A dedicated server: runs without a window until SIGTERM ends it.
+int Server(int argc, char **argv, const QStringList &)
+{
+    QCoreApplication app(argc, argv);
+    return app.exec();
+}
+
+constexpr CommandEntry Commands[] = {
+    {"server", &Server},
+};
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    namespace Standin = kelvarin::Standin;
+    Standin::DefaultTermination();
+    if (const int code = Standin::Begin(argc, argv); code >= 0)
+        return code;
+
+    if (argc < 2) {
+        std::fputs("Usage: UCC <command> <parameters>\n", stderr);
+        return 1;
+    }
+    const QString name = QString::fromLocal8Bit(argv[1]);
+    QStringList arguments;
+    for (int i = 2; i < argc; ++i)
+        arguments.append(QString::fromLocal8Bit(argv[i]));
+
+    // UCC takes its commands in any case ("Server", "SERVER").
+    for (const CommandEntry &command : Commands)
+        if (name.compare(QLatin1String(command.name), Qt::CaseInsensitive) == 0)
+            return command.run(argc, argv, arguments);
+
+    std::fprintf(stderr, "Unknown command: %s\n", argv[1]);
+    return 1;
+}

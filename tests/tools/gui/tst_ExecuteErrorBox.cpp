@@ -1,0 +1,126 @@
+#include "tools/gui/ExecuteErrorBox.h"
+
+#include <QApplication>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QScrollBar>
+#include <QTest>
+#include <QTimer>
+
+using namespace kelvarin;
+
+namespace {
+
+// Looks at the filled box instead of running it modally.
+class RecordingBox : public TExecuteErrorBox
+{
+public:
+    int runs = 0;
+    QString memoAtRun;
+
+protected:
+    int RunModal() override
+    {
+        ++runs;
+        memoAtRun = ErrorMemo()->toPlainText();
+        return QDialog::Accepted;
+    }
+};
+
+} // namespace
+
+class TestExecuteErrorBox : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void Layout()
+    {
+        TExecuteErrorBox box;
+        QCOMPARE(box.windowTitle(), QStringLiteral("Execution error"));
+        QCOMPARE(box.minimumSize(), QSize(330, 122));
+        const Qt::WindowFlags flags = box.windowFlags();
+        QVERIFY(flags.testFlag(Qt::CustomizeWindowHint));
+        QVERIFY(flags.testFlag(Qt::WindowTitleHint));
+        QVERIFY(!flags.testFlag(Qt::WindowCloseButtonHint));
+        QVERIFY(!flags.testFlag(Qt::WindowMinimizeButtonHint));
+        QVERIFY(!flags.testFlag(Qt::WindowMaximizeButtonHint));
+
+        auto *memo = box.findChild<QPlainTextEdit *>(QStringLiteral("ErrorMemo"));
+        QVERIFY(memo);
+        QVERIFY(memo->isReadOnly());
+        QCOMPARE(memo->verticalScrollBarPolicy(), Qt::ScrollBarAlwaysOn);
+        auto *close = box.findChild<QPushButton *>(QStringLiteral("CloseButton"));
+        QVERIFY(close);
+        QCOMPARE(close->text(), QStringLiteral("&Close"));
+        QVERIFY(close->isDefault());
+    }
+
+    void Shown_data()
+    {
+        QTest::addColumn<int>("code");
+        QTest::addColumn<QString>("memo");   // empty: the box is not shown
+
+        const QString unknown = QStringLiteral(
+            "Unknown error accessing C:\\UT\\System\nError code: 5\n"
+            "Please report this at the Kelvarin issue tracker.");
+        QTest::newRow("not found") << 2 << QStringLiteral("Unable to find C:\\UT\\System");
+        QTest::newRow("corrupted") << 11 << QStringLiteral("C:\\UT\\System is corrupted!");
+        QTest::newRow("unknown error, one line per line") << 5 << unknown;
+        QTest::newRow("33 shows nothing") << 33 << QString();
+        QTest::newRow("a started program shows nothing") << 42 << QString();
+    }
+
+    void Shown()
+    {
+        QFETCH(int, code);
+        QFETCH(QString, memo);
+
+        RecordingBox box;
+        box.ShowError(code, QStringLiteral("C:\\UT\\System"));
+        QCOMPARE(box.runs, memo.isEmpty() ? 0 : 1);
+        QCOMPARE(box.memoAtRun, memo);
+    }
+
+    void NextErrorReplacesTheText()
+    {
+        RecordingBox box;
+        box.ShowError(2, QStringLiteral("C:\\a"));
+        box.ShowError(33, QStringLiteral("C:\\b"));
+        box.ShowError(11, QStringLiteral("C:\\c"));
+        QCOMPARE(box.runs, 2);
+        QCOMPARE(box.ErrorMemo()->toPlainText(), QStringLiteral("C:\\c is corrupted!"));
+    }
+
+    void CloseEndsTheModalRun_data()
+    {
+        QTest::addColumn<bool>("escape");
+        QTest::newRow("Close clicked") << false;
+        QTest::newRow("Esc pressed") << true;
+    }
+
+    void CloseEndsTheModalRun()
+    {
+        QFETCH(bool, escape);
+
+        TExecuteErrorBox box;
+        QString seen;
+        bool wasModal = false;
+        QTimer::singleShot(0, &box, [&] {
+            QWidget *modal = QApplication::activeModalWidget();
+            wasModal = modal == &box && box.isVisible();
+            seen = box.ErrorMemo()->toPlainText();
+            if (escape)
+                QTest::keyClick(&box, Qt::Key_Escape);
+            else
+                box.CloseButton()->click();
+        });
+        box.ShowError(8, QStringLiteral("C:\\UT\\System\\UCC.exe"));
+        QVERIFY(wasModal);
+        QCOMPARE(seen, QStringLiteral("Out of memory opening C:\\UT\\System\\UCC.exe"));
+        QVERIFY(!box.isVisible());
+    }
+};
+
+QTEST_MAIN(TestExecuteErrorBox)
+#include "tst_ExecuteErrorBox.moc"

@@ -1,0 +1,402 @@
+#include "tools/Launchers.h"
+
+#include "model/PackageLoader.h"
+#include "platform/LaunchCodes.h"
+#include "platform/Shell.h"
+#include "platform/SpecPath.h"
+#include "support/ModelHarness.h"
+#include "tools/DedicatedServerThread.h"
+#include "tools/ErrorReporter.h"
+
+#include <QDeadlineTimer>
+#include <QFile>
+#include <QFileInfo>
+#include <QScopeGuard>
+#include <QTemporaryDir>
+#include <QTimer>
+#include <QtTest>
+
+#include <functional>
+#include <memory>
+
+#include <csignal>
+#include <sys/types.h>
+
+using namespace kelvarin;
+using test::ModelHarness;
+using test::NodeAtPath;
+
+namespace {
+
+constexpr int StartLimitMs = 30000;
+
+// Records every request and answers it later with a scripted code, the way
+// the real shell answers: through the event loop, never from inside Open.
+class RecordingShell : public Shell
+{
+public:
+    QList<ShellRequest> requests;
+    int answerCode = LaunchCode::Success;
+
+    void Open(const ShellRequest &request, ShellAnswer answer) override
+    {
+        requests.append(request);
+        if (answer)
+            QTimer::singleShot(0, [answer, code = answerCode] { answer(code); });
+    }
+    void OpenInTextEditor(const QString &specFile, ShellAnswer answer) override
+    {
+        Open(ShellRequest{QStringLiteral("edit"), specFile, QString(), QString()}, answer);
+    }
+};
+
+class RecordingErrors : public ErrorReporter
+{
+public:
+    struct Shown
+    {
+        int code;
+        QString target;
+        qsizetype boxesBefore;   // message boxes already shown at the time
+    };
+    QList<Shown> shown;
+    const test::ScriptedPrompter *prompter = nullptr;
+
+    void ShowError(int code, const QString &target) override
+    {
+        shown.append(Shown{code, target, prompter ? prompter->shown.size() : -1});
+    }
+};
+
+// Lets the answers queued so far arrive.
+void Settle()
+{
+    QCoreApplication::sendPostedEvents();
+    QCoreApplication::processEvents();
+}
+
+QString Describe(const ShellRequest &r)
+{
+    return r.verb + QLatin1Char('|') + r.file + QLatin1Char('|') + r.parameters + QLatin1Char('|')
+        + r.directory;
+}
+
+bool Alive(qint64 pid)
+{
+    return pid > 0 && ::kill(pid_t(pid), 0) == 0;
+}
+
+// A game with Core (Object) and GameKit (KitActor, KitInfo and
+// System/GameKit.int) loaded, the command line "ctf-face", and the launchers.
+struct Fixture
+{
+    ModelHarness h;
+    RecordingShell shell;
+    RecordingErrors errors;
+    std::unique_ptr<Launchers> launchers;
+
+    Fixture()
+    {
+        h.options.CommandLine = QStringLiteral("ctf-face");
+        h.game.WriteClass(QStringLiteral("Core"), QStringLiteral("Object.uc"), QStringLiteral("class Object;"));
+        h.game.WriteClass(QStringLiteral("GameKit"), QStringLiteral("KitActor.uc"),
+                          QStringLiteral("class KitActor expands Object;"));
+        h.game.WriteClass(QStringLiteral("GameKit"), QStringLiteral("KitInfo.uc"),
+                          QStringLiteral("class KitInfo expands KitActor;"));
+        h.game.WriteText(QStringLiteral("System/GameKit.int"), QStringLiteral("[Public]\r\n"));
+        h.model.ResetModel();
+        PackageLoader loader(h.model);
+        loader.LoadPackage(QStringLiteral("Core"), false);
+        loader.LoadPackage(QStringLiteral("GameKit"), false);
+        errors.prompter = &h.prompter;
+        launchers = std::make_unique<Launchers>(h.options, h.model, shell, errors, h.prompter);
+    }
+
+    QString Base() const { return h.options.BaseDir; }
+    QString System() const { return Base() + QLatin1String("\\System"); }
+};
+
+} // namespace
+
+class TestLaunchers : public QObject
+{
+    Q_OBJECT
+
+private:
+    QTemporaryDir m_emptyPath;
+
+    static void Run(Launchers &launchers, const QString &command)
+    {
+        if (command == QLatin1String("test run"))
+            launchers.TestRunButtonClick();
+        else if (command == QLatin1String("join"))
+            launchers.JoinyourselfMenuItemClick();
+        else if (command == QLatin1String("log"))
+            launchers.UTLogClick();
+        else if (command == QLatin1String("explore game"))
+            launchers.ExploreUTButtonClick();
+        else
+            QFAIL("unknown command");
+    }
+
+private slots:
+    void initTestCase()
+    {
+        // Nothing of the machine's is found or shown: no terminal, no wine.
+        QVERIFY(m_emptyPath.isValid());
+        qputenv("PATH", QFile::encodeName(m_emptyPath.path()));
+        qunsetenv("DISPLAY");
+        qunsetenv("WAYLAND_DISPLAY");
+        qunsetenv("KELVARIN_STANDIN_EXIT");
+        qunsetenv("KELVARIN_STANDIN_STDOUT");
+    }
+
+    void Requests_data()
+    {
+        QTest::addColumn<QString>("command");
+        QTest::addColumn<QString>("commandLine");
+        QTest::addColumn<QString>("request");   // verb|file|parameters|directory; $S: BaseDir\System, $B: BaseDir
+
+        QTest::newRow("test run") << "test run" << "ctf-face"
+                                  << "open|$S\\UnrealTournament.exe|ctf-face|$S";
+        QTest::newRow("test run with options")
+            << "test run" << "ctf-face?game=Botpack.CTFGame -log"
+            << "open|$S\\UnrealTournament.exe|ctf-face?game=Botpack.CTFGame -log|$S";
+        QTest::newRow("join always this machine") << "join" << "ctf-face"
+                                                  << "open|$S\\UnrealTournament.exe|127.0.0.1|$S";
+        QTest::newRow("log") << "log" << "ctf-face" << "open|$S\\UnrealTournament.log||";
+        QTest::newRow("explore game") << "explore game" << "ctf-face" << "Explore|$B||$B";
+    }
+
+    void Requests()
+    {
+        QFETCH(QString, command);
+        QFETCH(QString, commandLine);
+        QFETCH(QString, request);
+
+        Fixture f;
+        f.h.options.CommandLine = commandLine;
+        Run(*f.launchers, command);
+        QCOMPARE(f.shell.requests.size(), 1);
+        QCOMPARE(Describe(f.shell.requests.first()),
+                 QString(request).replace(QLatin1String("$S"), f.System()).replace(QLatin1String("$B"), f.Base()));
+    }
+
+    void LogOfANativeBuildIsTheUsersCopy()
+    {
+        Fixture f;
+        // A native build: a Linux program of this machine as System/ut-bin.
+        f.h.game.MakeDir(QStringLiteral("System"));
+        const QString utBin = f.h.game.Native(QStringLiteral("System/ut-bin"));
+        QVERIFY(QFile::copy(QStringLiteral(KELVARIN_GAME_STANDIN), utBin));
+        QVERIFY(QFile::setPermissions(utBin, QFile::permissions(utBin) | QFile::ExeOwner));
+        QTemporaryDir home;
+        QVERIFY(QDir().mkpath(home.filePath(QStringLiteral(".utpg/System"))));
+        const QString log = home.filePath(QStringLiteral(".utpg/System/UnrealTournament.log"));
+        QFile(log).open(QIODevice::WriteOnly);
+        const QByteArray savedHome = qgetenv("HOME");
+        qputenv("HOME", QFile::encodeName(home.path()));
+
+        f.launchers->UTLogClick();
+        qputenv("HOME", savedHome);
+        QCOMPARE(f.shell.requests.size(), 1);
+        QCOMPARE(QFileInfo(SpecPath::ToNative(f.shell.requests.first().file)).canonicalFilePath(),
+                 QFileInfo(log).canonicalFilePath());
+    }
+
+    void Answers_data()
+    {
+        QTest::addColumn<QString>("command");
+        QTest::addColumn<int>("answer");
+        QTest::addColumn<bool>("errorShown");
+
+        QTest::newRow("explore game: not found") << "explore game" << LaunchCode::PathNotFound << true;
+        QTest::newRow("explore game: no program") << "explore game" << LaunchCode::NoAssociation << true;
+        QTest::newRow("explore game: unknown error 0") << "explore game" << 0 << true;
+        QTest::newRow("explore game: the last error code") << "explore game" << 32 << true;
+        QTest::newRow("explore game: opened") << "explore game" << 33 << false;
+        QTest::newRow("test run: a failed start stays silent") << "test run" << LaunchCode::FileNotFound << false;
+        QTest::newRow("join: silent") << "join" << LaunchCode::BadFormat << false;
+        QTest::newRow("log: silent") << "log" << LaunchCode::NoAssociation << false;
+    }
+
+    void Answers()
+    {
+        QFETCH(QString, command);
+        QFETCH(int, answer);
+        QFETCH(bool, errorShown);
+
+        Fixture f;
+        f.shell.answerCode = answer;
+        Run(*f.launchers, command);
+        QCOMPARE(f.errors.shown.size(), 0);   // answers come later, never from inside the call
+        Settle();
+        QCOMPARE(f.errors.shown.size(), errorShown ? 1 : 0);
+        if (errorShown) {
+            QCOMPARE(f.errors.shown.first().code, answer);
+            QCOMPARE(f.errors.shown.first().target, SpecPath::Display(f.Base()));
+        }
+        QCOMPARE(f.h.prompter.shown.size(), 0);
+    }
+
+    void AnswerAfterTheLaunchersAreGone()
+    {
+        Fixture f;
+        f.shell.answerCode = LaunchCode::PathNotFound;
+        f.launchers->ExploreUTButtonClick();
+        f.launchers.reset();
+        Settle();
+        QCOMPARE(f.errors.shown.size(), 0);
+    }
+
+    void ExplorePackage_data()
+    {
+        QTest::addColumn<QString>("tree");      // "packages" or "classes"
+        QTest::addColumn<QString>("path");      // empty: no node
+        QTest::addColumn<QString>("explored");  // the package explored; empty: none
+        QTest::addColumn<QString>("refused");   // the package refused with code 3; empty: none
+
+        QTest::newRow("package node") << "packages" << "Packages/GameKit" << "GameKit" << "";
+        QTest::newRow("class of the package tree") << "packages" << "Packages/GameKit/KitInfo" << "GameKit" << "";
+        QTest::newRow(".int file node") << "packages" << "Packages/GameKit/GameKit.int" << "GameKit" << "";
+        QTest::newRow("class of the class tree: its package, not its name")
+            << "classes" << "Classes/Object/KitActor/KitInfo" << "GameKit" << "";
+        QTest::newRow("class of another package") << "classes" << "Classes/Object" << "Core" << "";
+        QTest::newRow("class bound to no package") << "classes" << "Classes/Stray" << "" << "? ? ?";
+        QTest::newRow("package name leading out of the game") << "packages" << "Packages/.." << "" << "..";
+        QTest::newRow("class under such a package") << "packages" << "Packages/../Sneaky" << "" << "..";
+        QTest::newRow("package tree root") << "packages" << "Packages" << "" << "";
+        QTest::newRow("class tree root") << "classes" << "Classes" << "" << "";
+        QTest::newRow("no node") << "classes" << "" << "" << "";
+    }
+
+    void ExplorePackage()
+    {
+        QFETCH(QString, tree);
+        QFETCH(QString, path);
+        QFETCH(QString, explored);
+        QFETCH(QString, refused);
+
+        Fixture f;
+        Tree &classes = f.h.model.Browser();
+        Tree &packages = f.h.model.PackagesBrowser();
+        classes.Add(classes.First(), QStringLiteral("Stray"));
+        TreeNode *unsafe = packages.Add(packages.First(), QStringLiteral(".."));
+        packages.Add(unsafe, QStringLiteral("Sneaky"));
+
+        TreeNode *node = nullptr;
+        if (!path.isEmpty()) {
+            node = NodeAtPath(tree == QLatin1String("packages") ? packages : classes, path);
+            QVERIFY2(node, qPrintable(path));
+        }
+        f.shell.answerCode = LaunchCode::Success;
+        f.launchers->ExplorePopupItemClick(node);
+        Settle();
+
+        QStringList requests;
+        for (const ShellRequest &r : f.shell.requests)
+            requests.append(Describe(r));
+        const QString dir = f.Base() + QLatin1Char('\\') + explored;
+        QCOMPARE(requests, explored.isEmpty() ? QStringList() : QStringList{"Explore|" + dir + "||" + dir});
+
+        QCOMPARE(f.errors.shown.size(), refused.isEmpty() ? 0 : 1);
+        if (!refused.isEmpty()) {
+            QCOMPARE(f.errors.shown.first().code, LaunchCode::PathNotFound);
+            QCOMPARE(f.errors.shown.first().target,
+                     SpecPath::Display(f.Base() + QLatin1Char('\\') + refused));
+        }
+    }
+
+    void ExplorePackageFailure()
+    {
+        Fixture f;
+        f.shell.answerCode = LaunchCode::PathNotFound;
+        f.launchers->ExplorePopupItemClick(NodeAtPath(f.h.model.Browser(), QStringLiteral("Classes/Object/KitActor")));
+        Settle();
+        QCOMPARE(f.errors.shown.size(), 1);
+        QCOMPARE(f.errors.shown.first().code, LaunchCode::PathNotFound);
+        QCOMPARE(f.errors.shown.first().target, SpecPath::Display(f.Base() + QLatin1String("\\GameKit")));
+    }
+
+    void ServerThatCannotStart()
+    {
+        Fixture f;   // the scratch game has no UCC.exe
+        f.launchers->RundedicatedserverMenuItemClick();
+        QCOMPARE(f.launchers->ServerCount(), 1);
+        TDedicatedServerThread *server = f.launchers->Servers().front();
+        QCOMPARE(server->ProgramPath, f.System() + QLatin1String("\\ucc.exe"));
+        QCOMPARE(server->Parameters, QStringLiteral("server ctf-face"));
+        QCOMPARE(server->WorkingDirectory, f.System());
+        QVERIFY(server->wait(QDeadlineTimer(StartLimitMs)));
+        Settle();
+
+        // The error box first, then the message that the run is over.
+        QCOMPARE(f.errors.shown.size(), 1);
+        QCOMPARE(f.errors.shown.first().code, LaunchCode::FileNotFound);
+        QCOMPARE(f.errors.shown.first().target, SpecPath::Display(f.System() + QLatin1String("\\ucc.exe")));
+        QCOMPARE(f.errors.shown.first().boxesBefore, 0);
+        QCOMPARE(f.h.prompter.shown.size(), 1);
+        QCOMPARE(f.h.prompter.shown.first().text, QStringLiteral("Unable to run UCC.exe\r\nCompilation halted."));
+        QCOMPARE(f.h.prompter.shown.first().title, QStringLiteral("Kelvarin"));
+        QCOMPARE(f.h.prompter.shown.first().icon, MessageIcon::Error);
+        QCOMPARE(f.h.prompter.shown.first().buttons, MessageButtons::Ok);
+
+        // The next start reaps the finished thread.
+        f.launchers->RundedicatedserverMenuItemClick();
+        QCOMPARE(f.launchers->ServerCount(), 1);
+        QVERIFY(f.launchers->Servers().front()->wait(QDeadlineTimer(StartLimitMs)));
+        Settle();
+        QCOMPARE(f.errors.shown.size(), 2);
+    }
+
+    void ServerFailureAfterTheLaunchersAreGone()
+    {
+        Fixture f;
+        f.launchers->RundedicatedserverMenuItemClick();
+        QVERIFY(f.launchers->Servers().front()->wait(QDeadlineTimer(StartLimitMs)));
+        f.launchers.reset();
+        Settle();
+        QCOMPARE(f.errors.shown.size(), 0);
+        QCOMPARE(f.h.prompter.shown.size(), 0);
+    }
+
+    void ServersOutliveTheWatch()
+    {
+        Fixture f;
+        f.h.game.MakeDir(QStringLiteral("System"));
+        const QString ucc = f.h.game.Native(QStringLiteral("System/UCC.exe"));
+        QVERIFY(QFile::copy(QStringLiteral(KELVARIN_UCC_STANDIN), ucc));
+        QVERIFY(QFile::setPermissions(ucc, QFile::permissions(ucc) | QFile::ExeOwner));
+        const QString journal = f.h.game.Native(QStringLiteral("journal.txt"));
+        qputenv("KELVARIN_STANDIN_JOURNAL", QFile::encodeName(journal));
+
+        f.launchers->RundedicatedserverMenuItemClick();
+        f.launchers->RundedicatedserverMenuItemClick();
+        QCOMPARE(f.launchers->ServerCount(), 2);
+        QList<qint64> pids;
+        // Ends the servers also when a check fails half-way.
+        const auto endServers = qScopeGuard([&pids] {
+            for (qint64 pid : pids)
+                ::kill(pid_t(pid), SIGTERM);
+        });
+        for (TDedicatedServerThread *server : f.launchers->Servers()) {
+            QTRY_VERIFY_WITH_TIMEOUT(server->ServerPid() != 0, StartLimitMs);
+            pids.append(server->ServerPid());
+        }
+        QVERIFY(pids.at(0) != pids.at(1));
+
+        f.launchers->StopWatchingServers();
+        QCOMPARE(f.launchers->ServerCount(), 0);
+        for (qint64 pid : pids)
+            QVERIFY(Alive(pid));
+        const QList<QByteArray> lines = f.h.game.Read(QStringLiteral("journal.txt")).split('\n');
+        QCOMPARE(lines.size(), 3);   // two starts and the end of the last line
+        for (int i = 0; i < 2; ++i)
+            QVERIFY(lines.at(i).endsWith("\tserver\tctf-face"));
+        Settle();
+        QCOMPARE(f.errors.shown.size(), 0);
+    }
+};
+
+QTEST_GUILESS_MAIN(TestLaunchers)
+#include "tst_launchers.moc"

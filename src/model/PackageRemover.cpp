@@ -1,6 +1,7 @@
 #include "model/PackageRemover.h"
 
 #include "model/ClassModel.h"
+#include "model/DeclarationParser.h"
 #include "model/TextRules.h"
 #include "persist/Options.h"
 #include "platform/EventPump.h"
@@ -34,7 +35,71 @@ TreeNode *PackageNodeOf(Tree &packageTree, const QString &package)
     return nullptr;
 }
 
+QString SourcePath(const QString &base, const QString &package, const QString &className)
+{
+    return base + QLatin1Char('\\') + package + QLatin1String("\\Classes\\") + className
+        + QLatin1String(".uc");
+}
+
 } // namespace
+
+QStringList PackageRemover::PackagesBinding(const QString &className)
+{
+    QStringList packages;
+    const QString upperClass = UpperCase(className);
+    for (const QString &entry : m_model.Bindings().Entries()) {
+        const qsizetype amp = entry.indexOf(QLatin1Char('&'));
+        if (amp <= 0 || entry.size() - amp - 1 != upperClass.size())
+            continue;
+        if (UpperCase(entry.mid(amp + 1)) == upperClass)
+            packages.append(entry.left(amp));
+    }
+    return packages;
+}
+
+QString PackageRemover::PackageOfClassNode(const TreeNode &classNode)
+{
+    // Two packages may each have a class of the same name; the class tree
+    // then holds two nodes of that name. The one meant is the package whose
+    // source names this node's parent as its parent class.
+    const QStringList packages = PackagesBinding(classNode.Text());
+    if (packages.size() < 2 || !classNode.Parent())
+        return m_model.FindPackage(classNode.Text());
+    const QString base = m_model.Options().BaseDir;
+    for (const QString &package : packages) {
+        if (!SpecPath::IsSafeComponent(package))
+            continue;
+        const QString parent = DeclarationParser::FindParentClass(
+            SourcePath(base, package, classNode.Text()), m_model.Pump());
+        if (m_model.Pump().Terminating())
+            return m_model.FindPackage(classNode.Text());
+        if (!parent.isEmpty() && UpperCase(parent) == classNode.Parent()->UpperText())
+            return package;
+    }
+    return m_model.FindPackage(classNode.Text());
+}
+
+TreeNode *PackageRemover::ClassNodeOf(const QString &className, const QString &package)
+{
+    TreeNode *first = m_model.FindNode(m_model.Browser(), className);
+    const QList<TreeNode *> *named = m_model.Browser().NodesNamed(UpperCase(className));
+    if (!first || !named || named->size() < 2 || !SpecPath::IsSafeComponent(package))
+        return first;
+    // Several classes of that name: the one whose parent the package's own
+    // source declares.
+    const QString parent = DeclarationParser::FindParentClass(
+        SourcePath(m_model.Options().BaseDir, package, className), m_model.Pump());
+    if (parent.isEmpty())
+        return first;
+    const QString upperParent = UpperCase(parent);
+    TreeNode *best = nullptr;
+    for (TreeNode *node : *named) {
+        if (node->Parent() && node->Parent()->UpperText() == upperParent
+            && (!best || Tree::PrecedesInPreorder(node, best)))
+            best = node;
+    }
+    return best ? best : first;
+}
 
 PackageRemover::PackageRemover(ClassModel &model)
     : m_model(model)
@@ -176,10 +241,14 @@ bool PackageRemover::RemoveClassNode(TreeNode *node, bool ask)
     Tree &packages = m_model.PackagesBrowser();
     TreeNode *classNode = node;
     TreeNode *packageTreeNode = nullptr;
+    // A class of the package tree belongs to the package it stands under.
+    QString package;
     if (node->OwnerTree() == &packages) {
         if (node->UpperText().contains(QLatin1String(".IN")))
             return true;
-        classNode = m_model.FindNode(browser, node->Text());
+        if (node->Parent())
+            package = node->Parent()->Text();
+        classNode = ClassNodeOf(node->Text(), package);
         if (pump.Terminating())
             return false;
         if (!classNode) {
@@ -195,7 +264,8 @@ bool PackageRemover::RemoveClassNode(TreeNode *node, bool ask)
                                + QStringLiteral("' has children\r\nand therefore it can't be removed."));
         return false;
     }
-    const QString package = m_model.FindPackage(className);
+    if (package.isEmpty())
+        package = PackageOfClassNode(*classNode);
     if (pump.Terminating())
         return false;
     if (package == QLatin1String(ClassModel::UnknownPackage)) {
@@ -221,8 +291,7 @@ bool PackageRemover::RemoveClassNode(TreeNode *node, bool ask)
 
 bool PackageRemover::RemoveClassFile(const QString &className, const QString &package, bool ask)
 {
-    const QString path = m_model.Options().BaseDir + QLatin1Char('\\') + package
-        + QLatin1String("\\Classes\\") + className + QLatin1String(".uc");
+    const QString path = SourcePath(m_model.Options().BaseDir, package, className);
     // Names come from tree and binding texts, which a state file can set to
     // anything: never delete outside the game directory.
     if (!SpecPath::IsSafeComponent(package) || !SpecPath::IsSafeComponent(className)) {

@@ -30,6 +30,13 @@ public:
     bool RemoveClassFile(const QString &className, const QString &package, bool ask);
 
 private:
+    // Every package bound to a class of that name, in bindings order.
+    QStringList PackagesBinding(const QString &className);
+    // The package of a class-tree node, told apart from another package's
+    // class of the same name by the parent its source declares.
+    QString PackageOfClassNode(const TreeNode &classNode);
+    // The class-tree node of a package's class, likewise.
+    TreeNode *ClassNodeOf(const QString &className, const QString &package);
     bool RemovePackageNode(TreeNode *node);
     bool RemoveClassNode(TreeNode *node, bool ask);
     void RemoveFromTrees(const QString &package, const QStringList &classes);

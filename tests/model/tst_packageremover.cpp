@@ -275,6 +275,49 @@ private slots:
                  (QStringList{"Packages", "-Core", "--Object", "-MyPkg", "--Base", "--Leaf", "--Sub", "--MyPkg.int"}));
     }
 
+    // PkgA and PkgB each have a class Util, with different parents.
+    void sameClassNameInTwoPackages_data()
+    {
+        QTest::addColumn<bool>("packageTree");
+        QTest::addColumn<QString>("path");
+        QTest::addColumn<QString>("deleted");
+        QTest::addColumn<QStringList>("classTree");
+        const QStringList withoutB{"Classes", "-Object", "--Actor", "--Util"};
+        const QStringList withoutA{"Classes", "-Object", "--Actor", "---Util"};
+        QTest::newRow("package B") << true << "Packages/PkgB" << "PkgB" << withoutB;
+        QTest::newRow("B's class in the package tree") << true << "Packages/PkgB/Util" << "PkgB" << withoutB;
+        QTest::newRow("A's class in the package tree") << true << "Packages/PkgA/Util" << "PkgA" << withoutA;
+        QTest::newRow("B's class in the class tree") << false << "Classes/Object/Actor/Util" << "PkgB" << withoutB;
+        QTest::newRow("A's class in the class tree") << false << "Classes/Object/Util" << "PkgA" << withoutA;
+    }
+
+    void sameClassNameInTwoPackages()
+    {
+        QFETCH(bool, packageTree);
+        QFETCH(QString, path);
+        QFETCH(QString, deleted);
+        QFETCH(QStringList, classTree);
+        ModelHarness h;
+        h.game.WriteClass(QStringLiteral("Core"), QStringLiteral("Object.uc"), QStringLiteral("class Object;"));
+        h.game.WriteClass(QStringLiteral("Core"), QStringLiteral("Actor.uc"), QStringLiteral("class Actor expands Object;"));
+        h.game.WriteClass(QStringLiteral("PkgA"), QStringLiteral("Util.uc"), QStringLiteral("class Util expands Object;"));
+        h.game.WriteClass(QStringLiteral("PkgB"), QStringLiteral("Util.uc"), QStringLiteral("class Util expands Actor;"));
+        h.model.ResetModel();
+        PackageLoader loader(h.model);
+        for (const char *package : {"Core", "PkgA", "PkgB"})
+            QVERIFY(loader.LoadPackage(QLatin1String(package), false));
+        h.model.SortTrees();
+
+        TreeNode *node = NodeAtPath(packageTree ? h.model.PackagesBrowser() : h.model.Browser(), path);
+        QVERIFY(node);
+        QVERIFY(PackageRemover(h.model).RemoveNode(node, false));
+        const QString kept = deleted == QLatin1String("PkgA") ? QStringLiteral("PkgB") : QStringLiteral("PkgA");
+        QVERIFY(!h.game.Exists(deleted + QStringLiteral("/Classes/Util.uc")));
+        QVERIFY(h.game.Exists(kept + QStringLiteral("/Classes/Util.uc")));
+        QCOMPARE(DumpTree(h.model.Browser()), classTree);
+        QVERIFY(NodeAtPath(h.model.PackagesBrowser(), QStringLiteral("Packages/") + kept + QStringLiteral("/Util")));
+    }
+
     void namesLeadingOutsideTheGameAreNeverDeleted_data()
     {
         QTest::addColumn<QString>("package");

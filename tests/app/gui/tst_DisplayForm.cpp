@@ -1,6 +1,8 @@
-#include "app/DisplayForm.h"
-#include "app/KelvarTreeView.h"
-#include "app/WaitBox.h"
+#include "app/MainCommands.h"
+#include "app/gui/ClassPopup.h"
+#include "app/gui/DisplayForm.h"
+#include "app/gui/KelvarTreeView.h"
+#include "app/gui/WaitBox.h"
 #include "model/ClassModel.h"
 #include "persist/Options.h"
 #include "persist/WindowLayout.h"
@@ -10,9 +12,12 @@
 #include "platform/Keyboard.h"
 #include "platform/RegFileRegistry.h"
 #include "support/GameDir.h"
+#include "support/RecordingShell.h"
 #include "support/ScriptedPrompter.h"
 
 #include <QAction>
+#include <QApplication>
+#include <QContextMenuEvent>
 #include <QFile>
 #include <QLineEdit>
 #include <QListView>
@@ -74,6 +79,7 @@ struct Env
         form = std::make_unique<TDisplayForm>(options, registry, model, prompter, keyboard, pump);
         form->SetQuitHandler([this] { ++quits; });
         form->SetOptionsEditor(&editor);
+        form->SetLaunchSeams(&shell, &errors);
         return *form;
     }
 
@@ -98,6 +104,8 @@ struct Env
     test::ScriptedPrompter prompter;
     FakeKeyboard keyboard;
     ScriptedEditor editor;
+    test::RecordingShell shell;
+    test::RecordingErrors errors;
     ClassModel model{options, pump, prompter};
     int quits = 0;
     std::unique_ptr<TDisplayForm> form;
@@ -130,23 +138,23 @@ private slots:
                            "&Load state...||on", "&Save state...||on",
                            "&Save as default state||on", "-", "E&xit||on"};
         QTest::newRow("View") << "&View"
-            << QStringList{"&Edit UnrealTournament.ini|F4|off", "&Refresh browser|F5|on",
+            << QStringList{"&Edit UnrealTournament.ini|F4|on", "&Refresh browser|F5|on",
                            "&Switch Class/Package tree|F6|on", "Compiler log...|F10|off",
-                           "&UT Log...|F11|off", "-", "Toolbar||on", "Classes tree||on",
+                           "&UT Log...|F11|on", "-", "Toolbar||on", "Classes tree||on",
                            "Packages tree||on", "Packages list||on", "-", "&About...|F12|on"};
         QTest::newRow("Misc") << "&Misc"
             << QStringList{"&Set options...||on", "&Package exporter...|F7|off",
-                           "&Compile...|F9|off", "&Explore UT directory||off",
+                           "&Compile...|F9|off", "&Explore UT directory||on",
                            "&Find orphan files..||off"};
         QTest::newRow("Server") << "&Server"
-            << QStringList{"&Run dedicated server||off", "Join yourself||off"};
+            << QStringList{"&Run dedicated server||on", "Join yourself||on"};
         QTest::newRow("tool bar") << "tool bar"
             << QStringList{"Read default packages||on", "Reset||on", "-",
                            "Load state||on", "Save state||on", "Save current state as the default||on", "-",
                            "Switch between the two trees||on", "Show compilation log||off", "-",
-                           "Edit UnrealTournament.ini||off", "Edit options||on", "Package exporter||off",
+                           "Edit UnrealTournament.ini||on", "Edit options||on", "Package exporter||off",
                            "Compile default package||off", "-",
-                           "Explore UT directory||off", "Test run!||off", "-", "About||on"};
+                           "Explore UT directory||on", "Test run!||on", "-", "About||on"};
     }
 
     void Bars()
@@ -439,19 +447,120 @@ private slots:
     {
         Env env;
         TDisplayForm &form = env.Shown();
-        QList<TreeNode *> edited;
-        form.SetEditHandler([&](TreeNode *node) { edited << node; });
         Tree &browser = env.model.Browser();
         Tree &packages = env.model.PackagesBrowser();
-        TreeNode *foo = browser.Add(browser.First(), QStringLiteral("Foo"));
-        TreeNode *package = packages.Add(packages.First(), QStringLiteral("MyMod"));
-        TreeNode *packagedFoo = packages.Add(package, QStringLiteral("Foo"));
+        browser.Add(browser.First(), QStringLiteral("Foo"));
+        packages.Add(packages.Add(packages.First(), QStringLiteral("MyMod")), QStringLiteral("Foo"));
+        env.model.Bindings().Add(QStringLiteral("MyMod&Foo"));
 
-        for (TreeNode *node : {(TreeNode *)nullptr, browser.First(), foo})
-            form.BrowserDblClick(form.Browser(), node);
-        for (TreeNode *node : {packages.First(), package, packagedFoo})
-            form.BrowserDblClick(form.PackagesBrowser(), node);
-        QCOMPARE(edited, (QList<TreeNode *>{foo, packagedFoo}));
+        // Every node of both trees: the roots, the package node and Foo twice.
+        for (KelvarTreeView *view : {form.Browser(), form.PackagesBrowser()}) {
+            view->expandAll();
+            for (QModelIndex index = view->model()->index(0, 0); index.isValid();
+                 index = view->model()->index(0, 0, index))
+                QTest::mouseDClick(view->viewport(), Qt::LeftButton, {}, view->visualRect(index).center());
+        }
+        test::RecordingShell::Settle();
+        // Roots and the package node open nothing; Foo opens once from each tree.
+        QStringList opened;
+        for (const auto &call : env.shell.calls)
+            opened << call.request.file;
+        const QString file = env.game.Base() + QStringLiteral("\\MyMod\\Classes\\Foo.uc");
+        QCOMPARE(opened, (QStringList{file, file}));
+    }
+
+    void RightClickOpensThePopupForTheNode()
+    {
+        Env env;
+        TDisplayForm &form = env.Shown();
+        QList<QPair<QMenu *, QPoint>> popups;
+        form.SetPopupRunner([&](QMenu *menu, const QPoint &at) { popups.append({menu, at}); });
+        Tree &packages = env.model.PackagesBrowser();
+        TreeNode *package = packages.Add(packages.First(), QStringLiteral("Bar"));
+        packages.Add(package, QStringLiteral("Foo"));
+        KelvarTreeView *view = form.PackagesBrowser();
+        view->expandAll();
+        const QModelIndex packageIndex = view->model()->index(0, 0, view->model()->index(0, 0));
+        const QModelIndex fooIndex = view->model()->index(0, 0, packageIndex);
+
+        // The root opens nothing; a context-menu event never opens the pop-up.
+        QTest::mousePress(view->viewport(), Qt::RightButton, {}, view->visualRect(view->model()->index(0, 0)).center());
+        QContextMenuEvent menuKey(QContextMenuEvent::Keyboard, QPoint(5, 5));
+        QApplication::sendEvent(view->viewport(), &menuKey);
+        QVERIFY(popups.isEmpty());
+
+        const QPoint at = view->visualRect(fooIndex).center();
+        QTest::mousePress(view->viewport(), Qt::RightButton, {}, at);
+        QCOMPARE(popups.size(), 1);
+        QCOMPARE(popups.first().second, view->viewport()->mapToGlobal(at));
+        ClassPopup *popup = form.Popup();
+        QCOMPARE(popups.first().first, static_cast<QMenu *>(popup));
+        QCOMPARE(popup->DeleteClassPopupItem->text(), QStringLiteral("Delete class Foo"));
+        QCOMPARE(popup->CompilethispackageMenuItem->text(), QStringLiteral("Compile Bar"));
+        // Its work comes with the compile window: shown, captioned, disabled.
+        QVERIFY(!popup->CompilethispackageMenuItem->isEnabled());
+        QVERIFY(popup->EditthisclassMenuItem->isEnabled());
+        QCOMPARE(popup->defaultAction(), popup->EditthisclassMenuItem);
+        QVERIFY(view->hasFocus());
+
+        QTest::mousePress(view->viewport(), Qt::RightButton, {}, view->visualRect(packageIndex).center());
+        QCOMPARE(popups.size(), 2);
+        QVERIFY(!popup->EditthisclassMenuItem->isEnabled());
+        QCOMPARE(popup->DeleteClassPopupItem->text(), QStringLiteral("Delete package Bar"));
+    }
+
+    void DeleteFromThePopupRemovesTheTaggedClass()
+    {
+        Env env;
+        TDisplayForm &form = env.Shown();
+        form.SetPopupRunner([](QMenu *, const QPoint &) {});
+        env.game.WriteClass(QStringLiteral("MyMod"), QStringLiteral("Foo.uc"), QStringLiteral("class Foo;"));
+        Tree &browser = env.model.Browser();
+        browser.Add(browser.First(), QStringLiteral("Foo"));
+        env.model.Bindings().Add(QStringLiteral("MyMod&Foo"));
+        KelvarTreeView *view = form.Browser();
+        view->expandAll();
+        const QModelIndex foo = view->model()->index(0, 0, view->model()->index(0, 0));
+        QTest::mousePress(view->viewport(), Qt::RightButton, {}, view->visualRect(foo).center());
+        env.prompter.answers = {MessageAnswer::Yes};
+        form.Popup()->DeleteClassPopupItem->trigger();
+        QVERIFY(!env.game.Exists(QStringLiteral("MyMod/Classes/Foo.uc")));
+        QCOMPARE(env.model.Browser().Count(), 1);
+        QCOMPARE(form.Commands().PopupTag(), nullptr);
+        form.Popup()->DeleteClassPopupItem->trigger();   // nothing left to delete
+        QCOMPARE(env.prompter.shown.size(), 1);
+    }
+
+    void LaunchCommandsReachTheShell_data()
+    {
+        QTest::addColumn<QString>("action");
+        QTest::addColumn<QString>("request");   // verb|file below BaseDir|parameters|dir below BaseDir
+        QTest::newRow("test run") << "TestRunButton"
+            << "open|\\System\\UnrealTournament.exe|dm-deck16|\\System";
+        QTest::newRow("join") << "JoinyourselfMenuItem"
+            << "open|\\System\\UnrealTournament.exe|127.0.0.1|\\System";
+        QTest::newRow("log") << "UTLogMenuItem" << "open|\\System\\UnrealTournament.log||";
+        QTest::newRow("explore") << "ExploreUTMenuItem" << "Explore|||";
+        QTest::newRow("explore button") << "ExploreUTButton" << "Explore|||";
+        QTest::newRow("configuration") << "EditUTiniMenuItem" << "open|\\System\\UnrealTournament.ini||\\System";
+    }
+
+    void LaunchCommandsReachTheShell()
+    {
+        QFETCH(QString, action);
+        QFETCH(QString, request);
+        Env env;
+        env.Shown();
+        env.Action(qPrintable(action))->trigger();
+        test::RecordingShell::Settle();
+        QCOMPARE(env.shell.calls.size(), 1);
+        const ShellRequest &r = env.shell.calls.first().request;
+        const QString base = env.game.Base();
+        const QStringList parts = request.split(QLatin1Char('|'));
+        QCOMPARE(r.verb, parts[0]);
+        QCOMPARE(r.file, base + parts[1]);
+        QCOMPARE(r.parameters, parts[2]);
+        QCOMPARE(r.directory, parts[3].isEmpty() && parts[0] != QLatin1String("Explore") ? QString() : base + parts[3]);
     }
 
     void SwitchFindsTheNodeInTheOtherTree()

@@ -2,7 +2,7 @@
 // the way a user drives them: ticks in the package list, menu commands, the
 // file pickers, and the first showing of the window.
 
-#include "app/DisplayForm.h"
+#include "app/gui/DisplayForm.h"
 #include "model/ClassModel.h"
 #include "persist/Options.h"
 #include "persist/StateFile.h"

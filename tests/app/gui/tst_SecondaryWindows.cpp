@@ -1,5 +1,5 @@
-#include "app/AboutBox.h"
-#include "app/WaitBox.h"
+#include "app/gui/AboutBox.h"
+#include "app/gui/WaitBox.h"
 
 #include <QLabel>
 #include <QPushButton>

@@ -1,4 +1,4 @@
-#include "app/StartUp.h"
+#include "app/gui/StartUp.h"
 
 #include <QHash>
 #include <QTest>

@@ -1,6 +1,6 @@
-#include "app/KelvarTreeView.h"
-#include "app/NodeIcons.h"
-#include "app/TreeModelAdapter.h"
+#include "app/gui/KelvarTreeView.h"
+#include "app/gui/NodeIcons.h"
+#include "app/gui/TreeModelAdapter.h"
 #include "model/Tree.h"
 
 #include <QAbstractItemModelTester>

@@ -1,14 +1,17 @@
-#include "app/DisplayForm.h"
+#include "app/gui/DisplayForm.h"
 
-#include "app/AboutBox.h"
 #include "app/CommandGuard.h"
-#include "app/KelvarTreeView.h"
-#include "app/ListAdapters.h"
-#include "app/TreeModelAdapter.h"
-#include "app/WaitBox.h"
+#include "app/MainCommands.h"
+#include "app/gui/AboutBox.h"
+#include "app/gui/ClassPopup.h"
+#include "app/gui/KelvarTreeView.h"
+#include "app/gui/ListAdapters.h"
+#include "app/gui/TreeModelAdapter.h"
+#include "app/gui/WaitBox.h"
 #include "model/ClassModel.h"
 #include "model/ElapsedTime.h"
 #include "model/PackageLoader.h"
+#include "model/PackageRemover.h"
 #include "persist/Options.h"
 #include "persist/StateFile.h"
 #include "persist/WindowLayout.h"
@@ -18,6 +21,7 @@
 #include "platform/Keyboard.h"
 #include "platform/Prompter.h"
 #include "platform/gui/Pickers.h"
+#include "tools/Launchers.h"
 
 #include <QAction>
 #include <QApplication>
@@ -76,6 +80,8 @@ TDisplayForm::TDisplayForm(TOptions &options, Registry &registry, ClassModel &mo
       m_keyboard(keyboard),
       m_pump(pump),
       m_quit([] { QCoreApplication::exit(0); }),
+      m_popupRunner([](QMenu *menu, const QPoint &at) { menu->popup(at); }),
+      m_commands(std::make_unique<MainCommands>(options, model)),
       m_keywords({CrashKeyword, VisibleKeyword})
 {
     setObjectName(QStringLiteral("DisplayForm"));
@@ -86,6 +92,7 @@ TDisplayForm::TDisplayForm(TOptions &options, Registry &registry, ClassModel &mo
     BuildPanes();
     BuildMenus();
     BuildToolBar();
+    BuildPopup();
 
     m_statusLabel = new QLabel(QLatin1String(InitialStatus), this);
     m_statusLabel->setObjectName(QStringLiteral("StatusBar1"));
@@ -120,6 +127,8 @@ TDisplayForm::TDisplayForm(TOptions &options, Registry &registry, ClassModel &mo
 
 TDisplayForm::~TDisplayForm()
 {
+    // The servers keep running; only their watch ends.
+    m_launchers.reset();
     m_model.SetStatusSink(nullptr);
     m_model.SetProcessSink(nullptr);
 }
@@ -184,11 +193,14 @@ void TDisplayForm::BuildPanes()
     m_splitter->handle(2)->setObjectName(QStringLiteral("Splitter2"));
     setCentralWidget(m_splitter);
 
-    const auto doubleClick = [this](KelvarTreeView *view) {
-        return [this, view](TreeNode *node) { BrowserDblClick(view, node); };
-    };
-    m_browser->SetDoubleClickHandler(doubleClick(m_browser));
-    m_packagesBrowser->SetDoubleClickHandler(doubleClick(m_packagesBrowser));
+    m_browser->SetDoubleClickHandler([this](TreeNode *node) { BrowserDblClick(node); });
+    m_packagesBrowser->SetDoubleClickHandler([this](TreeNode *node) { BrowserDblClick(node); });
+    // The pop-up opens from the right-button presses only: a context-menu
+    // event or the Menu key would show it with the last click's captions.
+    m_browser->setContextMenuPolicy(Qt::NoContextMenu);
+    m_packagesBrowser->setContextMenuPolicy(Qt::NoContextMenu);
+    m_browser->SetRightPressHandler([this](const QPoint &pos) { BrowserMouseDown(pos); });
+    m_packagesBrowser->SetRightPressHandler([this](const QPoint &pos) { PackagesBrowserMouseDown(pos); });
 }
 
 QAction *TDisplayForm::AddAction(QWidget *container, const char *name, const QString &caption,
@@ -226,8 +238,8 @@ void TDisplayForm::BuildMenus()
 
     QMenu *view = menuBar()->addMenu(QStringLiteral("&View"));
     view->setObjectName(QStringLiteral("ViewMenu"));
-    AddAction(view, "EditUTiniMenuItem", QStringLiteral("&Edit UnrealTournament.ini"), nullptr,
-              QKeySequence(Qt::Key_F4));
+    AddAction(view, "EditUTiniMenuItem", QStringLiteral("&Edit UnrealTournament.ini"),
+              &TDisplayForm::EditUTiniMenuItemClick, QKeySequence(Qt::Key_F4));
     m_modelCommands << AddAction(view, "RefreshMenuItem", QStringLiteral("&Refresh browser"),
                                  &TDisplayForm::RefreshMenuItemClick, QKeySequence(Qt::Key_F5));
     m_modelCommands << AddAction(view, "SwitchClassPackagetreeMenuitem",
@@ -236,7 +248,7 @@ void TDisplayForm::BuildMenus()
                                  QKeySequence(Qt::Key_F6));
     AddAction(view, "CompilerLogMenuItem", QStringLiteral("Compiler log..."), nullptr,
               QKeySequence(Qt::Key_F10));
-    AddAction(view, "UTLogMenuItem", QStringLiteral("&UT Log..."), nullptr,
+    AddAction(view, "UTLogMenuItem", QStringLiteral("&UT Log..."), &TDisplayForm::UTLogClick,
               QKeySequence(Qt::Key_F11));
     view->addSeparator();
     m_toolbarItem = AddAction(view, "ToolbarMenuItem", QStringLiteral("Toolbar"),
@@ -263,13 +275,16 @@ void TDisplayForm::BuildMenus()
               QKeySequence(Qt::Key_F7));
     AddAction(misc, "CompileMenuItem", QStringLiteral("&Compile..."), nullptr,
               QKeySequence(Qt::Key_F9));
-    AddAction(misc, "ExploreUTMenuItem", QStringLiteral("&Explore UT directory"));
+    AddAction(misc, "ExploreUTMenuItem", QStringLiteral("&Explore UT directory"),
+              &TDisplayForm::ExploreUTButtonClick);
     AddAction(misc, "FindorphanfilesMenuItem", QStringLiteral("&Find orphan files.."));
 
     QMenu *server = menuBar()->addMenu(QStringLiteral("&Server"));
     server->setObjectName(QStringLiteral("ServerMenu"));
-    AddAction(server, "RundedicatedserverMenuItem", QStringLiteral("&Run dedicated server"));
-    AddAction(server, "JoinyourselfMenuItem", QStringLiteral("Join yourself"));
+    AddAction(server, "RundedicatedserverMenuItem", QStringLiteral("&Run dedicated server"),
+              &TDisplayForm::RundedicatedserverMenuItemClick);
+    AddAction(server, "JoinyourselfMenuItem", QStringLiteral("Join yourself"),
+              &TDisplayForm::JoinyourselfMenuItemClick);
 
     // While a model operation runs, its commands show greyed in the open
     // menu; outside menus they stay enabled and refuse with a status text.
@@ -311,17 +326,45 @@ void TDisplayForm::BuildToolBar()
                               QStyle::SP_ArrowRight, &TDisplayForm::SwitchClassPackagetreeMenuitemClick);
     button("CompilerLogButton", QStringLiteral("Show compilation log"), QStyle::SP_FileDialogInfoView);
     m_toolBar->addSeparator();
-    button("EditUTiniButton", QStringLiteral("Edit UnrealTournament.ini"), QStyle::SP_FileIcon);
+    button("EditUTiniButton", QStringLiteral("Edit UnrealTournament.ini"), QStyle::SP_FileIcon,
+           &TDisplayForm::EditUTiniMenuItemClick);
     m_modelCommands << button("OptionsButton", QStringLiteral("Edit options"), QStyle::SP_ComputerIcon,
                               &TDisplayForm::SetbasedirMenuItemClick);
     button("PackageExporterButton", QStringLiteral("Package exporter"), QStyle::SP_ArrowDown);
     button("CompileButton", QStringLiteral("Compile default package"), QStyle::SP_CommandLink);
     m_toolBar->addSeparator();
-    button("ExploreUTButton", QStringLiteral("Explore UT directory"), QStyle::SP_DirOpenIcon);
-    button("TestRunButton", QStringLiteral("Test run!"), QStyle::SP_MediaPlay);
+    button("ExploreUTButton", QStringLiteral("Explore UT directory"), QStyle::SP_DirOpenIcon,
+           &TDisplayForm::ExploreUTButtonClick);
+    button("TestRunButton", QStringLiteral("Test run!"), QStyle::SP_MediaPlay,
+           &TDisplayForm::TestRunButtonClick);
     m_toolBar->addSeparator();
     button("AboutButton", QStringLiteral("About"), QStyle::SP_MessageBoxInformation,
            &TDisplayForm::AboutMenuClick);
+}
+
+void TDisplayForm::BuildPopup()
+{
+    m_popup = new ClassPopup(this);
+    const auto connectItem = [this](QAction *item, void (TDisplayForm::*handler)()) {
+        connect(item, &QAction::triggered, this, [this, handler] { (this->*handler)(); });
+    };
+    connectItem(m_popup->EditthisclassMenuItem, &TDisplayForm::EditthisclassMenuItemClick);
+    connectItem(m_popup->SwitchtreesPopupItem, &TDisplayForm::SwitchtreesPopupItemClick);
+    connectItem(m_popup->ExplorePopupItem, &TDisplayForm::ExplorePopupItemClick);
+    connectItem(m_popup->DeleteClassPopupItem, &TDisplayForm::DeleteClassPopupItemClick);
+    // Commands of windows this version does not have yet.
+    for (QAction *later : {m_popup->CompilethispackageMenuItem, m_popup->FindClassPopupItem,
+                           m_popup->CreateClassPopupItem, m_popup->AddINTfilePopupItem,
+                           m_popup->Addeditcustomcomment})
+        m_popup->SetAvailable(later, false);
+}
+
+void TDisplayForm::SetLaunchSeams(Shell *shell, ErrorReporter *errors)
+{
+    m_launchers.reset();
+    m_commands->SetShell(shell, errors);
+    if (shell && errors)
+        m_launchers = std::make_unique<Launchers>(m_options, m_model, *shell, *errors, m_prompter);
 }
 
 void TDisplayForm::GreyBusyCommands(bool grey)
@@ -401,6 +444,8 @@ void TDisplayForm::closeEvent(QCloseEvent *event)
 void TDisplayForm::FormClose()
 {
     m_closed = true;
+    if (m_launchers)
+        m_launchers->StopWatchingServers();
     RunGuarded(m_prompter, [this] { SaveWindowLayout(); });
     RunGuarded(m_prompter, [this] {
         if (!m_options.SaveOptions(m_registry, ProgramPath()))
@@ -414,6 +459,8 @@ void TDisplayForm::FormClose()
 void TDisplayForm::ExitMenuItemClick()
 {
     m_exiting = true;
+    if (m_launchers)
+        m_launchers->StopWatchingServers();
     m_pump.SetTerminating();
     if (m_quit)
         m_quit();
@@ -576,6 +623,12 @@ void TDisplayForm::SetbasedirMenuItemClick()
 
 void TDisplayForm::SwitchClassPackagetreeMenuitemClick()
 {
+    m_commands->ClearPopupTag();
+    SwitchtreesPopupItemClick();
+}
+
+void TDisplayForm::SwitchtreesPopupItemClick()
+{
     if (RefuseWhileBusy())
         return;
     RunGuarded(m_prompter, [this] {
@@ -588,24 +641,13 @@ void TDisplayForm::SwitchClassPackagetreeMenuitemClick()
 
 void TDisplayForm::SwitchToTree(KelvarTreeView *target)
 {
-    KelvarTreeView *source = target == m_browser ? m_packagesBrowser : m_browser;
-    TreeNode *selected = source->Adapter()->SourceTree().Selected();
-    if (!selected)
-        return;
-    const QString name = selected->UpperText();
     Tree &tree = target->Adapter()->SourceTree();
-    // Events are pumped during the walk; other model commands are refused
-    // meanwhile, so the nodes stay where they are.
-    ClassModel::BusyScope busy(m_model, QStringLiteral("switching trees"));
     TreeNode *found = nullptr;
-    for (TreeNode *node = tree.First(); node; node = Tree::Next(node)) {
-        m_pump.Pump();
-        if (m_pump.Terminating())
-            return;
-        if (node->UpperText() == name) {
-            found = node;
-            break;
-        }
+    {
+        // Events are pumped during the walk; other model commands are
+        // refused meanwhile, so the nodes stay where they are.
+        ClassModel::BusyScope busy(m_model, QStringLiteral("switching trees"));
+        found = m_commands->SwitchTarget(tree);
     }
     if (!found)
         return;
@@ -614,15 +656,98 @@ void TDisplayForm::SwitchToTree(KelvarTreeView *target)
     target->scrollTo(target->Adapter()->IndexOf(found));
 }
 
-void TDisplayForm::BrowserDblClick(KelvarTreeView *view, TreeNode *node)
+void TDisplayForm::BrowserDblClick(TreeNode *node)
 {
+    if (!node || !node->Parent() || RefuseWhileBusy())
+        return;
+    RunModelCommand(QStringLiteral("opening a file"), [this, node] { m_commands->BrowserDblClick(node); });
+}
+
+// ---- The pop-up ----------------------------------------------------------
+
+void TDisplayForm::BrowserMouseDown(const QPoint &pos)
+{
+    if (RefuseWhileBusy())
+        return;
+    bool open = false;
+    RunGuarded(m_prompter, [this, &open] { open = m_commands->BrowserMouseDown(); });
+    if (open)
+        OpenPopup(m_browser, pos);
+}
+
+void TDisplayForm::PackagesBrowserMouseDown(const QPoint &pos)
+{
+    if (RefuseWhileBusy())
+        return;
+    bool open = false;
+    RunGuarded(m_prompter, [this, &open] { open = m_commands->PackagesBrowserMouseDown(); });
+    if (open)
+        OpenPopup(m_packagesBrowser, pos);
+}
+
+void TDisplayForm::OpenPopup(KelvarTreeView *view, const QPoint &pos)
+{
+    m_popup->Apply(m_commands->Popup());
+    if (m_popupRunner)
+        m_popupRunner(m_popup, view->viewport()->mapToGlobal(pos));
+}
+
+void TDisplayForm::EditthisclassMenuItemClick()
+{
+    RunModelCommand(QStringLiteral("opening a file"), [this] { m_commands->EditthisclassMenuItemClick(); });
+}
+
+void TDisplayForm::DeleteClassPopupItemClick()
+{
+    TreeNode *node = m_commands->PopupTag();
     if (!node || !node->Parent())
         return;
-    if (view == m_packagesBrowser && !node->Parent()->Parent())
-        return;   // a package node
-    if (!m_editHandler || RefuseWhileBusy())
+    RunModelCommand(QStringLiteral("removing"), [this, node] { PackageRemover(m_model).RemoveNode(node, true); });
+}
+
+void TDisplayForm::ExplorePopupItemClick()
+{
+    if (!m_launchers)
         return;
-    RunGuarded(m_prompter, [this, node] { m_editHandler(node); });
+    RunModelCommand(QStringLiteral("looking up a package"),
+                    [this] { m_launchers->ExplorePopupItemClick(m_commands->RightClickedNode()); });
+}
+
+// ---- Launches ------------------------------------------------------------
+
+void TDisplayForm::EditUTiniMenuItemClick()
+{
+    RunGuarded(m_prompter, [this] { m_commands->EditUTiniMenuItemClick(); });
+}
+
+void TDisplayForm::UTLogClick()
+{
+    if (m_launchers)
+        RunGuarded(m_prompter, [this] { m_launchers->UTLogClick(); });
+}
+
+void TDisplayForm::ExploreUTButtonClick()
+{
+    if (m_launchers)
+        RunGuarded(m_prompter, [this] { m_launchers->ExploreUTButtonClick(); });
+}
+
+void TDisplayForm::TestRunButtonClick()
+{
+    if (m_launchers)
+        RunGuarded(m_prompter, [this] { m_launchers->TestRunButtonClick(); });
+}
+
+void TDisplayForm::JoinyourselfMenuItemClick()
+{
+    if (m_launchers)
+        RunGuarded(m_prompter, [this] { m_launchers->JoinyourselfMenuItemClick(); });
+}
+
+void TDisplayForm::RundedicatedserverMenuItemClick()
+{
+    if (m_launchers)
+        RunGuarded(m_prompter, [this] { m_launchers->RundedicatedserverMenuItemClick(); });
 }
 
 // ---- View toggles --------------------------------------------------------

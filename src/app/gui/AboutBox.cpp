@@ -1,4 +1,4 @@
-#include "app/AboutBox.h"
+#include "app/gui/AboutBox.h"
 
 #include <QGuiApplication>
 #include <QHBoxLayout>

@@ -1,19 +1,22 @@
-#include "app/StartUp.h"
+#include "app/gui/StartUp.h"
 
-#include "app/AboutBox.h"
+#include "app/gui/AboutBox.h"
 #include "app/CommandGuard.h"
-#include "app/DisplayForm.h"
-#include "app/WaitBox.h"
+#include "app/gui/DisplayForm.h"
+#include "app/gui/WaitBox.h"
 #include "model/ClassModel.h"
+#include "persist/FileAssociation.h"
 #include "persist/Options.h"
 #include "persist/StateFile.h"
 #include "persist/gui/SetDirForm.h"
 #include "platform/AppEventPump.h"
 #include "platform/RegFileRegistry.h"
+#include "platform/SystemShell.h"
 #include "platform/gui/MessageBoxPrompter.h"
 #include "platform/gui/QtKeyboard.h"
 #include "platform/gui/SingleInstance.h"
 #include "platform/gui/WidgetPickers.h"
+#include "tools/gui/ExecuteErrorBox.h"
 
 #include <QScreen>
 
@@ -103,6 +106,18 @@ int StartUp::Run(QApplication &app)
         TSetDirForm setDirForm(pickers, &displayForm);
         TWaitBox waitBox;
         TAboutBox aboutBox(&displayForm);
+        TExecuteErrorBox executeErrorBox(&displayForm);
+        // Documents open with the program stored for their extension (the
+        // options dialog stores the class editor for ".uc") before the
+        // desktop's own choice.
+        SystemShell shell([&registry](const QString &extension) {
+            try {
+                return FileAssociation::ReadOpenCommand(registry, extension);
+            } catch (...) {
+                return QString();   // a damaged association counts as none
+            }
+        });
+        displayForm.SetLaunchSeams(&shell, &executeErrorBox);
         displayForm.SetOptionsEditor(&setDirForm);
         displayForm.SetWaitBox(&waitBox);
         displayForm.SetAboutBox(&aboutBox);
@@ -127,6 +142,7 @@ int StartUp::Run(QApplication &app)
         QCoreApplication::processEvents();
         displayForm.show();
         app.exec();
+        displayForm.SetLaunchSeams(nullptr, nullptr);
         instance.Release();
     } catch (...) {
         const QString message = CurrentErrorMessage();

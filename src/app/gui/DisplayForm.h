@@ -8,6 +8,7 @@
 #include <QPointer>
 
 #include <functional>
+#include <memory>
 
 class QLabel;
 class QListView;
@@ -17,14 +18,19 @@ class QToolBar;
 namespace kelvarin {
 
 class ClassModel;
+class ClassPopup;
+class ErrorReporter;
 class EventPump;
 class Keyboard;
 class KelvarTreeView;
+class Launchers;
+class MainCommands;
 class OptionsEditor;
 class Pickers;
 class PackageListAdapter;
 class Prompter;
 class Registry;
+class Shell;
 class SortedListAdapter;
 class TAboutBox;
 class TOptions;
@@ -65,9 +71,11 @@ public:
     // Loads the default browser state at the first showing (skipped with
     // Ctrl held). Unset: nothing is loaded, as when no default state exists.
     void SetDefaultStateLoader(std::function<void()> loader) { m_defaultStateLoader = std::move(loader); }
-    // Opens the file behind a class or file node (double click). Unset:
-    // double clicks do nothing.
-    void SetEditHandler(std::function<void(TreeNode *)> handler) { m_editHandler = std::move(handler); }
+    // Where files, folders and the game's programs are opened, and where a
+    // failed launch is shown. Unset: those commands do nothing.
+    void SetLaunchSeams(Shell *shell, ErrorReporter *errors);
+    // Shows the pop-up at a screen position. Default: QMenu::popup.
+    void SetPopupRunner(std::function<void(QMenu *, const QPoint &)> runner) { m_popupRunner = std::move(runner); }
     // Ends the message loop. Default: QCoreApplication::exit(0), which does
     // not send close events, so the close handler does not run again.
     void SetQuitHandler(std::function<void()> quit) { m_quit = std::move(quit); }
@@ -93,7 +101,20 @@ public:
     void ClassestreeMenuItemClick();
     void PackagestreeMenuItemClick();
     void PackageslistMenuItemClick();
-    void BrowserDblClick(KelvarTreeView *view, TreeNode *node);
+    void SwitchtreesPopupItemClick();
+    void BrowserDblClick(TreeNode *node);
+    // Right-button presses on the trees (viewport position of the mouse).
+    void BrowserMouseDown(const QPoint &pos);
+    void PackagesBrowserMouseDown(const QPoint &pos);
+    void EditthisclassMenuItemClick();
+    void DeleteClassPopupItemClick();
+    void ExplorePopupItemClick();
+    void EditUTiniMenuItemClick();
+    void UTLogClick();
+    void ExploreUTButtonClick();
+    void TestRunButtonClick();
+    void JoinyourselfMenuItemClick();
+    void RundedicatedserverMenuItemClick();
 
     void LoadWindowLayout();
     void SaveWindowLayout();
@@ -111,6 +132,9 @@ public:
     QListView *PackageList() const { return m_packageList; }
     QWidget *Panel1() const { return m_panel1; }
     QToolBar *ToolBar() const { return m_toolBar; }
+    ClassPopup *Popup() const { return m_popup; }
+    MainCommands &Commands() const { return *m_commands; }
+    Launchers *LaunchCommands() const { return m_launchers.get(); }
 
     // The text shown when a command is refused because a model operation runs.
     static QString BusyRefusal(const QString &busyWith);
@@ -126,6 +150,8 @@ private:
     void BuildPanes();
     void BuildMenus();
     void BuildToolBar();
+    void BuildPopup();
+    void OpenPopup(KelvarTreeView *view, const QPoint &pos);
     QAction *AddAction(QWidget *container, const char *name, const QString &caption,
                        void (TDisplayForm::*handler)() = nullptr,
                        const QKeySequence &shortcut = QKeySequence());
@@ -153,8 +179,10 @@ private:
     QPointer<TWaitBox> m_waitBox;
     QPointer<TAboutBox> m_aboutBox;
     std::function<void()> m_defaultStateLoader;
-    std::function<void(TreeNode *)> m_editHandler;
     std::function<void()> m_quit;
+    std::function<void(QMenu *, const QPoint &)> m_popupRunner;
+    std::unique_ptr<MainCommands> m_commands;
+    std::unique_ptr<Launchers> m_launchers;
 
     TreeModelAdapter *m_browserModel = nullptr;
     TreeModelAdapter *m_packagesModel = nullptr;
@@ -171,6 +199,7 @@ private:
     QListView *m_packageList = nullptr;
     QToolBar *m_toolBar = nullptr;
     QLabel *m_statusLabel = nullptr;
+    ClassPopup *m_popup = nullptr;
 
     QAction *m_toolbarItem = nullptr;
     QAction *m_classesTreeItem = nullptr;

@@ -1,6 +1,6 @@
-#include "app/TreeModelAdapter.h"
+#include "app/gui/TreeModelAdapter.h"
 
-#include "app/NodeIcons.h"
+#include "app/gui/NodeIcons.h"
 #include "model/Tree.h"
 #include "model/TreeNode.h"
 

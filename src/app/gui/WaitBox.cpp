@@ -1,4 +1,4 @@
-#include "app/WaitBox.h"
+#include "app/gui/WaitBox.h"
 
 #include <QApplication>
 #include <QFrame>

@@ -1,4 +1,4 @@
-#include "app/NodeIcons.h"
+#include "app/gui/NodeIcons.h"
 
 #include <QPainter>
 #include <QPainterPath>

@@ -1,6 +1,6 @@
-#include "app/KelvarTreeView.h"
+#include "app/gui/KelvarTreeView.h"
 
-#include "app/TreeModelAdapter.h"
+#include "app/gui/TreeModelAdapter.h"
 #include "model/Tree.h"
 
 #include <QHeaderView>
@@ -67,6 +67,9 @@ void KelvarTreeView::mousePressEvent(QMouseEvent *event)
         QTreeView::mousePressEvent(event);
         return;
     }
+    // A right click takes the focus like a left one: the tree switch of the
+    // pop-up goes from the tree that has it.
+    setFocus(Qt::MouseFocusReason);
     const QModelIndex index = indexAt(event->position().toPoint());
     if (index.isValid())
         selectionModel()->setCurrentIndex(index, QItemSelectionModel::ClearAndSelect);

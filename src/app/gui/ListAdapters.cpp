@@ -1,4 +1,4 @@
-#include "app/ListAdapters.h"
+#include "app/gui/ListAdapters.h"
 
 #include "model/SortedList.h"
 

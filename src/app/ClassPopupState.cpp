@@ -1,0 +1,55 @@
+#include "app/ClassPopupState.h"
+
+#include "model/ClassModel.h"
+#include "model/TreeNode.h"
+
+namespace kelvarin {
+
+void ClassPopupState::CaptionForPackageTree(const TreeNode &node)
+{
+    const bool packageNode = node.Parent() && !node.Parent()->Parent();
+    const QString package = packageNode ? node.Text() : node.Parent()->Text();
+    compileCaption = QLatin1String(CompileCaptionPrefix) + package;
+    createCaption = QStringLiteral("Create new class in package ") + package;
+    // The package tree always names a real package. The class tree may have
+    // disabled the compile item for a class of unknown package; that must
+    // not carry over to a package that can be compiled.
+    compileEnabled = true;
+    if (packageNode) {
+        editEnabled = false;
+        switchEnabled = false;
+        deleteCaption = QStringLiteral("Delete package ") + package;
+        intEnabled = true;
+        commentEnabled = true;
+    } else {
+        editEnabled = true;
+        switchEnabled = true;
+        deleteCaption = QStringLiteral("Delete class ") + node.Text();
+        intEnabled = false;
+        commentEnabled = false;
+    }
+}
+
+void ClassPopupState::CaptionForClassTree(const TreeNode &node, const QString &package)
+{
+    editEnabled = true;
+    compileCaption = QLatin1String(CompileCaptionPrefix) + package;
+    // "? ? ?" names no package: compiling it would add a bogus EditPackages
+    // line to the game's configuration.
+    compileEnabled = package != QLatin1String(ClassModel::UnknownPackage);
+    intEnabled = false;
+    commentEnabled = false;
+    if (node.Parent()) {
+        createCaption = QStringLiteral("Create new class below ") + node.Text();
+        createEnabled = true;
+    } else {
+        createEnabled = false;
+    }
+}
+
+QString ClassPopupState::CompilePackage() const
+{
+    return compileCaption.mid(int(qstrlen(CompileCaptionPrefix)));
+}
+
+} // namespace kelvarin

@@ -1,0 +1,94 @@
+#pragma once
+
+#include "app/ClassPopupState.h"
+
+#include <QString>
+
+#include <functional>
+#include <memory>
+
+namespace kelvarin {
+
+class ClassModel;
+class ErrorReporter;
+class Shell;
+class TOptions;
+class Tree;
+class TreeNode;
+
+// The main window's commands on the trees, without the window: the pop-up's
+// state and the nodes it was opened for, opening the file behind a node,
+// the editor launcher and the search behind the tree switch. The window
+// forwards its clicks here and only shows what these answer.
+class MainCommands
+{
+public:
+    MainCommands(const TOptions &options, ClassModel &model);
+    ~MainCommands();
+    MainCommands(const MainCommands &) = delete;
+    MainCommands &operator=(const MainCommands &) = delete;
+
+    // Where files and programs are opened and failed launches shown. Unset:
+    // nothing is opened.
+    void SetShell(Shell *shell, ErrorReporter *errors);
+    // Shows the INT wizard for a package. Unset: localisation-file nodes do
+    // nothing.
+    void SetIntWizard(std::function<void(const QString &package)> wizard) { m_intWizard = std::move(wizard); }
+
+    // ---- The pop-up ------------------------------------------------------
+    // A right-button press on either tree. RightClickedNode becomes the
+    // tree's selected node; true when the pop-up is to open for it (then
+    // its state is captioned and its tag set).
+    bool PackagesBrowserMouseDown();
+    bool BrowserMouseDown();
+
+    const ClassPopupState &Popup() const { return m_popup; }
+    TreeNode *PopupTag() const { return m_popupTag; }
+    TreeNode *RightClickedNode() const { return m_rightClicked; }
+    void ClearPopupTag() { m_popupTag = nullptr; }
+
+    // ---- Opening files ---------------------------------------------------
+    // Opens the file behind a class, localisation or configuration node.
+    void Edit(TreeNode *node);
+    // Opens a file in the user's editor: the shell's "open" (the stored
+    // association first, then the desktop's), the plain-text editor when no
+    // program is associated, the launch error box when all fails.
+    void OpenInEditor(const QString &path);
+    // "&Edit this class...": the pop-up's node, unless a root or a package.
+    void EditthisclassMenuItemClick();
+    // A double click on a tree: the node under the mouse (null for none).
+    void BrowserDblClick(TreeNode *node);
+    // "&Edit UnrealTournament.ini": the game's configuration (the user's
+    // own copy for a native build). Failures are not reported.
+    void EditUTiniMenuItemClick();
+
+    // ---- The tree switch -------------------------------------------------
+    // The node of target whose text equals, ignoring case, that of the other
+    // tree's selection, which the pop-up's tag replaces when it is set.
+    // Null when the source has no selection, target has no such node, or
+    // the application is terminating.
+    TreeNode *SwitchTarget(Tree &target);
+
+private:
+    class NodeWatch;
+    void NodesGoing(TreeNode *first, TreeNode *last, Tree &tree);
+    void TreeGoing(Tree &tree);
+    // The package of a class node as the bindings give it, or empty when
+    // none is bound (or the application is terminating).
+    QString BoundPackage(const TreeNode &node);
+
+    const TOptions &m_options;
+    ClassModel &m_model;
+    Shell *m_shell = nullptr;
+    ErrorReporter *m_errors = nullptr;
+    std::function<void(const QString &)> m_intWizard;
+    ClassPopupState m_popup;
+    TreeNode *m_popupTag = nullptr;
+    TreeNode *m_rightClicked = nullptr;
+    std::unique_ptr<NodeWatch> m_browserWatch;
+    std::unique_ptr<NodeWatch> m_packagesWatch;
+    // Shell answers may arrive after this object is gone.
+    std::shared_ptr<MainCommands *> m_alive;
+};
+
+} // namespace kelvarin

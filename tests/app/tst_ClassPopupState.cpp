@@ -1,0 +1,130 @@
+#include "app/ClassPopupState.h"
+#include "model/Tree.h"
+#include "support/ModelHarness.h"
+
+#include <QTest>
+
+using namespace kelvarin;
+
+namespace {
+
+// One line per item: "caption|on" or "caption|off", in menu order.
+QStringList Describe(const ClassPopupState &s)
+{
+    const auto item = [](const QString &caption, bool on) {
+        return caption + QLatin1String(on ? "|on" : "|off");
+    };
+    return {item(QStringLiteral("edit"), s.editEnabled), item(QStringLiteral("switch"), s.switchEnabled),
+            item(s.compileCaption, s.compileEnabled), item(s.createCaption, s.createEnabled),
+            s.deleteCaption, item(QStringLiteral("int"), s.intEnabled),
+            item(QStringLiteral("comment"), s.commentEnabled)};
+}
+
+const QStringList PackageTree{"Packages", "-Bar", "--Foo", "--Bar.int", "--Bar.ini", "-Baz"};
+const QStringList ClassTree{"Classes", "-Object", "--Actor", "Stray"};
+
+} // namespace
+
+class TestClassPopupState : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void Captions_data()
+    {
+        QTest::addColumn<bool>("packageTree");
+        QTest::addColumn<QString>("path");
+        QTest::addColumn<QString>("package");
+        QTest::addColumn<QStringList>("expected");
+
+        QTest::newRow("package node") << true << "Packages/Bar" << ""
+            << QStringList{"edit|off", "switch|off", "Compile Bar|on", "Create new class in package Bar|on",
+                           "Delete package Bar", "int|on", "comment|on"};
+        QTest::newRow("class of a package") << true << "Packages/Bar/Foo" << ""
+            << QStringList{"edit|on", "switch|on", "Compile Bar|on", "Create new class in package Bar|on",
+                           "Delete class Foo", "int|off", "comment|off"};
+        QTest::newRow("localisation file") << true << "Packages/Bar/Bar.int" << ""
+            << QStringList{"edit|on", "switch|on", "Compile Bar|on", "Create new class in package Bar|on",
+                           "Delete class Bar.int", "int|off", "comment|off"};
+        // The class tree leaves the delete caption and the switch item as
+        // the designed pop-up has them.
+        QTest::newRow("class of the class tree") << false << "Classes/Object/Actor" << "Engine"
+            << QStringList{"edit|on", "switch|on", "Compile Engine|on", "Create new class below Actor|on",
+                           "&Delete this class...", "int|off", "comment|off"};
+        QTest::newRow("class of unknown package") << false << "Classes/Object" << "? ? ?"
+            << QStringList{"edit|on", "switch|on", "Compile ? ? ?|off", "Create new class below Object|on",
+                           "&Delete this class...", "int|off", "comment|off"};
+    }
+
+    void Captions()
+    {
+        QFETCH(bool, packageTree);
+        QFETCH(QString, path);
+        QFETCH(QString, package);
+        QFETCH(QStringList, expected);
+        Tree tree(packageTree ? Tree::Kind::PackageTree : Tree::Kind::ClassTree);
+        test::BuildTree(tree, packageTree ? PackageTree : ClassTree);
+        TreeNode *node = test::NodeAtPath(tree, path);
+        QVERIFY(node);
+        ClassPopupState state;
+        if (packageTree)
+            state.CaptionForPackageTree(*node);
+        else
+            state.CaptionForClassTree(*node, package);
+        QCOMPARE(Describe(state), expected);
+    }
+
+    void TopLevelClassWithoutParentCannotGetAChild()
+    {
+        Tree tree(Tree::Kind::ClassTree);
+        test::BuildTree(tree, ClassTree);
+        ClassPopupState state;
+        state.CaptionForClassTree(*tree.TopLevel(1), QStringLiteral("Core"));
+        QVERIFY(!state.createEnabled);
+        QCOMPARE(state.createCaption, QStringLiteral("Create new class in package DUNNO..."));
+    }
+
+    void EachTreeKeepsWhatTheOtherOneSet()
+    {
+        Tree packages(Tree::Kind::PackageTree);
+        test::BuildTree(packages, PackageTree);
+        Tree classes(Tree::Kind::ClassTree);
+        test::BuildTree(classes, ClassTree);
+        ClassPopupState state;
+
+        state.CaptionForPackageTree(*test::NodeAtPath(packages, QStringLiteral("Packages/Bar")));
+        state.CaptionForClassTree(*test::NodeAtPath(classes, QStringLiteral("Classes/Object/Actor")),
+                                  QStringLiteral("Engine"));
+        QCOMPARE(state.deleteCaption, QStringLiteral("Delete package Bar"));
+        QVERIFY(!state.switchEnabled);
+
+        // A stray top-level class disables "Create"; the package tree keeps
+        // that, but a compile it names can always run.
+        state.CaptionForClassTree(*classes.TopLevel(1), QStringLiteral("? ? ?"));
+        state.CaptionForPackageTree(*test::NodeAtPath(packages, QStringLiteral("Packages/Baz")));
+        QVERIFY(!state.createEnabled);
+        QVERIFY(state.compileEnabled);
+        QCOMPARE(state.CompilePackage(), QStringLiteral("Baz"));
+    }
+
+    void CompilePackageIsTheCaptionAfterCompile_data()
+    {
+        QTest::addColumn<QString>("caption");
+        QTest::addColumn<QString>("package");
+        QTest::newRow("plain") << "Compile MyMod" << "MyMod";
+        QTest::newRow("blanks kept") << "Compile ? ? ?" << "? ? ?";
+        QTest::newRow("designed caption") << "&Compile this package" << " this package";
+    }
+
+    void CompilePackageIsTheCaptionAfterCompile()
+    {
+        QFETCH(QString, caption);
+        QFETCH(QString, package);
+        ClassPopupState state;
+        state.compileCaption = caption;
+        QCOMPARE(state.CompilePackage(), package);
+    }
+};
+
+QTEST_GUILESS_MAIN(TestClassPopupState)
+#include "tst_ClassPopupState.moc"

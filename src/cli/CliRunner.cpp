@@ -1,15 +1,25 @@
 #include "cli/CliRunner.h"
 
+#include "app/MainCommands.h"
+#include "cli/PendingShell.h"
+#include "cli/StreamErrorReporter.h"
 #include "cli/StreamPrompter.h"
 #include "model/ClassModel.h"
 #include "model/PackageLoader.h"
 #include "model/PackageRemover.h"
 #include "model/TextRules.h"
+#include "persist/FileAssociation.h"
 #include "persist/Options.h"
 #include "persist/StateFile.h"
 #include "persist/TreeText.h"
 #include "platform/Errors.h"
 #include "platform/EventPump.h"
+#include "platform/SystemShell.h"
+#include "tools/DedicatedServerThread.h"
+#include "tools/Launchers.h"
+
+#include <QCoreApplication>
+#include <QThread>
 
 #include <functional>
 #include <memory>
@@ -58,6 +68,10 @@ QString CliRunner::Usage()
         "  --print WHAT          classes | packages | bindings | unresolved | packagelist\n"
         "  --remove CLASS        delete a class (its source file) from the class tree\n"
         "  --remove-package PKG  delete a package's classes and directory\n"
+        "  --edit CLASS          open a class's source in the editor\n"
+        "  --test-run            start the game with the options' command line\n"
+        "  --join                start the game connected to this machine\n"
+        "  --server              start a dedicated server; prints its process id\n"
         "\n"
         "Messages go to standard error, one line each. Exit status: 0 when no error\n"
         "was shown, 1 when one was, 2 for a usage error.\n");
@@ -73,9 +87,10 @@ int CliRunner::Run(const QStringList &arguments, Registry &registry, QTextStream
     const QStringList withArgument{QStringLiteral("--tick"), QStringLiteral("--untick"),
                                    QStringLiteral("--load-state"), QStringLiteral("--save-state"),
                                    QStringLiteral("--print"), QStringLiteral("--remove"),
-                                   QStringLiteral("--remove-package")};
+                                   QStringLiteral("--remove-package"), QStringLiteral("--edit")};
     const QStringList plain{QStringLiteral("--read-default"), QStringLiteral("--refresh"),
-                            QStringLiteral("--reset")};
+                            QStringLiteral("--reset"), QStringLiteral("--test-run"),
+                            QStringLiteral("--join"), QStringLiteral("--server")};
     auto usageError = [&err](const QString &why) {
         err << "kelvarin-cli: " << why << "\n\n" << Usage();
         err.flush();
@@ -138,6 +153,21 @@ int CliRunner::Run(const QStringList &arguments, Registry &registry, QTextStream
     PackageRemover remover(model);
     StateFile states(model);
 
+    // Launches answer through the event loop; each launching action waits
+    // for its answers before the next action runs.
+    SystemShell systemShell([&registry](const QString &extension) {
+        try {
+            return FileAssociation::ReadOpenCommand(registry, extension);
+        } catch (const KelvarinError &) {
+            return QString();
+        }
+    });
+    PendingShell shell(systemShell);
+    StreamErrorReporter errors(prompter);
+    MainCommands commands(options, model);
+    commands.SetShell(&shell, &errors);
+    Launchers launchers(options, model, shell, errors, prompter);
+
     for (const Action &action : actions) {
         try {
             const QString &arg = action.argument;
@@ -198,6 +228,40 @@ int CliRunner::Run(const QStringList &arguments, Registry &registry, QTextStream
                     continue;
                 }
                 remover.RemoveNode(node, true);
+            } else if (action.option == QLatin1String("--edit")) {
+                TreeNode *node = model.FindNode(model.Browser(), arg);
+                if (!node) {
+                    prompter.NoteError();
+                    prompter.Say(QStringLiteral("There is no class \"") + arg
+                                 + QStringLiteral("\" in the class tree."));
+                    continue;
+                }
+                const int before = shell.Outstanding();
+                commands.Edit(node);
+                if (shell.Outstanding() == before) {
+                    prompter.NoteError();
+                    prompter.Say(QStringLiteral("The package of class \"") + arg
+                                 + QStringLiteral("\" is not known; nothing was opened."));
+                }
+                shell.Settle();
+            } else if (action.option == QLatin1String("--test-run")) {
+                launchers.TestRunButtonClick();
+                shell.Settle();
+            } else if (action.option == QLatin1String("--join")) {
+                launchers.JoinyourselfMenuItemClick();
+                shell.Settle();
+            } else if (action.option == QLatin1String("--server")) {
+                launchers.RundedicatedserverMenuItemClick();
+                TDedicatedServerThread *server = launchers.Servers().empty() ? nullptr : launchers.Servers().back();
+                // Started, or failed (the failure is reported through the
+                // event loop, which runs once more below).
+                while (server && server->ServerPid() == 0 && !server->isFinished())
+                    QThread::msleep(5);
+                QCoreApplication::processEvents();
+                if (server && server->ServerPid() != 0) {
+                    out << server->ServerPid() << '\n';
+                    out.flush();
+                }
             } else if (action.option == QLatin1String("--print")) {
                 if (arg == QLatin1String("classes")) {
                     PrintLines(out, TreeText::Write(model.Browser()));

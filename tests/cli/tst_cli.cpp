@@ -1,5 +1,6 @@
 #include "cli/CliRunner.h"
 #include "support/GameDir.h"
+#include "support/StandinScratch.h"
 #include "support/TempRegistry.h"
 
 #include <QFile>
@@ -7,6 +8,8 @@
 #include <QProcess>
 #include <QRegularExpression>
 #include <QtTest>
+
+#include <csignal>
 
 using namespace kelvarin;
 
@@ -195,6 +198,88 @@ private slots:
         QCOMPARE(m_game->Exists(QStringLiteral("Engine/Classes/Info.uc")), kept);
         QCOMPARE(run.out.contains("\t\t\tInfo\n"), kept);
         QVERIFY(run.out.startsWith("Classes\n\tObject\n\t\tActor\n"));
+    }
+
+    // The launches reach the game's programs, as our stand-ins show.
+    void launches_data()
+    {
+        QTest::addColumn<QString>("action");
+        QTest::addColumn<QString>("program");
+        QTest::addColumn<QStringList>("arguments");
+        QTest::newRow("test run") << "--test-run" << "UnrealTournament.exe" << QStringList{"ctf-face"};
+        QTest::newRow("join") << "--join" << "UnrealTournament.exe" << QStringList{"127.0.0.1"};
+        QTest::newRow("server") << "--server" << "UCC.exe" << QStringList{"server", "ctf-face"};
+    }
+
+    void launches()
+    {
+        QFETCH(QString, action);
+        QFETCH(QString, program);
+        QFETCH(QStringList, arguments);
+        test::StandinScratch scratch;
+        m_game->MakeDir(QStringLiteral("System"));
+        const QString system = m_game->Native(QStringLiteral("System"));
+        QVERIFY(QFile::copy(QStringLiteral(KELVARIN_GAME_STANDIN), system + QStringLiteral("/UnrealTournament.exe")));
+        QVERIFY(QFile::copy(QStringLiteral(KELVARIN_UCC_STANDIN), system + QStringLiteral("/UCC.exe")));
+        for (const char *name : {"/UnrealTournament.exe", "/UCC.exe"})
+            QFile::setPermissions(system + QLatin1String(name), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+        // The game stand-in ends at once; the server runs until it is ended.
+        qputenv("KELVARIN_STANDIN_EXIT", "0");
+        if (action == QLatin1String("--server"))
+            qunsetenv("KELVARIN_STANDIN_EXIT");
+
+        const Outcome run = Run({action});
+        QCOMPARE(run.code, 0);
+        QList<test::StandinScratch::Start> starts;
+        QTRY_COMPARE_WITH_TIMEOUT((starts = scratch.Starts()).size(), 1, 10000);
+        const test::StandinScratch::Start &start = starts.first();
+        if (action == QLatin1String("--server")) {
+            // The process id goes to standard output; the server outlives the run.
+            QCOMPARE(run.out.trimmed().toLongLong(), start.pid);
+            QCOMPARE(::kill(pid_t(start.pid), 0), 0);
+            ::kill(pid_t(start.pid), SIGTERM);
+        } else {
+            QVERIFY(run.out.isEmpty());
+        }
+        QCOMPARE(start.program, system + QLatin1Char('/') + program);
+        QCOMPARE(start.workingDirectory, system);
+        QCOMPARE(start.arguments, arguments);
+    }
+
+    void launchFailures_data()
+    {
+        QTest::addColumn<QStringList>("actions");
+        QTest::addColumn<QString>("message");
+        QTest::newRow("no server program") << QStringList{"--server"}
+            << "Unable to find " + QStringLiteral("%1/System/ucc.exe");
+        QTest::newRow("unknown class") << QStringList{"--read-default", "--edit", "Nothing"}
+            << "There is no class \"Nothing\" in the class tree.";
+        QTest::newRow("no editor at all") << QStringList{"--read-default", "--edit", "info"}
+            << "No program is associated with " + QStringLiteral("%1/Engine/Classes/Info.uc!");
+    }
+
+    void launchFailures()
+    {
+        QFETCH(QStringList, actions);
+        QFETCH(QString, message);
+        test::StandinScratch scratch;   // nothing on PATH: no opener, no editor
+        const Outcome run = Run(actions);
+        QCOMPARE(run.code, 1);
+        QVERIFY2(run.ErrLines().contains(QStringLiteral("Kelvarin: ") + message.arg(m_base)), qPrintable(run.err));
+        QVERIFY(scratch.Starts().isEmpty());
+    }
+
+    void editOpensTheClassInAnEditor()
+    {
+        test::StandinScratch scratch;
+        scratch.AddProgram(QStringLiteral("gedit"));
+        qputenv("KELVARIN_STANDIN_EXIT", "0");
+        const Outcome run = Run({"--read-default", "--edit", "INFO"});
+        QCOMPARE(run.code, 0);
+        QList<test::StandinScratch::Start> starts;
+        QTRY_COMPARE_WITH_TIMEOUT((starts = scratch.Starts()).size(), 1, 10000);
+        QCOMPARE(QFileInfo(starts.first().program).fileName(), QStringLiteral("gedit"));
+        QCOMPARE(starts.first().arguments, QStringList{m_base + QStringLiteral("/Engine/Classes/Info.uc")});
     }
 
     void programEndToEnd()

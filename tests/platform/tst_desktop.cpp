@@ -1,7 +1,7 @@
 #include "platform/Desktop.h"
 #include "platform/LaunchCodes.h"
 
-#include "platform/StandinScratch.h"
+#include "support/StandinScratch.h"
 
 #include <QtTest>
 

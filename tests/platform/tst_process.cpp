@@ -1,7 +1,7 @@
 #include "platform/LaunchCodes.h"
 #include "platform/Process.h"
 
-#include "platform/StandinScratch.h"
+#include "support/StandinScratch.h"
 
 #include <QtTest>
 

@@ -6,6 +6,7 @@
 #include "app/gui/ClassPopup.h"
 #include "app/gui/KelvarTreeView.h"
 #include "app/gui/ListAdapters.h"
+#include "app/gui/MainWindowPanes.h"
 #include "app/gui/TreeModelAdapter.h"
 #include "app/gui/WaitBox.h"
 #include "model/ClassModel.h"
@@ -48,11 +49,6 @@ namespace {
 const QString CrashKeyword = QStringLiteral("crash");
 const QString VisibleKeyword = QStringLiteral("visible");
 
-// Widths and sizes from the store are used only within these bounds, so a
-// damaged store cannot make the window unusable.
-constexpr int MaxPaneWidth = 20000;
-constexpr int MaxWindowExtent = 20000;
-
 QString ProgramPath()
 {
     return QDir::toNativeSeparators(QCoreApplication::applicationFilePath());
@@ -87,11 +83,12 @@ TDisplayForm::TDisplayForm(TOptions &options, Registry &registry, ClassModel &mo
     setObjectName(QStringLiteral("DisplayForm"));
     setWindowTitle(QLatin1String(Caption));
     resize(DesignedWidth, DesignedHeight);
-    CentreOnScreen();
 
     BuildPanes();
     BuildMenus();
     BuildToolBar();
+    m_windowPanes = std::make_unique<MainWindowPanes>(*this, *m_splitter, *m_toolBar);
+    m_windowPanes->CentreOnScreen();
     BuildPopup();
 
     m_statusLabel = new QLabel(QLatin1String(InitialStatus), this);
@@ -111,7 +108,7 @@ TDisplayForm::TDisplayForm(TOptions &options, Registry &registry, ClassModel &mo
     m_filesList->setToolTip(QStringLiteral(
         "This is a list of loaded classes with unknown parents.\n\rThey are all in the form Parent=Class&Package."));
 
-    ApplyPanes();
+    m_windowPanes->Apply();
     UpdateViewChecks();
 
     if (m_keyboard.CtrlHeld())
@@ -409,7 +406,7 @@ void TDisplayForm::showEvent(QShowEvent *event)
     m_shownOnce = true;
     // The layout has just given the splitter its real width; the pane widths
     // can be laid out now.
-    ApplyPanes();
+    m_windowPanes->Apply();
     FormShow();
 }
 
@@ -755,54 +752,15 @@ void TDisplayForm::RundedicatedserverMenuItemClick()
 void TDisplayForm::UpdateViewChecks()
 {
     m_toolbarItem->setChecked(!m_toolBar->isHidden());
-    m_classesTreeItem->setChecked(m_panes.browserVisible);
-    m_packagesTreeItem->setChecked(m_panes.packagesVisible);
-    m_packagesListItem->setChecked(m_panes.listVisible);
-}
-
-void TDisplayForm::SyncPaneWidths()
-{
-    if (!isVisible())
-        return;
-    const QList<int> sizes = m_splitter->sizes();
-    if (sizes.size() != 3)
-        return;
-    if (m_panes.browserVisible && sizes[0] > 0)
-        m_panes.browserWidth = sizes[0];
-    if (m_panes.packagesVisible)
-        m_panes.packagesWidth = sizes[1];
-    if (m_panes.listVisible && sizes[2] > 0)
-        m_panes.listWidth = sizes[2];
-}
-
-void TDisplayForm::ApplyPanes()
-{
-    m_panes.EnsureOneVisible();
-    m_browser->setVisible(m_panes.browserVisible);
-    m_panel1->setVisible(m_panes.packagesVisible);
-    m_packageList->setVisible(m_panes.listVisible);
-    // The package tree pane fills the rest; without it the class tree does.
-    m_splitter->setStretchFactor(0, m_panes.packagesVisible ? 0 : 1);
-    m_splitter->setStretchFactor(1, 1);
-    m_splitter->setStretchFactor(2, 0);
-    const int total = isVisible() ? m_splitter->width() : width();
-    int handles = 0;
-    if (m_panes.browserVisible && (m_panes.packagesVisible || m_panes.listVisible))
-        handles += m_splitter->handleWidth();
-    if (m_panes.packagesVisible && m_panes.listVisible)
-        handles += m_splitter->handleWidth();
-    const int browser = m_panes.browserVisible ? m_panes.browserWidth : 0;
-    const int list = m_panes.listVisible ? m_panes.listWidth : 0;
-    const int rest = std::max(1, total - browser - list - handles);
-    m_splitter->setSizes({m_panes.browserWidth, m_panes.packagesVisible ? rest : 0, m_panes.listWidth});
-    if (m_panes.packagesVisible)
-        m_panes.packagesWidth = rest;
+    const PaneLayout &panes = m_windowPanes->Panes();
+    m_classesTreeItem->setChecked(panes.browserVisible);
+    m_packagesTreeItem->setChecked(panes.packagesVisible);
+    m_packagesListItem->setChecked(panes.listVisible);
 }
 
 const PaneLayout &TDisplayForm::Panes()
 {
-    SyncPaneWidths();
-    return m_panes;
+    return m_windowPanes->Panes();
 }
 
 void TDisplayForm::ToolbarMenuItemClick()
@@ -813,37 +771,23 @@ void TDisplayForm::ToolbarMenuItemClick()
 
 void TDisplayForm::ClassestreeMenuItemClick()
 {
-    SyncPaneWidths();
-    if (m_panes.ToggleClassesTree())
-        ApplyPanes();
+    m_windowPanes->ToggleClassesTree();
     UpdateViewChecks();
 }
 
 void TDisplayForm::PackagestreeMenuItemClick()
 {
-    SyncPaneWidths();
-    if (m_panes.TogglePackagesTree())
-        ApplyPanes();
+    m_windowPanes->TogglePackagesTree();
     UpdateViewChecks();
 }
 
 void TDisplayForm::PackageslistMenuItemClick()
 {
-    SyncPaneWidths();
-    if (m_panes.TogglePackagesList())
-        ApplyPanes();
+    m_windowPanes->TogglePackagesList();
     UpdateViewChecks();
 }
 
 // ---- Window layout -------------------------------------------------------
-
-void TDisplayForm::CentreOnScreen()
-{
-    if (QScreen *s = screen() ? screen() : QGuiApplication::primaryScreen()) {
-        const QRect area = s->availableGeometry();
-        move(area.center() - QPoint(width() / 2, height() / 2));
-    }
-}
 
 void TDisplayForm::LoadWindowLayout()
 {
@@ -860,85 +804,13 @@ void TDisplayForm::LoadWindowLayout()
 
 void TDisplayForm::ApplyLayout(const WindowLayout &layout)
 {
-    if (layout.browserWidth)
-        m_panes.browserWidth = std::clamp(*layout.browserWidth, int(PaneLayout::MinBrowserWidth), MaxPaneWidth);
-    if (layout.packageWidth)
-        m_panes.listWidth = std::clamp(*layout.packageWidth, 0, MaxPaneWidth);
-
-    QRect frame(pos(), size());
-    const bool placed = layout.windowTop || layout.windowLeft;
-    if (layout.windowTop)
-        frame.moveTop(std::clamp(*layout.windowTop, -MaxWindowExtent, MaxWindowExtent));
-    if (layout.windowLeft)
-        frame.moveLeft(std::clamp(*layout.windowLeft, -MaxWindowExtent, MaxWindowExtent));
-    if (layout.windowWidth)
-        frame.setWidth(std::clamp(*layout.windowWidth, std::max(minimumWidth(), 100), MaxWindowExtent));
-    if (layout.windowHeight)
-        frame.setHeight(std::clamp(*layout.windowHeight, std::max(minimumHeight(), 100), MaxWindowExtent));
-    resize(frame.size());
-    // A stored position wins over centring, unless it lies off every screen.
-    bool onScreen = false;
-    for (QScreen *s : QGuiApplication::screens())
-        onScreen = onScreen || s->availableGeometry().intersects(frame);
-    if (placed && onScreen) {
-        move(frame.topLeft());
-        m_positioned = true;
-    } else if (!m_positioned) {
-        CentreOnScreen();
-    }
-    if (layout.windowState) {
-        switch (*layout.windowState) {
-        case 1:
-            setWindowState(Qt::WindowMinimized);
-            break;
-        case 2:
-            setWindowState(Qt::WindowMaximized);
-            break;
-        default:
-            setWindowState(Qt::WindowNoState);
-            break;
-        }
-    }
-
-    if (layout.toolbarVis)
-        m_toolBar->setVisible(*layout.toolbarVis);
-    if (layout.browserVis)
-        m_panes.browserVisible = *layout.browserVis;
-    if (layout.packageBrowserVis)
-        m_panes.packagesVisible = *layout.packageBrowserVis;
-    if (layout.packageTag)
-        m_panes.rememberedPackagesWidth = std::clamp(*layout.packageTag, 0, MaxPaneWidth);
-    if (layout.packageListVis)
-        m_panes.listVisible = *layout.packageListVis;
-    ApplyPanes();
+    m_windowPanes->ApplyLayout(layout);
     UpdateViewChecks();
 }
 
 WindowLayout TDisplayForm::CurrentLayout()
 {
-    SyncPaneWidths();
-    WindowLayout layout;
-    QRect bounds(pos(), size());
-    if (windowState() & (Qt::WindowMinimized | Qt::WindowMaximized)) {
-        // The bounds to come back to, with the frame's offset taken off like
-        // pos() has it.
-        const QRect normal = normalGeometry();
-        if (normal.isValid())
-            bounds = QRect(normal.topLeft() - (geometry().topLeft() - pos()), normal.size());
-    }
-    layout.windowTop = bounds.top();
-    layout.windowLeft = bounds.left();
-    layout.windowWidth = bounds.width();
-    layout.windowHeight = bounds.height();
-    layout.windowState = isMinimized() ? 1 : isMaximized() ? 2 : 0;
-    layout.browserWidth = m_panes.browserWidth;
-    layout.packageWidth = m_panes.listWidth;
-    layout.toolbarVis = !m_toolBar->isHidden();
-    layout.browserVis = m_panes.browserVisible;
-    layout.packageBrowserVis = m_panes.packagesVisible;
-    layout.packageTag = m_panes.rememberedPackagesWidth;
-    layout.packageListVis = m_panes.listVisible;
-    return layout;
+    return m_windowPanes->CurrentLayout();
 }
 
 void TDisplayForm::SaveWindowLayout()

@@ -25,6 +25,7 @@ class Keyboard;
 class KelvarTreeView;
 class Launchers;
 class MainCommands;
+class MainWindowPanes;
 class OptionsEditor;
 class Pickers;
 class PackageListAdapter;
@@ -156,9 +157,6 @@ private:
                        void (TDisplayForm::*handler)() = nullptr,
                        const QKeySequence &shortcut = QKeySequence());
     void UpdateViewChecks();
-    void SyncPaneWidths();
-    void ApplyPanes();
-    void CentreOnScreen();
     bool RefuseWhileBusy();
     // Runs a command that reads or changes the model: refused while another
     // one runs, marked busy while it runs, its errors shown at its end.
@@ -208,12 +206,11 @@ private:
     // Commands that read or change the model: greyed while one runs.
     QList<QAction *> m_modelCommands;
 
-    PaneLayout m_panes;
+    std::unique_ptr<MainWindowPanes> m_windowPanes;
     KeywordTracker m_keywords;
     bool m_shownOnce = false;
     bool m_exiting = false;
     bool m_closed = false;
-    bool m_positioned = false;
 };
 
 } // namespace kelvarin

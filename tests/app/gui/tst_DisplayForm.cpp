@@ -485,7 +485,7 @@ private slots:
 
         // The root opens nothing; a context-menu event never opens the pop-up.
         QTest::mousePress(view->viewport(), Qt::RightButton, {}, view->visualRect(view->model()->index(0, 0)).center());
-        QContextMenuEvent menuKey(QContextMenuEvent::Keyboard, QPoint(5, 5));
+        QContextMenuEvent menuKey(QContextMenuEvent::Keyboard, QPoint(5, 5), view->viewport()->mapToGlobal(QPoint(5, 5)));
         QApplication::sendEvent(view->viewport(), &menuKey);
         QVERIFY(popups.isEmpty());
 

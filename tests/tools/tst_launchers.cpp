@@ -4,6 +4,7 @@
 #include "platform/LaunchCodes.h"
 #include "platform/Shell.h"
 #include "platform/SpecPath.h"
+#include "platform/SystemShell.h"
 #include "support/ModelHarness.h"
 #include "tools/DedicatedServerThread.h"
 #include "tools/ErrorReporter.h"
@@ -316,6 +317,26 @@ private slots:
         QCOMPARE(f.errors.shown.size(), 1);
         QCOMPARE(f.errors.shown.first().code, LaunchCode::PathNotFound);
         QCOMPARE(f.errors.shown.first().target, SpecPath::Display(f.Base() + QLatin1String("\\GameKit")));
+    }
+
+    // The game directory was moved away after it was set: the real shell
+    // finds nothing; explore says so, the test run stays silent as ever.
+    void GameDirectoryGone()
+    {
+        Fixture f;
+        f.h.options.BaseDir = f.h.game.Native(QStringLiteral("Moved away"));
+        SystemShell shell;
+        Launchers launchers(f.h.options, f.h.model, shell, f.errors, f.h.prompter);
+        launchers.TestRunButtonClick();
+        launchers.JoinyourselfMenuItemClick();
+        launchers.UTLogClick();
+        launchers.ExploreUTButtonClick();
+        QTRY_COMPARE_WITH_TIMEOUT(f.errors.shown.size(), 1, StartLimitMs);
+        Settle();
+        QCOMPARE(f.errors.shown.size(), 1);
+        QCOMPARE(f.errors.shown.first().code, LaunchCode::PathNotFound);
+        QCOMPARE(f.errors.shown.first().target, f.h.game.Native(QStringLiteral("Moved away")));
+        QVERIFY(f.h.prompter.shown.isEmpty());
     }
 
     void ServerThatCannotStart()

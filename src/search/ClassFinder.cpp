@@ -1,0 +1,317 @@
+#include "search/ClassFinder.h"
+
+#include "model/ClassModel.h"
+#include "model/TextRules.h"
+#include "model/TreeObserver.h"
+#include "persist/Options.h"
+#include "platform/EventPump.h"
+#include "platform/SpecPath.h"
+#include "search/SourceSearch.h"
+
+#include <QHash>
+
+#include <vector>
+
+namespace kelvarin {
+
+namespace {
+
+bool IsSameOrBelow(const TreeNode *node, const TreeNode *top)
+{
+    return node == top || Tree::IsDescendant(node, top);
+}
+
+QStringList InitialItems()
+{
+    return {QStringLiteral("All classes"), QStringLiteral("Class Object and children"),
+            QStringLiteral("Class Object and parents")};
+}
+
+} // namespace
+
+// Tells the finder when nodes of one tree are about to go, so that LookIn
+// never outlives its node and a walk never steps on a removed one.
+class ClassFinder::NodeWatch : public TreeObserver
+{
+public:
+    NodeWatch(ClassFinder &owner, Tree &tree)
+        : m_owner(owner), m_tree(tree)
+    {
+        m_tree.AddObserver(this);
+    }
+    ~NodeWatch() override { m_tree.RemoveObserver(this); }
+
+    void NodesAboutToBeRemoved(TreeNode *parent, int first, int last) override
+    {
+        TreeNode *firstNode = parent ? parent->Child(first) : m_tree.TopLevel(first);
+        TreeNode *lastNode = parent ? parent->Child(last) : m_tree.TopLevel(last);
+        m_owner.NodesGoing(firstNode, lastNode, m_tree);
+    }
+    void TreeAboutToBeReset() override { m_owner.TreeGoing(m_tree); }
+    void NodesAboutToBeInserted(TreeNode *, int, int) override {}
+    void NodesInserted() override {}
+    void NodesRemoved() override {}
+    void TreeReset() override {}
+    void OrderAboutToChange() override {}
+    void OrderChanged() override {}
+    void NodeChanged(TreeNode *) override {}
+    void SelectionChanged(TreeNode *) override {}
+
+private:
+    ClassFinder &m_owner;
+    Tree &m_tree;
+};
+
+// What one search looks for, prepared once.
+struct ClassFinder::Pass
+{
+    QString upperName;
+    QString upperContaining;
+    QString baseDir;
+    // Upper-cased class → package of the first binding naming it, in list
+    // order, as FindPackage answers (one lookup instead of a list walk per node).
+    QHash<QString, QString> packages;
+};
+
+ClassFinder::ClassFinder(ClassModel &model)
+    : m_model(model),
+      m_items(InitialItems()),
+      m_enabled(true),
+      m_browserWatch(std::make_unique<NodeWatch>(*this, model.Browser())),
+      m_packagesWatch(std::make_unique<NodeWatch>(*this, model.PackagesBrowser()))
+{
+}
+
+ClassFinder::~ClassFinder() = default;
+
+// ---- Where to search -------------------------------------------------------
+
+void ClassFinder::SetLookIn(TreeNode *node)
+{
+    Tree &packages = m_model.PackagesBrowser();
+    // A node of neither tree could not be watched; it is taken as none.
+    if (node && node->OwnerTree() != &packages && node->OwnerTree() != &m_model.Browser())
+        node = nullptr;
+    if (!node) {
+        m_lookIn = nullptr;
+        m_enabled = false;
+        m_selected = 0;
+        return;
+    }
+    m_enabled = true;
+    m_selected = 1;
+    const QString &text = node->Text();
+    if (node->OwnerTree() != &packages) {
+        m_lookIn = node;
+        m_items[1] = QStringLiteral("Class ") + text + QStringLiteral(" and children");
+        m_items[2] = QStringLiteral("Class ") + text + QStringLiteral(" and parents");
+    } else if (!node->Parent()) {
+        m_lookIn = node;
+        m_items[1] = QStringLiteral("All packages");
+    } else if (!node->Parent()->Parent()) {
+        m_lookIn = node;
+        m_items[1] = QStringLiteral("Package: ") + text;
+    } else {
+        m_lookIn = node->Parent();
+        m_items[1] = QStringLiteral("Package: ") + m_lookIn->Text();
+    }
+}
+
+void ClassFinder::SelectSearchIn(int item)
+{
+    if (item < 0 || item >= m_items.size())
+        return;
+    if (!m_enabled && item != 0)
+        return;
+    m_selected = item;
+}
+
+void ClassFinder::NodesGoing(TreeNode *first, TreeNode *last, Tree &tree)
+{
+    if (!first || !last)
+        return;
+    if (m_searching && m_walking == &tree)
+        m_walkBroken = true;
+    if (!m_lookIn || m_lookIn->OwnerTree() != &tree)
+        return;
+    // first and last are siblings; each goes with its whole subtree.
+    TreeNode *parent = first->Parent();
+    for (int row = first->Row(); row <= last->Row(); ++row) {
+        const TreeNode *top = parent ? parent->Child(row) : tree.TopLevel(row);
+        if (IsSameOrBelow(m_lookIn, top)) {
+            DropLookIn();
+            return;
+        }
+    }
+}
+
+void ClassFinder::TreeGoing(Tree &tree)
+{
+    if (m_searching && m_walking == &tree)
+        m_walkBroken = true;
+    if (m_lookIn && m_lookIn->OwnerTree() == &tree)
+        DropLookIn();
+}
+
+void ClassFinder::DropLookIn()
+{
+    SetLookIn(nullptr);
+    if (m_choicesChanged)
+        m_choicesChanged();
+}
+
+// ---- Searching -------------------------------------------------------------
+
+bool ClassFinder::LooksForNothing(const QString &name, const QString &containing)
+{
+    return name.isEmpty() && containing.isEmpty();
+}
+
+ClassFinder::Outcome ClassFinder::SearchClasses(const QString &name, const QString &containing,
+                                                bool towardParents)
+{
+    if (m_model.Busy())
+        return Outcome::Refused;
+
+    Pass pass;
+    pass.upperName = UpperCase(name);
+    pass.upperContaining = UpperCase(containing);
+    pass.baseDir = m_model.Options().BaseDir;
+    for (const QString &entry : m_model.Bindings().Entries()) {
+        const qsizetype amp = entry.indexOf(QLatin1Char('&'));
+        // An entry without a package part names no class (FindPackage skips it too).
+        if (amp <= 0)
+            continue;
+        const QString upperClass = UpperCase(entry.mid(amp + 1));
+        if (!pass.packages.contains(upperClass))
+            pass.packages.insert(upperClass, entry.left(amp));
+    }
+
+    bool tooDeep = false;
+    {
+        ClassModel::BusyScope busy(m_model, QStringLiteral("searching"));
+        m_searching = true;
+        m_stop = false;
+        m_walkBroken = false;
+        m_results.clear();
+        if (m_searchingChanged)
+            m_searchingChanged(true);
+        TreeNode *start = (m_selected == 0 || !m_lookIn) ? m_model.Browser().First() : m_lookIn;
+        if (start) {
+            m_walking = start->OwnerTree();
+            if (m_status)
+                m_status(QLatin1String(SearchingStatus) + start->Text());
+            Visit(*start, pass);
+            tooDeep = towardParents ? !WalkParents(start, pass) : !WalkChildren(start, pass);
+            m_walking = nullptr;
+        }
+        if (m_status)
+            m_status(QLatin1String(DoneStatus));
+    }
+    m_searching = false;
+    if (m_searchingChanged)
+        m_searchingChanged(false);
+    return tooDeep ? Outcome::TooDeep : Outcome::Done;
+}
+
+bool ClassFinder::WalkEnds() const
+{
+    return m_walkBroken || m_stop || m_model.Pump().Terminating();
+}
+
+// The pre-order walk below start, with an explicit stack instead of the
+// call stack (trees read from files can be far deeper than the stack
+// allows). depth counts the nested walks as a recursive walk would: the
+// walk of a node at n levels below start is the (n + 1)th; entering one
+// past MaxDepth ends the search.
+bool ClassFinder::WalkChildren(TreeNode *start, const Pass &pass)
+{
+    struct Frame
+    {
+        TreeNode *node;
+        int next;
+    };
+    std::vector<Frame> stack;
+    int depth = 1;   // start's own walk
+    stack.push_back({start, 0});
+    while (!stack.empty() && !m_walkBroken) {
+        Frame &top = stack.back();
+        // The child count is read again for every child.
+        if (top.next >= top.node->ChildCount()) {
+            stack.pop_back();
+            --depth;
+            continue;
+        }
+        m_model.Pump().Pump();
+        if (WalkEnds())
+            return true;
+        TreeNode *child = top.node->Child(top.next++);
+        if (m_status)
+            m_status(QLatin1String(SearchingStatus) + child->Text());
+        Visit(*child, pass);
+        if (++depth > MaxDepth)
+            return false;
+        stack.push_back({child, 0});
+    }
+    return true;
+}
+
+// From start up through its ancestors, the root excluded: one nested walk
+// per step, counted like WalkChildren's.
+bool ClassFinder::WalkParents(TreeNode *start, const Pass &pass)
+{
+    int depth = 1;   // start's own walk
+    TreeNode *node = start;
+    for (;;) {
+        m_model.Pump().Pump();
+        if (WalkEnds())
+            return true;
+        TreeNode *parent = node->Parent();
+        if (!parent || !parent->Parent())
+            return true;
+        if (m_status)
+            m_status(QLatin1String(SearchingStatus) + parent->Text());
+        Visit(*parent, pass);
+        if (++depth > MaxDepth)
+            return false;
+        node = parent;
+    }
+}
+
+void ClassFinder::Visit(const TreeNode &node, const Pass &pass)
+{
+    if (!pass.upperName.isEmpty() && !node.UpperText().contains(pass.upperName))
+        return;
+    const QString &text = node.Text();
+    const auto bound = pass.packages.constFind(node.UpperText());
+    const bool known = bound != pass.packages.constEnd();
+    const QString package = known ? *bound : QString::fromLatin1(ClassModel::UnknownPackage);
+    SourceSearch::FileMatch match;
+    if (pass.upperContaining.isEmpty()) {
+        match.matched = true;
+    } else if (known && SpecPath::IsSafeComponent(package) && SpecPath::IsSafeComponent(text)) {
+        // Only a bound class has a source; the path never leaves the game.
+        match = SourceSearch::SearchFile(pass.baseDir + QLatin1Char('\\') + package
+                                             + QLatin1String("\\Classes\\") + text + QLatin1String(".uc"),
+                                         pass.upperContaining);
+    }
+    if (!match.matched)
+        return;
+    FindResult row{text, package, match.line, match.context};
+    m_results.append(row);
+    if (m_row)
+        m_row(row);
+}
+
+// ---- Result cells ----------------------------------------------------------
+
+TreeNode *ClassFinder::NodeForCell(int column, const QString &text)
+{
+    if (column == 0)
+        return m_model.FindNode(m_model.Browser(), text);
+    if (column == 1)
+        return m_model.FindNode(m_model.PackagesBrowser(), text);
+    return nullptr;
+}
+
+} // namespace kelvarin

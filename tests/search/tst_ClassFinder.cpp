@@ -1,0 +1,526 @@
+#include "search/ClassFinder.h"
+#include "support/ModelHarness.h"
+
+#include <QTest>
+
+#include <functional>
+
+using namespace kelvarin;
+
+namespace {
+
+// A pump that runs a scripted step on its n-th call.
+class ScriptedPump : public EventPump
+{
+public:
+    void Pump() override
+    {
+        ++calls;
+        if (action && calls == actionAt)
+            action();
+    }
+    bool Terminating() const override { return m_terminating; }
+    void SetTerminating() override { m_terminating = true; }
+
+    int calls = 0;
+    int actionAt = 0;
+    std::function<void()> action;
+
+private:
+    bool m_terminating = false;
+};
+
+// A model on a scratch game with the finder on top of it, recording what
+// the finder tells its window.
+struct Env
+{
+    Env()
+    {
+        options.BaseDir = game.Base();
+        model.ResetModel();
+        test::BuildTree(model.Browser(), {"Classes", "-Object", "--Actor", "---Pawn", "----Bot", "---Info",
+                                          "--Util", "-Orphan"});
+        test::BuildTree(model.PackagesBrowser(), {"Packages", "-Core", "--Object", "--Util", "-Engine", "--Actor",
+                                                  "--Pawn", "--Info", "--Engine.int", "--Engine.ini", "-Bots",
+                                                  "--Bot"});
+        model.Bindings().AddMany({"Core&Object", "Core&Util", "Engine&Actor", "Engine&Pawn", "Engine&Info",
+                                  "Bots&Bot"});
+        finder.SetStatusSink([this](const QString &text) { statuses.append(text); });
+        finder.SetRowSink([this](const FindResult &row) { sunk.append(Row(row)); });
+        finder.SetSearchingHandler([this](bool on) { searching.append(on); });
+        finder.SetChoicesChangedHandler([this] { ++choicesChanged; });
+    }
+
+    TreeNode *Class(const QString &path) { return test::NodeAtPath(model.Browser(), path); }
+    TreeNode *Package(const QString &path) { return test::NodeAtPath(model.PackagesBrowser(), path); }
+    TreeNode *At(const QString &treeAndPath)
+    {
+        if (treeAndPath.isEmpty())
+            return nullptr;
+        return treeAndPath.startsWith(QLatin1String("Packages")) ? Package(treeAndPath) : Class(treeAndPath);
+    }
+
+    static QString Row(const FindResult &row)
+    {
+        return row.className + QLatin1Char('|') + row.package + QLatin1Char('|') + QString::number(row.line)
+            + QLatin1Char('|') + row.context;
+    }
+    QStringList Rows() const
+    {
+        QStringList rows;
+        for (const FindResult &row : finder.Results())
+            rows.append(Row(row));
+        return rows;
+    }
+    // The nodes the walk tested, from the "Searching X" texts.
+    QStringList Visited() const
+    {
+        QStringList visited;
+        for (const QString &s : statuses)
+            if (s.startsWith(QLatin1String(ClassFinder::SearchingStatus)))
+                visited.append(s.mid(int(qstrlen(ClassFinder::SearchingStatus))));
+        return visited;
+    }
+    void Forget()
+    {
+        statuses.clear();
+        sunk.clear();
+        searching.clear();
+    }
+
+    test::GameDir game;
+    TOptions options;
+    ScriptedPump pump;
+    test::ScriptedPrompter prompter;
+    ClassModel model{options, pump, prompter};
+    ClassFinder finder{model};
+    QStringList statuses;
+    QStringList sunk;
+    QList<bool> searching;
+    int choicesChanged = 0;
+};
+
+QStringList Names(int from, int to)
+{
+    QStringList names;
+    for (int i = from; i <= to; ++i)
+        names.append(QStringLiteral("N%1").arg(i));
+    return names;
+}
+
+} // namespace
+
+class TestClassFinder : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void InitialChoices()
+    {
+        Env env;
+        QCOMPARE(env.finder.SearchInItems(),
+                 (QStringList{"All classes", "Class Object and children", "Class Object and parents"}));
+        QCOMPARE(env.finder.SearchInSelected(), 0);
+        QVERIFY(env.finder.SearchInEnabled());
+        QVERIFY(!env.finder.LookIn());
+    }
+
+    void LookInCaptions_data()
+    {
+        QTest::addColumn<QString>("earlier");   // a LookIn set before, or empty
+        QTest::addColumn<QString>("node");      // empty: none
+        QTest::addColumn<QString>("lookIn");
+        QTest::addColumn<QStringList>("items");
+        QTest::addColumn<int>("selected");
+        QTest::addColumn<bool>("enabled");
+
+        QTest::newRow("class node") << "" << "Classes/Object/Actor" << "Classes/Object/Actor"
+            << QStringList{"All classes", "Class Actor and children", "Class Actor and parents"} << 1 << true;
+        QTest::newRow("class tree root") << "" << "Classes" << "Classes"
+            << QStringList{"All classes", "Class Classes and children", "Class Classes and parents"} << 1 << true;
+        QTest::newRow("package root") << "" << "Packages" << "Packages"
+            << QStringList{"All classes", "All packages", "Class Object and parents"} << 1 << true;
+        QTest::newRow("package node") << "" << "Packages/Engine" << "Packages/Engine"
+            << QStringList{"All classes", "Package: Engine", "Class Object and parents"} << 1 << true;
+        QTest::newRow("class under a package") << "" << "Packages/Engine/Pawn" << "Packages/Engine"
+            << QStringList{"All classes", "Package: Engine", "Class Object and parents"} << 1 << true;
+        QTest::newRow("file node under a package") << "" << "Packages/Engine/Engine.ini" << "Packages/Engine"
+            << QStringList{"All classes", "Package: Engine", "Class Object and parents"} << 1 << true;
+        QTest::newRow("package after a class keeps item 2") << "Classes/Object/Actor/Pawn" << "Packages/Core"
+            << "Packages/Core" << QStringList{"All classes", "Package: Core", "Class Pawn and parents"} << 1 << true;
+        QTest::newRow("none") << "" << "" << ""
+            << QStringList{"All classes", "Class Object and children", "Class Object and parents"} << 0 << false;
+        QTest::newRow("none after a class") << "Classes/Object/Util" << "" << ""
+            << QStringList{"All classes", "Class Util and children", "Class Util and parents"} << 0 << false;
+    }
+
+    void LookInCaptions()
+    {
+        QFETCH(QString, earlier);
+        QFETCH(QString, node);
+        QFETCH(QString, lookIn);
+        QFETCH(QStringList, items);
+        QFETCH(int, selected);
+        QFETCH(bool, enabled);
+        Env env;
+        if (!earlier.isEmpty())
+            env.finder.SetLookIn(env.At(earlier));
+        env.finder.SelectSearchIn(2);
+        env.finder.SetLookIn(env.At(node));
+        QCOMPARE(env.finder.LookIn(), env.At(lookIn));
+        QCOMPARE(env.finder.SearchInItems(), items);
+        QCOMPARE(env.finder.SearchInSelected(), selected);
+        QCOMPARE(env.finder.SearchInEnabled(), enabled);
+        QCOMPARE(env.choicesChanged, 0);
+    }
+
+    void WalkOrder_data()
+    {
+        QTest::addColumn<QString>("lookIn");
+        QTest::addColumn<int>("item");
+        QTest::addColumn<bool>("parents");
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QStringList>("visited");
+        QTest::addColumn<QStringList>("rows");
+
+        const QStringList allClasses{"Classes", "Object", "Actor", "Pawn", "Bot", "Info", "Util", "Orphan"};
+        QTest::newRow("all classes") << "" << 0 << false << "" << allClasses
+            << QStringList{"Classes|? ? ?|0|", "Object|Core|0|", "Actor|Engine|0|", "Pawn|Engine|0|",
+                           "Bot|Bots|0|", "Info|Engine|0|", "Util|Core|0|", "Orphan|? ? ?|0|"};
+        QTest::newRow("all classes: the root by name") << "" << 0 << false << "class" << allClasses
+            << QStringList{"Classes|? ? ?|0|"};
+        QTest::newRow("item 0 with a LookIn: all classes") << "Classes/Object/Actor" << 0 << false << "o"
+            << allClasses << QStringList{"Object|Core|0|", "Actor|Engine|0|", "Bot|Bots|0|", "Info|Engine|0|",
+                                         "Orphan|? ? ?|0|"};
+        QTest::newRow("children of a class") << "Classes/Object/Actor" << 1 << false << ""
+            << QStringList{"Actor", "Pawn", "Bot", "Info"}
+            << QStringList{"Actor|Engine|0|", "Pawn|Engine|0|", "Bot|Bots|0|", "Info|Engine|0|"};
+        QTest::newRow("children of a class, by name") << "Classes/Object" << 1 << false << "T"
+            << QStringList{"Object", "Actor", "Pawn", "Bot", "Info", "Util"}
+            << QStringList{"Object|Core|0|", "Actor|Engine|0|", "Bot|Bots|0|", "Util|Core|0|"};
+        QTest::newRow("parents of a class") << "Classes/Object/Actor/Pawn/Bot" << 2 << true << ""
+            << QStringList{"Bot", "Pawn", "Actor", "Object"}
+            << QStringList{"Bot|Bots|0|", "Pawn|Engine|0|", "Actor|Engine|0|", "Object|Core|0|"};
+        QTest::newRow("parents of a class below the root") << "Classes/Object" << 2 << true << ""
+            << QStringList{"Object"} << QStringList{"Object|Core|0|"};
+        QTest::newRow("parents of the root") << "Classes" << 2 << true << ""
+            << QStringList{"Classes"} << QStringList{"Classes|? ? ?|0|"};
+        QTest::newRow("package node") << "Packages/Engine" << 1 << false << ""
+            << QStringList{"Engine", "Actor", "Pawn", "Info", "Engine.int", "Engine.ini"}
+            << QStringList{"Engine|? ? ?|0|", "Actor|Engine|0|", "Pawn|Engine|0|", "Info|Engine|0|",
+                           "Engine.int|? ? ?|0|", "Engine.ini|? ? ?|0|"};
+        QTest::newRow("class under a package: its package") << "Packages/Core/Util" << 1 << false << ""
+            << QStringList{"Core", "Object", "Util"}
+            << QStringList{"Core|? ? ?|0|", "Object|Core|0|", "Util|Core|0|"};
+        QTest::newRow("all packages") << "Packages" << 1 << false << "t"
+            << QStringList{"Packages", "Core", "Object", "Util", "Engine", "Actor", "Pawn", "Info", "Engine.int",
+                           "Engine.ini", "Bots", "Bot"}
+            << QStringList{"Object|Core|0|", "Util|Core|0|", "Actor|Engine|0|", "Engine.int|? ? ?|0|",
+                           "Bots|? ? ?|0|", "Bot|Bots|0|"};
+    }
+
+    void WalkOrder()
+    {
+        QFETCH(QString, lookIn);
+        QFETCH(int, item);
+        QFETCH(bool, parents);
+        QFETCH(QString, name);
+        QFETCH(QStringList, visited);
+        QFETCH(QStringList, rows);
+        Env env;
+        env.finder.SetLookIn(env.At(lookIn));
+        env.finder.SelectSearchIn(item);
+        QCOMPARE(env.finder.SearchClasses(name, QString(), parents), ClassFinder::Outcome::Done);
+        QCOMPARE(env.Visited(), visited);
+        QCOMPARE(env.Rows(), rows);
+        QCOMPARE(env.sunk, rows);
+        QCOMPARE(env.statuses.last(), QString::fromLatin1(ClassFinder::DoneStatus));
+        QCOMPARE(env.searching, (QList<bool>{true, false}));
+        QVERIFY(!env.finder.Searching());
+        QVERIFY(!env.model.Busy());
+    }
+
+    void ContainingReadsEachSource()
+    {
+        Env env;
+        // The game sits one level down, so that a path leaving it can be tested.
+        env.options.BaseDir = env.game.Base() + QStringLiteral("/Game");
+        env.game.WriteText(QStringLiteral("Game/Engine/Classes/Actor.uc"), "class Actor;\r\n\r\n\tvar int Health;\r\n");
+        env.game.WriteText(QStringLiteral("Game/Engine/Classes/Pawn.uc"), "class Pawn;\r\n");
+        env.game.WriteText(QStringLiteral("Game/Bots/Classes/Bot.uc"), "// health\r\n");
+        env.game.WriteText(QStringLiteral("Game/? ? ?/Classes/Orphan.uc"), "health\r\n");
+        env.game.WriteText(QStringLiteral("Game/Engine/Classes/Sub/Evil.uc"), "health\r\n");
+        env.game.WriteText(QStringLiteral("Classes/Leak.uc"), "health\r\n");
+        env.model.Browser().Add(env.Class(QStringLiteral("Classes/Object")), QStringLiteral("Sub/Evil"));
+        env.model.Browser().Add(env.Class(QStringLiteral("Classes/Object")), QStringLiteral("Leak"));
+        env.model.Bindings().AddMany({"Engine&Sub/Evil", "..&Leak"});
+
+        QCOMPARE(env.finder.SearchClasses(QString(), QStringLiteral("Health"), false), ClassFinder::Outcome::Done);
+        QCOMPARE(env.Rows(), (QStringList{"Actor|Engine|3|var int Health;", "Bot|Bots|1|// health"}));
+
+        // A name narrows the classes whose sources are read.
+        QCOMPARE(env.finder.SearchClasses(QStringLiteral("act"), QStringLiteral("CLASS"), false),
+                 ClassFinder::Outcome::Done);
+        QCOMPARE(env.Rows(), QStringList{"Actor|Engine|1|class Actor;"});
+    }
+
+    void PackagesAsFindPackageGivesThem_data()
+    {
+        QTest::addColumn<QStringList>("bindings");
+        QTest::addColumn<QString>("node");
+        QTest::addColumn<QString>("package");
+
+        QTest::newRow("first binding in list order") << QStringList{"Zeta&Thing", "Alpha&THING", "Mid&thing"}
+            << "Thing" << "Alpha";
+        QTest::newRow("other case") << QStringList{"Pkg&THING"} << "thing" << "Pkg";
+        QTest::newRow("malformed entries are passed over") << QStringList{"&Thing", "Thing", "Real&Thing"}
+            << "Thing" << "Real";
+        QTest::newRow("a longer class is another class") << QStringList{"Pkg&Things"} << "Thing" << "? ? ?";
+        QTest::newRow("unknown") << QStringList{} << "Thing" << "? ? ?";
+    }
+
+    void PackagesAsFindPackageGivesThem()
+    {
+        QFETCH(QStringList, bindings);
+        QFETCH(QString, node);
+        QFETCH(QString, package);
+        Env env;
+        env.model.Bindings().Clear();
+        env.model.Bindings().AddMany(bindings);
+        env.model.Browser().Add(env.Class(QStringLiteral("Classes/Object")), node);
+        QCOMPARE(env.model.FindPackage(node), package);
+        env.finder.SearchClasses(node, QString(), false);
+        QCOMPARE(env.Rows(), QStringList{node + QLatin1Char('|') + package + QStringLiteral("|0|")});
+    }
+
+    void StopAndTerminateEndTheWalk_data()
+    {
+        QTest::addColumn<bool>("terminate");
+        QTest::addColumn<bool>("parents");
+        QTest::addColumn<QStringList>("rows");
+
+        // Pump calls come before Object, Actor, then the third one acts.
+        QTest::newRow("stop") << false << false << QStringList{"Classes", "Object", "Actor"};
+        QTest::newRow("terminate") << true << false << QStringList{"Classes", "Object", "Actor"};
+        QTest::newRow("stop toward parents") << false << true << QStringList{"Bot", "Pawn", "Actor"};
+    }
+
+    void StopAndTerminateEndTheWalk()
+    {
+        QFETCH(bool, terminate);
+        QFETCH(bool, parents);
+        QFETCH(QStringList, rows);
+        Env env;
+        if (parents) {
+            env.finder.SetLookIn(env.Class(QStringLiteral("Classes/Object/Actor/Pawn/Bot")));
+            env.finder.SelectSearchIn(2);
+        }
+        env.pump.actionAt = 3;
+        env.pump.action = [&] {
+            if (terminate)
+                env.pump.SetTerminating();
+            else
+                env.finder.Stop();
+        };
+        QCOMPARE(env.finder.SearchClasses(QString(), QString(), parents), ClassFinder::Outcome::Done);
+        QStringList found;
+        for (const FindResult &row : env.finder.Results())
+            found.append(row.className);
+        QCOMPARE(found, rows);
+        QCOMPARE(env.statuses.last(), QString::fromLatin1(ClassFinder::DoneStatus));
+        QCOMPARE(env.searching, (QList<bool>{true, false}));
+
+        // The next search starts afresh (a terminating pump ends it at once).
+        env.Forget();
+        env.finder.SearchClasses(QString(), QString(), parents);
+        QCOMPARE(env.finder.Results().size(), terminate ? 1 : (parents ? 4 : 8));
+    }
+
+    void RefusedWhileTheModelIsBusy()
+    {
+        Env env;
+        env.finder.SearchClasses(QStringLiteral("Util"), QString(), false);
+        env.Forget();
+        {
+            ClassModel::BusyScope busy(env.model, QStringLiteral("loading"));
+            QCOMPARE(env.finder.SearchClasses(QString(), QString(), false), ClassFinder::Outcome::Refused);
+        }
+        QCOMPARE(env.Rows(), QStringList{"Util|Core|0|"});
+        QVERIFY(env.statuses.isEmpty());
+        QVERIFY(env.searching.isEmpty());
+        QCOMPARE(env.model.BusyWith(), QString());
+
+        // A search started from the pump while one runs is refused as well.
+        ClassFinder::Outcome inner = ClassFinder::Outcome::Done;
+        QString busyWith;
+        env.pump.actionAt = env.pump.calls + 2;
+        env.pump.action = [&] {
+            busyWith = env.model.BusyWith();
+            inner = env.finder.SearchClasses(QString(), QString(), false);
+        };
+        QCOMPARE(env.finder.SearchClasses(QString(), QString(), false), ClassFinder::Outcome::Done);
+        QCOMPARE(inner, ClassFinder::Outcome::Refused);
+        QCOMPARE(busyWith, QStringLiteral("searching"));
+        QCOMPARE(env.finder.Results().size(), 8);
+    }
+
+    void DepthGuard_data()
+    {
+        QTest::addColumn<int>("levels");    // nodes below the root, one under the other
+        QTest::addColumn<bool>("parents");  // from the deepest node up
+        QTest::addColumn<int>("outcome");
+        QTest::addColumn<QStringList>("ends");   // first and last row
+
+        // Toward children the walk of a node n levels below the start is
+        // the (n + 1)th nested one: level 10000 is tested, its walk is one
+        // too many.
+        QTest::newRow("9,999 levels") << 9999 << false << int(ClassFinder::Outcome::Done)
+            << QStringList{"Classes", "N9999"};
+        QTest::newRow("10,000 levels") << 10000 << false << int(ClassFinder::Outcome::TooDeep)
+            << QStringList{"Classes", "N10000"};
+        QTest::newRow("20,000 levels") << 20000 << false << int(ClassFinder::Outcome::TooDeep)
+            << QStringList{"Classes", "N10000"};
+        // Toward parents: the start and 10,000 ancestors.
+        QTest::newRow("20,000 levels toward parents") << 20000 << true << int(ClassFinder::Outcome::TooDeep)
+            << QStringList{"N20000", "N10000"};
+        QTest::newRow("10,000 levels toward parents") << 10000 << true << int(ClassFinder::Outcome::Done)
+            << QStringList{"N10000", "N1"};
+    }
+
+    void DepthGuard()
+    {
+        QFETCH(int, levels);
+        QFETCH(bool, parents);
+        QFETCH(int, outcome);
+        QFETCH(QStringList, ends);
+        Env env;
+        Tree &tree = env.model.Browser();
+        tree.Clear();
+        TreeNode *node = tree.Add(nullptr, QStringLiteral("Classes"));
+        for (const QString &name : Names(1, levels))
+            node = tree.Add(node, name);
+        if (parents) {
+            env.finder.SetLookIn(node);
+            env.finder.SelectSearchIn(2);
+        }
+        const int expectedRows = outcome == int(ClassFinder::Outcome::TooDeep) ? 10001 : (parents ? levels : levels + 1);
+
+        for (int run = 0; run < 2; ++run) {
+            env.Forget();
+            QCOMPARE(int(env.finder.SearchClasses(QString(), QString(), parents)), outcome);
+            QCOMPARE(env.finder.Results().size(), expectedRows);
+            QCOMPARE(env.finder.Results().first().className, ends.first());
+            QCOMPARE(env.finder.Results().last().className, ends.last());
+            QCOMPARE(env.statuses.last(), QString::fromLatin1(ClassFinder::DoneStatus));
+            QCOMPARE(env.searching, (QList<bool>{true, false}));
+        }
+
+        // A search stopped deep down leaves nothing behind for the next one.
+        env.pump.actionAt = env.pump.calls + 5000;
+        env.pump.action = [&] { env.finder.Stop(); };
+        env.finder.SearchClasses(QString(), QString(), parents);
+        QCOMPARE(env.finder.Results().size(), 5000);
+        QCOMPARE(int(env.finder.SearchClasses(QString(), QString(), parents)), outcome);
+        QCOMPARE(env.finder.Results().size(), expectedRows);
+    }
+
+    void LookInDroppedWithItsNode_data()
+    {
+        QTest::addColumn<QString>("lookIn");
+        QTest::addColumn<QString>("removed");   // "reset": the whole model
+        QTest::addColumn<bool>("dropped");
+
+        QTest::newRow("its node") << "Classes/Object/Actor" << "Classes/Object/Actor" << true;
+        QTest::newRow("an ancestor") << "Classes/Object/Actor/Pawn" << "Classes/Object" << true;
+        QTest::newRow("model reset") << "Classes/Object/Actor" << "reset" << true;
+        QTest::newRow("package tree reset") << "Packages/Engine" << "reset" << true;
+        QTest::newRow("its package") << "Packages/Bots/Bot" << "Packages/Bots" << true;
+        QTest::newRow("a sibling") << "Classes/Object/Actor" << "Classes/Object/Util" << false;
+        QTest::newRow("a child") << "Classes/Object/Actor" << "Classes/Object/Actor/Pawn" << false;
+        QTest::newRow("same text, other tree") << "Classes/Object/Actor" << "Packages/Engine/Actor" << false;
+    }
+
+    void LookInDroppedWithItsNode()
+    {
+        QFETCH(QString, lookIn);
+        QFETCH(QString, removed);
+        QFETCH(bool, dropped);
+        Env env;
+        TreeNode *node = env.At(lookIn);
+        env.finder.SetLookIn(node);
+        const QStringList items = env.finder.SearchInItems();
+        const TreeNode *kept = env.finder.LookIn();
+        if (removed == QLatin1String("reset")) {
+            env.model.ResetModel();
+        } else {
+            TreeNode *going = env.At(removed);
+            going->OwnerTree()->Remove(going);
+        }
+        QCOMPARE(env.choicesChanged, dropped ? 1 : 0);
+        QCOMPARE(env.finder.LookIn(), dropped ? nullptr : kept);
+        QCOMPARE(env.finder.SearchInEnabled(), !dropped);
+        QCOMPARE(env.finder.SearchInSelected(), dropped ? 0 : 1);
+        QCOMPARE(env.finder.SearchInItems(), items);
+        // Searching afterwards never reaches a removed node.
+        QCOMPARE(env.finder.SearchClasses(QString(), QString(), false), ClassFinder::Outcome::Done);
+    }
+
+    void RemovalDuringASearchEndsTheWalk()
+    {
+        // Commands ask Busy() first; one that does not must still not make
+        // the walk step on removed nodes.
+        Env env;
+        env.finder.SetLookIn(env.Class(QStringLiteral("Classes/Object")));
+        env.pump.actionAt = 2;
+        env.pump.action = [&] { env.model.Browser().Remove(env.Class(QStringLiteral("Classes/Object"))); };
+        QCOMPARE(env.finder.SearchClasses(QString(), QString(), false), ClassFinder::Outcome::Done);
+        QCOMPARE(env.Visited(), (QStringList{"Object", "Actor"}));
+        QCOMPARE(env.choicesChanged, 1);
+        QVERIFY(!env.finder.LookIn());
+        QCOMPARE(env.statuses.last(), QString::fromLatin1(ClassFinder::DoneStatus));
+    }
+
+    void NodeForCell_data()
+    {
+        QTest::addColumn<int>("column");
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QString>("node");
+
+        QTest::newRow("class") << 0 << "pawn" << "Classes/Object/Actor/Pawn";
+        QTest::newRow("package") << 1 << "ENGINE" << "Packages/Engine";
+        QTest::newRow("class column, root's text") << 0 << "Classes" << "";
+        QTest::newRow("package column, unknown package") << 1 << "? ? ?" << "";
+        QTest::newRow("line column") << 2 << "Pawn" << "";
+    }
+
+    void NodeForCell()
+    {
+        QFETCH(int, column);
+        QFETCH(QString, text);
+        QFETCH(QString, node);
+        Env env;
+        QCOMPARE(env.finder.NodeForCell(column, text), env.At(node));
+    }
+
+    void LooksForNothing_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QString>("containing");
+        QTest::addColumn<bool>("nothing");
+        QTest::newRow("both empty") << "" << "" << true;
+        QTest::newRow("a blank name") << " " << "" << false;
+        QTest::newRow("a blank text") << "" << " " << false;
+        QTest::newRow("a name") << "Actor" << "" << false;
+    }
+
+    void LooksForNothing()
+    {
+        QFETCH(QString, name);
+        QFETCH(QString, containing);
+        QFETCH(bool, nothing);
+        QCOMPARE(ClassFinder::LooksForNothing(name, containing), nothing);
+    }
+};
+
+QTEST_GUILESS_MAIN(TestClassFinder)
+#include "tst_ClassFinder.moc"

@@ -1,0 +1,205 @@
+#include "model/TextRules.h"
+#include "platform/TextFile.h"
+#include "search/SourceSearch.h"
+#include "support/GameDir.h"
+
+#include <QTest>
+
+using namespace kelvarin;
+
+namespace {
+
+// All the bytes of a literal, NULs included.
+template <size_t N>
+QByteArray Bytes(const char (&literal)[N])
+{
+    return QByteArray(literal, qsizetype(N - 1));
+}
+
+// Bytes of a file with the given text at a byte offset, the rest filled
+// with x's: puts a text across a read boundary.
+QByteArray TextAt(qsizetype offset, const QByteArray &text, qsizetype total)
+{
+    QByteArray bytes(total, 'x');
+    bytes.replace(offset, text.size(), text);
+    return bytes;
+}
+
+// Many short CR LF lines up to exactly byte `end`, ending in CR, then LF
+// and the text on the next line: a CR LF split by a read boundary.
+QByteArray SplitLineEnd(qsizetype end, int *lineOfText)
+{
+    QByteArray bytes;
+    int lines = 0;
+    while (bytes.size() + 10 < end) {
+        bytes += "abcdefg\r\n";
+        ++lines;
+    }
+    bytes += QByteArray(end - 1 - bytes.size(), 'y');
+    bytes += "\r\nfind me\r\n";
+    *lineOfText = lines + 2;
+    return bytes;
+}
+
+} // namespace
+
+class TestSourceSearch : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void FindsTheFirstMatchingLine_data()
+    {
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::addColumn<QString>("containing");   // as typed; upper-cased by the test
+        QTest::addColumn<bool>("matched");
+        QTest::addColumn<int>("line");
+        QTest::addColumn<QString>("context");
+
+        QTest::newRow("LF") << QByteArray("one\ntwo Foo\nthree\n") << "foo" << true << 2 << "two Foo";
+        QTest::newRow("CR LF") << QByteArray("one\r\ntwo\r\nFOO three\r\n") << "Foo" << true << 3 << "FOO three";
+        QTest::newRow("lone CR") << QByteArray("one\rtwo\r\rfoo") << "FOO" << true << 4 << "foo";
+        QTest::newRow("mixed ends") << QByteArray("a\r\n\rb\n\r\nc\r\r\nfoo\n") << "foo" << true << 7 << "foo";
+        QTest::newRow("first of two matches") << QByteArray("x\nfoo 1\nfoo 2\n") << "foo" << true << 2 << "foo 1";
+        QTest::newRow("no match") << QByteArray("one\r\ntwo\r\n") << "foo" << false << 0 << "";
+        QTest::newRow("text only across a line end") << QByteArray("fo\r\no\r\n") << "foo" << false << 0 << "";
+        QTest::newRow("containing holds a line end") << QByteArray("fo\no\n") << "fo\no" << false << 0 << "";
+        QTest::newRow("600-character first line")
+            << QByteArray(590, 'a') + "Needle end\r\nnext" << "needle" << true << 1
+            << QString(590, QLatin1Char('a')) + "Needle end";
+        QTest::newRow("across bytes 511 and 512")
+            << TextAt(509, "\nNEEDLE\n", 2000) << "needle" << true << 2 << "NEEDLE";
+        QTest::newRow("across the 64 KiB read")
+            << TextAt(65530, "\nSomeNeedle\n", 70000) << "someneedle" << true << 2 << "SomeNeedle";
+        QTest::newRow("line across the 64 KiB read, text after it")
+            << TextAt(65000, "\n", 70000) + "\r\nlater Needle" << "needle" << true << 3 << "later Needle";
+        int lineOfText = 0;
+        const QByteArray split = SplitLineEnd(65536, &lineOfText);
+        QTest::newRow("CR LF split by the 64 KiB read") << split << "find me" << true << lineOfText << "find me";
+        QTest::newRow("Latin-1 text and file") << QByteArray("caf\xe9\r\n  cr\xe8me br\xfbl\xe9\xe9\r\n")
+            << QString::fromLatin1("BR\xdbL\xc9") << true << 2 << QString::fromLatin1("cr\xe8me br\xfbl\xe9\xe9");
+        QTest::newRow("Latin-1 text, no match") << QByteArray("cafe\r\n") << QString::fromLatin1("caf\xe9")
+            << false << 0 << "";
+        QTest::newRow("ASCII text in a Latin-1 line") << QByteArray("\xe9t\xe9 DefaultProperties\n")
+            << "defaultproperties" << true << 1 << QString::fromLatin1("\xe9t\xe9 DefaultProperties");
+        QTest::newRow("tabs inside and around") << QByteArray("x\n\t\tvar\tint  Foo;\t \r\n")
+            << "foo" << true << 2 << "var int  Foo;";
+        QTest::newRow("binary junk, no match")
+            << Bytes("\x00\x7f\x80\x01junk\x00\rfo\x00o\xff") << "foo" << false << 0 << "";
+        QTest::newRow("binary junk with the text")
+            << Bytes("\x00\x7f\r\n\x01\x02jFoo\x00\x03\n") << "foo" << true << 2 << "jFoo";
+    }
+
+    void FindsTheFirstMatchingLine()
+    {
+        QFETCH(QByteArray, bytes);
+        QFETCH(QString, containing);
+        QFETCH(bool, matched);
+        QFETCH(int, line);
+        QFETCH(QString, context);
+        test::GameDir game;
+        game.WriteBytes(QStringLiteral("Pkg/Classes/Foo.uc"), bytes);
+        const SourceSearch::FileMatch match =
+            SourceSearch::SearchFile(game.Base() + QStringLiteral("\\Pkg\\Classes\\Foo.uc"), UpperCase(containing));
+        QCOMPARE(match.matched, matched);
+        QCOMPARE(match.line, line);
+        QCOMPARE(match.context, context);
+    }
+
+    void DecodesSourcesWithAByteOrderMark_data()
+    {
+        QTest::addColumn<int>("encoding");
+        QTest::newRow("UTF-16LE") << int(TextEncoding::Utf16LE);
+        QTest::newRow("UTF-16BE") << int(TextEncoding::Utf16BE);
+        QTest::newRow("UTF-8") << int(TextEncoding::Utf8Bom);
+    }
+
+    void DecodesSourcesWithAByteOrderMark()
+    {
+        QFETCH(int, encoding);
+        test::GameDir game;
+        const QString text = QString::fromUtf8("class Foo;\r\n\r// \xce\xa9mega\n\tlet \xc3\xa9t\xc3\xa9 = 1;\r\n");
+        game.WriteBytes(QStringLiteral("Foo.uc"), TextFile::Encode(text, TextEncoding(encoding)));
+        const QString path = game.Base() + QStringLiteral("/Foo.uc");
+
+        SourceSearch::FileMatch match = SourceSearch::SearchFile(path, UpperCase(QString::fromUtf8("\xc3\xa9t\xc3\xa9")));
+        QVERIFY(match.matched);
+        QCOMPARE(match.line, 4);
+        QCOMPARE(match.context, QString::fromUtf8("let \xc3\xa9t\xc3\xa9 = 1;"));
+
+        match = SourceSearch::SearchFile(path, UpperCase(QStringLiteral("mega")));
+        QVERIFY(match.matched);
+        QCOMPARE(match.line, 3);
+        // The mark itself is no text.
+        QVERIFY(!SourceSearch::SearchFile(path, QString(QChar(0xFEFF))).matched);
+    }
+
+    void FilesThatCannotBeReadDoNotMatch_data()
+    {
+        QTest::addColumn<QString>("containing");
+        QTest::addColumn<bool>("matched");
+        QTest::newRow("with a text") << "foo" << false;
+        QTest::newRow("without a text: never looked at") << "" << true;
+    }
+
+    void FilesThatCannotBeReadDoNotMatch()
+    {
+        QFETCH(QString, containing);
+        QFETCH(bool, matched);
+        test::GameDir game;
+        game.MakeDir(QStringLiteral("Pkg/Classes/Dir.uc"));
+        for (const QString &name : {QStringLiteral("Missing.uc"), QStringLiteral("Dir.uc")}) {
+            const SourceSearch::FileMatch match = SourceSearch::SearchFile(
+                game.Base() + QStringLiteral("\\Pkg\\Classes\\") + name, UpperCase(containing));
+            QCOMPARE(match.matched, matched);
+            QCOMPARE(match.line, 0);
+            QVERIFY(match.context.isEmpty());
+        }
+    }
+
+    void ReadsAHugeLineWhole()
+    {
+        test::GameDir game;
+        QByteArray bytes(10 * 1024 * 1024, 'a');
+        bytes += "Needle!";
+        game.WriteBytes(QStringLiteral("Big.uc"), bytes);
+        const QString path = game.Base() + QStringLiteral("/Big.uc");
+        const SourceSearch::FileMatch match = SourceSearch::SearchFile(path, QStringLiteral("NEEDLE"));
+        QVERIFY(match.matched);
+        QCOMPARE(match.line, 1);
+        QCOMPARE(match.context.size(), bytes.size());
+        QVERIFY(match.context.endsWith(QLatin1String("aNeedle!")));
+        QVERIFY(!SourceSearch::SearchFile(path, QStringLiteral("HAYSTACK")).matched);
+        // The same line searched character by character (a non-ASCII text).
+        QVERIFY(!SourceSearch::SearchFile(path, QString::fromLatin1("\xc9")).matched);
+    }
+
+    void ManyLinesAcrossManyReads_data()
+    {
+        QTest::addColumn<QString>("containing");
+        QTest::newRow("ASCII text") << "END OF";
+        QTest::newRow("Latin-1 text: line by line") << QString::fromLatin1("OF IT \xc9");
+    }
+
+    void ManyLinesAcrossManyReads()
+    {
+        // Line numbers keep counting across many read blocks.
+        QFETCH(QString, containing);
+        test::GameDir game;
+        QByteArray bytes;
+        for (int i = 1; i <= 40000; ++i)
+            bytes += (i % 3 ? "line\r\n" : "line\n") + QByteArray(i % 7, ' ') + (i % 5 ? "" : "\r");
+        // Each i ends one line, every fifth i another one with a lone CR.
+        const int before = 40000 + 40000 / 5;
+        bytes += "the End of it \xe9\r\nEnd of it \xe9" " again\r\n";
+        game.WriteBytes(QStringLiteral("Long.uc"), bytes);
+        const SourceSearch::FileMatch match =
+            SourceSearch::SearchFile(game.Base() + QStringLiteral("/Long.uc"), containing);
+        QVERIFY(match.matched);
+        QCOMPARE(match.line, before + 1);
+        QCOMPARE(match.context, QString::fromLatin1("the End of it \xe9"));
+    }
+};
+
+QTEST_GUILESS_MAIN(TestSourceSearch)
+#include "tst_SourceSearch.moc"

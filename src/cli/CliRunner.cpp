@@ -15,6 +15,7 @@
 #include "platform/Errors.h"
 #include "platform/EventPump.h"
 #include "platform/SystemShell.h"
+#include "search/ClassFinder.h"
 #include "tools/DedicatedServerThread.h"
 #include "tools/Launchers.h"
 
@@ -72,6 +73,16 @@ QString CliRunner::Usage()
         "  --test-run            start the game with the options' command line\n"
         "  --join                start the game connected to this machine\n"
         "  --server              start a dedicated server; prints its process id\n"
+        "  --find                find classes as the class finder does; prints one\n"
+        "                        line per result: class, package, line, context\n"
+        "\n"
+        "Finder settings, for every later --find:\n"
+        "  --name TEXT           the class name contains TEXT\n"
+        "  --containing TEXT     a line of the class's source contains TEXT\n"
+        "  --in WHERE            classes (all, the default) | class:NAME | packages |\n"
+        "                        package:NAME\n"
+        "  --parents             search from the class toward its parents\n"
+        "  --children            search from the class toward its children (default)\n"
         "\n"
         "Messages go to standard error, one line each. Exit status: 0 when no error\n"
         "was shown, 1 when one was, 2 for a usage error.\n");
@@ -87,10 +98,14 @@ int CliRunner::Run(const QStringList &arguments, Registry &registry, QTextStream
     const QStringList withArgument{QStringLiteral("--tick"), QStringLiteral("--untick"),
                                    QStringLiteral("--load-state"), QStringLiteral("--save-state"),
                                    QStringLiteral("--print"), QStringLiteral("--remove"),
-                                   QStringLiteral("--remove-package"), QStringLiteral("--edit")};
+                                   QStringLiteral("--remove-package"), QStringLiteral("--edit"),
+                                   QStringLiteral("--name"), QStringLiteral("--containing"),
+                                   QStringLiteral("--in")};
     const QStringList plain{QStringLiteral("--read-default"), QStringLiteral("--refresh"),
                             QStringLiteral("--reset"), QStringLiteral("--test-run"),
-                            QStringLiteral("--join"), QStringLiteral("--server")};
+                            QStringLiteral("--join"), QStringLiteral("--server"),
+                            QStringLiteral("--find"), QStringLiteral("--parents"),
+                            QStringLiteral("--children")};
     auto usageError = [&err](const QString &why) {
         err << "kelvarin-cli: " << why << "\n\n" << Usage();
         err.flush();
@@ -116,6 +131,10 @@ int CliRunner::Run(const QStringList &arguments, Registry &registry, QTextStream
             if (i + 1 >= arguments.size())
                 return usageError(arg + QStringLiteral(" needs an argument"));
             const QString value = arguments.at(++i);
+            if (arg == QLatin1String("--in") && value != QLatin1String("classes")
+                && value != QLatin1String("packages") && !value.startsWith(QLatin1String("class:"))
+                && !value.startsWith(QLatin1String("package:")))
+                return usageError(QStringLiteral("--in takes classes, class:NAME, packages or package:NAME"));
             if (arg == QLatin1String("--print") && !kPrintable.contains(value))
                 return usageError(QStringLiteral("--print takes one of: ") + kPrintable.join(QStringLiteral(", ")));
             actions.push_back({arg, value});
@@ -167,6 +186,16 @@ int CliRunner::Run(const QStringList &arguments, Registry &registry, QTextStream
     MainCommands commands(options, model);
     commands.SetShell(&shell, &errors);
     Launchers launchers(options, model, shell, errors, prompter);
+
+    ClassFinder finder(model);
+    finder.SetStatusSink([&prompter](const QString &text) {
+        if (text == QLatin1String(ClassFinder::DoneStatus))
+            prompter.Say(text);
+    });
+    QString findName;
+    QString findContaining;
+    QString findIn = QStringLiteral("classes");
+    bool findParents = false;
 
     for (const Action &action : actions) {
         try {
@@ -262,6 +291,60 @@ int CliRunner::Run(const QStringList &arguments, Registry &registry, QTextStream
                     out << server->ServerPid() << '\n';
                     out.flush();
                 }
+            } else if (action.option == QLatin1String("--name")) {
+                findName = arg;
+            } else if (action.option == QLatin1String("--containing")) {
+                findContaining = arg;
+            } else if (action.option == QLatin1String("--in")) {
+                findIn = arg;
+            } else if (action.option == QLatin1String("--parents")
+                       || action.option == QLatin1String("--children")) {
+                findParents = action.option == QLatin1String("--parents");
+            } else if (action.option == QLatin1String("--find")) {
+                // Where to search is looked up now: the model may have been
+                // empty when --in was read.
+                TreeNode *lookIn = nullptr;
+                QString missing;
+                if (findIn.startsWith(QLatin1String("class:"))) {
+                    const QString name = findIn.mid(6);
+                    lookIn = model.FindNode(model.Browser(), name);
+                    if (!lookIn)
+                        missing = QStringLiteral("There is no class \"") + name + QStringLiteral("\" in the class tree.");
+                } else if (findIn.startsWith(QLatin1String("package:"))) {
+                    const QString name = findIn.mid(8);
+                    TreeNode *root = model.PackagesBrowser().First();
+                    const QString upper = UpperCase(name);
+                    for (int row = 0; root && row < root->ChildCount() && !lookIn; ++row)
+                        if (root->Child(row)->UpperText() == upper)
+                            lookIn = root->Child(row);
+                    if (!lookIn)
+                        missing = QStringLiteral("There is no package \"") + name + QStringLiteral("\" in the package tree.");
+                } else if (findIn == QLatin1String("packages")) {
+                    lookIn = model.PackagesBrowser().First();
+                    if (!lookIn)
+                        missing = QStringLiteral("The package tree is empty.");
+                }
+                if (!missing.isEmpty()) {
+                    prompter.NoteError();
+                    prompter.Say(missing);
+                    continue;
+                }
+                finder.SetLookIn(lookIn);
+                if (lookIn && findParents)
+                    finder.SelectSearchIn(2);
+                if (ClassFinder::LooksForNothing(findName, findContaining)) {
+                    prompter.Plain(QLatin1String(ClassFinder::NothingMessage));
+                    continue;
+                }
+                const ClassFinder::Outcome outcome =
+                    finder.SearchClasses(findName, findContaining, finder.SearchInSelected() == 2);
+                QStringList lines;
+                for (const FindResult &row : finder.Results())
+                    lines.append(row.className + QLatin1Char('\t') + row.package + QLatin1Char('\t')
+                                 + QString::number(row.line) + QLatin1Char('\t') + row.context);
+                PrintLines(out, lines);
+                if (outcome == ClassFinder::Outcome::TooDeep)
+                    prompter.Error(QLatin1String(ClassFinder::RecursionMessage));
             } else if (action.option == QLatin1String("--print")) {
                 if (arg == QLatin1String("classes")) {
                     PrintLines(out, TreeText::Write(model.Browser()));

@@ -282,6 +282,41 @@ private slots:
         QCOMPARE(starts.first().arguments, QStringList{m_base + QStringLiteral("/Engine/Classes/Info.uc")});
     }
 
+    void find_data()
+    {
+        QTest::addColumn<QStringList>("actions");
+        QTest::addColumn<int>("code");
+        QTest::addColumn<QByteArray>("out");
+        QTest::addColumn<QString>("message");
+        QTest::newRow("names in tree order") << QStringList{"--read-default", "--name", "o", "--find"} << 0
+            << QByteArray("Object\tCore\t0\t\nActor\tEngine\t0\t\nInfo\tEngine\t0\t\n") << "Done searching.";
+        QTest::newRow("source text below a class") << QStringList{"--read-default", "--in", "class:actor", "--containing", "EXTENDS", "--find"} << 0
+            << QByteArray("Actor\tEngine\t2\tclass Actor extends Object;\nInfo\tEngine\t2\tclass Info extends Actor;\n") << "Done searching.";
+        QTest::newRow("toward parents") << QStringList{"--read-default", "--in", "class:Info", "--parents", "--name", "t", "--find"} << 0
+            << QByteArray("Actor\tEngine\t0\t\nObject\tCore\t0\t\n") << "Done searching.";
+        QTest::newRow("a package") << QStringList{"--read-default", "--in", "package:engine", "--name", "n", "--find"} << 0
+            << QByteArray("Engine\t? ? ?\t0\t\nInfo\tEngine\t0\t\n") << "Done searching.";
+        QTest::newRow("where is resolved at --find") << QStringList{"--in", "class:Actor", "--read-default", "--name", "x", "--find"} << 0
+            << QByteArray() << "Done searching.";
+        QTest::newRow("no such class") << QStringList{"--in", "class:Actor", "--name", "x", "--find"} << 1
+            << QByteArray() << "There is no class \"Actor\" in the class tree.";
+        QTest::newRow("nothing to look for") << QStringList{"--read-default", "--find"} << 0
+            << QByteArray() << "Looking for nothing?";
+    }
+
+    void find()
+    {
+        QFETCH(QStringList, actions);
+        QFETCH(int, code);
+        QFETCH(QByteArray, out);
+        QFETCH(QString, message);
+        const Outcome run = Run(actions);
+        QCOMPARE(run.code, code);
+        QCOMPARE(run.out, out);
+        QVERIFY2(run.ErrLines().contains(QStringLiteral("Kelvarin: ") + message), qPrintable(run.err));
+        QVERIFY(!run.err.contains(QLatin1String("Searching ")));
+    }
+
     void programEndToEnd()
     {
         QVERIFY2(QFileInfo::exists(QStringLiteral(KELVARIN_CLI_PATH)), KELVARIN_CLI_PATH);

@@ -22,6 +22,7 @@
 #include "platform/Keyboard.h"
 #include "platform/Prompter.h"
 #include "platform/gui/Pickers.h"
+#include "search/gui/FindBox.h"
 #include "tools/Launchers.h"
 
 #include <QAction>
@@ -349,11 +350,37 @@ void TDisplayForm::BuildPopup()
     connectItem(m_popup->SwitchtreesPopupItem, &TDisplayForm::SwitchtreesPopupItemClick);
     connectItem(m_popup->ExplorePopupItem, &TDisplayForm::ExplorePopupItemClick);
     connectItem(m_popup->DeleteClassPopupItem, &TDisplayForm::DeleteClassPopupItemClick);
+    connectItem(m_popup->FindClassPopupItem, &TDisplayForm::FindClassPopupItemClick);
+    m_popup->SetAvailable(m_popup->FindClassPopupItem, false);   // until a finder is set
     // Commands of windows this version does not have yet.
-    for (QAction *later : {m_popup->CompilethispackageMenuItem, m_popup->FindClassPopupItem,
+    for (QAction *later : {m_popup->CompilethispackageMenuItem,
                            m_popup->CreateClassPopupItem, m_popup->AddINTfilePopupItem,
                            m_popup->Addeditcustomcomment})
         m_popup->SetAvailable(later, false);
+}
+
+void TDisplayForm::SetFindBox(TFindBox *findBox)
+{
+    m_findBox = findBox;
+    m_popup->SetAvailable(m_popup->FindClassPopupItem, findBox != nullptr);
+    if (!findBox)
+        return;
+    findBox->SetBrowseHandler([this](int column, TreeNode *node) {
+        KelvarTreeView *view = column == 0 ? m_browser : m_packagesBrowser;
+        view->Adapter()->SourceTree().Select(node);
+        if (node)
+            view->scrollTo(view->Adapter()->IndexOf(node));
+        view->setFocus();
+    });
+    findBox->SetEditHandler([this](TreeNode *node) {
+        RunModelCommand(QStringLiteral("opening a file"), [this, node] { m_commands->Edit(node); });
+    });
+}
+
+void TDisplayForm::FindClassPopupItemClick()
+{
+    if (m_findBox)
+        m_findBox->ShowFor(m_commands->RightClickedNode());
 }
 
 void TDisplayForm::SetLaunchSeams(Shell *shell, ErrorReporter *errors)

@@ -33,6 +33,7 @@ class Prompter;
 class Registry;
 class Shell;
 class SortedListAdapter;
+class TFindBox;
 class TAboutBox;
 class TOptions;
 class TWaitBox;
@@ -75,6 +76,9 @@ public:
     // Where files, folders and the game's programs are opened, and where a
     // failed launch is shown. Unset: those commands do nothing.
     void SetLaunchSeams(Shell *shell, ErrorReporter *errors);
+    // The class finder, opened from the pop-up; its grid's Browse and Edit
+    // come back to the trees and the editor.
+    void SetFindBox(TFindBox *findBox);
     // Shows the pop-up at a screen position. Default: QMenu::popup.
     void SetPopupRunner(std::function<void(QMenu *, const QPoint &)> runner) { m_popupRunner = std::move(runner); }
     // Ends the message loop. Default: QCoreApplication::exit(0), which does
@@ -110,6 +114,7 @@ public:
     void EditthisclassMenuItemClick();
     void DeleteClassPopupItemClick();
     void ExplorePopupItemClick();
+    void FindClassPopupItemClick();
     void EditUTiniMenuItemClick();
     void UTLogClick();
     void ExploreUTButtonClick();
@@ -176,6 +181,7 @@ private:
     Pickers *m_pickers = nullptr;
     QPointer<TWaitBox> m_waitBox;
     QPointer<TAboutBox> m_aboutBox;
+    QPointer<TFindBox> m_findBox;
     std::function<void()> m_defaultStateLoader;
     std::function<void()> m_quit;
     std::function<void(QMenu *, const QPoint &)> m_popupRunner;

@@ -16,6 +16,8 @@
 #include "platform/gui/QtKeyboard.h"
 #include "platform/gui/SingleInstance.h"
 #include "platform/gui/WidgetPickers.h"
+#include "search/ClassFinder.h"
+#include "search/gui/FindBox.h"
 #include "tools/gui/ExecuteErrorBox.h"
 
 #include <QScreen>
@@ -118,6 +120,9 @@ int StartUp::Run(QApplication &app)
             }
         });
         displayForm.SetLaunchSeams(&shell, &executeErrorBox);
+        ClassFinder finder(model);
+        TFindBox findBox(finder, prompter, &displayForm);
+        displayForm.SetFindBox(&findBox);
         displayForm.SetOptionsEditor(&setDirForm);
         displayForm.SetWaitBox(&waitBox);
         displayForm.SetAboutBox(&aboutBox);

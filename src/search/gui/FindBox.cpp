@@ -315,7 +315,7 @@ void TFindBox::BrowsePopupItemClick()
 {
     int column = 0;
     const int row = RowAt(m_rightClick, &column);
-    if (column < 0)
+    if (row < 0 || column < 0)
         return;   // outside every cell
     BrowseCell(row, column);
 }
@@ -333,7 +333,8 @@ bool TFindBox::eventFilter(QObject *watched, QEvent *event)
             const QPoint pos = static_cast<QMouseEvent *>(event)->position().toPoint();
             int column = 0;
             const int row = RowAt(pos, &column);
-            if (column >= 0)
+            // Below the last row or right of the last column is no cell.
+            if (row >= 0 && column >= 0)
                 BrowseCell(row, column);
             return true;
         }

@@ -1,0 +1,265 @@
+#include "authoring/gui/FindOrphanForm.h"
+#include "persist/Options.h"
+#include "platform/EventPump.h"
+#include "platform/SpecPath.h"
+#include "support/GameDir.h"
+#include "support/ScriptedPrompter.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QGroupBox>
+#include <QLabel>
+#include <QListWidget>
+#include <QLocale>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QTest>
+
+#include <functional>
+
+using namespace kelvarin;
+
+namespace {
+
+// A pump that runs a scripted step on its n-th call.
+class ScriptedPump : public EventPump
+{
+public:
+    void Pump() override
+    {
+        ++calls;
+        if (action && calls == actionAt)
+            action();
+    }
+    bool Terminating() const override { return m_terminating; }
+    void SetTerminating() override { m_terminating = true; }
+
+    int calls = 0;
+    int actionAt = 0;
+    std::function<void()> action;
+
+private:
+    bool m_terminating = false;
+};
+
+struct Env
+{
+    Env() : form(options, pump, prompter)
+    {
+        options.BaseDir = game.Base();
+        for (const char *file : {"System/OldMod.int", "System/Lib.dll", "System/Keep.int", "System/Keep.u",
+                                 "System/Window.int"})
+            game.WriteBytes(QLatin1String(file), "x");
+        SpecPath::ForgetListings();
+    }
+
+    QStringList Items() const
+    {
+        QStringList items;
+        for (int row = 0; row < form.OrphanList()->count(); ++row)
+            items.append(form.OrphanList()->item(row)->text());
+        return items;
+    }
+
+    test::GameDir game;
+    TOptions options;
+    ScriptedPump pump;
+    test::ScriptedPrompter prompter;
+    TFindOrphanForm form;
+};
+
+} // namespace
+
+class TestFindOrphanForm : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase() { QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates)); }
+
+    void Texts()
+    {
+        Env env;
+        TFindOrphanForm &form = env.form;
+        QCOMPARE(form.windowTitle(), QStringLiteral("Find orphans"));
+        QCOMPARE(form.size(), QSize(542, 375));
+        QVERIFY(!form.isModal());
+        const QString memo = form.InitialInfoMemo()->toPlainText();
+        QCOMPARE(memo.split(QLatin1Char('\n')), TFindOrphanForm::MemoLines());
+        QCOMPARE(TFindOrphanForm::MemoLines().size(), 11);
+        QVERIFY(memo.contains(QStringLiteral("With this I mean .INT and .DLL files \nwithout")));
+        QVERIFY(memo.contains(QStringLiteral("which show up as orphans, \nplease report them at the Kelvarin issue tracker.\n")));
+        QVERIFY(memo.endsWith(QStringLiteral("\n\nPess Next to start searching...")));
+        QCOMPARE(form.BackButton()->text(), QStringLiteral("<- &Back"));
+        QCOMPARE(form.NextButton()->text(), QStringLiteral("&Next ->"));
+        QCOMPARE(form.CancelButton()->text(), QStringLiteral("&Cancel"));
+        QVERIFY(!form.BackButton()->isEnabled());
+        QVERIFY(form.NextButton()->isDefault());
+        QCOMPARE(form.InitialTab()->findChild<QGroupBox *>()->title(), QStringLiteral(" Orphan files finder "));
+        QCOMPARE(form.FinishTab()->findChild<QGroupBox *>()->title(), QStringLiteral(" The final step "));
+        QCOMPARE(form.FinishTab()->findChild<QLabel *>()->text(),
+                 QStringLiteral("These files have been found to be orphans. Uncheck any checkbox to prevent the "
+                                "removal of these files. Press Finish to remove all checked files."));
+    }
+
+    void MemoPassesTheFocusOn()
+    {
+        Env env;
+        env.form.Show();
+        QVERIFY(QTest::qWaitForWindowExposed(&env.form));
+        QApplication::setActiveWindow(&env.form);
+        env.form.CancelButton()->setFocus();
+        env.form.InitialInfoMemo()->setFocus();
+        QCOMPARE(QApplication::focusWidget(), env.form.NextButton());
+    }
+
+    // Next searches, Finish deletes the checked files from the directory
+    // that was searched and closes the wizard.
+    void SearchAndDeleteChecked()
+    {
+        Env env;
+        TFindOrphanForm &form = env.form;
+        form.Show();
+        QCOMPARE(form.ActivePage(), form.InitialTab());
+        QTest::mouseClick(form.NextButton(), Qt::LeftButton);
+        QCOMPARE(form.ActivePage(), form.FinishTab());
+        QCOMPARE(env.Items(), (QStringList{"Lib.dll", "OldMod.int"}));
+        for (int row = 0; row < form.OrphanList()->count(); ++row)
+            QCOMPARE(form.OrphanList()->item(row)->checkState(), Qt::Checked);
+        QCOMPARE(form.NextButton()->text(), QStringLiteral("&Finish"));
+        QVERIFY(form.NextButton()->isEnabled());
+        QVERIFY(form.BackButton()->isEnabled());
+
+        form.OrphanList()->item(0)->setCheckState(Qt::Unchecked);
+        // The base directory changes before Finish: the files still go from
+        // the directory that was searched.
+        test::GameDir other;
+        other.WriteBytes(QStringLiteral("System/OldMod.int"), "x");
+        env.options.BaseDir = other.Base();
+        QTest::mouseClick(form.NextButton(), Qt::LeftButton);
+        QVERIFY(!form.isVisible());
+        QVERIFY(env.prompter.shown.isEmpty());
+        QVERIFY(!env.game.Exists(QStringLiteral("System/OldMod.int")));
+        QVERIFY(env.game.Exists(QStringLiteral("System/Lib.dll")));
+        QVERIFY(env.game.Exists(QStringLiteral("System/Keep.int")));
+        QVERIFY(env.game.Exists(QStringLiteral("System/Window.int")));
+        QVERIFY(other.Exists(QStringLiteral("System/OldMod.int")));
+
+        // The next showing starts over on the welcome page.
+        form.Show();
+        QCOMPARE(form.ActivePage(), form.InitialTab());
+        QCOMPARE(form.NextButton()->text(), QStringLiteral("&Next ->"));
+        QVERIFY(!form.BackButton()->isEnabled());
+    }
+
+    void BackAndSearchAgain()
+    {
+        Env env;
+        TFindOrphanForm &form = env.form;
+        form.Show();
+        form.NextButtonClick();
+        QCOMPARE(env.Items(), (QStringList{"Lib.dll", "OldMod.int"}));
+        form.BackButtonClick();
+        QCOMPARE(form.ActivePage(), form.InitialTab());
+        QVERIFY(!form.BackButton()->isEnabled());
+        QCOMPARE(form.NextButton()->text(), QStringLiteral("&Next ->"));
+        env.game.WriteBytes(QStringLiteral("System/Newer.int"), "x");
+        QFile::remove(env.game.Native(QStringLiteral("System/Lib.dll")));
+        form.NextButtonClick();
+        QCOMPARE(form.ActivePage(), form.FinishTab());
+        QCOMPARE(env.Items(), (QStringList{"Newer.int", "OldMod.int"}));
+    }
+
+    // Cancel while the search runs: listing (pump 1) or the orphan loop
+    // (pump 4 of 5 files' worth). The wizard closes on the welcome page,
+    // nothing is deleted, and the next showing searches afresh.
+    void CancelDuringSearch_data()
+    {
+        QTest::addColumn<int>("cancelAt");
+        QTest::newRow("while listing") << 1;
+        QTest::newRow("while sorting out orphans") << 4;
+    }
+
+    void CancelDuringSearch()
+    {
+        QFETCH(int, cancelAt);
+        Env env;
+        TFindOrphanForm &form = env.form;
+        bool nextWasDisabled = false;
+        bool backWasDisabled = false;
+        env.pump.actionAt = cancelAt;
+        env.pump.action = [&] {
+            nextWasDisabled = !form.NextButton()->isEnabled();
+            backWasDisabled = !form.BackButton()->isEnabled();
+            QTest::mouseClick(form.CancelButton(), Qt::LeftButton);
+        };
+        form.Show();
+        form.NextButtonClick();
+        QVERIFY(nextWasDisabled);
+        QVERIFY(backWasDisabled);
+        QVERIFY(!form.isVisible());
+        QCOMPARE(form.ActivePage(), form.InitialTab());
+        QVERIFY(!form.Finder().Searching());
+
+        env.pump.action = nullptr;
+        form.Show();
+        QCOMPARE(form.ActivePage(), form.InitialTab());
+        QVERIFY(form.NextButton()->isEnabled());
+        QVERIFY(!form.BackButton()->isEnabled());
+        form.NextButtonClick();
+        QCOMPARE(env.Items(), (QStringList{"Lib.dll", "OldMod.int"}));
+        form.CancelButtonClick();
+        QVERIFY(env.game.Exists(QStringLiteral("System/OldMod.int")));
+        QVERIFY(env.game.Exists(QStringLiteral("System/Lib.dll")));
+    }
+
+    void EscapeDeletesNothing()
+    {
+        Env env;
+        TFindOrphanForm &form = env.form;
+        form.Show();
+        form.NextButtonClick();
+        QTest::keyClick(&form, Qt::Key_Escape);
+        QVERIFY(!form.isVisible());
+        QCOMPARE(form.ActivePage(), form.InitialTab());
+        form.Show();
+        form.NextButtonClick();
+        form.close();
+        QVERIFY(!form.isVisible());
+        QVERIFY(env.game.Exists(QStringLiteral("System/OldMod.int")));
+        QVERIFY(env.game.Exists(QStringLiteral("System/Lib.dll")));
+    }
+
+    void ApplicationEndingClosesTheWizard()
+    {
+        Env env;
+        TFindOrphanForm &form = env.form;
+        env.pump.actionAt = 1;
+        env.pump.action = [&env] { env.pump.SetTerminating(); };
+        form.Show();
+        form.NextButtonClick();
+        QVERIFY(!form.isVisible());
+        QVERIFY(form.NextButton()->isEnabled());
+    }
+
+    void FailedDeletionIsReported()
+    {
+        Env env;
+        TFindOrphanForm &form = env.form;
+        form.Show();
+        form.NextButtonClick();
+        QFile::remove(env.game.Native(QStringLiteral("System/Lib.dll")));
+        env.game.WriteBytes(QStringLiteral("System/Lib.dll/inside"), "x");
+        SpecPath::ForgetListings();
+        form.NextButtonClick();
+        QVERIFY(!form.isVisible());
+        QCOMPARE(env.prompter.Texts(),
+                 QStringList{"These files could not be deleted:\n"
+                             + QDir::toNativeSeparators(env.game.Native(QStringLiteral("System/Lib.dll")))});
+        QVERIFY(!env.game.Exists(QStringLiteral("System/OldMod.int")));
+        QVERIFY(form.OrphanList()->count() == 0);
+    }
+};
+
+QTEST_MAIN(TestFindOrphanForm)
+#include "tst_FindOrphanForm.moc"

@@ -1,0 +1,436 @@
+#include "authoring/OrphanFinder.h"
+#include "platform/EventPump.h"
+#include "platform/SpecPath.h"
+#include "support/CountingPump.h"
+#include "support/GameDir.h"
+#include "support/ScriptedPrompter.h"
+
+#include <QDir>
+#include <QLocale>
+#include <QTest>
+
+#include <algorithm>
+#include <functional>
+
+using namespace kelvarin;
+
+namespace {
+
+// A pump that runs a scripted step on its n-th call.
+class ScriptedPump : public EventPump
+{
+public:
+    void Pump() override
+    {
+        ++calls;
+        if (action && calls == actionAt)
+            action();
+    }
+    bool Terminating() const override { return m_terminating; }
+    void SetTerminating() override { m_terminating = true; }
+
+    int calls = 0;
+    int actionAt = 0;
+    std::function<void()> action;
+
+private:
+    bool m_terminating = false;
+};
+
+// Writes each relative path as a small file.
+void WriteFiles(const test::GameDir &game, const QStringList &files)
+{
+    for (const QString &file : files)
+        game.WriteBytes(file, QByteArray("x"));
+}
+
+// A directory named like a file, with something in it so that nothing can
+// remove it as a file or as an empty directory (root included).
+void MakeBlockingDir(const test::GameDir &game, const QString &relative)
+{
+    QFile::remove(game.Native(relative));
+    game.WriteBytes(relative + QLatin1String("/keep"), QByteArray("x"));
+}
+
+} // namespace
+
+class TestOrphanFinder : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase() { QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates)); }
+    void init() { SpecPath::ForgetListings(); }
+
+    void Rules_data()
+    {
+        QTest::addColumn<QStringList>("files");
+        QTest::addColumn<QStringList>("dirs");
+        QTest::addColumn<QStringList>("orphans");
+        const QStringList none;
+        QTest::newRow("int with its u") << QStringList{"System/MyMod.int", "System/MyMod.u"} << none << none;
+        QTest::newRow("int alone") << QStringList{"System/OldMod.int"} << none << QStringList{"OldMod.int"};
+        QTest::newRow("texture package keeps int")
+            << QStringList{"Textures/OldTex.utx", "System/OldTex.int"} << none << none;
+        QTest::newRow("sound package keeps int")
+            << QStringList{"Sounds/OldSnd.uax", "System/OldSnd.int"} << none << none;
+        QTest::newRow("utx in System does not count")
+            << QStringList{"System/OldTex.utx", "System/OldTex.int"} << none << QStringList{"OldTex.int"};
+        QTest::newRow("uax in Textures does not count")
+            << QStringList{"Textures/OldSnd.uax", "System/OldSnd.int"} << none << QStringList{"OldSnd.int"};
+        QTest::newRow("u in Textures does not count")
+            << QStringList{"Textures/Pkg.u", "System/Pkg.int"} << none << QStringList{"Pkg.int"};
+        QTest::newRow("dll with its u") << QStringList{"System/MyLib.dll", "System/MyLib.u"} << none << none;
+        QTest::newRow("dll alone") << QStringList{"System/MyLib.dll"} << none << QStringList{"MyLib.dll"};
+        QTest::newRow("dll is not kept by a texture package")
+            << QStringList{"System/MyLib.dll", "Textures/MyLib.utx", "Sounds/MyLib.uax"} << none
+            << QStringList{"MyLib.dll"};
+        QTest::newRow("game dll") << QStringList{"System/Render.dll"} << none << none;
+        QTest::newRow("game int in every case")
+            << QStringList{"System/unrealtournament.int", "System/UNREALTOURNAMENT.INT", "System/UnrealTournament.Int"}
+            << none << none;
+        QTest::newRow("game name as a prefix is no game file")
+            << QStringList{"System/RenderX.int", "System/XWindow.dll"} << none
+            << QStringList{"RenderX.int", "XWindow.dll"};
+        QTest::newRow("letter case of int and u differ")
+            << QStringList{"System/MYMOD.INT", "System/mymod.U", "System/Lib.DLL", "System/LIB.u"} << none << none;
+        QTest::newRow("letter case of the directories")
+            << QStringList{"system/OldMod.int", "system/oldmod.u", "textures/Tex.UTX", "system/tex.int",
+                           "SOUNDS/snd.uax", "system/SND.int", "system/Gone.int"}
+            << none << QStringList{"Gone.int"};
+        QTest::newRow("u that is a directory") << QStringList{"System/Foo.int"} << QStringList{"System/Foo.u"}
+                                               << QStringList{"Foo.int"};
+        QTest::newRow("int and dll that are directories")
+            << none << QStringList{"System/Dir.int", "System/Dir.dll"} << none;
+        QTest::newRow("only the u counts, not uc or prefixes")
+            << QStringList{"System/Foo.int", "System/Foo.uc", "System/FooBar.u", "System/Fo.u"} << none
+            << QStringList{"Foo.int"};
+        QTest::newRow("other extensions are not listed")
+            << QStringList{"System/Foo.int.bak", "System/Foo.ini", "System/Foo.dll2"} << none << none;
+        QTest::newRow("file named .int") << QStringList{"System/.int"} << none << QStringList{".int"};
+        QTest::newRow("file named .int with a .u") << QStringList{"System/.int", "System/.u"} << none << none;
+        QTest::newRow("x.int.int is kept by x.int.u")
+            << QStringList{"System/x.int.int", "System/x.int.u"} << none << none;
+        QTest::newRow("x.int.int is not kept by x.u")
+            << QStringList{"System/x.int.int", "System/x.u"} << none << QStringList{"x.int.int"};
+        QTest::newRow("sorted without regard to case, dlls among ints")
+            << QStringList{"System/c.int", "System/B.dll", "System/a.int", "System/D.INT"} << none
+            << QStringList{"a.int", "B.dll", "c.int", "D.INT"};
+        QTest::newRow("no System directory") << QStringList{"Textures/Foo.utx"} << none << none;
+        QTest::newRow("letters outside ASCII")
+            << QStringList{"System/Éclair.int", "System/éclair.u", "System/Ärger.int"} << none
+            << QStringList{"Ärger.int"};
+    }
+
+    void Rules()
+    {
+        QFETCH(QStringList, files);
+        QFETCH(QStringList, dirs);
+        QFETCH(QStringList, orphans);
+        test::GameDir game;
+        WriteFiles(game, files);
+        for (const QString &dir : dirs)
+            game.MakeDir(dir);
+        NullEventPump pump;
+        OrphanFinder finder(pump);
+        QCOMPARE(finder.Search(game.Base()), OrphanFinder::Outcome::Done);
+        QCOMPARE(finder.OrphanNames(), orphans);
+        for (const OrphanFinder::Orphan &orphan : finder.Orphans())
+            QVERIFY(orphan.checked);
+    }
+
+    void GameFiles_data()
+    {
+        QTest::addColumn<QString>("base");
+        QTest::addColumn<bool>("game");
+        for (const char *name : {"Window", "BossSkins", "CLCD16", "clcd32", "CommandoSkins", "D3DDrv",
+                                 "DPlayerX", "DrvMgt", "FCommandoSkins", "Galaxy", "GlideDrv", "MetalDrv",
+                                 "MSVCRT", "OpenGlDrv", "Render", "Setup", "SGirlSkins", "SGLDrv", "SoftDrv",
+                                 "SoldierSkins", "Startup", "UnrealTournament", "WinDrv"})
+            QTest::newRow(name) << QString::fromLatin1(name) << true;
+        QTest::newRow("Engine is a package") << "Engine" << false;
+        QTest::newRow("Windows") << "Windows" << false;
+        QTest::newRow("empty") << "" << false;
+        QTest::newRow("blank after") << "Render " << false;
+        QTest::newRow("Unreal") << "Unreal" << false;
+    }
+
+    // The game's own files are never listed, as .int or as .dll, whatever
+    // their letter case on disk.
+    void GameFiles()
+    {
+        QFETCH(QString, base);
+        QFETCH(bool, game);
+        QCOMPARE(OrphanFinder::IsGameFile(base), game);
+        QCOMPARE(OrphanFinder::IsGameFile(base.toLower()), game);
+        if (base.isEmpty())
+            return;
+        test::GameDir dir;
+        WriteFiles(dir, {QLatin1String("System/") + base.toLower() + QLatin1String(".int"),
+                         QLatin1String("System/") + base.toUpper() + QLatin1String(".DLL")});
+        NullEventPump pump;
+        OrphanFinder finder(pump);
+        finder.Search(dir.Base());
+        QCOMPARE(finder.Orphans().size(), game ? 0 : 2);
+    }
+
+    void GameFileListIsComplete()
+    {
+        QCOMPARE(OrphanFinder::GameFileNames().size(), 23);
+        QCOMPARE(QSet<QString>(OrphanFinder::GameFileNames().begin(), OrphanFinder::GameFileNames().end()).size(), 23);
+    }
+
+    void ListsKeepTheirCase()
+    {
+        test::GameDir game;
+        WriteFiles(game, {"System/Mixed.Int", "System/Pkg.u", "Textures/Tex.utx", "Sounds/Snd.uax",
+                          "System/Lib.Dll"});
+        NullEventPump pump;
+        OrphanFinder finder(pump);
+        finder.Search(game.Base());
+        QCOMPARE(finder.IntList(), QStringList{"Mixed.Int"});
+        QCOMPARE(finder.UList(), QStringList{"PKG.U"});
+        QCOMPARE(finder.UtxList(), QStringList{"TEX.UTX"});
+        QCOMPARE(finder.UaxList(), QStringList{"SND.UAX"});
+        QCOMPARE(finder.DllList(), QStringList{"Lib.Dll"});
+    }
+
+    // A System directory of 10,000 files: every orphan found, in order, and
+    // nothing else.
+    void TenThousandFiles()
+    {
+        test::GameDir game;
+        game.MakeDir(QStringLiteral("System"));
+        QStringList expected;
+        int written = 0;
+        auto touch = [&](const QString &name) {
+            QFile file(game.Native(QLatin1String("System/") + name));
+            QVERIFY(file.open(QIODevice::WriteOnly));
+            ++written;
+        };
+        for (int i = 0; i < 5000; ++i) {
+            const QString base = QStringLiteral("Mod%1").arg(i, 4, 10, QLatin1Char('0'));
+            // Every third has its package; alternate letter case on the .int.
+            touch(base + (i % 2 ? QLatin1String(".int") : QLatin1String(".INT")));
+            if (i % 3 == 0)
+                touch(base.toLower() + QLatin1String(".u"));
+            else
+                expected.append(base + (i % 2 ? QLatin1String(".int") : QLatin1String(".INT")));
+            if (i % 5 == 0) {
+                touch(base + QLatin1String(".dll"));
+                if (i % 3 != 0)
+                    expected.append(base + QLatin1String(".dll"));
+            }
+        }
+        for (int i = 0; written < 10000; ++i)
+            touch(QStringLiteral("Other%1.txt").arg(i));
+        std::sort(expected.begin(), expected.end(), [](const QString &a, const QString &b) {
+            return a.compare(b, Qt::CaseInsensitive) < 0;
+        });
+        test::CountingPump pump;
+        OrphanFinder finder(pump);
+        QCOMPARE(finder.Search(game.Base()), OrphanFinder::Outcome::Done);
+        QCOMPARE(finder.IntList().size(), 5000);
+        QCOMPARE(finder.UList().size(), 1667);
+        QCOMPARE(finder.DllList().size(), 1000);
+        QCOMPARE(finder.OrphanNames(), expected);
+        QVERIFY(pump.calls >= 5000 + 1000);
+    }
+
+    // Stopping at the n-th pump: three .int files give two pumps while
+    // listing them, then one before each orphan.
+    void StopAtEveryStep_data()
+    {
+        QTest::addColumn<int>("stopAt");
+        QTest::addColumn<int>("outcome");
+        QTest::addColumn<int>("found");
+        QTest::newRow("listing, second name") << 1 << int(OrphanFinder::Outcome::ListingCut) << 1;
+        QTest::newRow("listing, third name") << 2 << int(OrphanFinder::Outcome::ListingCut) << 1;
+        QTest::newRow("before the first orphan") << 3 << int(OrphanFinder::Outcome::Stopped) << 0;
+        QTest::newRow("before the second") << 4 << int(OrphanFinder::Outcome::Stopped) << 1;
+        QTest::newRow("before the third") << 5 << int(OrphanFinder::Outcome::Stopped) << 2;
+        QTest::newRow("never") << 0 << int(OrphanFinder::Outcome::Done) << 3;
+    }
+
+    void StopAtEveryStep()
+    {
+        QFETCH(int, stopAt);
+        QFETCH(int, outcome);
+        QFETCH(int, found);
+        test::GameDir game;
+        WriteFiles(game, {"System/A.int", "System/B.int", "System/C.int"});
+        ScriptedPump pump;
+        OrphanFinder finder(pump);
+        // A first, whole search: a listing cut short leaves its list alone.
+        game.WriteBytes(QStringLiteral("System/Earlier.dll"), "x");
+        QCOMPARE(finder.Search(game.Base()), OrphanFinder::Outcome::Done);
+        QFile::remove(game.Native(QStringLiteral("System/Earlier.dll")));
+        SpecPath::ForgetListings();
+        pump.calls = 0;
+        pump.actionAt = stopAt;
+        pump.action = [&finder] { finder.Stop(); };
+        QCOMPARE(int(finder.Search(game.Base())), outcome);
+        QVERIFY(!finder.Searching());
+        if (outcome == int(OrphanFinder::Outcome::ListingCut)) {
+            QCOMPARE(finder.OrphanNames(), (QStringList{"A.int", "B.int", "C.int", "Earlier.dll"}));
+        } else {
+            QCOMPARE(finder.Orphans().size(), found);
+            QVERIFY(!finder.OrphanNames().contains(QStringLiteral("Earlier.dll")));
+        }
+        // The next search starts afresh.
+        pump.action = nullptr;
+        QCOMPARE(finder.Search(game.Base()), OrphanFinder::Outcome::Done);
+        QCOMPARE(finder.Orphans().size(), 3);
+    }
+
+    void TerminatingStops()
+    {
+        test::GameDir game;
+        WriteFiles(game, {"System/A.int", "System/B.int"});
+        test::CountingPump pump(0);
+        OrphanFinder finder(pump);
+        QCOMPARE(finder.Search(game.Base()), OrphanFinder::Outcome::ListingCut);
+        QVERIFY(finder.Orphans().isEmpty());
+    }
+
+    // Only the checked files go, from the System directory; the orphan list
+    // is emptied.
+    void DeleteCheckedOnly()
+    {
+        test::GameDir game;
+        WriteFiles(game, {"System/A.int", "System/B.int", "System/C.dll", "System/Keep.int", "System/Keep.u",
+                          "System/Render.dll", "Textures/A.int"});
+        NullEventPump pump;
+        OrphanFinder finder(pump);
+        finder.Search(game.Base());
+        QCOMPARE(finder.OrphanNames(), (QStringList{"A.int", "B.int", "C.dll"}));
+        finder.SetChecked(1, false);
+        finder.SetChecked(7, false);   // no such row: ignored
+        QCOMPARE(finder.CheckedCount(), 2);
+        test::ScriptedPrompter prompter;
+        QVERIFY(finder.DeleteCheckedOrphans(prompter).isEmpty());
+        QVERIFY(prompter.shown.isEmpty());
+        QVERIFY(finder.Orphans().isEmpty());
+        QVERIFY(!game.Exists(QStringLiteral("System/A.int")));
+        QVERIFY(!game.Exists(QStringLiteral("System/C.dll")));
+        for (const char *kept : {"System/B.int", "System/Keep.int", "System/Keep.u", "System/Render.dll",
+                                 "Textures/A.int"})
+            QVERIFY2(game.Exists(QLatin1String(kept)), kept);
+    }
+
+    // A file that cannot be deleted is named in one message at the end;
+    // the others still go.
+    void FailuresAreReported()
+    {
+        test::GameDir game;
+        WriteFiles(game, {"System/Bad.int", "System/Good.int", "System/Worse.dll"});
+        NullEventPump pump;
+        OrphanFinder finder(pump);
+        finder.Search(game.Base());
+        QCOMPARE(finder.Orphans().size(), 3);
+        MakeBlockingDir(game, QStringLiteral("System/Bad.int"));
+        MakeBlockingDir(game, QStringLiteral("System/Worse.dll"));
+        SpecPath::ForgetListings();
+        test::ScriptedPrompter prompter;
+        const QStringList failed = finder.DeleteCheckedOrphans(prompter);
+        const QString bad = QDir::toNativeSeparators(game.Native(QStringLiteral("System/Bad.int")));
+        const QString worse = QDir::toNativeSeparators(game.Native(QStringLiteral("System/Worse.dll")));
+        QCOMPARE(failed, (QStringList{bad, worse}));
+        QCOMPARE(prompter.shown.size(), 1);
+        QCOMPARE(prompter.shown.at(0).text, "These files could not be deleted:\n" + bad + "\n" + worse);
+        QCOMPARE(prompter.shown.at(0).icon, MessageIcon::Error);
+        QCOMPARE(prompter.shown.at(0).title, QStringLiteral("Kelvarin"));
+        QVERIFY(!game.Exists(QStringLiteral("System/Good.int")));
+        QVERIFY(game.Exists(QStringLiteral("System/Bad.int/keep")));
+    }
+
+    // A file removed by someone else before Finish is gone, as asked: no
+    // failure.
+    void FileGoneMeanwhile()
+    {
+        test::GameDir game;
+        WriteFiles(game, {"System/Gone.int"});
+        NullEventPump pump;
+        OrphanFinder finder(pump);
+        finder.Search(game.Base());
+        QFile::remove(game.Native(QStringLiteral("System/Gone.int")));
+        SpecPath::ForgetListings();
+        test::ScriptedPrompter prompter;
+        QVERIFY(finder.DeleteCheckedOrphans(prompter).isEmpty());
+        QVERIFY(prompter.shown.isEmpty());
+    }
+
+    // Names that differ only in letter case are two files: deleting one
+    // leaves the other.
+    void DeletesTheExactName()
+    {
+        test::GameDir game;
+        WriteFiles(game, {"System/Twin.int", "System/TWIN.int"});
+        NullEventPump pump;
+        OrphanFinder finder(pump);
+        finder.Search(game.Base());
+        QCOMPARE(finder.Orphans().size(), 2);
+        const int upperRow = finder.OrphanNames().indexOf(QStringLiteral("TWIN.int"));
+        finder.SetChecked(upperRow, false);
+        test::ScriptedPrompter prompter;
+        finder.DeleteCheckedOrphans(prompter);
+        QVERIFY(game.Exists(QStringLiteral("System/TWIN.int")));
+        QVERIFY(!game.Exists(QStringLiteral("System/Twin.int")));
+    }
+
+    // Deletion uses the directory that was searched, not a later one.
+    void DeletesWhereItSearched()
+    {
+        test::GameDir searched;
+        test::GameDir other;
+        WriteFiles(searched, {"System/Old.int"});
+        WriteFiles(other, {"System/Old.int"});
+        NullEventPump pump;
+        OrphanFinder finder(pump);
+        finder.Search(searched.Base());
+        QCOMPARE(finder.OrphanPath(QStringLiteral("Old.int")), searched.Base() + QStringLiteral("\\System\\Old.int"));
+        test::ScriptedPrompter prompter;
+        finder.DeleteCheckedOrphans(prompter);
+        QVERIFY(!searched.Exists(QStringLiteral("System/Old.int")));
+        QVERIFY(other.Exists(QStringLiteral("System/Old.int")));
+    }
+
+    void ConfirmBeforeDeleting_data()
+    {
+        QTest::addColumn<bool>("yes");
+        QTest::newRow("yes") << true;
+        QTest::newRow("no") << false;
+    }
+
+    void ConfirmBeforeDeleting()
+    {
+        QFETCH(bool, yes);
+        test::GameDir game;
+        WriteFiles(game, {"System/A.int", "System/B.dll"});
+        NullEventPump pump;
+        OrphanFinder finder(pump);
+        finder.Search(game.Base());
+        test::ScriptedPrompter prompter;
+        prompter.answers = {yes ? MessageAnswer::Yes : MessageAnswer::No};
+        QCOMPARE(finder.ConfirmAndDeleteOrphans(prompter), yes);
+        QCOMPARE(prompter.Texts(), QStringList{"Delete these 2 files?"});
+        QCOMPARE(prompter.shown.at(0).buttons, MessageButtons::YesNo);
+        QCOMPARE(game.Exists(QStringLiteral("System/A.int")), !yes);
+        QCOMPARE(game.Exists(QStringLiteral("System/B.dll")), !yes);
+    }
+
+    void NothingToConfirm()
+    {
+        test::GameDir game;
+        WriteFiles(game, {"System/A.int", "System/A.u"});
+        NullEventPump pump;
+        OrphanFinder finder(pump);
+        finder.Search(game.Base());
+        test::ScriptedPrompter prompter;
+        QVERIFY(finder.ConfirmAndDeleteOrphans(prompter));
+        QVERIFY(prompter.shown.isEmpty());
+    }
+};
+
+QTEST_GUILESS_MAIN(TestOrphanFinder)
+#include "tst_OrphanFinder.moc"

@@ -1,0 +1,130 @@
+#include "authoring/NewClassForm.h"
+#include "authoring/gui/NewClassBelow.h"
+#include "support/ScriptedPrompter.h"
+
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTest>
+#include <QTimer>
+
+using namespace kelvarin;
+
+namespace {
+
+bool LooksFixed(const QLineEdit *edit)
+{
+    return edit->isReadOnly() && edit->focusPolicy() == Qt::NoFocus
+        && edit->palette().color(QPalette::Base) == edit->palette().color(QPalette::Button);
+}
+
+bool LooksEditable(const QLineEdit *edit)
+{
+    return !edit->isReadOnly() && (edit->focusPolicy() & Qt::TabFocus)
+        && edit->palette().color(QPalette::Base) != edit->palette().color(QPalette::Button);
+}
+
+} // namespace
+
+class TestNewClassBelow : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void Layout()
+    {
+        test::ScriptedPrompter prompter;
+        TNewClassBelow dialog(prompter);
+        QCOMPARE(dialog.windowTitle(), QStringLiteral("Create a new class..."));
+        QVERIFY(dialog.isModal());
+        QVERIFY(!(dialog.windowFlags() & Qt::WindowCloseButtonHint));
+        QVERIFY(dialog.CreateButton()->isDefault());
+        // As designed: the parent looks fixed until a command says otherwise.
+        QVERIFY(LooksFixed(dialog.ParentEdit()));
+        QVERIFY(LooksEditable(dialog.PackageEdit()));
+    }
+
+    void LooksFollowTheCommands()
+    {
+        test::ScriptedPrompter prompter;
+        TNewClassBelow dialog(prompter);
+        // In a package.
+        dialog.SetPackage(QStringLiteral("MyMod"));
+        QVERIFY(LooksFixed(dialog.PackageEdit()));
+        QVERIFY(LooksEditable(dialog.ParentEdit()));
+        QCOMPARE(dialog.ParentEdit()->text(), QStringLiteral("MyParent"));
+        QCOMPARE(dialog.NameEdit()->text(), QStringLiteral("MyClass"));
+        dialog.SetModalRunner([](QDialog &d) { d.reject(); return d.result(); });
+        QVERIFY(!dialog.Execute());
+        QVERIFY(!dialog.Form().PackageFixed());
+        // Below a class, after a compile of MyMod.
+        dialog.SetPackage(QStringLiteral("MyMod"));
+        dialog.SetParentClass(QStringLiteral("Actor"));
+        QVERIFY(LooksFixed(dialog.ParentEdit()));
+        QVERIFY(LooksEditable(dialog.PackageEdit()));
+        QCOMPARE(dialog.Entry().name, QStringLiteral("MyActor"));
+        QCOMPARE(dialog.Entry().package, QStringLiteral("MyMod"));
+    }
+
+    void RefusalsKeepTheDialogOpen()
+    {
+        test::ScriptedPrompter prompter;
+        TNewClassBelow dialog(prompter);
+        QStringList seen;
+        dialog.SetModalRunner([&](QDialog &d) {
+            // Proposals as shown: the class first, then the parent after renaming.
+            dialog.CreateButton()->click();
+            seen.append(d.isVisible() || d.result() != QDialog::Accepted ? QStringLiteral("open") : QStringLiteral("closed"));
+            QTest::keyClicks(dialog.NameEdit(), QStringLiteral("Foo"));   // appended: MyClassFoo
+            dialog.CreateButton()->click();
+            dialog.ParentEdit()->setText(QStringLiteral("..\\Actor"));
+            dialog.CreateButton()->click();
+            dialog.ParentEdit()->setText(QStringLiteral("Engine.Actor"));
+            dialog.CreateButton()->click();
+            return d.result();
+        });
+        dialog.SetPackage(QStringLiteral("MyMod"));
+        QVERIFY(dialog.Execute());
+        QCOMPARE(prompter.Texts(), (QStringList{NewClassForm::ClassRefusal, NewClassForm::ParentRefusal,
+                                                NewClassForm::BadParentName}));
+        for (const auto &shown : prompter.shown) {
+            QCOMPARE(shown.icon, MessageIcon::None);
+            QCOMPARE(shown.title, QStringLiteral("Kelvarin"));
+        }
+        QCOMPARE(dialog.Entry().name, QStringLiteral("MyClassFoo"));
+        QCOMPARE(dialog.Entry().parent, QStringLiteral("Engine.Actor"));
+        QCOMPARE(dialog.Entry().package, QStringLiteral("MyMod"));
+        QVERIFY(!dialog.Form().PackageFixed() && !dialog.Form().ParentFixed());
+    }
+
+    void KeysCloseTheRealModalDialog_data()
+    {
+        QTest::addColumn<int>("key");
+        QTest::addColumn<QString>("package");
+        QTest::addColumn<bool>("created");
+        QTest::addColumn<int>("messages");
+        QTest::newRow("Enter creates") << int(Qt::Key_Return) << "MyMod" << true << 0;
+        QTest::newRow("Esc cancels") << int(Qt::Key_Escape) << "MyMod" << false << 0;
+        QTest::newRow("Enter on the proposal is refused") << int(Qt::Key_Return) << "MyPackage" << false << 1;
+    }
+
+    void KeysCloseTheRealModalDialog()
+    {
+        QFETCH(int, key);
+        QFETCH(QString, package);
+        test::ScriptedPrompter prompter;
+        TNewClassBelow dialog(prompter);
+        dialog.SetParentClass(QStringLiteral("Actor"));
+        QTimer::singleShot(0, &dialog, [&] {
+            dialog.PackageEdit()->setText(package);
+            QTest::keyClick(&dialog, Qt::Key(key));
+            if (dialog.isVisible())   // refused: end it rather than hang
+                dialog.reject();
+        });
+        QTEST(dialog.Execute(), "created");
+        QTEST(int(prompter.shown.size()), "messages");
+        QVERIFY(!dialog.Form().PackageFixed() && !dialog.Form().ParentFixed());
+    }
+};
+
+QTEST_MAIN(TestNewClassBelow)
+#include "tst_NewClassBelow.moc"

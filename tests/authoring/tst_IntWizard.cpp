@@ -1,0 +1,427 @@
+// The INT wizard's pages without a window: what each page proposes when it
+// becomes active, the lines the data pages add, Back and its links, the
+// editor choice, and Finish on real files of a throw-away game directory.
+
+#include "authoring/IntWizard.h"
+#include "model/PackageLoader.h"
+#include "platform/TextFile.h"
+#include "support/ModelHarness.h"
+#include "support/Raised.h"
+
+#include <QTest>
+
+using namespace kelvarin;
+using W = IntWizard;
+
+Q_DECLARE_METATYPE(kelvarin::IntWizard::Page)
+Q_DECLARE_METATYPE(kelvarin::IntWizard::Choice)
+
+namespace {
+
+QStringList SummaryTexts(const IntWizard &wizard)
+{
+    QStringList texts;
+    for (const IntWizard::SummaryLine &line : wizard.Summary())
+        texts.append(line.text);
+    return texts;
+}
+
+// From the welcome page through the choice page to the page of choice.
+void GoTo(IntWizard &wizard, IntWizard::Choice choice)
+{
+    QCOMPARE(wizard.Next(), IntWizard::NextOutcome::Moved);
+    wizard.Select(choice);
+    wizard.Next();
+}
+
+} // namespace
+
+class TestIntWizard : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void PagesProposeOnShow_data()
+    {
+        QTest::addColumn<W::Choice>("choice");
+        QTest::addColumn<W::Page>("page");
+        QTest::addColumn<QList<int>>("fields");
+        QTest::addColumn<QStringList>("proposals");
+        QTest::newRow("mutator") << W::ChooseMutator << W::AddMutatorTab
+                                 << QList<int>{W::MutatorName, W::MutatorClass, W::MutatorHelp}
+                                 << QStringList{"MyMod", "MyMod.MyMod", "MyMod: mutates the game!"};
+        QTest::newRow("menu") << W::ChooseModMenuItem << W::AddModMenuTab
+                              << QList<int>{W::ModMenuClass} << QStringList{"MyMod."};
+        QTest::newRow("gametype") << W::ChooseGametype << W::AddGametypeTab
+                                  << QList<int>{W::GameTypeDescription, W::GameTypeClass}
+                                  << QStringList{"Some gametype", "MyMod."};
+        QTest::newRow("map list") << W::ChooseMapList << W::AddMapListTab
+                                  << QList<int>{W::MapListDescription, W::MapListClass}
+                                  << QStringList{"Default", "MyMod."};
+        QTest::newRow("manual") << W::ChooseManualLine << W::AddManualLineTab
+                                << QList<int>{W::ManualLine} << QStringList{"Object=(Name="};
+        QTest::newRow("nothing") << W::ChooseNothing << W::SummaryTab << QList<int>{} << QStringList{};
+        QTest::newRow("no selection") << W::NoChoice << W::SummaryTab << QList<int>{} << QStringList{};
+    }
+
+    void PagesProposeOnShow()
+    {
+        QFETCH(W::Choice, choice);
+        QFETCH(W::Page, page);
+        QFETCH(QList<int>, fields);
+        QFETCH(QStringList, proposals);
+        test::ModelHarness h;
+        IntWizard wizard(h.model);
+        QVERIFY(wizard.Show(QStringLiteral("MyMod")));
+        QCOMPARE(wizard.Caption(), QStringLiteral("INT file for MyMod"));
+        QCOMPARE(wizard.ActivePage(), W::InitialTab);
+        QVERIFY(!wizard.BackEnabled());
+        GoTo(wizard, choice);
+        QCOMPARE(wizard.ActivePage(), page);
+        QCOMPARE(wizard.BackLink(page), int(W::AddWhatTab));
+        QVERIFY(wizard.BackEnabled());
+        for (qsizetype i = 0; i < fields.size(); ++i) {
+            wizard.SetFieldText(W::Field(fields[i]), QStringLiteral("typed over"));
+        }
+        // Back to the choice page and forward again: the proposals return.
+        wizard.Back();
+        QCOMPARE(wizard.ActivePage(), W::AddWhatTab);
+        QCOMPARE(wizard.Selected(), W::ChooseNothing);
+        wizard.Select(choice);
+        wizard.Next();
+        for (qsizetype i = 0; i < fields.size(); ++i)
+            QCOMPARE(wizard.FieldText(W::Field(fields[i])), proposals[i]);
+    }
+
+    void LinesEachPageAdds_data()
+    {
+        QTest::addColumn<W::Choice>("choice");
+        QTest::addColumn<QStringList>("typed");   // the page's fields in Field order
+        QTest::addColumn<QStringList>("lines");
+        QTest::newRow("mutator")
+            << W::ChooseMutator << QStringList{"Fast Mut", "Pkg.FastMut", " help, text "}
+            << QStringList{"Object=(Name=Pkg.FastMut,Class=Class,MetaClass=Engine.Mutator,"
+                           "Description=\"Fast Mut, help, text \")"};
+        QTest::newRow("menu") << W::ChooseModMenuItem << QStringList{"Pkg.MyMenu"}
+                              << QStringList{"Object=(Name=Pkg.MyMenu,Class=Class,MetaClass=UMenu.UMenuModMenuItem)"};
+        QTest::newRow("gametype: preferences name DeathmatchPlus")
+            << W::ChooseGametype << QStringList{"Capture It", "Pkg.CaptureGame"}
+            << QStringList{"Object=(Name=Pkg.CaptureGame,Class=Class,MetaClass=Botpack.TournamentGameInfo)",
+                           "Preferences=(Caption=\"Capture It\",Parent=\"Game Types\","
+                           "Class=Botpack.DeathmatchPlus,Immediate=True)"};
+        QTest::newRow("map list: the class twice")
+            << W::ChooseMapList << QStringList{"My maps", "Pkg.MyMaps"}
+            << QStringList{"Object=(Name=Pkg.MyMaps,Class=Class,MetaClass=Pkg.MyMaps,Description=\"My maps\")"};
+        QTest::newRow("manual line unchanged") << W::ChooseManualLine << QStringList{"  [Odd]  "}
+                                               << QStringList{"  [Odd]  "};
+        QTest::newRow("empty manual line") << W::ChooseManualLine << QStringList{""} << QStringList{""};
+    }
+
+    void LinesEachPageAdds()
+    {
+        QFETCH(W::Choice, choice);
+        QFETCH(QStringList, typed);
+        QFETCH(QStringList, lines);
+        test::ModelHarness h;
+        IntWizard wizard(h.model);
+        wizard.Show(QStringLiteral("Pkg"));
+        GoTo(wizard, choice);
+        const QList<W::Field> order = {W::MutatorName, W::MutatorClass, W::MutatorHelp, W::ModMenuClass,
+                                       W::GameTypeDescription, W::GameTypeClass, W::MapListDescription,
+                                       W::MapListClass, W::ManualLine};
+        int first = 0;
+        switch (choice) {
+        case W::ChooseModMenuItem: first = 3; break;
+        case W::ChooseGametype: first = 4; break;
+        case W::ChooseMapList: first = 6; break;
+        case W::ChooseManualLine: first = 8; break;
+        default: break;
+        }
+        for (qsizetype i = 0; i < typed.size(); ++i)
+            wizard.SetFieldText(order[first + i], typed[i]);
+        QCOMPARE(wizard.Next(), W::NextOutcome::Moved);
+        QCOMPARE(wizard.ActivePage(), W::SummaryTab);
+        QStringList sorted = lines;
+        std::sort(sorted.begin(), sorted.end(), [](const QString &a, const QString &b) {
+            return CompareText(a, b) < 0;
+        });
+        QCOMPARE(SummaryTexts(wizard), sorted);
+        for (const auto &line : wizard.Summary())
+            QVERIFY(line.checked);
+        wizard.Next();
+        QCOMPARE(wizard.ActivePage(), W::CreateTab);
+        QCOMPARE(wizard.NextCaption(), QStringLiteral("&Finish"));
+        QCOMPARE(wizard.FinalList(), QStringList{"[Public]"} + sorted);
+    }
+
+    void MutatorForNewFileIsWrittenWithPublicHeader()
+    {
+        test::ModelHarness h;
+        h.game.MakeDir(QStringLiteral("System"));
+        IntWizard wizard(h.model);
+        wizard.Show(QStringLiteral("MyMod"));
+        GoTo(wizard, W::ChooseMutator);
+        wizard.Next();
+        wizard.Next();
+        QCOMPARE(wizard.Next(), W::NextOutcome::Written);
+        QVERIFY(!wizard.IsOpen());
+        QCOMPARE(h.game.Read(QStringLiteral("System/MyMod.int")),
+                 QByteArray("[Public]\r\nObject=(Name=MyMod.MyMod,Class=Class,MetaClass=Engine.Mutator,"
+                            "Description=\"MyMod,MyMod: mutates the game!\")\r\n"));
+    }
+
+    void SummaryFromFileDropsHeadersAndBlankLines()
+    {
+        test::ModelHarness h;
+        h.game.WriteBytes(QStringLiteral("System/P.int"),
+                          "[public]\r\n\r\n   \r\nObject=(Name=Z)\r\nobject=(Name=A)\r\n");
+        QCOMPARE(IntWizard::SummaryFor(h.model, QStringLiteral("P")),
+                 (QStringList{"object=(Name=A)", "Object=(Name=Z)"}));
+    }
+
+    void UncheckedLinesAreLeftOut()
+    {
+        test::ModelHarness h;
+        h.game.WriteBytes(QStringLiteral("System/P.int"), "[Public]\r\nB\r\nA\r\nC\r\n");
+        IntWizard wizard(h.model);
+        wizard.Show(QStringLiteral("P"));
+        wizard.Next();
+        wizard.Next();   // nothing: summary
+        QCOMPARE(SummaryTexts(wizard), (QStringList{"A", "B", "C"}));
+        wizard.SetChecked(1, false);
+        wizard.Next();
+        QCOMPARE(wizard.FinalList(), (QStringList{"[Public]", "A", "C"}));
+        // Back and forth again: the final list follows the checks anew.
+        wizard.Back();
+        QCOMPARE(wizard.NextCaption(), QStringLiteral("&Next ->"));
+        wizard.SetChecked(1, true);
+        wizard.SetChecked(0, false);
+        wizard.Next();
+        QCOMPARE(wizard.FinalList(), (QStringList{"[Public]", "B", "C"}));
+        wizard.Next();
+        QCOMPARE(h.game.Read(QStringLiteral("System/P.int")), QByteArray("[Public]\r\nB\r\nC\r\n"));
+    }
+
+    void BackToDataPageAddsTheLinesAgain()
+    {
+        test::ModelHarness h;
+        IntWizard wizard(h.model);
+        wizard.Show(QStringLiteral("M"));
+        GoTo(wizard, W::ChooseMutator);
+        wizard.SetFieldText(W::MutatorName, QStringLiteral("Changed"));
+        wizard.Next();
+        wizard.Back();
+        QCOMPARE(wizard.ActivePage(), W::AddMutatorTab);
+        QCOMPARE(wizard.FieldText(W::MutatorName), QStringLiteral("M"));
+        wizard.Next();
+        QCOMPARE(wizard.Summary().size(), size_t(2));
+        // Sorted: the typed-over name before the proposal.
+        QVERIFY(wizard.Summary()[0].text.contains(QLatin1String("\"Changed,M: mutates")));
+        QVERIFY(wizard.Summary()[1].text.contains(QLatin1String("\"M,M: mutates")));
+        // Back links lead from the summary to the mutator page, to the choice
+        // page, to the welcome page, which disables Back.
+        wizard.Back();
+        wizard.Back();
+        QCOMPARE(wizard.ActivePage(), W::AddWhatTab);
+        wizard.Back();
+        QCOMPARE(wizard.ActivePage(), W::InitialTab);
+        QVERIFY(!wizard.BackEnabled());
+    }
+
+    void AddSomethingElseReturnsToTheChoice()
+    {
+        test::ModelHarness h;
+        IntWizard wizard(h.model);
+        wizard.Show(QStringLiteral("M"));
+        GoTo(wizard, W::ChooseGametype);
+        wizard.Next();
+        wizard.SetAddSomethingElse(true);
+        wizard.Next();
+        QCOMPARE(wizard.ActivePage(), W::AddWhatTab);
+        QCOMPARE(wizard.Selected(), W::ChooseNothing);
+        QCOMPARE(wizard.BackLink(W::AddWhatTab), int(W::SummaryTab));
+        wizard.Next();
+        QCOMPARE(wizard.ActivePage(), W::SummaryTab);
+        QVERIFY(!wizard.AddSomethingElse());
+        QCOMPARE(wizard.Summary().size(), size_t(2));
+    }
+
+    void OpenInEditorWritesNothing()
+    {
+        test::ModelHarness h;
+        h.game.WriteBytes(QStringLiteral("System/P.int"), "[Public]\nA\n");
+        IntWizard wizard(h.model);
+        QStringList opened;
+        wizard.SetOpenInEditorHandler([&](const QString &path) { opened.append(path); });
+        wizard.Show(QStringLiteral("P"));
+        wizard.Next();
+        wizard.Select(W::ChooseOpenInEditor);
+        QCOMPARE(wizard.Next(), W::NextOutcome::OpenedEditor);
+        QCOMPARE(opened, QStringList{h.game.Base() + QStringLiteral("\\System\\P.int")});
+        QVERIFY(!wizard.IsOpen());
+        QCOMPARE(wizard.ActivePage(), W::AddWhatTab);
+        QCOMPARE(h.game.Read(QStringLiteral("System/P.int")), QByteArray("[Public]\nA\n"));
+        QCOMPARE(wizard.Next(), W::NextOutcome::Refused);
+    }
+
+    void ShowingForAnotherPackageStartsAfresh()
+    {
+        test::ModelHarness h;
+        h.game.WriteBytes(QStringLiteral("System/A.int"), "[Public]\r\nFromA\r\n");
+        IntWizard wizard(h.model);
+        wizard.Show(QStringLiteral("A"));
+        GoTo(wizard, W::ChooseManualLine);
+        wizard.SetFieldText(W::ManualLine, QStringLiteral("AddedForA"));
+        wizard.Next();
+        wizard.Show(QStringLiteral("B"));
+        QCOMPARE(wizard.ActivePage(), W::InitialTab);
+        QVERIFY(wizard.Summary().empty());
+        wizard.Next();
+        wizard.Next();
+        wizard.Next();
+        wizard.Next();
+        QCOMPARE(h.game.Read(QStringLiteral("System/B.int")), QByteArray("[Public]\r\n"));
+        QCOMPARE(h.game.Read(QStringLiteral("System/A.int")), QByteArray("[Public]\r\nFromA\r\n"));
+    }
+
+    void ShowRefusals_data()
+    {
+        QTest::addColumn<QString>("package");
+        QTest::addColumn<QByteArray>("file");
+        QTest::addColumn<QString>("message");
+        QTest::newRow("empty name: closed without a word") << QString() << QByteArray() << QString();
+        QTest::newRow("name leading out of the directory") << QStringLiteral("..\\x") << QByteArray()
+                                                           << QStringLiteral("Cannot open file ");
+        QTest::newRow("UTF-16 without a mark") << QStringLiteral("U")
+                                               << QByteArray("[\0P\0]\0\r\0\n\0", 10)
+                                               << QStringLiteral("Cannot open file ");
+    }
+
+    void ShowRefusals()
+    {
+        QFETCH(QString, package);
+        QFETCH(QByteArray, file);
+        QFETCH(QString, message);
+        test::ModelHarness h;
+        if (!file.isEmpty())
+            h.game.WriteBytes(QStringLiteral("System/") + package + QStringLiteral(".int"), file);
+        IntWizard wizard(h.model);
+        bool shown = true;
+        const QString raised = test::Raised([&] { shown = wizard.Show(package); });
+        QVERIFY(!shown || !raised.isEmpty());
+        QVERIFY(raised.startsWith(message));
+        QVERIFY(!wizard.IsOpen());
+        if (!file.isEmpty())
+            QCOMPARE(h.game.Read(QStringLiteral("System/") + package + QStringLiteral(".int")), file);
+    }
+
+    void FailedWriteStaysOnTheFinalPage()
+    {
+        test::ModelHarness h;
+        h.game.MakeDir(QStringLiteral("System/D.int"));
+        IntWizard wizard(h.model);
+        wizard.Show(QStringLiteral("D"));
+        wizard.Next();
+        wizard.Next();
+        wizard.Next();
+        const QString raised = test::Raised([&] { wizard.Next(); });
+        QVERIFY2(raised.startsWith(QLatin1String("Cannot create file ")), qPrintable(raised));
+        QVERIFY(wizard.IsOpen());
+        QCOMPARE(wizard.ActivePage(), W::CreateTab);
+    }
+
+    void FinishReloadsOnlyATickedPackage_data()
+    {
+        QTest::addColumn<bool>("ticked");
+        QTest::newRow("ticked: reloaded, the file in the tree") << true;
+        QTest::newRow("not ticked: stays unloaded") << false;
+    }
+
+    void FinishReloadsOnlyATickedPackage()
+    {
+        QFETCH(bool, ticked);
+        test::ModelHarness h;
+        h.game.WriteClass(QStringLiteral("Core"), QStringLiteral("Object.uc"), QStringLiteral("class Object;"));
+        h.game.WriteClass(QStringLiteral("MyMod"), QStringLiteral("MyMod.uc"),
+                          QStringLiteral("class MyMod extends Object;"));
+        h.game.MakeDir(QStringLiteral("System"));
+        h.model.ResetModel();
+        PackageLoader loader(h.model);
+        QVERIFY(loader.LoadPackage(QStringLiteral("Core"), false));
+        const int row = h.model.Packages().IndexOf(QStringLiteral("MyMod"));
+        QVERIFY(row >= 0);
+        if (ticked) {
+            h.model.Packages().SetMark(row, PackageList::Mark::Checked);
+            QVERIFY(loader.LoadPackage(QStringLiteral("MyMod"), false));
+        }
+        IntWizard wizard(h.model);
+        wizard.Show(QStringLiteral("MyMod"));
+        GoTo(wizard, W::ChooseMutator);
+        wizard.Next();
+        wizard.Next();
+        QCOMPARE(wizard.Next(), W::NextOutcome::Written);
+        QVERIFY(h.game.Exists(QStringLiteral("System/MyMod.int")));
+        QCOMPARE(h.model.Packages().MarkAt(row) == PackageList::Mark::Checked, ticked);
+        QCOMPARE(test::NodeAtPath(h.model.PackagesBrowser(), QStringLiteral("Packages/MyMod/MyMod.int")) != nullptr,
+                 ticked);
+        QCOMPARE(h.model.IsPackageLoaded(QStringLiteral("MyMod")), ticked);
+        QVERIFY(!h.model.Busy());
+    }
+
+    void FinishIsRefusedWhileTheModelIsBusy()
+    {
+        test::ModelHarness h;
+        IntWizard wizard(h.model);
+        wizard.Show(QStringLiteral("P"));
+        wizard.Next();
+        wizard.Next();
+        wizard.Next();
+        ClassModel::BusyScope busy(h.model, QStringLiteral("loading"));
+        QCOMPARE(wizard.Next(), W::NextOutcome::Refused);
+        QVERIFY(wizard.IsOpen());
+        QVERIFY(!h.game.Exists(QStringLiteral("System/P.int")));
+    }
+
+    // The script's road: every line of a UTF-8 file added as a manual line,
+    // over a UTF-16 file with other sections, whose other bytes stay.
+    void ManualLinesOverUtf16FileWithOtherSections()
+    {
+        test::ModelHarness h;
+        auto utf16 = [](const QString &text) { return TextFile::Encode(text, TextEncoding::Utf16LE).mid(2); };
+        const QString others = QStringLiteral("[MyMod.Hud]\r\nTitle=\"\u041F\u0440\u0438\u0432\u0435\u0442\"\r\n\r\n;end\n");
+        h.game.WriteBytes(QStringLiteral("System/MyMod.int"),
+                          QByteArray("\xFF\xFE", 2) + utf16(QStringLiteral("[Public]\r\nZed=1\r\n") + others
+                                                            + QStringLiteral("[public]\nAlpha=2\n")));
+        h.game.WriteBytes(QStringLiteral("lines.txt"),
+                          "\xEF\xBB\xBFObject=(Name=MyMod.X,Class=Class)\nCaption=\"\xE2\x82\xAC\"\n");
+        const QStringList lines = IntWizard::ReadUtf8Lines(h.game.Native(QStringLiteral("lines.txt")));
+        QCOMPARE(lines.size(), 2);
+        IntWizard::WriteWithManualLines(h.model, QStringLiteral("MyMod"), lines);
+        const QByteArray expected = QByteArray("\xFF\xFE", 2)
+            + utf16(QStringLiteral("[Public]\r\nAlpha=2\r\nCaption=\"\u20AC\"\r\n"
+                                   "Object=(Name=MyMod.X,Class=Class)\r\nZed=1\r\n")
+                    + others);
+        QCOMPARE(h.game.Read(QStringLiteral("System/MyMod.int")), expected);
+        QCOMPARE(IntWizard::SummaryFor(h.model, QStringLiteral("MyMod")),
+                 (QStringList{"Alpha=2", "Caption=\"\u20AC\"", "Object=(Name=MyMod.X,Class=Class)", "Zed=1"}));
+    }
+
+    void ScriptLinesTheFileCannotHoldLeaveItAlone()
+    {
+        test::ModelHarness h;
+        h.game.WriteBytes(QStringLiteral("System/L.int"), "[Public]\r\nA\r\n[X]\r\nB\r\n");
+        const QString raised = test::Raised([&] {
+            IntWizard::WriteWithManualLines(h.model, QStringLiteral("L"), {QStringLiteral("\u20AC")});
+        });
+        QVERIFY(!raised.isEmpty());
+        QCOMPARE(h.game.Read(QStringLiteral("System/L.int")), QByteArray("[Public]\r\nA\r\n[X]\r\nB\r\n"));
+        QVERIFY(test::Raised([&] { IntWizard::ReadUtf8Lines(h.game.Native(QStringLiteral("none.txt"))); })
+                    .startsWith(QLatin1String("Cannot open file ")));
+        h.game.WriteBytes(QStringLiteral("bad.txt"), "A\xFF\xFE\n");
+        QVERIFY(test::Raised([&] { IntWizard::ReadUtf8Lines(h.game.Native(QStringLiteral("bad.txt"))); })
+                    .startsWith(QLatin1String("Cannot open file ")));
+    }
+};
+
+QTEST_GUILESS_MAIN(TestIntWizard)
+#include "tst_IntWizard.moc"

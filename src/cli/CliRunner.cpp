@@ -15,6 +15,10 @@
 #include "platform/Errors.h"
 #include "platform/EventPump.h"
 #include "platform/SystemShell.h"
+#include "authoring/IntWizard.h"
+#include "authoring/NewClassCommands.h"
+#include "authoring/NewClassForm.h"
+#include "authoring/OrphanFinder.h"
 #include "search/ClassFinder.h"
 #include "tools/DedicatedServerThread.h"
 #include "tools/Launchers.h"
@@ -73,6 +77,16 @@ QString CliRunner::Usage()
         "  --test-run            start the game with the options' command line\n"
         "  --join                start the game connected to this machine\n"
         "  --server              start a dedicated server; prints its process id\n"
+        "  --new-class PACKAGE CLASS PARENT\n"
+        "                        create a class from the template and load it\n"
+        "  --print-int PACKAGE   the lines of the package's .int file that the INT\n"
+        "                        wizard offers ([Public])\n"
+        "  --write-int PACKAGE FILE\n"
+        "                        add each line of FILE (UTF-8) to the package's .int\n"
+        "                        file as the INT wizard does\n"
+        "  --find-orphans        list the .int and .dll files of System that belong to\n"
+        "                        no package (nothing is deleted)\n"
+        "  --delete-orphans      the same list, then delete those files (asks first)\n"
         "  --find                find classes as the class finder does; prints one\n"
         "                        line per result: class, package, line, context\n"
         "\n"
@@ -100,12 +114,13 @@ int CliRunner::Run(const QStringList &arguments, Registry &registry, QTextStream
                                    QStringLiteral("--print"), QStringLiteral("--remove"),
                                    QStringLiteral("--remove-package"), QStringLiteral("--edit"),
                                    QStringLiteral("--name"), QStringLiteral("--containing"),
-                                   QStringLiteral("--in")};
+                                   QStringLiteral("--in"), QStringLiteral("--print-int")};
     const QStringList plain{QStringLiteral("--read-default"), QStringLiteral("--refresh"),
                             QStringLiteral("--reset"), QStringLiteral("--test-run"),
                             QStringLiteral("--join"), QStringLiteral("--server"),
                             QStringLiteral("--find"), QStringLiteral("--parents"),
-                            QStringLiteral("--children")};
+                            QStringLiteral("--children"), QStringLiteral("--find-orphans"),
+                            QStringLiteral("--delete-orphans")};
     auto usageError = [&err](const QString &why) {
         err << "kelvarin-cli: " << why << "\n\n" << Usage();
         err.flush();
@@ -125,6 +140,17 @@ int CliRunner::Run(const QStringList &arguments, Registry &registry, QTextStream
                 return usageError(QStringLiteral("--base needs a directory"));
             base = arguments.at(++i);
             haveBase = true;
+        } else if (arg == QLatin1String("--write-int")) {
+            if (i + 2 >= arguments.size())
+                return usageError(QStringLiteral("--write-int needs a package and a file"));
+            actions.push_back({arg, arguments.at(i + 1) + QLatin1Char('\n') + arguments.at(i + 2)});
+            i += 2;
+        } else if (arg == QLatin1String("--new-class")) {
+            if (i + 3 >= arguments.size())
+                return usageError(QStringLiteral("--new-class needs a package, a class and a parent"));
+            actions.push_back({arg, QStringList{arguments.at(i + 1), arguments.at(i + 2), arguments.at(i + 3)}
+                                        .join(QLatin1Char('\n'))});
+            i += 3;
         } else if (plain.contains(arg)) {
             actions.push_back({arg, QString()});
         } else if (withArgument.contains(arg)) {
@@ -291,6 +317,32 @@ int CliRunner::Run(const QStringList &arguments, Registry &registry, QTextStream
                     out << server->ServerPid() << '\n';
                     out.flush();
                 }
+            } else if (action.option == QLatin1String("--new-class")) {
+                const QStringList parts = arg.split(QLatin1Char('\n'));
+                NewClassCommands newClass(model);
+                if (!newClass.NewClass(parts.at(0), parts.at(1), parts.at(2)))
+                    prompter.NoteError();
+            } else if (action.option == QLatin1String("--print-int")
+                       || action.option == QLatin1String("--write-int")) {
+                const QString package = arg.section(QLatin1Char('\n'), 0, 0);
+                if (!NewClassForm::IsIdentifier(package)) {
+                    prompter.NoteError();
+                    prompter.Plain(QLatin1String(NewClassForm::BadPackageName));
+                    continue;
+                }
+                if (action.option == QLatin1String("--print-int")) {
+                    PrintLines(out, IntWizard::SummaryFor(model, package));
+                } else {
+                    const QStringList lines = IntWizard::ReadUtf8Lines(arg.section(QLatin1Char('\n'), 1));
+                    IntWizard::WriteWithManualLines(model, package, lines);
+                }
+            } else if (action.option == QLatin1String("--find-orphans")
+                       || action.option == QLatin1String("--delete-orphans")) {
+                OrphanFinder orphans(pump);
+                orphans.Search(options.BaseDir);
+                PrintLines(out, orphans.OrphanNames());
+                if (action.option == QLatin1String("--delete-orphans"))
+                    orphans.ConfirmAndDeleteOrphans(prompter);
             } else if (action.option == QLatin1String("--name")) {
                 findName = arg;
             } else if (action.option == QLatin1String("--containing")) {

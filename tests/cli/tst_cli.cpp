@@ -317,6 +317,71 @@ private slots:
         QVERIFY(!run.err.contains(QLatin1String("Searching ")));
     }
 
+    void orphans_data()
+    {
+        QTest::addColumn<QStringList>("actions");
+        QTest::addColumn<bool>("deleted");
+        QTest::newRow("listed only") << QStringList{"--find-orphans"} << false;
+        QTest::newRow("deletion answered No") << QStringList{"--delete-orphans"} << false;
+        QTest::newRow("deletion answered Yes") << QStringList{"--yes", "--delete-orphans"} << true;
+    }
+
+    void orphans()
+    {
+        QFETCH(QStringList, actions);
+        QFETCH(bool, deleted);
+        for (const char *name : {"System/gone.int", "System/Gone.dll", "System/Kept.int", "System/Kept.u", "System/Render.dll"})
+            m_game->WriteText(QLatin1String(name), QStringLiteral("x"));
+        const Outcome run = Run(actions);
+        QCOMPARE(run.code, 0);
+        QCOMPARE(run.out, QByteArray("Gone.dll\ngone.int\n"));
+        QCOMPARE(m_game->Exists(QStringLiteral("System/gone.int")), !deleted);
+        QCOMPARE(m_game->Exists(QStringLiteral("System/Gone.dll")), !deleted);
+        QVERIFY(m_game->Exists(QStringLiteral("System/Kept.int")));
+        QVERIFY(m_game->Exists(QStringLiteral("System/Render.dll")));
+        if (actions.contains(QStringLiteral("--delete-orphans")))
+            QVERIFY2(run.ErrLines().contains(QStringLiteral("Kelvarin: Delete these 2 files?")), qPrintable(run.err));
+    }
+
+    void newClass_data()
+    {
+        QTest::addColumn<QStringList>("arguments");
+        QTest::addColumn<int>("code");
+        QTest::addColumn<QString>("message");
+        QTest::newRow("created") << QStringList{"Mod", "Gizmo", "Info"} << 0 << "";
+        QTest::newRow("placeholder refused") << QStringList{"Mod", "MyClass", "Info"} << 1 << "";
+        QTest::newRow("package leading out") << QStringList{"..\\x", "Gizmo", "Info"} << 1
+            << "The package name must be letters, digits and underscores, and must not start with a digit.";
+        QTest::newRow("class with blanks") << QStringList{"Mod", "My Gizmo", "Info"} << 1
+            << "The class name must be letters, digits and underscores, and must not start with a digit.";
+    }
+
+    void newClass()
+    {
+        QFETCH(QStringList, arguments);
+        QFETCH(int, code);
+        QFETCH(QString, message);
+        const Outcome run = Run(QStringList{"--read-default", "--new-class"} + arguments + QStringList{"--print", "classes"});
+        QCOMPARE(run.code, code);
+        QCOMPARE(run.out.contains("\t\t\t\t" + arguments.at(1).toUtf8() + "\n"), code == 0);
+        QCOMPARE(m_game->Exists(arguments.at(0) + QLatin1String("/Classes/") + arguments.at(1) + QLatin1String(".uc")), code == 0);
+        if (!message.isEmpty())
+            QVERIFY2(run.ErrLines().contains(QStringLiteral("Kelvarin: ") + message), qPrintable(run.err));
+    }
+
+    void intFile()
+    {
+        m_game->WriteText(QStringLiteral("System/Mod.int"), QStringLiteral("[Public]\r\nObject=(Name=Mod.A)\r\n\r\n[A]\r\nX=1\r\n"));
+        m_game->WriteText(QStringLiteral("lines.txt"), QStringLiteral("Object=(Name=Mod.B)\n"));
+        Outcome run = Run({"--read-default", "--write-int", "Mod", m_game->Native(QStringLiteral("lines.txt")), "--print-int", "Mod"});
+        QCOMPARE(run.code, 0);
+        QCOMPARE(run.out, QByteArray("Object=(Name=Mod.A)\nObject=(Name=Mod.B)\n"));
+        QCOMPARE(m_game->Read(QStringLiteral("System/Mod.int")),
+                 QByteArray("[Public]\r\nObject=(Name=Mod.A)\r\nObject=(Name=Mod.B)\r\n[A]\r\nX=1\r\n"));
+        run = Run({"--print-int", "../Mod"});
+        QCOMPARE(run.code, 1);
+    }
+
     void programEndToEnd()
     {
         QVERIFY2(QFileInfo::exists(QStringLiteral(KELVARIN_CLI_PATH)), KELVARIN_CLI_PATH);

@@ -22,6 +22,9 @@
 #include "platform/Keyboard.h"
 #include "platform/Prompter.h"
 #include "platform/gui/Pickers.h"
+#include "authoring/NewClassCommands.h"
+#include "authoring/gui/FindOrphanForm.h"
+#include "authoring/gui/NewINTWizard.h"
 #include "search/gui/FindBox.h"
 #include "tools/Launchers.h"
 
@@ -79,6 +82,7 @@ TDisplayForm::TDisplayForm(TOptions &options, Registry &registry, ClassModel &mo
       m_quit([] { QCoreApplication::exit(0); }),
       m_popupRunner([](QMenu *menu, const QPoint &at) { menu->popup(at); }),
       m_commands(std::make_unique<MainCommands>(options, model)),
+      m_newClass(std::make_unique<NewClassCommands>(model)),
       m_keywords({CrashKeyword, VisibleKeyword})
 {
     setObjectName(QStringLiteral("DisplayForm"));
@@ -275,7 +279,9 @@ void TDisplayForm::BuildMenus()
               QKeySequence(Qt::Key_F9));
     AddAction(misc, "ExploreUTMenuItem", QStringLiteral("&Explore UT directory"),
               &TDisplayForm::ExploreUTButtonClick);
-    AddAction(misc, "FindorphanfilesMenuItem", QStringLiteral("&Find orphan files.."));
+    m_orphanItem = AddAction(misc, "FindorphanfilesMenuItem", QStringLiteral("&Find orphan files.."),
+                             &TDisplayForm::FindorphanfilesMenuItemClick);
+    m_orphanItem->setEnabled(false);   // until the finder exists
 
     QMenu *server = menuBar()->addMenu(QStringLiteral("&Server"));
     server->setObjectName(QStringLiteral("ServerMenu"));
@@ -351,11 +357,17 @@ void TDisplayForm::BuildPopup()
     connectItem(m_popup->ExplorePopupItem, &TDisplayForm::ExplorePopupItemClick);
     connectItem(m_popup->DeleteClassPopupItem, &TDisplayForm::DeleteClassPopupItemClick);
     connectItem(m_popup->FindClassPopupItem, &TDisplayForm::FindClassPopupItemClick);
+    connectItem(m_popup->CreateClassPopupItem, &TDisplayForm::CreateClassPopupItemClick);
+    connectItem(m_popup->Addeditcustomcomment, &TDisplayForm::AddeditcustomcommentClick);
+    connectItem(m_popup->AddINTfilePopupItem, &TDisplayForm::AddINTfilePopupItemClick);
+    m_popup->SetAvailable(m_popup->AddINTfilePopupItem, false);   // until a wizard is set
+    m_newClass->SetOpenInEditor([this](const QString &path) { m_commands->OpenInEditor(path); });
+    // Until a new-class dialog is set.
+    m_popup->SetAvailable(m_popup->CreateClassPopupItem, false);
+    m_popup->SetAvailable(m_popup->Addeditcustomcomment, false);
     m_popup->SetAvailable(m_popup->FindClassPopupItem, false);   // until a finder is set
     // Commands of windows this version does not have yet.
-    for (QAction *later : {m_popup->CompilethispackageMenuItem,
-                           m_popup->CreateClassPopupItem, m_popup->AddINTfilePopupItem,
-                           m_popup->Addeditcustomcomment})
+    for (QAction *later : {m_popup->CompilethispackageMenuItem})
         m_popup->SetAvailable(later, false);
 }
 
@@ -375,6 +387,61 @@ void TDisplayForm::SetFindBox(TFindBox *findBox)
     findBox->SetEditHandler([this](TreeNode *node) {
         RunModelCommand(QStringLiteral("opening a file"), [this, node] { m_commands->Edit(node); });
     });
+}
+
+void TDisplayForm::SetNewClassDialog(NewClassDialog *dialog)
+{
+    m_newClass->SetDialog(dialog);
+    m_popup->SetAvailable(m_popup->CreateClassPopupItem, dialog != nullptr);
+    m_popup->SetAvailable(m_popup->Addeditcustomcomment, dialog != nullptr);
+}
+
+void TDisplayForm::CreateClassPopupItemClick()
+{
+    // The creation refuses by itself while another operation runs, and
+    // holds the model while it loads the package.
+    RunGuarded(m_prompter, [this] { m_newClass->CreateClassPopupItemClick(m_commands->PopupTag()); });
+}
+
+void TDisplayForm::AddeditcustomcommentClick()
+{
+    RunGuarded(m_prompter, [this] { m_newClass->AddeditcustomcommentClick(m_commands->RightClickedNode()); });
+}
+
+void TDisplayForm::SetIntWizard(TNewINTWizard *wizard)
+{
+    m_intWizard = wizard;
+    m_popup->SetAvailable(m_popup->AddINTfilePopupItem, wizard != nullptr);
+    if (!wizard) {
+        m_commands->SetIntWizard({});
+        return;
+    }
+    wizard->SetOpenInEditorHandler([this](const QString &path) { m_commands->OpenInEditor(path); });
+    m_commands->SetIntWizard([this](const QString &package) {
+        if (m_intWizard)
+            m_intWizard->ShowFor(package);
+    });
+}
+
+void TDisplayForm::AddINTfilePopupItemClick()
+{
+    TreeNode *node = m_commands->RightClickedNode();
+    if (!node || !m_intWizard)
+        return;
+    const QString package = node->Text();
+    RunGuarded(m_prompter, [this, &package] { m_intWizard->ShowFor(package); });
+}
+
+void TDisplayForm::SetOrphanForm(TFindOrphanForm *form)
+{
+    m_orphanForm = form;
+    m_orphanItem->setEnabled(form != nullptr);
+}
+
+void TDisplayForm::FindorphanfilesMenuItemClick()
+{
+    if (m_orphanForm)
+        m_orphanForm->Show();
 }
 
 void TDisplayForm::FindClassPopupItemClick()

@@ -33,7 +33,11 @@ class Prompter;
 class Registry;
 class Shell;
 class SortedListAdapter;
+class NewClassCommands;
+class NewClassDialog;
 class TFindBox;
+class TFindOrphanForm;
+class TNewINTWizard;
 class TAboutBox;
 class TOptions;
 class TWaitBox;
@@ -79,6 +83,12 @@ public:
     // The class finder, opened from the pop-up; its grid's Browse and Edit
     // come back to the trees and the editor.
     void SetFindBox(TFindBox *findBox);
+    // The new-class dialog of the pop-up's "Create new class ..." items.
+    void SetNewClassDialog(NewClassDialog *dialog);
+    // The INT wizard of the pop-up and of localisation-file nodes.
+    void SetIntWizard(TNewINTWizard *wizard);
+    // The orphan file finder of "&Find orphan files..".
+    void SetOrphanForm(TFindOrphanForm *form);
     // Shows the pop-up at a screen position. Default: QMenu::popup.
     void SetPopupRunner(std::function<void(QMenu *, const QPoint &)> runner) { m_popupRunner = std::move(runner); }
     // Ends the message loop. Default: QCoreApplication::exit(0), which does
@@ -115,6 +125,10 @@ public:
     void DeleteClassPopupItemClick();
     void ExplorePopupItemClick();
     void FindClassPopupItemClick();
+    void FindorphanfilesMenuItemClick();
+    void CreateClassPopupItemClick();
+    void AddeditcustomcommentClick();
+    void AddINTfilePopupItemClick();
     void EditUTiniMenuItemClick();
     void UTLogClick();
     void ExploreUTButtonClick();
@@ -182,11 +196,15 @@ private:
     QPointer<TWaitBox> m_waitBox;
     QPointer<TAboutBox> m_aboutBox;
     QPointer<TFindBox> m_findBox;
+    QPointer<TFindOrphanForm> m_orphanForm;
+    QPointer<TNewINTWizard> m_intWizard;
+    QAction *m_orphanItem = nullptr;
     std::function<void()> m_defaultStateLoader;
     std::function<void()> m_quit;
     std::function<void(QMenu *, const QPoint &)> m_popupRunner;
     std::unique_ptr<MainCommands> m_commands;
     std::unique_ptr<Launchers> m_launchers;
+    std::unique_ptr<NewClassCommands> m_newClass;
 
     TreeModelAdapter *m_browserModel = nullptr;
     TreeModelAdapter *m_packagesModel = nullptr;

@@ -16,6 +16,10 @@
 #include "platform/gui/QtKeyboard.h"
 #include "platform/gui/SingleInstance.h"
 #include "platform/gui/WidgetPickers.h"
+#include "authoring/gui/FindOrphanForm.h"
+#include "authoring/IntWizard.h"
+#include "authoring/gui/NewClassBelow.h"
+#include "authoring/gui/NewINTWizard.h"
 #include "search/ClassFinder.h"
 #include "search/gui/FindBox.h"
 #include "tools/gui/ExecuteErrorBox.h"
@@ -120,9 +124,16 @@ int StartUp::Run(QApplication &app)
             }
         });
         displayForm.SetLaunchSeams(&shell, &executeErrorBox);
+        TNewClassBelow newClassBelow(prompter, &displayForm);
+        displayForm.SetNewClassDialog(&newClassBelow);
         ClassFinder finder(model);
         TFindBox findBox(finder, prompter, &displayForm);
         displayForm.SetFindBox(&findBox);
+        IntWizard intWizard(model);
+        TNewINTWizard newIntWizard(intWizard, prompter, &displayForm);
+        displayForm.SetIntWizard(&newIntWizard);
+        TFindOrphanForm findOrphanForm(options, pump, prompter, &displayForm);
+        displayForm.SetOrphanForm(&findOrphanForm);
         displayForm.SetOptionsEditor(&setDirForm);
         displayForm.SetWaitBox(&waitBox);
         displayForm.SetAboutBox(&aboutBox);

@@ -3,6 +3,9 @@
 // the table below.
 
 #include "StandinJournal.h"
+#include "UccBatchExport.h"
+#include "UccKnobs.h"
+#include "UccMake.h"
 
 #include <QCoreApplication>
 #include <QString>
@@ -29,8 +32,22 @@ int Server(int argc, char **argv, const QStringList &)
     return app.exec();
 }
 
+// "make [-log=NAME] [ini=PATH]": checks and packs the EditPackages.
+int Make(int, char **, const QStringList &arguments)
+{
+    return kelvarin::Standin::RunMake(arguments, kelvarin::Standin::UccKnobs::FromEnvironment());
+}
+
+// "BatchExport P.u Class uc DIR": writes the classes of a package back.
+int BatchExport(int, char **, const QStringList &arguments)
+{
+    return kelvarin::Standin::RunBatchExport(arguments, kelvarin::Standin::UccKnobs::FromEnvironment());
+}
+
 constexpr CommandEntry Commands[] = {
     {"server", &Server},
+    {"make", &Make},
+    {"batchexport", &BatchExport},
 };
 
 } // namespace

@@ -6,6 +6,10 @@
 #include "platform/SpecPath.h"
 #include "platform/TextFile.h"
 
+#include <QFile>
+#include <QFileInfo>
+#include <QSaveFile>
+
 namespace kelvarin {
 
 namespace {
@@ -44,18 +48,27 @@ bool EditPackagesFile::IsEditPackagesLine(const QString &stripped, QString *valu
     return true;
 }
 
-QStringList EditPackagesFile::ReadLines(int *encoding)
+QStringList EditPackagesFile::ReadLines(int *encoding, QByteArray *bytes)
 {
+    const QString native = SpecPath::ToNative(Path());
+    QFile file(native);
+    if (QFileInfo(native).isDir() || !file.open(QIODevice::ReadOnly))
+        throw KelvarinError(QStringLiteral("Cannot open file %1").arg(SpecPath::Display(Path())));
+    const QByteArray content = file.readAll();
     TextEncoding found = TextEncoding::Latin1;
-    const std::optional<QString> text = TextFile::ReadAll(Path(), &found);
-    if (!text)
+    const QString text = TextFile::Decode(content, &found);
+    // UTF-16 without a byte-order mark cannot be told from Latin-1 except by
+    // its NUL bytes; read as Latin-1 its lines would be rewritten in pieces.
+    if (found != TextEncoding::Utf16LE && found != TextEncoding::Utf16BE && content.contains('\0'))
         throw KelvarinError(QStringLiteral("Cannot open file %1").arg(SpecPath::Display(Path())));
     if (encoding)
         *encoding = int(found);
-    return TextFile::SplitLines(*text);
+    if (bytes)
+        *bytes = content;
+    return TextFile::SplitLines(text);
 }
 
-void EditPackagesFile::ReadEditPackagesList(QStringList &list)
+bool EditPackagesFile::ReadEditPackagesList(QStringList &list)
 {
     const QStringList lines = ReadLines(nullptr);
     qsizetype at = 0;
@@ -63,7 +76,7 @@ void EditPackagesFile::ReadEditPackagesList(QStringList &list)
         ++at;
     if (at == lines.size()) {
         m_prompter.Error(QStringLiteral("Unable to locate [Editor.EditorEngine] section."));
-        return;
+        return false;
     }
     for (++at; at < lines.size(); ++at) {
         const QString stripped = Trim(lines.at(at));
@@ -73,15 +86,25 @@ void EditPackagesFile::ReadEditPackagesList(QStringList &list)
         if (IsEditPackagesLine(stripped, &value))
             list.append(value);
     }
+    return true;
 }
 
 void EditPackagesFile::WriteEditPackagesList(const QStringList &list)
 {
     int encodingValue = 0;
-    const QStringList lines = ReadLines(&encodingValue);
+    QByteArray original;
+    const QStringList lines = ReadLines(&encodingValue, &original);
     const auto encoding = TextEncoding(encodingValue);
-    if (!TextFile::WriteLines(BackupPath(), lines, encoding))
-        throw KelvarinError(QStringLiteral("Cannot create file %1").arg(SpecPath::Display(BackupPath())));
+    const QFile::Permissions permissions = QFileInfo(SpecPath::ToNative(Path())).permissions();
+    // The backup is the user's file exactly as it was.
+    {
+        const QString backup = SpecPath::ToNative(BackupPath());
+        QSaveFile file(backup);
+        if (!file.open(QIODevice::WriteOnly) || file.write(original) != original.size() || !file.commit())
+            throw KelvarinError(QStringLiteral("Cannot create file %1").arg(SpecPath::Display(BackupPath())));
+        QFile::setPermissions(backup, permissions);
+        SpecPath::ForgetListings();
+    }
 
     QStringList result;
     result.reserve(lines.size() + list.size());
@@ -118,6 +141,7 @@ void EditPackagesFile::WriteEditPackagesList(const QStringList &list)
 
     if (!TextFile::WriteLines(Path(), result, encoding))
         throw KelvarinError(QStringLiteral("Cannot create file %1").arg(SpecPath::Display(Path())));
+    QFile::setPermissions(SpecPath::ToNative(Path()), permissions);
 }
 
 } // namespace kelvarin

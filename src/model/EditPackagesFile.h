@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QByteArray>
 #include <QString>
 #include <QStringList>
 
@@ -18,15 +19,16 @@ public:
     QString BackupPath() const;
 
     // Appends every EditPackages value of the section, in file order. Shows
-    // "Unable to locate [Editor.EditorEngine] section." when there is none.
-    // Raises "Cannot open file %s" when the file cannot be read.
-    void ReadEditPackagesList(QStringList &list);
+    // "Unable to locate [Editor.EditorEngine] section." and answers false
+    // when there is none. Raises "Cannot open file %s" when the file cannot
+    // be read or is UTF-16 without a byte-order mark (NUL bytes).
+    bool ReadEditPackagesList(QStringList &list);
 
     // Rewrites the file so the section's EditPackages lines are exactly the
     // list, standing where the first one stood; every line is stripped of
-    // surrounding white space, and the previous content is kept in the
-    // "_Backup" file first. The file is replaced atomically: a failure leaves
-    // the old one complete. Raises "Cannot open file %s" / "Cannot create
+    // surrounding white space, and the file as it was, byte for byte, is
+    // kept in the "_Backup" file first. The file is replaced atomically and
+    // keeps its permissions: a failure leaves the old one complete. Raises "Cannot open file %s" / "Cannot create
     // file %s".
     void WriteEditPackagesList(const QStringList &list);
 
@@ -35,7 +37,7 @@ public:
     static bool IsEditPackagesLine(const QString &stripped, QString *value = nullptr);
 
 private:
-    QStringList ReadLines(int *encoding);
+    QStringList ReadLines(int *encoding, QByteArray *bytes = nullptr);
 
     QString m_baseDir;
     Prompter &m_prompter;

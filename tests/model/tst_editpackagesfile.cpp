@@ -5,6 +5,7 @@
 #include "support/ScriptedPrompter.h"
 
 #include <QDir>
+#include <QFileInfo>
 #include <QLocale>
 #include <QtTest>
 
@@ -14,17 +15,6 @@ namespace {
 
 const QString kIni = QStringLiteral("System/UnrealTournament.ini");
 const QByteArray kHead("[Editor.EditorEngine]\r\n");
-
-// The same lines, each ended by CR LF (the last one too).
-QByteArray WithCrLf(QByteArray bytes)
-{
-    bytes.replace("\r\n", "\n");
-    bytes.replace('\r', '\n');
-    bytes.replace("\n", "\r\n");
-    if (!bytes.endsWith("\r\n"))
-        bytes += "\r\n";
-    return bytes;
-}
 
 } // namespace
 
@@ -127,7 +117,8 @@ private slots:
         EditPackagesFile file(game.Base(), prompter);
         file.WriteEditPackagesList(list);
         QCOMPARE(game.Read(kIni), expected);
-        QCOMPARE(game.Read(kIni + QLatin1String("_Backup")), WithCrLf(ini));
+        // The backup is the file as it was, byte for byte.
+        QCOMPARE(game.Read(kIni + QLatin1String("_Backup")), ini);
         QVERIFY(prompter.shown.isEmpty());
         // No temporary file is left beside them.
         QCOMPARE(QDir(game.Native(QStringLiteral("System"))).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
@@ -149,11 +140,79 @@ private slots:
         game.MakeDir(QStringLiteral("System"));
         EditPackagesFile file(game.Base(), prompter);
         QStringList list{QStringLiteral("Core")};
-        QCOMPARE(test::Raised([&] { writing ? file.WriteEditPackagesList(list) : file.ReadEditPackagesList(list); }),
+        QCOMPARE(test::Raised([&] {
+                     if (writing)
+                         file.WriteEditPackagesList(list);
+                     else
+                         file.ReadEditPackagesList(list);
+                 }),
                  QStringLiteral("Cannot open file ")
                               + QDir::toNativeSeparators(game.Native(QStringLiteral("System/UnrealTournament.ini"))));
         QVERIFY(prompter.shown.isEmpty());
         QVERIFY(QDir(game.Native(QStringLiteral("System"))).isEmpty());
+    }
+
+    void permissionsKept_data()
+    {
+        QTest::addColumn<int>("permissions");
+        QTest::newRow("owner only") << int(QFile::ReadOwner | QFile::WriteOwner);
+        QTest::newRow("readable by all") << int(QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup | QFile::ReadOther);
+        QTest::newRow("group writable") << int(QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup | QFile::WriteGroup);
+    }
+
+    void permissionsKept()
+    {
+        QFETCH(int, permissions);
+        test::GameDir game;
+        test::ScriptedPrompter prompter;
+        game.WriteBytes(kIni, kHead + "EditPackages=Core\r\n");
+        const auto wanted = QFile::Permissions(permissions);
+        QVERIFY(QFile::setPermissions(game.Native(kIni), wanted));
+        EditPackagesFile(game.Base(), prompter).WriteEditPackagesList({QStringLiteral("Core"), QStringLiteral("MyMod")});
+        QCOMPARE(game.Read(kIni), kHead + "EditPackages=Core\r\nEditPackages=MyMod\r\n");
+        const auto mask = QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner | QFile::ReadGroup | QFile::WriteGroup
+            | QFile::ExeGroup | QFile::ReadOther | QFile::WriteOther | QFile::ExeOther;
+        QCOMPARE(QFileInfo(game.Native(kIni)).permissions() & mask, wanted);
+        QCOMPARE(QFileInfo(game.Native(kIni + QLatin1String("_Backup"))).permissions() & mask, wanted);
+    }
+
+    // UTF-16 without a byte-order mark is refused, not rewritten with its
+    // NUL bytes trimmed; with a mark it is read and written as UTF-16.
+    void utf16WithoutMarkRefused_data()
+    {
+        QTest::addColumn<bool>("writing");
+        QTest::newRow("read") << false;
+        QTest::newRow("write") << true;
+    }
+
+    void utf16WithoutMarkRefused()
+    {
+        QFETCH(bool, writing);
+        test::GameDir game;
+        test::ScriptedPrompter prompter;
+        QByteArray bytes;
+        for (char c : QByteArray(kHead + "EditPackages=Core\r\n"))
+            bytes.append(c).append('\0');
+        game.WriteBytes(kIni, bytes);
+        EditPackagesFile file(game.Base(), prompter);
+        QStringList list{QStringLiteral("Core")};
+        QCOMPARE(test::Raised([&] {
+                     if (writing)
+                         file.WriteEditPackagesList(list);
+                     else
+                         file.ReadEditPackagesList(list);
+                 }),
+                 QStringLiteral("Cannot open file ") + QDir::toNativeSeparators(game.Native(kIni)));
+        QCOMPARE(game.Read(kIni), bytes);
+        QVERIFY(!game.Exists(kIni + QLatin1String("_Backup")));
+        QVERIFY(prompter.shown.isEmpty());
+
+        QByteArray marked("\xFF\xFE");
+        marked += bytes;
+        game.WriteBytes(kIni, marked);
+        list.clear();
+        QVERIFY(file.ReadEditPackagesList(list));
+        QCOMPARE(list, QStringList{"Core"});
     }
 };
 

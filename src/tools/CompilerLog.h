@@ -1,0 +1,56 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+namespace kelvarin {
+
+// The log that UCC's make writes for a compile (System\KelvarinCompiler.log)
+// and its parsed view: the start time, one line per package heading, the
+// warnings and the errors, and a closing verdict. The compile log window and
+// kelvarin-cli both read it through here.
+class CompilerLog
+{
+public:
+    static constexpr const char *FileName = "KelvarinCompiler.log";
+    static constexpr const char *NoLogLine = "No log";
+    static constexpr const char *SuccessLine = "Compilation successfull!";
+    static constexpr const char *ErrorsLine = "Compilation stopped due to errors.";
+
+    // BaseDir + "\System\KelvarinCompiler.log".
+    static QString LogPath(const QString &baseDir);
+
+    // The lines of the parsed view of a log's lines (the first line is the
+    // "Log: Log file open, " line, whatever it holds); *errorsFound tells
+    // whether any line starts with "Error: ". Lines with no line at all are
+    // the caller's case ("No log").
+    static QStringList Parse(const QStringList &lines, bool *errorsFound = nullptr);
+    // True when a line of the log, after the first, starts with "Error: ".
+    static bool HasErrorLine(const QStringList &lines);
+
+    // What LoadLog shows.
+    struct View
+    {
+        bool opened = false;       // false: the file could not be read
+        QString errorText;         // "Cannot open file <path>" when not opened
+        QStringList lines;         // the shown lines ("No log" for an empty file)
+        bool empty = false;        // the file has no lines
+    };
+
+    // Reads the log as bytes of the 8-bit code page (a byte-order mark is
+    // honoured) and gives the parsed or raw view. The raw view is the file's
+    // text unchanged, split into lines only for showing. ErrorsFound is
+    // computed from the file in either view, so the verdict never depends
+    // on how the window happens to show the log; a file that cannot be read
+    // leaves it as it was, an empty one clears it.
+    View LoadLog(const QString &baseDir, bool parsed);
+
+    bool ErrorsFound() const { return m_errorsFound; }
+    QString Path() const { return m_path; }
+
+private:
+    QString m_path;
+    bool m_errorsFound = false;
+};
+
+} // namespace kelvarin

@@ -1,0 +1,88 @@
+#include "tools/gui/CompilerLog.h"
+
+#include "persist/Options.h"
+#include "platform/Prompter.h"
+
+#include <QCheckBox>
+#include <QFontDatabase>
+#include <QGuiApplication>
+#include <QHBoxLayout>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QScreen>
+#include <QShowEvent>
+#include <QVBoxLayout>
+
+namespace kelvarin {
+
+TCompilerLog::TCompilerLog(const TOptions &options, Prompter &prompter, QWidget *parent)
+    : QDialog(parent, Qt::Window | Qt::WindowStaysOnTopHint), m_options(options), m_prompter(prompter)
+{
+    setWindowTitle(QStringLiteral("Compiler log:"));
+    setModal(false);
+    setMinimumSize(400, 150);
+    auto *layout = new QVBoxLayout(this);
+    m_logMemo = new QPlainTextEdit(this);
+    m_logMemo->setReadOnly(true);
+    m_logMemo->setLineWrapMode(QPlainTextEdit::NoWrap);
+    m_logMemo->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    QFont font(QStringLiteral("Courier New"));
+    font.setStyleHint(QFont::TypeWriter);
+    font.setFixedPitch(true);
+    m_logMemo->setFont(font);
+    layout->addWidget(m_logMemo, 1);
+
+    auto *row = new QHBoxLayout;
+    m_showParsedCheck = new QCheckBox(QStringLiteral("&Show log parsed"), this);
+    m_showParsedCheck->setChecked(true);
+    row->addWidget(m_showParsedCheck);
+    row->addStretch(1);
+    m_closeButton = new QPushButton(QStringLiteral("&Close"), this);
+    m_closeButton->setDefault(true);
+    row->addWidget(m_closeButton);
+    layout->addLayout(row);
+
+    // The view follows every change of the box, by mouse or keyboard.
+    connect(m_showParsedCheck, &QCheckBox::toggled, this, &TCompilerLog::LoadLog);
+    // Close and Esc hide the window; it lives as long as the program.
+    connect(m_closeButton, &QPushButton::clicked, this, &QDialog::reject);
+    resize(640, 400);
+}
+
+void TCompilerLog::ShowCompileLog()
+{
+    if (isVisible()) {
+        LoadLog();
+    } else {
+        if (const QScreen *screen = QGuiApplication::primaryScreen())
+            move(screen->availableGeometry().center() - rect().center());
+        show();
+    }
+    raise();
+    activateWindow();
+}
+
+void TCompilerLog::CloseCompileLog()
+{
+    hide();
+}
+
+void TCompilerLog::showEvent(QShowEvent *event)
+{
+    QDialog::showEvent(event);
+    if (!event->spontaneous())
+        LoadLog();
+}
+
+void TCompilerLog::LoadLog()
+{
+    m_logMemo->clear();
+    const CompilerLog::View view = m_log.LoadLog(m_options.BaseDir, m_showParsedCheck->isChecked());
+    if (!view.opened) {
+        m_prompter.Error(view.errorText);
+        return;
+    }
+    m_logMemo->setPlainText(view.lines.join(QLatin1Char('\n')));
+}
+
+} // namespace kelvarin

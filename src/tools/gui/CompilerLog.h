@@ -1,0 +1,51 @@
+#pragma once
+
+#include "tools/CompileRunner.h"
+#include "tools/CompilerLog.h"
+
+#include <QDialog>
+
+class QCheckBox;
+class QPlainTextEdit;
+class QPushButton;
+
+namespace kelvarin {
+
+class Prompter;
+class TOptions;
+
+// The compile log window: the log of the last compile, parsed down to the
+// lines that matter or raw. It reads the file each time it is shown and
+// whenever the view changes.
+class TCompilerLog : public QDialog, public CompileLogView
+{
+    Q_OBJECT
+
+public:
+    TCompilerLog(const TOptions &options, Prompter &prompter, QWidget *parent = nullptr);
+
+    // Shows the window and reads the log again, also when it is already
+    // visible.
+    void ShowCompileLog() override;
+    void CloseCompileLog() override;
+
+    void LoadLog();
+    bool ErrorsFound() const { return m_log.ErrorsFound(); }
+
+    QPlainTextEdit *LogMemo() const { return m_logMemo; }
+    QCheckBox *ShowParsedCheck() const { return m_showParsedCheck; }
+    QPushButton *CloseButton() const { return m_closeButton; }
+
+protected:
+    void showEvent(QShowEvent *event) override;
+
+private:
+    const TOptions &m_options;
+    Prompter &m_prompter;
+    CompilerLog m_log;
+    QPlainTextEdit *m_logMemo = nullptr;
+    QCheckBox *m_showParsedCheck = nullptr;
+    QPushButton *m_closeButton = nullptr;
+};
+
+} // namespace kelvarin

@@ -1,0 +1,198 @@
+#include "tools/gui/Compiler.h"
+#include "tools/gui/CompilerLog.h"
+
+#include "persist/Options.h"
+#include "platform/EventPump.h"
+#include "tools/ErrorReporter.h"
+
+#include "support/ScriptedPrompter.h"
+#include "support/StandinScratch.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QFile>
+#include <QFileInfo>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QSlider>
+#include <QtTest>
+
+#include <functional>
+
+using namespace kelvarin;
+
+namespace {
+
+struct NoErrors : ErrorReporter
+{
+    void ShowError(int, const QString &) override {}
+};
+
+// Processes the window's events between wait steps, as the program's pump
+// does, and runs a scripted step.
+struct WindowPump : EventPump
+{
+    void Pump() override
+    {
+        QCoreApplication::processEvents();
+        if (onPump)
+            onPump();
+    }
+    bool Terminating() const override { return false; }
+    void SetTerminating() override {}
+    std::function<void()> onPump;
+};
+
+// The nice value of a running process, from /proc/<pid>/stat (field 19).
+int NiceOf(qint64 pid)
+{
+    QFile stat(QStringLiteral("/proc/%1/stat").arg(pid));
+    if (!stat.open(QIODevice::ReadOnly))
+        return 1000;
+    const QByteArray text = stat.readAll();
+    const QList<QByteArray> fields = text.mid(text.lastIndexOf(')') + 2).split(' ');
+    return fields.size() > 16 ? fields.at(16).toInt() : 1000;
+}
+
+} // namespace
+
+class TestCompiler : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    // Downward moves of the slider reach the running UCC at its next wait
+    // step; Cancel ends it and puts the old package back.
+    void sliderAndCancel()
+    {
+        test::StandinScratch scratch;
+        qputenv("KELVARIN_UCC_HANG", "1");
+        TOptions options;
+        options.BaseDir = scratch.Path(QStringLiteral("game"));
+        options.UCCPriority = 128;
+        scratch.CopyProgram(QStringLiteral("game/System/UCC.Exe"), QStringLiteral(KELVARIN_UCC_STANDIN));
+        scratch.Write(QStringLiteral("game/System/UnrealTournament.ini"), "[Editor.EditorEngine]\r\n");
+        scratch.Write(QStringLiteral("game/System/MyMod.u"), "old package");
+        scratch.Write(QStringLiteral("game/MyMod/Classes/MyClass.uc"), "class MyClass extends Object;\r\n");
+        WindowPump pump;
+        test::ScriptedPrompter prompter;
+        NoErrors errors;
+        CompileRunner runner(options, pump, prompter, errors);
+        TCompiler window(options, runner);
+        runner.SetView(&window);
+
+        QList<int> nices;
+        QList<int> stored;
+        int step = 0;
+        bool wasShown = false;
+        pump.onPump = [&] {
+            const qint64 pid = runner.RunningPid();
+            if (!pid || runner.RunState() != 0)
+                return;
+            wasShown = wasShown || (window.isVisible() && window.PackageEdit()->text() == QLatin1String("MyMod"));
+            switch (step++) {
+            case 0:
+                // The window shows the stored class: high is position 2.
+                QCOMPARE(window.PriorityBar()->value(), 2);
+                window.PriorityBar()->setValue(1);
+                stored.append(options.UCCPriority);
+                break;
+            case 1:
+                nices.append(NiceOf(pid));
+                window.PriorityBar()->triggerAction(QAbstractSlider::SliderSingleStepSub);
+                stored.append(options.UCCPriority);
+                break;
+            case 2:
+                nices.append(NiceOf(pid));
+                QTest::mouseClick(window.CancelButton(), Qt::LeftButton);
+                break;
+            default:
+                break;
+            }
+        };
+        const CompileOutcome outcome = runner.CompilePackage(QStringLiteral("MyMod"));
+        qunsetenv("KELVARIN_UCC_HANG");
+
+        QVERIFY(wasShown);
+        QCOMPARE(stored, (QList<int>{32, 64}));
+        QCOMPARE(options.UCCPriority, 64);
+        QCOMPARE(nices, (QList<int>{0, 19}));
+        QCOMPARE(outcome.runState, 2);
+        QVERIFY(!window.isVisible());
+        QFile old(scratch.Path(QStringLiteral("game/System/MyMod.u")));
+        QVERIFY(old.open(QIODevice::ReadOnly));
+        QCOMPARE(old.readAll(), QByteArray("old package"));
+        QVERIFY(!QFileInfo::exists(scratch.Path(QStringLiteral("game/System/MyMod.ubak"))));
+    }
+
+    // The check box writes the option on every change, keyboard too; the
+    // window shows the options without changing them.
+    void checkBoxAndShow()
+    {
+        TOptions options;
+        options.UCCPriority = 12345;   // none of the four: shown as normal, kept
+        options.bTestrunAfterCompile = true;
+        NullEventPump pump;
+        test::ScriptedPrompter prompter;
+        NoErrors errors;
+        CompileRunner runner(options, pump, prompter, errors);
+        TCompiler window(options, runner);
+        window.ShowProgress(QStringLiteral("MyMod"), QStringLiteral("x\\UCC.Exe make"));
+        QVERIFY(QTest::qWaitForWindowExposed(&window));
+        QCOMPARE(window.PriorityBar()->value(), 1);
+        QCOMPARE(options.UCCPriority, 12345);
+        QVERIFY(window.RunAfterCompileCheck()->isChecked());
+        QCOMPARE(window.CancelButton()->text(), QStringLiteral("&Cancel"));
+        window.RunAfterCompileCheck()->setFocus();
+        QTest::keyClick(window.RunAfterCompileCheck(), Qt::Key_Space);
+        QVERIFY(!options.bTestrunAfterCompile);
+        // Only the width can change.
+        const int height = window.height();
+        window.resize(window.width() + 100, height + 100);
+        QCOMPARE(window.height(), height);
+        window.HideProgress();
+        QVERIFY(!window.isVisible());
+    }
+
+    // The log window re-reads on every view change (keyboard too); the
+    // errors flag comes from the file in either view.
+    void logViews()
+    {
+        test::StandinScratch scratch;
+        TOptions options;
+        options.BaseDir = scratch.Path(QStringLiteral("game"));
+        scratch.Write(QStringLiteral("game/System/KelvarinCompiler.log"),
+                      "Log: Log file open, now\r\nHeading: ---P---\r\nError: ..\\P\\Classes\\A.uc(2) : Error, x\r\n");
+        test::ScriptedPrompter prompter;
+        TCompilerLog log(options, prompter);
+        log.ShowCompileLog();
+        QCOMPARE(log.LogMemo()->toPlainText(),
+                 QStringLiteral("Compilation started at: now\n---P---\nError: ..\\P\\Classes\\A.uc(2) : Error, x\n"
+                                "Compilation stopped due to errors."));
+        QVERIFY(log.ErrorsFound());
+        log.ShowParsedCheck()->setFocus();
+        QTest::keyClick(log.ShowParsedCheck(), Qt::Key_Space);
+        QCOMPARE(log.LogMemo()->toPlainText(),
+                 QStringLiteral("Log: Log file open, now\nHeading: ---P---\nError: ..\\P\\Classes\\A.uc(2) : Error, x"));
+        // A new compile's log is read again although the window is open and raw.
+        scratch.Write(QStringLiteral("game/System/KelvarinCompiler.log"), "Log: Log file open, later\r\n");
+        log.ShowCompileLog();
+        QCOMPARE(log.LogMemo()->toPlainText(), QStringLiteral("Log: Log file open, later"));
+        QVERIFY(!log.ErrorsFound());
+        // No log at all: the message, an empty pane, the flag kept.
+        QFile::remove(scratch.Path(QStringLiteral("game/System/KelvarinCompiler.log")));
+        log.LoadLog();
+        QVERIFY(log.LogMemo()->toPlainText().isEmpty());
+        QCOMPARE(prompter.shown.size(), 1);
+        QVERIFY(prompter.shown.first().text.startsWith(QStringLiteral("Cannot open file ")));
+        scratch.Write(QStringLiteral("game/System/KelvarinCompiler.log"), "");
+        log.LoadLog();
+        QCOMPARE(log.LogMemo()->toPlainText(), QStringLiteral("No log"));
+        QTest::mouseClick(log.CloseButton(), Qt::LeftButton);
+        QVERIFY(!log.isVisible());
+    }
+};
+
+QTEST_MAIN(TestCompiler)
+#include "tst_compiler.moc"

@@ -1,0 +1,147 @@
+#include "tools/CompilerLog.h"
+
+#include "support/GameDir.h"
+
+#include <QDir>
+#include <QtTest>
+
+using namespace kelvarin;
+
+namespace {
+const QString kLog = QStringLiteral("System/KelvarinCompiler.log");
+}
+
+class TestCompilerLog : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void parse_data()
+    {
+        QTest::addColumn<QStringList>("lines");
+        QTest::addColumn<QStringList>("expected");
+        QTest::addColumn<bool>("errors");
+        QTest::newRow("start time, headings, success")
+            << QStringList{"Log: Log file open, 05/03/24 10:11:12", "Log: Compiling", "Heading: ----MyMod----",
+                           "Log: Success - 0 error(s), 0 warnings"}
+            << QStringList{"Compilation started at: 05/03/24 10:11:12", "----MyMod----", "Compilation successfull!"}
+            << false;
+        QTest::newRow("warnings and errors kept whole, in file order")
+            << QStringList{"Log: Log file open, x", "ExecWarning: ..\\P\\Classes\\a.uc: case", "Heading: P",
+                           "Error: ..\\P\\Classes\\B.uc(3) : Error, bad", "Log: Compile aborted due to errors."}
+            << QStringList{"Compilation started at: x", "ExecWarning: ..\\P\\Classes\\a.uc: case", "P",
+                           "Error: ..\\P\\Classes\\B.uc(3) : Error, bad", "Compilation stopped due to errors."}
+            << true;
+        QTest::newRow("Error: inside a line does not count")
+            << QStringList{"Log: Log file open, t", "Log: Error: nothing", " Error: indented", "error: lower"}
+            << QStringList{"Compilation started at: t", "Compilation successfull!"} << false;
+        QTest::newRow("first line is never looked at")
+            << QStringList{"Error: first", "Heading: H"}
+            << QStringList{"Compilation started at: ", "H", "Compilation successfull!"} << false;
+        QTest::newRow("short first line gives an empty time")
+            << QStringList{"Log:"} << QStringList{"Compilation started at: ", "Compilation successfull!"} << false;
+        QTest::newRow("empty heading")
+            << QStringList{"Log: Log file open, t", "Heading: "}
+            << QStringList{"Compilation started at: t", "", "Compilation successfull!"} << false;
+    }
+
+    void parse()
+    {
+        QFETCH(QStringList, lines);
+        QFETCH(QStringList, expected);
+        QFETCH(bool, errors);
+        bool found = !errors;
+        QCOMPARE(CompilerLog::Parse(lines, &found), expected);
+        QCOMPARE(found, errors);
+        QCOMPARE(CompilerLog::HasErrorLine(lines), errors);
+    }
+
+    // The verdict comes from the file whichever view is shown; an empty
+    // log shows "No log"; a missing one reports and keeps the flag.
+    void loadLog_data()
+    {
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::addColumn<bool>("parsed");
+        QTest::addColumn<QStringList>("expected");
+        QTest::addColumn<bool>("errors");
+        const QByteArray bad("Log: Log file open, now\r\nHeading: P\r\nError: ..\\P\\Classes\\X.uc(1) : Error, x\r\n");
+        QTest::newRow("parsed with error") << bad << true
+            << QStringList{"Compilation started at: now", "P", "Error: ..\\P\\Classes\\X.uc(1) : Error, x",
+                           "Compilation stopped due to errors."}
+            << true;
+        QTest::newRow("raw with error") << bad << false
+            << QStringList{"Log: Log file open, now", "Heading: P", "Error: ..\\P\\Classes\\X.uc(1) : Error, x"}
+            << true;
+        QTest::newRow("Latin-1 bytes, no final line end") << QByteArray("Log: Log file open, caf\xe9\nHeading: \xff\xe9t\xe9")
+            << true
+            << QStringList{QString::fromLatin1("Compilation started at: caf\xe9"), QString::fromLatin1("\xff\xe9t\xe9"),
+                           "Compilation successfull!"}
+            << false;
+        QTest::newRow("empty parsed") << QByteArray() << true << QStringList{"No log"} << false;
+        QTest::newRow("empty raw") << QByteArray() << false << QStringList{"No log"} << false;
+    }
+
+    void loadLog()
+    {
+        QFETCH(QByteArray, bytes);
+        QFETCH(bool, parsed);
+        QFETCH(QStringList, expected);
+        QFETCH(bool, errors);
+        test::GameDir game;
+        game.WriteBytes(kLog, bytes);
+        CompilerLog log;
+        // A previous load that found errors must not leak into this one.
+        game.WriteBytes(QStringLiteral("Other/System/KelvarinCompiler.log"), "x\r\nError: old\r\n");
+        log.LoadLog(game.Base() + QLatin1String("/Other"), true);
+        QVERIFY(log.ErrorsFound());
+        const CompilerLog::View view = log.LoadLog(game.Base(), parsed);
+        QVERIFY(view.opened);
+        QCOMPARE(view.lines, expected);
+        QCOMPARE(log.ErrorsFound(), errors);
+        QCOMPARE(view.empty, bytes.isEmpty());
+        QCOMPARE(game.Read(kLog), bytes);
+    }
+
+    void missingLogKeepsFlag_data()
+    {
+        QTest::addColumn<bool>("asDirectory");
+        QTest::newRow("no file") << false;
+        QTest::newRow("a directory in its place") << true;
+    }
+
+    void missingLogKeepsFlag()
+    {
+        QFETCH(bool, asDirectory);
+        test::GameDir game;
+        game.WriteBytes(kLog, "x\r\nError: y\r\n");
+        CompilerLog log;
+        log.LoadLog(game.Base(), false);
+        QVERIFY(log.ErrorsFound());
+        QFile::remove(game.Native(kLog));
+        if (asDirectory)
+            game.MakeDir(kLog + QLatin1String("/inside"));
+        const CompilerLog::View view = log.LoadLog(game.Base(), true);
+        QVERIFY(!view.opened);
+        QVERIFY(view.lines.isEmpty());
+        QCOMPARE(view.errorText, QStringLiteral("Cannot open file ") + QDir::toNativeSeparators(game.Native(kLog)));
+        QVERIFY(log.ErrorsFound());
+    }
+
+    void hundredThousandLines()
+    {
+        test::GameDir game;
+        QByteArray bytes("Log: Log file open, big\r\n");
+        for (int i = 0; i < 100000; ++i)
+            bytes += i == 99998 ? QByteArray("Error: late\r\n") : "Log: line " + QByteArray::number(i) + "\r\n";
+        game.WriteBytes(kLog, bytes);
+        CompilerLog log;
+        CompilerLog::View view = log.LoadLog(game.Base(), false);
+        QCOMPARE(view.lines.size(), 100001);
+        QVERIFY(log.ErrorsFound());
+        view = log.LoadLog(game.Base(), true);
+        QCOMPARE(view.lines, (QStringList{"Compilation started at: big", "Error: late", "Compilation stopped due to errors."}));
+    }
+};
+
+QTEST_GUILESS_MAIN(TestCompilerLog)
+#include "tst_compilerlog.moc"

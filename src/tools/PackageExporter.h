@@ -1,0 +1,146 @@
+#pragma once
+
+#include "model/SortedList.h"
+#include "tools/WatchedProcess.h"
+
+#include <QList>
+#include <QObject>
+#include <QString>
+#include <QStringList>
+
+#include <functional>
+#include <memory>
+#include <vector>
+
+namespace kelvarin {
+
+class ClassModel;
+class ErrorReporter;
+class TProcessWatcher;
+
+// The package exporter without its window: the compiled packages found in
+// the game's System directory, the export queue, and one UCC.exe BatchExport
+// at a time, watched off the user-interface thread. Every reaction to a
+// process's end runs on this object's thread.
+class PackageExporter : public QObject
+{
+    Q_OBJECT
+
+public:
+    static constexpr int CancelExitCode = 255;
+    static constexpr const char *NothingQueuedMessage = "You have to select a package!";
+    static constexpr const char *StartFailedMessage = "Unable to run UCC.exe\r\nCompilation halted.";
+    static constexpr const char *OverwriteHead = "These packages already have sources, which the export will overwrite:";
+    static constexpr const char *OverwriteQuestion = "Export anyway?";
+    static constexpr const char *OtherToolBusyMessage = "UCC.exe is busy with a compile; export when it has ended.";
+
+    PackageExporter(ClassModel &model, ErrorReporter &errors, QObject *parent = nullptr);
+    // Stops watching and waits for every watcher thread; a running export
+    // is not ended (the window cancels before it goes).
+    ~PackageExporter() override;
+
+    // ---- Seams -------------------------------------------------------------
+    // How UCC.exe is started; GameProgramStarter() unless a test scripts it.
+    void SetProgramStarter(ProgramStarter starter) { m_starter = std::move(starter); }
+    // Asked before an export starts: true while another tool runs UCC.exe
+    // (a compile), which the export must not overlap.
+    void SetOtherToolBusy(std::function<bool()> busy) { m_otherBusy = std::move(busy); }
+    // "Exporting P", "Done".
+    void SetStatusSink(std::function<void(const QString &)> sink) { m_status = std::move(sink); }
+    // The simple beep when the queue has run empty.
+    void SetBeep(std::function<void()> beep) { m_beep = std::move(beep); }
+    // Told on every change between the idle and the busy state.
+    void SetBusyChangedHandler(std::function<void(bool busy)> handler) { m_busyChanged = std::move(handler); }
+    // What refreshing the main window's model means; by default
+    // RefreshModel, skipped while another model operation runs.
+    void SetRefreshHandler(std::function<void()> refresh) { m_refresh = std::move(refresh); }
+
+    // ---- Lists -------------------------------------------------------------
+    SortedList &FoundList() { return m_found; }
+    SortedList &ExportList() { return m_queue; }
+
+    // The package name of a file name: trimmed, less its last two characters.
+    static QString PackageName(const QString &fileName);
+
+    // Empties both lists and lists every compiled package (System\*.u) in
+    // FoundList, letting events run between entries; a terminating
+    // application ends the scan. Names that cannot be a directory below the
+    // base directory (".", "..", empty) are left out. Refused while busy.
+    void ScanPackages();
+
+    // The four moves; rows are rows of the source list (any order, repeats
+    // and rows out of range are ignored). Refused while busy.
+    void AddAll();
+    void Add(const QList<int> &foundRows);
+    void Remove(const QList<int> &queuedRows);
+    void RemoveAll();
+
+    // ---- Running -----------------------------------------------------------
+    // Idle or busy as the window shows it: busy from Go until the queue runs
+    // empty or Cancel.
+    bool IsBusy() const { return m_busy; }
+    // True while an export is under way or a cancelled UCC.exe has not ended
+    // yet: no other tool may start UCC.exe meanwhile.
+    bool Busy() const { return m_busy || m_awaitingEnd; }
+
+    // Go: refuses an empty queue and an overlap with another tool, asks once
+    // before overwriting sources, then exports the queue one package after
+    // another. False when nothing was started.
+    bool Go();
+    // Cancel while busy: every queued package back, the running UCC.exe
+    // ended with exit code 255, idle again. Its end still beeps and says
+    // "Done" unless a new Go has come first.
+    void Cancel();
+    // Refreshes the main window's model (the window's close).
+    void RefreshModel();
+
+    // The packages of names whose Classes directory already holds sources.
+    QStringList PackagesWithSources(const QStringList &names) const;
+    // The export command for package P: UCC.exe BatchExport P.u Class uc
+    // <BaseDir\P\Classes> in System, shown per bUCCVisibleExport.
+    ProgramCommand ExportCommand(const QString &package) const;
+
+    // kelvarin-cli's --export: exports one compiled package as Go does (the
+    // overwrite question included), waits for UCC.exe while letting the
+    // pump run (a terminating pump ends UCC.exe), then refreshes the model.
+    // True when UCC.exe ran to a zero exit code and the package's Classes
+    // directory holds sources.
+    bool ExportPackage(const QString &package);
+
+signals:
+    // After every change of either list (the window redraws them).
+    void ListsChanged();
+
+private:
+    void SetBusy(bool busy);
+    void Status(const QString &text);
+    bool AskOverwrite(const QStringList &packages);
+    std::shared_ptr<WatchedProcess> StartExport(const QString &package);
+    void ExportFirst();
+    void OnProcessEnded(quint64 ticket);
+    void StopWatching();
+    void ReapWatchers();
+    static void Move(SortedList &from, SortedList &to, const QList<int> &rows);
+
+    ClassModel &m_model;
+    ErrorReporter &m_errors;
+    ProgramStarter m_starter;
+    std::function<bool()> m_otherBusy;
+    std::function<void(const QString &)> m_status;
+    std::function<void()> m_beep;
+    std::function<void(bool)> m_busyChanged;
+    std::function<void()> m_refresh;
+
+    SortedList m_found;
+    SortedList m_queue;
+    bool m_busy = false;
+    QString m_baseDir;                     // BaseDir as it was at Go
+    // Every export start takes a new ticket; only the end of the current
+    // ticket's process moves the queue on.
+    quint64 m_ticket = 0;
+    bool m_awaitingEnd = false;
+    std::shared_ptr<WatchedProcess> m_current;
+    std::vector<std::unique_ptr<TProcessWatcher>> m_watchers;
+};
+
+} // namespace kelvarin

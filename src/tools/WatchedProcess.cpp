@@ -1,0 +1,49 @@
+#include "tools/WatchedProcess.h"
+
+#include "platform/GamePrograms.h"
+#include "platform/LaunchCodes.h"
+#include "platform/Process.h"
+#include "platform/WindowsCommandLine.h"
+
+namespace kelvarin {
+
+namespace {
+
+class GameProcess : public WatchedProcess
+{
+public:
+    explicit GameProcess(std::unique_ptr<Process> process) : m_process(std::move(process)) {}
+    bool Wait(int timeoutMs) override { return m_process->Wait(timeoutMs); }
+    int ExitCode() const override { return m_process->ExitCode(); }
+    bool Terminate(int exitCode) override { return m_process->Terminate(exitCode); }
+    bool SetPriorityClass(int priorityClass) override { return m_process->SetPriorityClass(priorityClass); }
+
+private:
+    std::unique_ptr<Process> m_process;
+};
+
+} // namespace
+
+ProgramStarter GameProgramStarter()
+{
+    return [](const ProgramCommand &command, int *errorCode) -> std::shared_ptr<WatchedProcess> {
+        int ignored = 0;
+        int &code = errorCode ? *errorCode : ignored;
+        // The plan splits one parameter text by the Windows rules; joining
+        // by the same rules quotes exactly what must stay one argument.
+        GameLaunch plan = GamePrograms::Plan(command.program, WindowsCommandLine::Join(command.arguments),
+                                             command.workingDirectory, command.shown);
+        if (plan.how == GameLaunch::How::Failed) {
+            code = plan.errorCode;
+        } else {
+            if (std::unique_ptr<Process> process = Process::Start(plan.start, &code))
+                return std::make_shared<GameProcess>(std::move(process));
+        }
+        // A failure must never read as success (codes above 32 show nothing).
+        if (LaunchCode::Succeeded(code))
+            code = 0;
+        return nullptr;
+    };
+}
+
+} // namespace kelvarin

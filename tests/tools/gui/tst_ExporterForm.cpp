@@ -1,0 +1,210 @@
+// The exporter's window: both lists and the four moves, the busy and idle
+// states of Go and Close/Cancel, a frame close while busy.
+
+#include "platform/LaunchCodes.h"
+#include "support/ModelHarness.h"
+#include "support/StandinScratch.h"
+#include "tools/ErrorReporter.h"
+#include "tools/PackageExporter.h"
+#include "tools/gui/ExporterForm.h"
+
+#include <QApplication>
+#include <QListWidget>
+#include <QPushButton>
+#include <QTest>
+
+using namespace kelvarin;
+using namespace kelvarin::test;
+
+namespace {
+
+class NoErrors : public ErrorReporter
+{
+public:
+    void ShowError(int code, const QString &) override { codes.append(code); }
+    QList<int> codes;
+};
+
+QStringList Items(QListWidget *list)
+{
+    QStringList items;
+    for (int row = 0; row < list->count(); ++row)
+        items.append(list->item(row)->text());
+    return items;
+}
+
+struct Window
+{
+    ModelHarness h;
+    NoErrors errors;
+    PackageExporter exporter{h.model, errors};
+    TExporterForm form{exporter};
+    int refreshes = 0;
+    int starts = 0;
+
+    explicit Window(const QStringList &packages)
+    {
+        for (const QString &p : packages)
+            h.game.WriteBytes("System/" + p + ".u", "x");
+        exporter.SetRefreshHandler([this] { ++refreshes; });
+        // UCC.exe cannot be started: the window stays busy until Cancel.
+        exporter.SetProgramStarter([this](const ProgramCommand &, int *code) -> std::shared_ptr<WatchedProcess> {
+            ++starts;
+            *code = LaunchCode::FileNotFound;
+            return nullptr;
+        });
+        form.show();
+    }
+
+    void Select(QListWidget *list, const QStringList &texts)
+    {
+        list->clearSelection();
+        for (const QString &t : texts)
+            list->findItems(t, Qt::MatchExactly).first()->setSelected(true);
+    }
+
+    QList<QWidget *> Controls()
+    {
+        return {form.FoundList(), form.ExportList(), form.AddAllButton(), form.AddButton(),
+                form.RemoveButton(), form.RemoveAllButton(), form.GoButton()};
+    }
+};
+
+} // namespace
+
+class tst_ExporterForm : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void showListsThePackagesAndMovesThem()
+    {
+        Window w({"MyMod", "Botpack", "Zeta", "alpha"});
+        QCOMPARE(w.form.windowTitle(), QStringLiteral("Kelvarin Exporter"));
+        QCOMPARE(w.form.StatusText(), QStringLiteral("Idle"));
+        QCOMPARE(Items(w.form.FoundList()), (QStringList{"alpha", "Botpack", "MyMod", "Zeta"}));
+        QVERIFY(Items(w.form.ExportList()).isEmpty());
+
+        w.Select(w.form.FoundList(), {"Zeta", "Botpack"});
+        QTest::mouseClick(w.form.AddButton(), Qt::LeftButton);
+        QCOMPARE(Items(w.form.FoundList()), (QStringList{"alpha", "MyMod"}));
+        QCOMPARE(Items(w.form.ExportList()), (QStringList{"Botpack", "Zeta"}));
+
+        // A double click moves the item under the mouse (it is selected).
+        QListWidgetItem *item = w.form.ExportList()->findItems("Zeta", Qt::MatchExactly).first();
+        w.Select(w.form.ExportList(), {"Zeta"});
+        emit w.form.ExportList()->itemDoubleClicked(item);
+        QCOMPARE(Items(w.form.ExportList()), QStringList{"Botpack"});
+
+        QTest::mouseClick(w.form.AddAllButton(), Qt::LeftButton);
+        QVERIFY(Items(w.form.FoundList()).isEmpty());
+        QCOMPARE(Items(w.form.ExportList()).size(), 4);
+        QTest::mouseClick(w.form.RemoveAllButton(), Qt::LeftButton);
+        QCOMPARE(Items(w.form.FoundList()).size(), 4);
+        QVERIFY(Items(w.form.ExportList()).isEmpty());
+    }
+
+    void showRescansAfresh()
+    {
+        Window w({"A"});
+        w.form.AddAllButtonClick();
+        w.form.close();
+        w.h.game.WriteBytes("System/B.u", "x");
+        w.form.show();
+        QCOMPARE(Items(w.form.FoundList()), (QStringList{"A", "B"}));
+        QVERIFY(Items(w.form.ExportList()).isEmpty());
+    }
+
+    void goCancelCloseStates()
+    {
+        Window w({"A", "B"});
+        w.form.AddAllButtonClick();
+        QTest::mouseClick(w.form.GoButton(), Qt::LeftButton);
+        QCOMPARE(w.starts, 1);
+        QCOMPARE(w.errors.codes, QList<int>{2});
+        for (QWidget *c : w.Controls())
+            QVERIFY2(!c->isEnabled(), qPrintable(c->objectName()));
+        QCOMPARE(w.form.GoButton()->text(), QStringLiteral("Busy"));
+        QCOMPARE(w.form.CloseButton()->text(), QStringLiteral("&Cancel"));
+        QCOMPARE(w.form.StatusText(), QStringLiteral("Exporting A"));
+
+        // Cancel: everything back, idle, the window stays.
+        QTest::mouseClick(w.form.CloseButton(), Qt::LeftButton);
+        QVERIFY(w.form.isVisible());
+        for (QWidget *c : w.Controls())
+            QVERIFY2(c->isEnabled(), qPrintable(c->objectName()));
+        QCOMPARE(w.form.GoButton()->text(), QStringLiteral("&Go"));
+        QCOMPARE(w.form.CloseButton()->text(), QStringLiteral("&Close"));
+        QCOMPARE(Items(w.form.FoundList()), (QStringList{"A", "B"}));
+        QCOMPARE(w.refreshes, 0);
+
+        // Close: the window goes and the model is refreshed once.
+        QTest::mouseClick(w.form.CloseButton(), Qt::LeftButton);
+        QVERIFY(!w.form.isVisible());
+        QCOMPARE(w.refreshes, 1);
+    }
+
+    void goWithNothingQueuedStaysIdle()
+    {
+        Window w({"A"});
+        w.form.GoButtonClick();
+        QCOMPARE(w.h.prompter.Texts(), QStringList{PackageExporter::NothingQueuedMessage});
+        QCOMPARE(w.form.GoButton()->text(), QStringLiteral("&Go"));
+        QCOMPARE(w.starts, 0);
+    }
+
+    void frameCloseWhileBusyCancelsThenCloses()
+    {
+        Window w({"A"});
+        w.form.AddAllButtonClick();
+        w.form.GoButtonClick();
+        QVERIFY(w.exporter.IsBusy());
+        QVERIFY(w.form.close());
+        QVERIFY(!w.form.isVisible());
+        QVERIFY(!w.exporter.Busy());
+        QCOMPARE(w.refreshes, 1);
+        QCOMPARE(w.form.GoButton()->text(), QStringLiteral("&Go"));
+        QCOMPARE(w.exporter.FoundList().Entries(), QStringList{"A"});
+    }
+
+    void escapeIsCancelWhileBusy()
+    {
+        Window w({"A"});
+        w.form.AddAllButtonClick();
+        w.form.GoButtonClick();
+        QTest::keyClick(&w.form, Qt::Key_Escape);
+        QVERIFY(w.form.isVisible());
+        QVERIFY(!w.exporter.IsBusy());
+        QTest::keyClick(&w.form, Qt::Key_Escape);
+        QVERIFY(!w.form.isVisible());
+    }
+
+    void exportWithTheStandinEndsInDone()
+    {
+        StandinScratch scratch;
+        ModelHarness h;
+        NoErrors errors;
+        PackageExporter exporter(h.model, errors);
+        TExporterForm form(exporter);
+        QList<bool> busy;
+        connect(&form, &TExporterForm::BusyChanged, [&busy](bool b) { busy.append(b); });
+        scratch.CopyProgram("game/System/UCC.exe", QStringLiteral(KELVARIN_UCC_STANDIN));
+        scratch.Write("game/System/Pkg.u", "KelvarinStandinPackage 1\npackage Pkg\nclasses 1\n"
+                                           "class PkgA Actor 25\nclass PkgA extends Actor;\nend\n");
+        h.options.BaseDir = scratch.Path("game");
+        form.show();
+        form.AddAllButtonClick();
+        form.GoButtonClick();
+        QTRY_COMPARE_WITH_TIMEOUT(form.StatusText(), QStringLiteral("Done"), 30000);
+        QCOMPARE(busy, (QList<bool>{true, false}));
+        QVERIFY(QFileInfo::exists(scratch.Path("game/Pkg/Classes/PkgA.uc")));
+        QCOMPARE(form.GoButton()->text(), QStringLiteral("&Go"));
+        QVERIFY(errors.codes.isEmpty());
+        form.close();
+        // The refresh lists the new package directory.
+        QVERIFY(h.PackageItems().contains("Pkg"));
+    }
+};
+
+QTEST_MAIN(tst_ExporterForm)
+#include "tst_ExporterForm.moc"

@@ -1,0 +1,547 @@
+// The exporter's rules with a scripted UCC.exe: the lists, the command, the
+// queue run one process after another, Cancel, the overwrite question.
+
+#include "model/ClassModel.h"
+#include "platform/LaunchCodes.h"
+#include "support/ModelHarness.h"
+#include "tools/ErrorReporter.h"
+#include "tools/PackageExporter.h"
+#include "tools/TProcessWatcher.h"
+#include "tools/WatchedProcess.h"
+
+#include <QDir>
+#include <QSignalSpy>
+#include <QTest>
+
+#include <atomic>
+#include <condition_variable>
+#include <mutex>
+#include <thread>
+
+using namespace kelvarin;
+using namespace kelvarin::test;
+
+namespace {
+
+// A program that ends when the test says so.
+class FakeProcess : public WatchedProcess
+{
+public:
+    bool Wait(int timeoutMs) override
+    {
+        std::unique_lock lock(m_mutex);
+        ++waits;
+        if (timeoutMs < 0)
+            m_changed.wait(lock, [this] { return m_ended; });
+        else
+            m_changed.wait_for(lock, std::chrono::milliseconds(timeoutMs), [this] { return m_ended; });
+        return m_ended;
+    }
+    int ExitCode() const override { return m_exitCode; }
+    bool Terminate(int exitCode) override
+    {
+        std::lock_guard lock(m_mutex);
+        terminateCodes.append(exitCode);
+        ++terminations;
+        return true;
+    }
+    bool SetPriorityClass(int priorityClass) override
+    {
+        priorities.append(priorityClass);
+        return true;
+    }
+    void End(int exitCode = 0)
+    {
+        std::lock_guard lock(m_mutex);
+        m_exitCode = exitCode;
+        m_ended = true;
+        m_changed.notify_all();
+    }
+
+    QList<int> terminateCodes;
+    QList<int> priorities;
+    std::atomic<int> waits{0};
+    std::atomic<int> terminations{0};
+
+private:
+    std::mutex m_mutex;
+    std::condition_variable m_changed;
+    bool m_ended = false;
+    int m_exitCode = -1;
+};
+
+class RecordingErrors : public ErrorReporter
+{
+public:
+    void ShowError(int code, const QString &target) override { shown.append({code, target}); }
+    QList<QPair<int, QString>> shown;
+};
+
+// The exporter on a scratch game, every start recorded and answered by a
+// new FakeProcess (or a failure while failCode is set).
+struct Harness
+{
+    ModelHarness h;
+    RecordingErrors errors;
+    PackageExporter exporter{h.model, errors};
+    QList<ProgramCommand> commands;
+    QList<std::shared_ptr<FakeProcess>> processes;
+    int failCode = 0;
+    int beeps = 0;
+    QStringList statuses;
+    QList<bool> busyChanges;
+
+    Harness()
+    {
+        exporter.SetProgramStarter([this](const ProgramCommand &command, int *code) -> std::shared_ptr<WatchedProcess> {
+            commands.append(command);
+            if (failCode) {
+                *code = failCode;
+                return nullptr;
+            }
+            processes.append(std::make_shared<FakeProcess>());
+            return processes.last();
+        });
+        exporter.SetBeep([this] { ++beeps; });
+        exporter.SetStatusSink([this](const QString &text) { statuses.append(text); });
+        exporter.SetBusyChangedHandler([this](bool busy) { busyChanges.append(busy); });
+    }
+
+    void Packages(const QStringList &names)
+    {
+        for (const QString &name : names)
+            h.game.WriteBytes(QStringLiteral("System/") + name, "x");
+        exporter.ScanPackages();
+    }
+
+    // Ends the last started process and lets its end arrive.
+    void EndLast(int exitCode = 0)
+    {
+        const int before = beeps + int(commands.size()) + exporter.FoundList().Count();
+        processes.last()->End(exitCode);
+        QTRY_VERIFY_WITH_TIMEOUT(beeps + int(commands.size()) + exporter.FoundList().Count() != before, 30000);
+    }
+
+    // Lets every queued call and finished thread run, for checks that
+    // nothing happened.
+    void Settle()
+    {
+        for (int i = 0; i < 20; ++i) {
+            QCoreApplication::processEvents();
+            QTest::qWait(TProcessWatcher::WaitStepMs / 4);
+        }
+    }
+};
+
+QStringList Entries(SortedList &list) { return list.Entries(); }
+
+} // namespace
+
+class tst_PackageExporter : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void scanListsCompiledPackagesSorted()
+    {
+        Harness t;
+        t.h.game.MakeDir(QStringLiteral("System/Folder.u"));
+        t.Packages({QStringLiteral("MyMod.u"), QStringLiteral("Botpack.u"), QStringLiteral("Upper.U"),
+                    QStringLiteral("Old.ubak"), QStringLiteral("Notes.txt"), QStringLiteral(".u"),
+                    QStringLiteral("...u")});
+        QCOMPARE(Entries(t.exporter.FoundList()),
+                 (QStringList{QStringLiteral("Botpack"), QStringLiteral("MyMod"), QStringLiteral("Upper")}));
+        QVERIFY(t.exporter.ExportList().IsEmpty());
+    }
+
+    void scanWithoutBaseDirListsNothing()
+    {
+        Harness t;
+        t.Packages({QStringLiteral("MyMod.u")});
+        t.h.options.BaseDir.clear();
+        t.exporter.AddAll();
+        t.exporter.ScanPackages();
+        QVERIFY(t.exporter.FoundList().IsEmpty());
+        QVERIFY(t.exporter.ExportList().IsEmpty());
+    }
+
+    void packageName_data()
+    {
+        QTest::addColumn<QString>("file");
+        QTest::addColumn<QString>("package");
+        QTest::newRow("plain") << "MyMod.u" << "MyMod";
+        QTest::newRow("blanks around") << "  MyMod.u \t" << "MyMod";
+        QTest::newRow("blank inside") << "My Mod.u" << "My Mod";
+        QTest::newRow("too short") << "u" << "";
+    }
+    void packageName()
+    {
+        QFETCH(QString, file);
+        QFETCH(QString, package);
+        QCOMPARE(PackageExporter::PackageName(file), package);
+    }
+
+    void moves_data()
+    {
+        QTest::addColumn<QString>("move");
+        QTest::addColumn<QList<int>>("rows");
+        QTest::addColumn<QStringList>("found");
+        QTest::addColumn<QStringList>("queued");
+        // Found at start: A B C D; queued at start: E.
+        QTest::newRow("add all") << "addall" << QList<int>{} << QStringList{} << QStringList{"A", "B", "C", "D", "E"};
+        QTest::newRow("remove all") << "removeall" << QList<int>{} << QStringList{"A", "B", "C", "D", "E"}
+                                    << QStringList{};
+        QTest::newRow("add neighbours") << "add" << QList<int>{1, 2} << QStringList{"A", "D"}
+                                        << QStringList{"B", "C", "E"};
+        QTest::newRow("add unordered, repeated, out of range")
+            << "add" << QList<int>{3, 0, 3, 9, -1} << QStringList{"B", "C"} << QStringList{"A", "D", "E"};
+        QTest::newRow("add nothing") << "add" << QList<int>{} << QStringList{"A", "B", "C", "D"} << QStringList{"E"};
+        QTest::newRow("remove one") << "remove" << QList<int>{0} << QStringList{"A", "B", "C", "D", "E"}
+                                    << QStringList{};
+    }
+    void moves()
+    {
+        QFETCH(QString, move);
+        QFETCH(QList<int>, rows);
+        QFETCH(QStringList, found);
+        QFETCH(QStringList, queued);
+        Harness t;
+        t.Packages({"D.u", "b.u", "C.u", "A.u", "E.u"});
+        t.exporter.Add({4});
+        QSignalSpy changed(&t.exporter, &PackageExporter::ListsChanged);
+        if (move == "addall")
+            t.exporter.AddAll();
+        else if (move == "removeall")
+            t.exporter.RemoveAll();
+        else if (move == "add")
+            t.exporter.Add(rows);
+        else
+            t.exporter.Remove(rows);
+        QStringList foundNow = Entries(t.exporter.FoundList());
+        QStringList queuedNow = Entries(t.exporter.ExportList());
+        for (QString &s : foundNow)
+            s = s.toUpper();
+        for (QString &s : queuedNow)
+            s = s.toUpper();
+        QCOMPARE(foundNow, found);
+        QCOMPARE(queuedNow, queued);
+        QCOMPARE(changed.count(), 1);
+    }
+
+    void exportCommand_data()
+    {
+        QTest::addColumn<QString>("baseSub");
+        QTest::addColumn<bool>("visible");
+        QTest::newRow("plain, hidden") << "UT" << false;
+        QTest::newRow("blanks, shown") << "Unreal Tournament  99" << true;
+    }
+    void exportCommand()
+    {
+        QFETCH(QString, baseSub);
+        QFETCH(bool, visible);
+        Harness t;
+        const QString base = t.h.game.Base() + QLatin1Char('/') + baseSub;
+        QDir().mkpath(base + QStringLiteral("/System"));
+        t.h.options.BaseDir = base;
+        t.h.options.bUCCVisibleExport = visible;
+        t.h.options.UCCPriority = 64;
+        QFile(base + QStringLiteral("/System/My Mod.u")).open(QIODevice::WriteOnly);
+        t.exporter.ScanPackages();
+        t.exporter.AddAll();
+        QVERIFY(t.exporter.Go());
+        QCOMPARE(t.commands.size(), 1);
+        const ProgramCommand &c = t.commands.first();
+        QCOMPARE(c.program, base + QStringLiteral("\\System\\UCC.Exe"));
+        QCOMPARE(c.arguments, (QStringList{"BatchExport", "My Mod.u", "Class", "uc", base + "/My Mod/Classes"}));
+        QCOMPARE(c.workingDirectory, base + QStringLiteral("\\System"));
+        QCOMPARE(c.shown, visible);
+        QCOMPARE(t.processes.first()->priorities, QList<int>{64});
+        QCOMPARE(t.statuses.last(), QStringLiteral("Exporting My Mod"));
+        t.EndLast();
+    }
+
+    void goWithEmptyQueueSaysSo()
+    {
+        Harness t;
+        t.Packages({"A.u"});
+        QVERIFY(!t.exporter.Go());
+        QCOMPARE(t.h.prompter.Texts(), QStringList{PackageExporter::NothingQueuedMessage});
+        QCOMPARE(t.h.prompter.shown.first().icon, MessageIcon::Error);
+        QVERIFY(t.commands.isEmpty());
+        QVERIFY(!t.exporter.IsBusy());
+    }
+
+    void queueRunsOneAfterAnother()
+    {
+        Harness t;
+        t.Packages({"C.u", "A.u", "B.u"});
+        t.exporter.AddAll();
+        QVERIFY(t.exporter.Go());
+        QVERIFY(t.exporter.IsBusy());
+        QVERIFY(!t.exporter.Go());   // never twice
+        for (const QString &package : {QStringLiteral("A"), QStringLiteral("B"), QStringLiteral("C")}) {
+            QCOMPARE(t.commands.size(), package.at(0).unicode() - 'A' + 1);
+            QCOMPARE(t.commands.last().arguments.at(1), package + QStringLiteral(".u"));
+            QCOMPARE(t.exporter.ExportList().At(0), package);
+            QVERIFY(t.exporter.FoundList().IndexOf(package) < 0);
+            t.EndLast();
+            QVERIFY(t.exporter.FoundList().IndexOf(package) >= 0);
+        }
+        QCOMPARE(t.commands.size(), 3);
+        QCOMPARE(t.beeps, 1);
+        QVERIFY(!t.exporter.IsBusy());
+        QVERIFY(!t.exporter.Busy());
+        QCOMPARE(t.statuses.last(), QStringLiteral("Done"));
+        QCOMPARE(t.busyChanges, (QList<bool>{true, false}));
+    }
+
+    void failedStartStaysBusyUntilCancel()
+    {
+        Harness t;
+        t.Packages({"A.u"});
+        t.exporter.AddAll();
+        t.failCode = LaunchCode::FileNotFound;
+        QVERIFY(t.exporter.Go());
+        QCOMPARE(t.errors.shown.size(), 1);
+        QCOMPARE(t.errors.shown.first().first, 2);
+        QVERIFY(t.errors.shown.first().second.endsWith(QStringLiteral("UCC.Exe")));
+        QCOMPARE(t.h.prompter.Texts(), QStringList{PackageExporter::StartFailedMessage});
+        QVERIFY(t.exporter.IsBusy());
+        t.exporter.Cancel();
+        QVERIFY(!t.exporter.IsBusy());
+        QVERIFY(!t.exporter.Busy());
+        QCOMPARE(Entries(t.exporter.FoundList()), QStringList{"A"});
+        t.Settle();
+        QCOMPARE(t.beeps, 0);
+    }
+
+    void cancelEndsWithBeepAndDone()
+    {
+        Harness t;
+        t.Packages({"A.u", "B.u"});
+        t.exporter.AddAll();
+        t.exporter.Go();
+        t.exporter.Cancel();
+        QCOMPARE(t.processes.first()->terminateCodes, QList<int>{255});
+        QVERIFY(!t.exporter.IsBusy());
+        QVERIFY(t.exporter.Busy());   // its UCC.exe has not ended yet
+        QVERIFY(t.exporter.ExportList().IsEmpty());
+        QCOMPARE(t.exporter.FoundList().Count(), 2);
+        t.EndLast(255);
+        QCOMPARE(t.beeps, 1);
+        QCOMPARE(t.statuses.last(), QStringLiteral("Done"));
+        QCOMPARE(t.commands.size(), 1);
+        QVERIFY(!t.exporter.Busy());
+    }
+
+    void cancelThenGoIgnoresTheStaleEnd()
+    {
+        Harness t;
+        t.Packages({"A.u", "B.u"});
+        t.exporter.Add({0});
+        t.exporter.Go();
+        t.exporter.Cancel();
+        t.exporter.Add({t.exporter.FoundList().IndexOf("B")});
+        QVERIFY(t.exporter.Go());
+        QCOMPARE(t.commands.size(), 2);
+        // The cancelled export ends only now: the new run must not move on.
+        t.processes.first()->End(255);
+        t.Settle();
+        QCOMPARE(Entries(t.exporter.ExportList()), QStringList{"B"});
+        QVERIFY(t.exporter.IsBusy());
+        QCOMPARE(t.beeps, 0);
+        QCOMPARE(t.commands.size(), 2);
+        t.EndLast();
+        QVERIFY(t.exporter.ExportList().IsEmpty());
+        QCOMPARE(t.beeps, 1);
+        QVERIFY(!t.exporter.IsBusy());
+    }
+
+    void staleEndAfterAFailedStartChangesNothing()
+    {
+        Harness t;
+        t.Packages({"A.u", "B.u"});
+        t.exporter.Add({0});
+        t.exporter.Go();
+        t.exporter.Cancel();
+        t.exporter.Add({1});
+        t.failCode = LaunchCode::AccessDenied;
+        QVERIFY(t.exporter.Go());
+        t.processes.first()->End(255);
+        t.Settle();
+        QVERIFY(t.exporter.IsBusy());
+        QCOMPARE(Entries(t.exporter.ExportList()), QStringList{"B"});
+        QCOMPARE(t.beeps, 0);
+    }
+
+    void overwriteQuestion_data()
+    {
+        QTest::addColumn<QList<MessageAnswer>>("answers");
+        QTest::addColumn<bool>("started");
+        QTest::newRow("no keeps the sources") << QList<MessageAnswer>{MessageAnswer::No} << false;
+        QTest::newRow("yes exports") << QList<MessageAnswer>{MessageAnswer::Yes} << true;
+    }
+    void overwriteQuestion()
+    {
+        QFETCH(QList<MessageAnswer>, answers);
+        QFETCH(bool, started);
+        Harness t;
+        t.Packages({"Alpha.u", "Beta.u", "Gamma.u", "Delta.u"});
+        t.h.game.WriteClass("alpha", "A.uc", "class A extends Actor;");
+        t.h.game.WriteClass("Gamma", "G.UC", "class G extends Actor;");
+        t.h.game.MakeDir("Beta/Classes");   // no sources: nothing to lose
+        t.h.prompter.answers = answers;
+        t.exporter.AddAll();
+        QCOMPARE(t.exporter.Go(), started);
+        QCOMPARE(t.h.prompter.shown.size(), 1);
+        const auto &asked = t.h.prompter.shown.first();
+        QCOMPARE(asked.text, QStringLiteral("These packages already have sources, which the export will overwrite:\r\n"
+                                            "Alpha\r\nGamma\r\nExport anyway?"));
+        QCOMPARE(asked.buttons, MessageButtons::YesNo);
+        QCOMPARE(t.commands.size(), started ? 1 : 0);
+        QCOMPARE(t.exporter.ExportList().Count(), 4);
+        QCOMPARE(t.exporter.IsBusy(), started);
+        if (started)
+            t.exporter.Cancel();
+    }
+
+    void otherToolBusyRefusesGo()
+    {
+        Harness t;
+        t.Packages({"A.u"});
+        t.exporter.AddAll();
+        bool compiling = true;
+        t.exporter.SetOtherToolBusy([&compiling] { return compiling; });
+        QVERIFY(!t.exporter.Go());
+        QVERIFY(!t.exporter.ExportPackage("A"));
+        QVERIFY(t.commands.isEmpty());
+        compiling = false;
+        QVERIFY(t.exporter.Go());
+        t.exporter.Cancel();
+    }
+
+    void movesRefusedWhileBusy()
+    {
+        Harness t;
+        t.Packages({"A.u", "B.u"});
+        t.exporter.Add({0});
+        t.exporter.Go();
+        t.exporter.AddAll();
+        t.exporter.RemoveAll();
+        t.exporter.ScanPackages();
+        QCOMPARE(Entries(t.exporter.ExportList()), QStringList{"A"});
+        QCOMPARE(Entries(t.exporter.FoundList()), QStringList{"B"});
+        t.exporter.Cancel();
+    }
+
+    void destroyingTheExporterEndsItsWatchers()
+    {
+        std::shared_ptr<FakeProcess> process;
+        {
+            Harness t;
+            t.Packages({"A.u"});
+            t.exporter.AddAll();
+            t.exporter.Go();
+            process = t.processes.first();
+            QTRY_VERIFY_WITH_TIMEOUT(process->waits > 0, 30000);
+        }
+        // The watcher's thread has ended: nothing waits on the process now.
+        const int waits = process->waits;
+        process->End();
+        QTest::qWait(TProcessWatcher::WaitStepMs * 2);
+        QCOMPARE(int(process->waits), waits);
+        QCOMPARE(process.use_count(), 1);
+    }
+
+    void watcherReportsOnceAndEnds()
+    {
+        auto process = std::make_shared<FakeProcess>();
+        TProcessWatcher watcher(process, 7);
+        QSignalSpy ended(&watcher, &TProcessWatcher::ProcessEnded);
+        watcher.start();
+        process->End();
+        QVERIFY(watcher.wait(30000));
+        QCOMPARE(ended.count(), 1);
+        QCOMPARE(ended.first().first().toULongLong(), 7ULL);
+    }
+
+    void stoppedWatcherReportsNothing()
+    {
+        auto process = std::make_shared<FakeProcess>();
+        TProcessWatcher watcher(process, 1);
+        QSignalSpy ended(&watcher, &TProcessWatcher::ProcessEnded);
+        watcher.start();
+        watcher.Stop();
+        QVERIFY(watcher.wait(30000));
+        process->End();
+        QCOMPARE(ended.count(), 0);
+        watcher.Stop();   // a finished watcher takes it without harm
+    }
+
+    void exportPackage_data()
+    {
+        QTest::addColumn<int>("exitCode");
+        QTest::addColumn<bool>("writesSources");
+        QTest::addColumn<bool>("exported");
+        QTest::newRow("exported") << 0 << true << true;
+        QTest::newRow("failed inside UCC") << 1 << false << false;
+        QTest::newRow("zero but nothing written") << 0 << false << false;
+    }
+    void exportPackage()
+    {
+        QFETCH(int, exitCode);
+        QFETCH(bool, writesSources);
+        QFETCH(bool, exported);
+        Harness t;
+        t.Packages({"MyMod.u"});
+        t.exporter.SetProgramStarter([&](const ProgramCommand &command, int *) -> std::shared_ptr<WatchedProcess> {
+            t.commands.append(command);
+            if (writesSources)
+                t.h.game.WriteClass("MyMod", "MyClass.uc", "class MyClass extends Actor;");
+            auto process = std::make_shared<FakeProcess>();
+            process->End(exitCode);
+            return process;
+        });
+        QCOMPARE(t.exporter.ExportPackage("mymod"), exported);
+        QCOMPARE(t.commands.size(), 1);
+        QVERIFY(!t.exporter.Busy());
+        // The refresh lists the package directory the export made.
+        QCOMPARE(t.h.PackageItems().contains("MyMod"), writesSources);
+    }
+
+    void exportPackageRefusals()
+    {
+        Harness t;
+        t.Packages({"MyMod.u"});
+        t.h.game.WriteClass("MyMod", "A.uc", "class A extends Actor;");
+        t.h.prompter.defaultYes = false;
+        QVERIFY(!t.exporter.ExportPackage("MyMod"));   // the overwrite question said No
+        QVERIFY(!t.exporter.ExportPackage("Missing"));
+        QVERIFY(!t.exporter.ExportPackage("..\\MyMod"));
+        QVERIFY(t.commands.isEmpty());
+        QVERIFY(t.h.prompter.Texts().last().startsWith(QStringLiteral("Cannot open file ")));
+    }
+
+    void exportPackageEndsUccWhenTerminating()
+    {
+        Harness t;
+        t.Packages({"MyMod.u"});
+        std::shared_ptr<FakeProcess> process = std::make_shared<FakeProcess>();
+        t.exporter.SetProgramStarter([&](const ProgramCommand &, int *) -> std::shared_ptr<WatchedProcess> {
+            t.h.pump.SetTerminating(true);
+            return process;
+        });
+        // The fake ends when it is told to terminate.
+        std::thread ender([&] {
+            while (process->terminations == 0)
+                std::this_thread::sleep_for(std::chrono::milliseconds(5));
+            process->End(-1);
+        });
+        QVERIFY(!t.exporter.ExportPackage("MyMod"));
+        ender.join();
+        QCOMPARE(process->terminateCodes.first(), 255);
+    }
+};
+
+QTEST_GUILESS_MAIN(tst_PackageExporter)
+#include "tst_PackageExporter.moc"

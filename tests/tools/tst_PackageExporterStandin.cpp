@@ -1,0 +1,171 @@
+// The exporter against the UCC stand-in in a scratch game whose directory
+// has blanks in its name: what was started, where the sources land, a real
+// game package refused, a hung export cancelled.
+
+#include "model/ClassModel.h"
+#include "support/ModelHarness.h"
+#include "support/StandinScratch.h"
+#include "tools/ErrorReporter.h"
+#include "tools/PackageExporter.h"
+
+#include <QDir>
+#include <QFile>
+#include <QTest>
+
+using namespace kelvarin;
+using namespace kelvarin::test;
+
+namespace {
+
+class RecordingErrors : public ErrorReporter
+{
+public:
+    void ShowError(int code, const QString &target) override { shown.append(QString::number(code) + target); }
+    QStringList shown;
+};
+
+// A stand-in container holding the given classes (name, parent, source).
+QByteArray Container(const QString &package, const QList<std::array<QByteArray, 3>> &classes)
+{
+    QByteArray bytes = "KelvarinStandinPackage 1\npackage " + package.toUtf8() + "\nclasses "
+        + QByteArray::number(classes.size()) + '\n';
+    for (const auto &c : classes)
+        bytes += "class " + c[0] + ' ' + c[1] + ' ' + QByteArray::number(c[2].size()) + '\n' + c[2] + '\n';
+    return bytes + "end\n";
+}
+
+const QByteArray SourceA = "class MyA extends Actor;\r\n// a \"quoted\" { brace\r\n";
+const QByteArray SourceB = "\xEF\xBB\xBF" "class MyB expands MyA;\r\n";
+
+struct Game
+{
+    StandinScratch scratch;
+    ModelHarness h;
+    RecordingErrors errors;
+    PackageExporter exporter{h.model, errors};
+    QString base;
+    int beeps = 0;
+    QStringList statuses;
+
+    Game()
+    {
+        base = scratch.Path(QStringLiteral("Unreal Tournament"));
+        scratch.CopyProgram(QStringLiteral("Unreal Tournament/System/UCC.exe"), QStringLiteral(KELVARIN_UCC_STANDIN));
+        scratch.Write(QStringLiteral("Unreal Tournament/System/MyMod.u"),
+                      Container("MyMod", {{"MyA", "Actor", SourceA}, {"MyB", "MyA", SourceB}}));
+        // A real game package: the stand-in cannot read it.
+        scratch.Write(QStringLiteral("Unreal Tournament/System/Engine.u"), QByteArray("\xC1\x83\x2A\x9E", 4) + "junk");
+        h.options.BaseDir = base;
+        exporter.SetBeep([this] { ++beeps; });
+        exporter.SetStatusSink([this](const QString &text) { statuses.append(text); });
+        exporter.ScanPackages();
+    }
+
+    QByteArray Read(const QString &relative) const
+    {
+        QFile file(base + QLatin1Char('/') + relative);
+        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<missing>");
+    }
+};
+
+} // namespace
+
+class tst_PackageExporterStandin : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void goExportsIntoTheBaseDirectoryWithBlanks()
+    {
+        Game g;
+        QVERIFY(g.scratch.IsValid());
+        QCOMPARE(g.exporter.FoundList().Entries(), (QStringList{"Engine", "MyMod"}));
+        g.exporter.Add({g.exporter.FoundList().IndexOf("MyMod")});
+        QVERIFY(g.exporter.Go());
+        QTRY_VERIFY_WITH_TIMEOUT(!g.exporter.Busy(), 30000);
+        QCOMPARE(g.beeps, 1);
+        QCOMPARE(g.statuses, (QStringList{"Exporting MyMod", "Done"}));
+        QCOMPARE(g.exporter.FoundList().Entries(), (QStringList{"Engine", "MyMod"}));
+
+        const QList<StandinScratch::Start> starts = g.scratch.Starts();
+        QCOMPARE(starts.size(), 1);
+        QCOMPARE(QFileInfo(starts.first().program).fileName(), QStringLiteral("UCC.exe"));
+        QCOMPARE(QDir(starts.first().workingDirectory).canonicalPath(), QDir(g.base + "/System").canonicalPath());
+        QCOMPARE(starts.first().arguments,
+                 (QStringList{"BatchExport", "MyMod.u", "Class", "uc", g.base + "/MyMod/Classes"}));
+        QCOMPARE(g.Read("MyMod/Classes/MyA.uc"), SourceA);
+        QCOMPARE(g.Read("MyMod/Classes/MyB.uc"), SourceB);
+        QVERIFY(g.errors.shown.isEmpty());
+    }
+
+    void queueOfTwoRunsTwoProcesses()
+    {
+        Game g;
+        g.exporter.AddAll();
+        QVERIFY(g.exporter.Go());
+        QTRY_VERIFY_WITH_TIMEOUT(!g.exporter.Busy(), 30000);
+        const QList<StandinScratch::Start> starts = g.scratch.Starts();
+        QCOMPARE(starts.size(), 2);
+        QCOMPARE(starts.at(0).arguments.at(1), QStringLiteral("Engine.u"));
+        QCOMPARE(starts.at(1).arguments.at(1), QStringLiteral("MyMod.u"));
+        QVERIFY(starts.at(0).pid != starts.at(1).pid);
+        QCOMPARE(g.beeps, 1);
+        // The refused game package wrote nothing.
+        QVERIFY(!QFileInfo::exists(g.base + "/Engine"));
+    }
+
+    void exportPackageForTheCommandLine()
+    {
+        Game g;
+        QVERIFY(!g.h.PackageItems().contains("MyMod"));
+        QVERIFY(g.exporter.ExportPackage("mymod"));
+        QCOMPARE(g.Read("MyMod/Classes/MyA.uc"), SourceA);
+        // The refresh lists the new package directory.
+        QVERIFY(g.h.PackageItems().contains("MyMod"));
+        // A real game package fails inside UCC.exe: nothing was exported.
+        QVERIFY(!g.exporter.ExportPackage("Engine"));
+    }
+
+    void overwriteDeclinedKeepsTheUsersSources()
+    {
+        Game g;
+        g.scratch.Write("Unreal Tournament/MyMod/Classes/MyA.uc", "class MyA extends Actor; // my edits\r\n");
+        g.h.prompter.defaultYes = false;
+        QVERIFY(!g.exporter.ExportPackage("MyMod"));
+        QCOMPARE(g.Read("MyMod/Classes/MyA.uc"), QByteArray("class MyA extends Actor; // my edits\r\n"));
+        QVERIFY(g.scratch.Starts().isEmpty());
+    }
+
+    void cancelEndsAHungExport()
+    {
+        Game g;
+        qputenv("KELVARIN_UCC_HANG", "1");
+        g.exporter.Add({g.exporter.FoundList().IndexOf("MyMod")});
+        QVERIFY(g.exporter.Go());
+        QTRY_VERIFY_WITH_TIMEOUT(g.scratch.Starts().size() == 1, 30000);
+        qunsetenv("KELVARIN_UCC_HANG");
+        g.exporter.Cancel();
+        QVERIFY(!g.exporter.IsBusy());
+        QTRY_VERIFY_WITH_TIMEOUT(!g.exporter.Busy(), 30000);
+        QCOMPARE(g.beeps, 1);
+        QCOMPARE(g.statuses.last(), QStringLiteral("Done"));
+        QVERIFY(!QFileInfo::exists(g.base + "/MyMod/Classes/MyA.uc"));
+    }
+
+    void missingUccIsReported()
+    {
+        Game g;
+        QFile::remove(g.base + "/System/UCC.exe");
+        g.exporter.AddAll();
+        QVERIFY(g.exporter.Go());
+        QCOMPARE(g.errors.shown.size(), 1);
+        QVERIFY(g.errors.shown.first().startsWith("2"));
+        QCOMPARE(g.h.prompter.Texts().last(), QString(PackageExporter::StartFailedMessage));
+        QVERIFY(g.exporter.IsBusy());
+        g.exporter.Cancel();
+        QVERIFY(!g.exporter.Busy());
+    }
+};
+
+QTEST_GUILESS_MAIN(tst_PackageExporterStandin)
+#include "tst_PackageExporterStandin.moc"

@@ -208,10 +208,8 @@ IntWizard::NextOutcome IntWizard::Next()
         break;
     case CreateTab:
         // Finish reloads the package: not while another operation holds the model.
-        if (m_model.Busy()) {
-            m_model.Status(QStringLiteral("Please wait until the running operation has finished."));
+        if (m_model.RefuseWhileBusy())
             return NextOutcome::Refused;
-        }
         WriteIntFile();
         return NextOutcome::Written;
     }
@@ -278,7 +276,7 @@ void IntWizard::WriteWithManualLines(ClassModel &model, const QString &package,
     wizard.Next();       // summary
     wizard.Next();       // final page
     if (wizard.Next() == NextOutcome::Refused)
-        throw KelvarinError(QStringLiteral("Please wait until the running operation has finished."));
+        throw KelvarinError(model.BusyRefusal());
 }
 
 QStringList IntWizard::ReadUtf8Lines(const QString &nativePath)

@@ -53,13 +53,7 @@ QString NewClassCommands::PackageDir(const QString &package) const
 
 bool NewClassCommands::RefuseWhileBusy()
 {
-    if (!m_model.Busy())
-        return false;
-    const QString with = m_model.BusyWith();
-    m_model.Status(with.isEmpty()
-                       ? QStringLiteral("Please wait until the running operation has finished.")
-                       : QStringLiteral("Please wait until the running operation has finished (%1).").arg(with));
-    return true;
+    return m_model.RefuseWhileBusy();
 }
 
 // ---- The pop-up ------------------------------------------------------------

@@ -20,11 +20,16 @@
 #include "authoring/NewClassForm.h"
 #include "authoring/OrphanFinder.h"
 #include "search/ClassFinder.h"
+#include "tools/CompileRunner.h"
+#include "tools/CompilerLog.h"
 #include "tools/DedicatedServerThread.h"
+#include "tools/PackageExporter.h"
 #include "tools/Launchers.h"
 
 #include <QCoreApplication>
 #include <QThread>
+
+#include <csignal>
 
 #include <functional>
 #include <memory>
@@ -42,7 +47,52 @@ struct Action
 
 const QStringList kPrintable{QStringLiteral("classes"), QStringLiteral("packages"),
                              QStringLiteral("bindings"), QStringLiteral("unresolved"),
-                             QStringLiteral("packagelist")};
+                             QStringLiteral("packagelist"), QStringLiteral("log"),
+                             QStringLiteral("log-raw")};
+
+extern "C" void CancelCompileOnSignal(int)
+{
+    kelvarin::CompileRunner::RequestCancel();
+}
+
+// While a compile runs, Ctrl+C and a polite kill cancel it: the compile then
+// puts the package file and EditPackages back before the program ends.
+class CancelOnSignals
+{
+public:
+    CancelOnSignals()
+    {
+#ifndef Q_OS_WIN
+        struct sigaction action = {};
+        action.sa_handler = CancelCompileOnSignal;
+        sigemptyset(&action.sa_mask);
+        sigaction(SIGINT, &action, &m_int);
+        sigaction(SIGTERM, &action, &m_term);
+#else
+        m_int = std::signal(SIGINT, CancelCompileOnSignal);
+        m_term = std::signal(SIGTERM, CancelCompileOnSignal);
+#endif
+    }
+    ~CancelOnSignals()
+    {
+#ifndef Q_OS_WIN
+        sigaction(SIGINT, &m_int, nullptr);
+        sigaction(SIGTERM, &m_term, nullptr);
+#else
+        std::signal(SIGINT, m_int);
+        std::signal(SIGTERM, m_term);
+#endif
+    }
+
+private:
+#ifndef Q_OS_WIN
+    struct sigaction m_int = {};
+    struct sigaction m_term = {};
+#else
+    void (*m_int)(int) = nullptr;
+    void (*m_term)(int) = nullptr;
+#endif
+};
 
 void PrintLines(QTextStream &out, const QStringList &lines)
 {
@@ -70,7 +120,11 @@ QString CliRunner::Usage()
         "  --reset               empty the model\n"
         "  --load-state FILE     load a browser state (FILE.Kelvar)\n"
         "  --save-state FILE     save the browser state (FILE.Kelvar)\n"
-        "  --print WHAT          classes | packages | bindings | unresolved | packagelist\n"
+        "  --print WHAT          classes | packages | bindings | unresolved | packagelist |\n"
+        "                        log | log-raw (the compile log, parsed or as written)\n"
+        "  --compile PACKAGE     compile a package with UCC make (\"\": the last compiled\n"
+        "                        one); prints the parsed log\n"
+        "  --export PACKAGE      export a compiled package (System/PACKAGE.u) to sources\n"
         "  --remove CLASS        delete a class (its source file) from the class tree\n"
         "  --remove-package PKG  delete a package's classes and directory\n"
         "  --edit CLASS          open a class's source in the editor\n"
@@ -114,7 +168,8 @@ int CliRunner::Run(const QStringList &arguments, Registry &registry, QTextStream
                                    QStringLiteral("--print"), QStringLiteral("--remove"),
                                    QStringLiteral("--remove-package"), QStringLiteral("--edit"),
                                    QStringLiteral("--name"), QStringLiteral("--containing"),
-                                   QStringLiteral("--in"), QStringLiteral("--print-int")};
+                                   QStringLiteral("--in"), QStringLiteral("--print-int"),
+                                   QStringLiteral("--compile"), QStringLiteral("--export")};
     const QStringList plain{QStringLiteral("--read-default"), QStringLiteral("--refresh"),
                             QStringLiteral("--reset"), QStringLiteral("--test-run"),
                             QStringLiteral("--join"), QStringLiteral("--server"),
@@ -212,6 +267,9 @@ int CliRunner::Run(const QStringList &arguments, Registry &registry, QTextStream
     MainCommands commands(options, model);
     commands.SetShell(&shell, &errors);
     Launchers launchers(options, model, shell, errors, prompter);
+    CompileRunner compiler(options, pump, prompter, errors);
+    compiler.SetMarkLastCompiled([&model] { model.MarkLastCompiledPackage(); });
+    PackageExporter exporter(model, errors);
 
     ClassFinder finder(model);
     finder.SetStatusSink([&prompter](const QString &text) {
@@ -322,6 +380,20 @@ int CliRunner::Run(const QStringList &arguments, Registry &registry, QTextStream
                 NewClassCommands newClass(model);
                 if (!newClass.NewClass(parts.at(0), parts.at(1), parts.at(2)))
                     prompter.NoteError();
+            } else if (action.option == QLatin1String("--compile")) {
+                CompileOutcome outcome;
+                {
+                    CancelOnSignals cancelOnSignals;
+                    outcome = compiler.CompilePackage(arg);
+                }
+                PrintLines(out, outcome.parsedLog);
+                if (!outcome.package.isEmpty() && !options.SaveLastCompiledPackage(registry))
+                    prompter.Say(QStringLiteral("Unable to store options.\r\nChanges might not be remembered."));
+                if (!outcome.Succeeded())
+                    prompter.NoteError();
+            } else if (action.option == QLatin1String("--export")) {
+                if (!exporter.ExportPackage(arg))
+                    prompter.NoteError();
             } else if (action.option == QLatin1String("--print-int")
                        || action.option == QLatin1String("--write-int")) {
                 const QString package = arg.section(QLatin1Char('\n'), 0, 0);
@@ -404,6 +476,17 @@ int CliRunner::Run(const QStringList &arguments, Registry &registry, QTextStream
                     PrintLines(out, TreeText::Write(model.PackagesBrowser()));
                 } else if (arg == QLatin1String("bindings")) {
                     PrintLines(out, model.Bindings().Entries());
+                } else if (arg == QLatin1String("log") || arg == QLatin1String("log-raw")) {
+                    CompilerLog log;
+                    const CompilerLog::View view = log.LoadLog(options.BaseDir, arg == QLatin1String("log"));
+                    if (!view.opened) {
+                        prompter.NoteError();
+                        prompter.Say(view.errorText);
+                    } else {
+                        PrintLines(out, view.lines);
+                        if (arg == QLatin1String("log") && log.ErrorsFound())
+                            prompter.NoteError();
+                    }
                 } else if (arg == QLatin1String("unresolved")) {
                     PrintLines(out, model.Files().Entries());
                 } else {

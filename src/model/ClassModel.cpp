@@ -232,6 +232,21 @@ void ClassModel::MarkLastCompiledPackage()
     }
 }
 
+QString ClassModel::BusyRefusal() const
+{
+    if (m_busyWith.isEmpty())
+        return QStringLiteral("Please wait until the running operation has finished.");
+    return QStringLiteral("Please wait until the running operation has finished (%1).").arg(m_busyWith);
+}
+
+bool ClassModel::RefuseWhileBusy()
+{
+    if (!Busy())
+        return false;
+    Status(BusyRefusal());
+    return true;
+}
+
 int ClassModel::ClassCount() const
 {
     return m_browser.Count() > 0 ? m_browser.Count() - 1 : 0;

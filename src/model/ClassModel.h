@@ -90,6 +90,10 @@ public:
     // loop. Operations hold a BusyScope; commands check Busy() first.
     bool Busy() const { return m_busy > 0; }
     const QString &BusyWith() const { return m_busyWith; }
+    // The text that tells why a command was refused while busy.
+    QString BusyRefusal() const;
+    // Shows that text in the status bar when busy; true when it did.
+    bool RefuseWhileBusy();
     class BusyScope
     {
     public:

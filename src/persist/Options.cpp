@@ -72,4 +72,15 @@ bool TOptions::SaveOptions(Registry &registry, const QString &programPath)
     return true;
 }
 
+bool TOptions::SaveLastCompiledPackage(Registry &registry)
+{
+    if (RegistryKey.isEmpty())
+        RegistryKey = QLatin1String(DefaultRegistryKey);
+    kelvarin::RegistryKey reg(registry, RegRoot::LocalMachine);
+    if (!reg.OpenKey(RegistryKey, true))
+        return false;
+    reg.WriteString(QStringLiteral("LastCompiledPackage"), LastCompiledPackage);
+    return true;
+}
+
 } // namespace kelvarin

@@ -34,6 +34,11 @@ public:
     // KelvarinError when a value cannot be written. programPath is the running
     // program's full path (for the association's icon).
     bool SaveOptions(Registry &registry, const QString &programPath);
+
+    // Stores LastCompiledPackage alone (a run without a window changes
+    // nothing else, and may work on another game directory than the
+    // stored one). False when the key cannot be opened or created.
+    bool SaveLastCompiledPackage(Registry &registry);
 };
 
 } // namespace kelvarin

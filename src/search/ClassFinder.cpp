@@ -162,6 +162,11 @@ void ClassFinder::DropLookIn()
 
 // ---- Searching -------------------------------------------------------------
 
+QString ClassFinder::BusyRefusal() const
+{
+    return m_model.BusyRefusal();
+}
+
 bool ClassFinder::LooksForNothing(const QString &name, const QString &containing)
 {
     return name.isEmpty() && containing.isEmpty();

@@ -83,6 +83,8 @@ public:
     // when the nesting goes past MaxDepth levels.
     Outcome SearchClasses(const QString &name, const QString &containing, bool towardParents);
     bool Searching() const { return m_searching; }
+    // Why a search was refused: the operation that holds the model.
+    QString BusyRefusal() const;
     // Ends a running search at its next step (Stop, Reset, Close).
     void Stop() { m_stop = true; }
     const QList<FindResult> &Results() const { return m_results; }

@@ -23,6 +23,10 @@
 #include "platform/Prompter.h"
 #include "platform/gui/Pickers.h"
 #include "authoring/NewClassCommands.h"
+#include "tools/CompileRunner.h"
+#include "tools/PackageExporter.h"
+#include "tools/gui/CompilerLog.h"
+#include "tools/gui/ExporterForm.h"
 #include "authoring/gui/FindOrphanForm.h"
 #include "authoring/gui/NewINTWizard.h"
 #include "search/gui/FindBox.h"
@@ -248,8 +252,8 @@ void TDisplayForm::BuildMenus()
                                  QStringLiteral("&Switch Class/Package tree"),
                                  &TDisplayForm::SwitchClassPackagetreeMenuitemClick,
                                  QKeySequence(Qt::Key_F6));
-    AddAction(view, "CompilerLogMenuItem", QStringLiteral("Compiler log..."), nullptr,
-              QKeySequence(Qt::Key_F10));
+    m_toolCommands << AddAction(view, "CompilerLogMenuItem", QStringLiteral("Compiler log..."),
+                                &TDisplayForm::CompilerLogButtonClick, QKeySequence(Qt::Key_F10));
     AddAction(view, "UTLogMenuItem", QStringLiteral("&UT Log..."), &TDisplayForm::UTLogClick,
               QKeySequence(Qt::Key_F11));
     view->addSeparator();
@@ -273,10 +277,10 @@ void TDisplayForm::BuildMenus()
     misc->setObjectName(QStringLiteral("MiscMenu"));
     m_modelCommands << AddAction(misc, "SetbasedirMenuItem", QStringLiteral("&Set options..."),
                                  &TDisplayForm::SetbasedirMenuItemClick);
-    AddAction(misc, "PackageexporterMenuItem", QStringLiteral("&Package exporter..."), nullptr,
-              QKeySequence(Qt::Key_F7));
-    AddAction(misc, "CompileMenuItem", QStringLiteral("&Compile..."), nullptr,
-              QKeySequence(Qt::Key_F9));
+    m_toolCommands << AddAction(misc, "PackageexporterMenuItem", QStringLiteral("&Package exporter..."),
+                                &TDisplayForm::PackageexporterMenuItemClick, QKeySequence(Qt::Key_F7));
+    m_compileCommands << AddAction(misc, "CompileMenuItem", QStringLiteral("&Compile..."),
+                                   &TDisplayForm::CompileMenuItemClick, QKeySequence(Qt::Key_F9));
     AddAction(misc, "ExploreUTMenuItem", QStringLiteral("&Explore UT directory"),
               &TDisplayForm::ExploreUTButtonClick);
     m_orphanItem = AddAction(misc, "FindorphanfilesMenuItem", QStringLiteral("&Find orphan files.."),
@@ -328,14 +332,20 @@ void TDisplayForm::BuildToolBar()
     m_toolBar->addSeparator();
     m_modelCommands << button("SwitchButton", QStringLiteral("Switch between the two trees"),
                               QStyle::SP_ArrowRight, &TDisplayForm::SwitchClassPackagetreeMenuitemClick);
-    button("CompilerLogButton", QStringLiteral("Show compilation log"), QStyle::SP_FileDialogInfoView);
+    m_toolCommands << button("CompilerLogButton", QStringLiteral("Show compilation log"),
+                             QStyle::SP_FileDialogInfoView, &TDisplayForm::CompilerLogButtonClick);
     m_toolBar->addSeparator();
     button("EditUTiniButton", QStringLiteral("Edit UnrealTournament.ini"), QStyle::SP_FileIcon,
            &TDisplayForm::EditUTiniMenuItemClick);
     m_modelCommands << button("OptionsButton", QStringLiteral("Edit options"), QStyle::SP_ComputerIcon,
                               &TDisplayForm::SetbasedirMenuItemClick);
-    button("PackageExporterButton", QStringLiteral("Package exporter"), QStyle::SP_ArrowDown);
-    button("CompileButton", QStringLiteral("Compile default package"), QStyle::SP_CommandLink);
+    m_toolCommands << button("PackageExporterButton", QStringLiteral("Package exporter"), QStyle::SP_ArrowDown,
+                             &TDisplayForm::PackageexporterMenuItemClick);
+    m_compileCommands << button("CompileButton", QStringLiteral("Compile default package"),
+                                QStyle::SP_CommandLink, &TDisplayForm::CompileMenuItemClick);
+    // Until the tools are set.
+    for (QAction *action : m_compileCommands + m_toolCommands)
+        action->setEnabled(false);
     m_toolBar->addSeparator();
     button("ExploreUTButton", QStringLiteral("Explore UT directory"), QStyle::SP_DirOpenIcon,
            &TDisplayForm::ExploreUTButtonClick);
@@ -360,15 +370,14 @@ void TDisplayForm::BuildPopup()
     connectItem(m_popup->CreateClassPopupItem, &TDisplayForm::CreateClassPopupItemClick);
     connectItem(m_popup->Addeditcustomcomment, &TDisplayForm::AddeditcustomcommentClick);
     connectItem(m_popup->AddINTfilePopupItem, &TDisplayForm::AddINTfilePopupItemClick);
+    connectItem(m_popup->CompilethispackageMenuItem, &TDisplayForm::CompilethispackageMenuItemClick);
     m_popup->SetAvailable(m_popup->AddINTfilePopupItem, false);   // until a wizard is set
     m_newClass->SetOpenInEditor([this](const QString &path) { m_commands->OpenInEditor(path); });
     // Until a new-class dialog is set.
     m_popup->SetAvailable(m_popup->CreateClassPopupItem, false);
     m_popup->SetAvailable(m_popup->Addeditcustomcomment, false);
     m_popup->SetAvailable(m_popup->FindClassPopupItem, false);   // until a finder is set
-    // Commands of windows this version does not have yet.
-    for (QAction *later : {m_popup->CompilethispackageMenuItem})
-        m_popup->SetAvailable(later, false);
+    m_popup->SetAvailable(m_popup->CompilethispackageMenuItem, false);   // until the tools are set
 }
 
 void TDisplayForm::SetFindBox(TFindBox *findBox)
@@ -387,6 +396,70 @@ void TDisplayForm::SetFindBox(TFindBox *findBox)
     findBox->SetEditHandler([this](TreeNode *node) {
         RunModelCommand(QStringLiteral("opening a file"), [this, node] { m_commands->Edit(node); });
     });
+}
+
+void TDisplayForm::SetCompileTools(CompileRunner *runner, TCompilerLog *log, PackageExporter *exporter,
+                                   TExporterForm *exporterForm)
+{
+    m_compileRunner = runner;
+    m_compilerLog = log;
+    m_exporter = exporter;
+    m_exporterForm = exporterForm;
+    const bool ready = runner && log && exporter && exporterForm;
+    for (QAction *action : m_compileCommands + m_toolCommands)
+        action->setEnabled(ready);
+    m_popup->SetAvailable(m_popup->CompilethispackageMenuItem, ready);
+    if (!ready)
+        return;
+    // A compile and an export both run UCC: one waits for the other.
+    const auto enableCompile = [this] {
+        const bool idle = !m_compileRunner->Busy() && !m_exporter->Busy();
+        for (QAction *action : std::as_const(m_compileCommands))
+            action->setEnabled(idle);
+        m_popup->SetAvailable(m_popup->CompilethispackageMenuItem, idle);
+    };
+    runner->SetOtherBusy([this] { return m_exporter->Busy(); });
+    exporter->SetOtherToolBusy([this] { return m_compileRunner->Busy(); });
+    runner->SetBusyChanged([enableCompile](bool) { enableCompile(); });
+    connect(exporterForm, &TExporterForm::BusyChanged, this, [enableCompile](bool) { enableCompile(); });
+    runner->SetLogView(log);
+    runner->SetTestRun([this] { TestRunButtonClick(); });
+    runner->SetBeep([] { QApplication::beep(); });
+    runner->SetMarkLastCompiled([this] { m_model.MarkLastCompiledPackage(); });
+}
+
+void TDisplayForm::CompilePackage(const QString &package)
+{
+    if (!m_compileRunner || m_compileRunner->Busy())
+        return;
+    // The compile rewrites EditPackages and marks a package node; the
+    // trees wait for it like for any other model operation.
+    RunModelCommand(QStringLiteral("compiling"), [this, &package] { m_compileRunner->CompilePackage(package); });
+}
+
+void TDisplayForm::CompilethispackageMenuItemClick()
+{
+    CompilePackage(m_commands->Popup().CompilePackage());
+}
+
+void TDisplayForm::CompileMenuItemClick()
+{
+    CompilePackage(QString());
+}
+
+void TDisplayForm::CompilerLogButtonClick()
+{
+    if (m_compilerLog)
+        RunGuarded(m_prompter, [this] { m_compilerLog->ShowCompileLog(); });
+}
+
+void TDisplayForm::PackageexporterMenuItemClick()
+{
+    if (!m_exporterForm)
+        return;
+    m_exporterForm->show();
+    m_exporterForm->raise();
+    m_exporterForm->activateWindow();
 }
 
 void TDisplayForm::SetNewClassDialog(NewClassDialog *dialog)
@@ -465,18 +538,11 @@ void TDisplayForm::GreyBusyCommands(bool grey)
         action->setEnabled(enable);
 }
 
-QString TDisplayForm::BusyRefusal(const QString &busyWith)
-{
-    if (busyWith.isEmpty())
-        return QStringLiteral("Please wait until the running operation has finished.");
-    return QStringLiteral("Please wait until the running operation has finished (%1).").arg(busyWith);
-}
-
 bool TDisplayForm::RefuseWhileBusy()
 {
     if (!m_model.Busy())
         return false;
-    SetStatusText(BusyRefusal(m_model.BusyWith()));
+    SetStatusText(m_model.BusyRefusal());
     return true;
 }
 

@@ -35,6 +35,10 @@ class Shell;
 class SortedListAdapter;
 class NewClassCommands;
 class NewClassDialog;
+class CompileRunner;
+class PackageExporter;
+class TCompilerLog;
+class TExporterForm;
 class TFindBox;
 class TFindOrphanForm;
 class TNewINTWizard;
@@ -83,6 +87,9 @@ public:
     // The class finder, opened from the pop-up; its grid's Browse and Edit
     // come back to the trees and the editor.
     void SetFindBox(TFindBox *findBox);
+    // The compile runner with its log window, and the package exporter.
+    void SetCompileTools(CompileRunner *runner, TCompilerLog *log, PackageExporter *exporter,
+                         TExporterForm *exporterForm);
     // The new-class dialog of the pop-up's "Create new class ..." items.
     void SetNewClassDialog(NewClassDialog *dialog);
     // The INT wizard of the pop-up and of localisation-file nodes.
@@ -129,6 +136,12 @@ public:
     void CreateClassPopupItemClick();
     void AddeditcustomcommentClick();
     void AddINTfilePopupItemClick();
+    // Compiles a package; empty: the last compiled one.
+    void CompilePackage(const QString &package);
+    void CompilethispackageMenuItemClick();
+    void CompileMenuItemClick();
+    void CompilerLogButtonClick();
+    void PackageexporterMenuItemClick();
     void EditUTiniMenuItemClick();
     void UTLogClick();
     void ExploreUTButtonClick();
@@ -156,8 +169,6 @@ public:
     MainCommands &Commands() const { return *m_commands; }
     Launchers *LaunchCommands() const { return m_launchers.get(); }
 
-    // The text shown when a command is refused because a model operation runs.
-    static QString BusyRefusal(const QString &busyWith);
 
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
@@ -199,6 +210,14 @@ private:
     QPointer<TFindOrphanForm> m_orphanForm;
     QPointer<TNewINTWizard> m_intWizard;
     QAction *m_orphanItem = nullptr;
+    CompileRunner *m_compileRunner = nullptr;
+    QPointer<TCompilerLog> m_compilerLog;
+    PackageExporter *m_exporter = nullptr;
+    QPointer<TExporterForm> m_exporterForm;
+    // Compile, compiler log and exporter commands: usable once the tools
+    // are set; the compile commands wait while UCC runs.
+    QList<QAction *> m_compileCommands;
+    QList<QAction *> m_toolCommands;
     std::function<void()> m_defaultStateLoader;
     std::function<void()> m_quit;
     std::function<void(QMenu *, const QPoint &)> m_popupRunner;

@@ -22,7 +22,12 @@
 #include "authoring/gui/NewINTWizard.h"
 #include "search/ClassFinder.h"
 #include "search/gui/FindBox.h"
+#include "tools/CompileRunner.h"
+#include "tools/PackageExporter.h"
+#include "tools/gui/Compiler.h"
+#include "tools/gui/CompilerLog.h"
 #include "tools/gui/ExecuteErrorBox.h"
+#include "tools/gui/ExporterForm.h"
 
 #include <QScreen>
 
@@ -113,6 +118,13 @@ int StartUp::Run(QApplication &app)
         TWaitBox waitBox;
         TAboutBox aboutBox(&displayForm);
         TExecuteErrorBox executeErrorBox(&displayForm);
+        CompileRunner compileRunner(options, pump, prompter, executeErrorBox);
+        TCompiler compiler(options, compileRunner, &displayForm);
+        compileRunner.SetView(&compiler);
+        TCompilerLog compilerLog(options, prompter, &displayForm);
+        PackageExporter exporter(model, executeErrorBox);
+        TExporterForm exporterForm(exporter, &displayForm);
+        displayForm.SetCompileTools(&compileRunner, &compilerLog, &exporter, &exporterForm);
         // Documents open with the program stored for their extension (the
         // options dialog stores the class editor for ".uc") before the
         // desktop's own choice.

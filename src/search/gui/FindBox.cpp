@@ -213,7 +213,7 @@ void TFindBox::FindButtonClick()
     if (outcome == ClassFinder::Outcome::TooDeep)
         m_prompter.Error(QLatin1String(ClassFinder::RecursionMessage));
     else if (outcome == ClassFinder::Outcome::Refused)
-        SetStatus(QStringLiteral("Please wait until the running operation has finished."));
+        SetStatus(m_finder.BusyRefusal());
 }
 
 void TFindBox::StopButtonClick()

@@ -382,6 +382,47 @@ private slots:
         QCOMPARE(run.code, 1);
     }
 
+    void compile_data()
+    {
+        QTest::addColumn<QStringList>("actions");
+        QTest::addColumn<QString>("out");       // a line standard output holds
+        QTest::addColumn<QString>("message");   // a line standard error holds
+        QTest::addColumn<bool>("started");
+        QTest::newRow("errors in the package") << QStringList{"--compile", "Mod"}
+            << "Error: ..\\Mod\\Classes\\Orphan.uc(2) : Error, Superclass MissingBase of class Orphan not found"
+            << "" << true;
+        QTest::newRow("the game's own package, declined") << QStringList{"--compile", "engine"} << ""
+            << "You are about to compile one of Epic's classes. Are you sure?" << false;
+        QTest::newRow("not a package name") << QStringList{"--compile", "? ? ?"} << ""
+            << "? ? ? is not a package name." << false;
+        QTest::newRow("no log yet") << QStringList{"--print", "log"} << ""
+            << "Cannot open file " + QStringLiteral("%1/System/KelvarinCompiler.log") << false;
+    }
+
+    void compile()
+    {
+        QFETCH(QStringList, actions);
+        QFETCH(QString, out);
+        QFETCH(QString, message);
+        QFETCH(bool, started);
+        test::StandinScratch scratch;
+        const QString ucc = m_game->Native(QStringLiteral("System/UCC.exe"));
+        QVERIFY(QFile::copy(QStringLiteral(KELVARIN_UCC_STANDIN), ucc));
+        QFile::setPermissions(ucc, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+        const QByteArray ini = m_game->Read(QStringLiteral("System/UnrealTournament.ini"));
+
+        const Outcome run = Run(actions);
+        QCOMPARE(run.code, 1);
+        if (!out.isEmpty())
+            QVERIFY2(QString::fromUtf8(run.out).split(QLatin1Char('\n')).contains(out), run.out.constData());
+        if (!message.isEmpty())
+            QVERIFY2(run.ErrLines().contains(QStringLiteral("Kelvarin: ") + message.arg(m_base)), qPrintable(run.err));
+        QCOMPARE(scratch.Starts().size(), started ? 1 : 0);
+        // EditPackages is as it was, and no package file was left behind.
+        QCOMPARE(m_game->Read(QStringLiteral("System/UnrealTournament.ini")), ini);
+        QVERIFY(!m_game->Exists(QStringLiteral("System/Mod.u")));
+    }
+
     void programEndToEnd()
     {
         QVERIFY2(QFileInfo::exists(QStringLiteral(KELVARIN_CLI_PATH)), KELVARIN_CLI_PATH);

@@ -11,6 +11,9 @@
 #include "tools/ErrorReporter.h"
 #include "tools/TProcessWatcher.h"
 
+#include <QDir>
+#include <QFileInfo>
+
 #include <algorithm>
 
 namespace kelvarin {
@@ -144,10 +147,14 @@ ProgramCommand PackageExporter::ExportCommand(const QString &package) const
     const QString baseDir = m_busy ? m_baseDir : m_model.Options().BaseDir;
     ProgramCommand command;
     command.program = baseDir + QStringLiteral("\\System\\UCC.Exe");
-    // The target is handed over as this system names it, and as one
-    // argument: a base directory with blanks must not become several.
+    // The target is handed over as this system names it, as one argument
+    // (a base directory with blanks must not become several), and whole:
+    // UCC runs in System, where a relative base directory (".") would
+    // put the sources below System.
     command.arguments = {QStringLiteral("BatchExport"), package + QStringLiteral(".u"), QStringLiteral("Class"),
-                         QStringLiteral("uc"), SpecPath::ToNative(ClassesDir(baseDir, package))};
+                         QStringLiteral("uc"),
+                         QDir::toNativeSeparators(QFileInfo(SpecPath::ToNative(ClassesDir(baseDir, package)))
+                                                      .absoluteFilePath())};
     command.workingDirectory = baseDir + QStringLiteral("\\System");
     command.shown = m_model.Options().bUCCVisibleExport;
     return command;

@@ -126,6 +126,18 @@ private slots:
         QVERIFY(!g.exporter.ExportPackage("Engine"));
     }
 
+    // UCC runs in System: a base directory given relative to Kelvarin's own
+    // directory must still receive the sources, not System below it.
+    void relativeBaseDirectory()
+    {
+        Game g;
+        g.h.options.BaseDir = QDir::current().relativeFilePath(g.base);
+        QVERIFY(QDir::isRelativePath(g.h.options.BaseDir));
+        QVERIFY(g.exporter.ExportPackage("MyMod"));
+        QCOMPARE(g.Read("MyMod/Classes/MyA.uc"), SourceA);
+        QVERIFY(!QFileInfo::exists(g.base + "/System/MyMod"));
+    }
+
     void overwriteDeclinedKeepsTheUsersSources()
     {
         Game g;

@@ -1,7 +1,7 @@
 #include "app/MainCommands.h"
 
 #include "model/ClassModel.h"
-#include "model/TreeObserver.h"
+#include "model/TreeRemovalWatch.h"
 #include "persist/Options.h"
 #include "platform/EventPump.h"
 #include "platform/GamePrograms.h"
@@ -22,51 +22,17 @@ bool IsPackageNode(const TreeNode &node, const Tree &packageTree)
     return node.OwnerTree() == &packageTree && node.Parent() && !node.Parent()->Parent();
 }
 
-bool IsSameOrBelow(const TreeNode *node, const TreeNode *top)
-{
-    return node == top || Tree::IsDescendant(node, top);
-}
-
 } // namespace
-
-// Tells the commands when nodes of one tree are about to go, so that no
-// node kept between commands outlives its tree entry.
-class MainCommands::NodeWatch : public TreeObserver
-{
-public:
-    NodeWatch(MainCommands &owner, Tree &tree)
-        : m_owner(owner), m_tree(tree)
-    {
-        m_tree.AddObserver(this);
-    }
-    ~NodeWatch() override { m_tree.RemoveObserver(this); }
-
-    void NodesAboutToBeRemoved(TreeNode *parent, int first, int last) override
-    {
-        TreeNode *firstNode = parent ? parent->Child(first) : m_tree.TopLevel(first);
-        TreeNode *lastNode = parent ? parent->Child(last) : m_tree.TopLevel(last);
-        m_owner.NodesGoing(firstNode, lastNode, m_tree);
-    }
-    void TreeAboutToBeReset() override { m_owner.TreeGoing(m_tree); }
-    void NodesAboutToBeInserted(TreeNode *, int, int) override {}
-    void NodesInserted() override {}
-    void NodesRemoved() override {}
-    void TreeReset() override {}
-    void OrderAboutToChange() override {}
-    void OrderChanged() override {}
-    void NodeChanged(TreeNode *) override {}
-    void SelectionChanged(TreeNode *) override {}
-
-private:
-    MainCommands &m_owner;
-    Tree &m_tree;
-};
 
 MainCommands::MainCommands(const TOptions &options, ClassModel &model)
     : m_options(options),
       m_model(model),
-      m_browserWatch(std::make_unique<NodeWatch>(*this, model.Browser())),
-      m_packagesWatch(std::make_unique<NodeWatch>(*this, model.PackagesBrowser())),
+      m_browserWatch(std::make_unique<TreeRemovalWatch>(
+          model.Browser(), [this](TreeNode *first, TreeNode *last) { NodesGoing(first, last); },
+          [this] { TreeGoing(m_model.Browser()); })),
+      m_packagesWatch(std::make_unique<TreeRemovalWatch>(
+          model.PackagesBrowser(), [this](TreeNode *first, TreeNode *last) { NodesGoing(first, last); },
+          [this] { TreeGoing(m_model.PackagesBrowser()); })),
       m_alive(std::make_shared<MainCommands *>(this))
 {
 }
@@ -79,25 +45,11 @@ void MainCommands::SetShell(Shell *shell, ErrorReporter *errors)
     m_errors = errors;
 }
 
-void MainCommands::NodesGoing(TreeNode *first, TreeNode *last, Tree &tree)
+void MainCommands::NodesGoing(TreeNode *first, TreeNode *last)
 {
-    if (!first || !last)
-        return;
-    // first and last are siblings; each goes with its whole subtree.
-    TreeNode *parent = first->Parent();
-    const auto going = [&](const TreeNode *node) {
-        if (!node || node->OwnerTree() != &tree)
-            return false;
-        for (int row = first->Row(); row <= last->Row(); ++row) {
-            const TreeNode *top = parent ? parent->Child(row) : tree.TopLevel(row);
-            if (IsSameOrBelow(node, top))
-                return true;
-        }
-        return false;
-    };
-    if (going(m_popupTag))
+    if (TreeRemovalWatch::Covers(m_popupTag, first, last))
         m_popupTag = nullptr;
-    if (going(m_rightClicked))
+    if (TreeRemovalWatch::Covers(m_rightClicked, first, last))
         m_rightClicked = nullptr;
 }
 

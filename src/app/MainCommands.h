@@ -15,6 +15,7 @@ class Shell;
 class TOptions;
 class Tree;
 class TreeNode;
+class TreeRemovalWatch;
 
 // The main window's commands on the trees, without the window: the pop-up's
 // state and the nodes it was opened for, opening the file behind a node,
@@ -70,8 +71,7 @@ public:
     TreeNode *SwitchTarget(Tree &target);
 
 private:
-    class NodeWatch;
-    void NodesGoing(TreeNode *first, TreeNode *last, Tree &tree);
+    void NodesGoing(TreeNode *first, TreeNode *last);
     void TreeGoing(Tree &tree);
     // The package of a class node as the bindings give it, or empty when
     // none is bound (or the application is terminating).
@@ -85,8 +85,8 @@ private:
     ClassPopupState m_popup;
     TreeNode *m_popupTag = nullptr;
     TreeNode *m_rightClicked = nullptr;
-    std::unique_ptr<NodeWatch> m_browserWatch;
-    std::unique_ptr<NodeWatch> m_packagesWatch;
+    std::unique_ptr<TreeRemovalWatch> m_browserWatch;
+    std::unique_ptr<TreeRemovalWatch> m_packagesWatch;
     // Shell answers may arrive after this object is gone.
     std::shared_ptr<MainCommands *> m_alive;
 };

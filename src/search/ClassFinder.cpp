@@ -1,5 +1,7 @@
 #include "search/ClassFinder.h"
 
+#include "model/TreeRemovalWatch.h"
+
 #include "model/ClassModel.h"
 #include "model/TextRules.h"
 #include "model/TreeObserver.h"
@@ -16,11 +18,6 @@ namespace kelvarin {
 
 namespace {
 
-bool IsSameOrBelow(const TreeNode *node, const TreeNode *top)
-{
-    return node == top || Tree::IsDescendant(node, top);
-}
-
 QStringList InitialItems()
 {
     return {QStringLiteral("All classes"), QStringLiteral("Class Object and children"),
@@ -28,39 +25,6 @@ QStringList InitialItems()
 }
 
 } // namespace
-
-// Tells the finder when nodes of one tree are about to go, so that LookIn
-// never outlives its node and a walk never steps on a removed one.
-class ClassFinder::NodeWatch : public TreeObserver
-{
-public:
-    NodeWatch(ClassFinder &owner, Tree &tree)
-        : m_owner(owner), m_tree(tree)
-    {
-        m_tree.AddObserver(this);
-    }
-    ~NodeWatch() override { m_tree.RemoveObserver(this); }
-
-    void NodesAboutToBeRemoved(TreeNode *parent, int first, int last) override
-    {
-        TreeNode *firstNode = parent ? parent->Child(first) : m_tree.TopLevel(first);
-        TreeNode *lastNode = parent ? parent->Child(last) : m_tree.TopLevel(last);
-        m_owner.NodesGoing(firstNode, lastNode, m_tree);
-    }
-    void TreeAboutToBeReset() override { m_owner.TreeGoing(m_tree); }
-    void NodesAboutToBeInserted(TreeNode *, int, int) override {}
-    void NodesInserted() override {}
-    void NodesRemoved() override {}
-    void TreeReset() override {}
-    void OrderAboutToChange() override {}
-    void OrderChanged() override {}
-    void NodeChanged(TreeNode *) override {}
-    void SelectionChanged(TreeNode *) override {}
-
-private:
-    ClassFinder &m_owner;
-    Tree &m_tree;
-};
 
 // What one search looks for, prepared once.
 struct ClassFinder::Pass
@@ -77,8 +41,13 @@ ClassFinder::ClassFinder(ClassModel &model)
     : m_model(model),
       m_items(InitialItems()),
       m_enabled(true),
-      m_browserWatch(std::make_unique<NodeWatch>(*this, model.Browser())),
-      m_packagesWatch(std::make_unique<NodeWatch>(*this, model.PackagesBrowser()))
+      m_browserWatch(std::make_unique<TreeRemovalWatch>(
+          model.Browser(), [this](TreeNode *first, TreeNode *last) { NodesGoing(first, last, m_model.Browser()); },
+          [this] { TreeGoing(m_model.Browser()); })),
+      m_packagesWatch(std::make_unique<TreeRemovalWatch>(
+          model.PackagesBrowser(),
+          [this](TreeNode *first, TreeNode *last) { NodesGoing(first, last, m_model.PackagesBrowser()); },
+          [this] { TreeGoing(m_model.PackagesBrowser()); }))
 {
 }
 
@@ -132,17 +101,8 @@ void ClassFinder::NodesGoing(TreeNode *first, TreeNode *last, Tree &tree)
         return;
     if (m_searching && m_walking == &tree)
         m_walkBroken = true;
-    if (!m_lookIn || m_lookIn->OwnerTree() != &tree)
-        return;
-    // first and last are siblings; each goes with its whole subtree.
-    TreeNode *parent = first->Parent();
-    for (int row = first->Row(); row <= last->Row(); ++row) {
-        const TreeNode *top = parent ? parent->Child(row) : tree.TopLevel(row);
-        if (IsSameOrBelow(m_lookIn, top)) {
-            DropLookIn();
-            return;
-        }
-    }
+    if (TreeRemovalWatch::Covers(m_lookIn, first, last))
+        DropLookIn();
 }
 
 void ClassFinder::TreeGoing(Tree &tree)

@@ -12,6 +12,7 @@ namespace kelvarin {
 class ClassModel;
 class Tree;
 class TreeNode;
+class TreeRemovalWatch;
 
 // One row of the finder's results.
 struct FindResult
@@ -96,7 +97,6 @@ public:
     TreeNode *NodeForCell(int column, const QString &text);
 
 private:
-    class NodeWatch;
     struct Pass;
     void NodesGoing(TreeNode *first, TreeNode *last, Tree &tree);
     void TreeGoing(Tree &tree);
@@ -123,8 +123,8 @@ private:
     std::function<void(const QString &)> m_status;
     std::function<void(const FindResult &)> m_row;
     std::function<void(bool)> m_searchingChanged;
-    std::unique_ptr<NodeWatch> m_browserWatch;
-    std::unique_ptr<NodeWatch> m_packagesWatch;
+    std::unique_ptr<TreeRemovalWatch> m_browserWatch;
+    std::unique_ptr<TreeRemovalWatch> m_packagesWatch;
 };
 
 } // namespace kelvarin

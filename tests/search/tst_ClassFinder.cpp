@@ -1,5 +1,6 @@
 #include "search/ClassFinder.h"
 #include "support/ModelHarness.h"
+#include "support/ScriptedPump.h"
 
 #include <QTest>
 
@@ -9,26 +10,7 @@ using namespace kelvarin;
 
 namespace {
 
-// A pump that runs a scripted step on its n-th call.
-class ScriptedPump : public EventPump
-{
-public:
-    void Pump() override
-    {
-        ++calls;
-        if (action && calls == actionAt)
-            action();
-    }
-    bool Terminating() const override { return m_terminating; }
-    void SetTerminating() override { m_terminating = true; }
-
-    int calls = 0;
-    int actionAt = 0;
-    std::function<void()> action;
-
-private:
-    bool m_terminating = false;
-};
+using test::ScriptedPump;
 
 // A model on a scratch game with the finder on top of it, recording what
 // the finder tells its window.

@@ -2,6 +2,7 @@
 #include "persist/Options.h"
 #include "platform/EventPump.h"
 #include "platform/SpecPath.h"
+#include "support/ScriptedPump.h"
 #include "support/GameDir.h"
 #include "support/ScriptedPrompter.h"
 
@@ -21,26 +22,7 @@ using namespace kelvarin;
 
 namespace {
 
-// A pump that runs a scripted step on its n-th call.
-class ScriptedPump : public EventPump
-{
-public:
-    void Pump() override
-    {
-        ++calls;
-        if (action && calls == actionAt)
-            action();
-    }
-    bool Terminating() const override { return m_terminating; }
-    void SetTerminating() override { m_terminating = true; }
-
-    int calls = 0;
-    int actionAt = 0;
-    std::function<void()> action;
-
-private:
-    bool m_terminating = false;
-};
+using test::ScriptedPump;
 
 struct Env
 {

@@ -10,6 +10,7 @@
 #include "search/ClassFinder.h"
 #include "search/gui/FindBox.h"
 #include "support/ModelHarness.h"
+#include "support/ScriptedPump.h"
 
 #include <QAction>
 #include <QGroupBox>
@@ -29,26 +30,6 @@ using namespace kelvarin;
 using test::NodeAtPath;
 
 namespace {
-
-// Runs a scripted action at the given pump call, as a click that arrives
-// while the walk lets events run.
-class ScriptedPump : public EventPump
-{
-public:
-    void Pump() override
-    {
-        ++calls;
-        if (action && calls == at)
-            action();
-    }
-    bool Terminating() const override { return terminating; }
-    void SetTerminating() override { terminating = true; }
-
-    int calls = 0;
-    int at = 0;
-    std::function<void()> action;
-    bool terminating = false;
-};
 
 class NoKeys : public Keyboard
 {
@@ -96,7 +77,7 @@ struct Finder
 
     test::GameDir game;
     TOptions options;
-    ScriptedPump pump;
+    test::ScriptedPump pump;
     test::ScriptedPrompter prompter;
     ClassModel model{options, pump, prompter};
     ClassFinder finder{model};
@@ -191,7 +172,7 @@ private slots:
         f.box.NameEdit()->setText(QStringLiteral("o"));   // Object, Actor, Info
         bool stopEnabled = false;
         bool findEnabled = true;
-        f.pump.at = 3;
+        f.pump.actionAt = 3;
         f.pump.action = [&] {
             stopEnabled = f.box.StopButton()->isEnabled();
             findEnabled = f.box.FindButton()->isEnabled();
@@ -229,7 +210,7 @@ private slots:
         form.SetFindBox(&f.box);
         const int classes = f.model.Browser().Count();
         f.box.NameEdit()->setText(QStringLiteral("a"));
-        f.pump.at = 2;
+        f.pump.actionAt = 2;
         f.pump.calls = 0;
         f.pump.action = [&] { form.findChild<QAction *>(QStringLiteral("ResetMenuItem"))->trigger(); };
         f.box.FindButtonClick();

@@ -1,10 +1,8 @@
 #include "search/ClassFinder.h"
 
-#include "model/TreeRemovalWatch.h"
-
 #include "model/ClassModel.h"
 #include "model/TextRules.h"
-#include "model/TreeObserver.h"
+#include "model/TreeRemovalWatch.h"
 #include "persist/Options.h"
 #include "platform/EventPump.h"
 #include "platform/SpecPath.h"

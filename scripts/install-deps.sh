@@ -1,8 +1,10 @@
 #!/usr/bin/env bash
-# Installs what building Kelvarin needs on Debian, when it is missing.
+# Installs what building and testing Kelvarin need on Debian, when it is
+# missing (the desktop data's validators included), plus any package named on
+# the command line.
 set -euo pipefail
 
-packages=(cmake ninja-build g++ qt6-base-dev)
+packages=(cmake ninja-build g++ qt6-base-dev desktop-file-utils appstream shared-mime-info "$@")
 missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")

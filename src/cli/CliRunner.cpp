@@ -1,6 +1,7 @@
 #include "cli/CliRunner.h"
 
 #include "app/MainCommands.h"
+#include "app/ProgramArguments.h"
 #include "cli/PendingShell.h"
 #include "cli/StreamErrorReporter.h"
 #include "cli/StreamPrompter.h"
@@ -111,6 +112,8 @@ QString CliRunner::Usage()
         "\n"
         "  --base DIR            the game directory (instead of the stored option)\n"
         "  --yes                 answer Yes to every question (default: No)\n"
+        "  -h, --help            print this text and exit\n"
+        "  -V, --version         print the version and exit\n"
         "\n"
         "Actions:\n"
         "  --read-default        reset and load the game's EditPackages list\n"
@@ -185,6 +188,11 @@ int CliRunner::Run(const QStringList &arguments, Registry &registry, QTextStream
         const QString &arg = arguments.at(i);
         if (arg == QLatin1String("--help") || arg == QLatin1String("-h")) {
             out << Usage();
+            out.flush();
+            return 0;
+        }
+        if (arg == QLatin1String("--version") || arg == QLatin1String("-V")) {
+            out << ProgramArguments::VersionText() << '\n';
             out.flush();
             return 0;
         }

@@ -98,6 +98,39 @@ private slots:
         QCOMPARE(run.out.isEmpty(), code != 0);   // on standard output only when asked for
     }
 
+    void version_data()
+    {
+        QTest::addColumn<QStringList>("arguments");
+        QTest::newRow("--version") << QStringList{"--version"};
+        QTest::newRow("-V") << QStringList{"-V"};
+        QTest::newRow("before actions") << QStringList{"--version", "--read-default", "--print", "classes"};
+    }
+
+    // The program itself, as a user or a packaging check runs it.
+    void version()
+    {
+        QFETCH(QStringList, arguments);
+        QVERIFY2(QFileInfo::exists(QStringLiteral(KELVARIN_CLI_PATH)), KELVARIN_CLI_PATH);
+        QProcess process;
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert(QStringLiteral("XDG_CONFIG_HOME"), m_config->dir.path());
+        process.setProcessEnvironment(env);
+        process.setStandardInputFile(QProcess::nullDevice());
+        process.start(QStringLiteral(KELVARIN_CLI_PATH), arguments);
+        QVERIFY(process.waitForFinished(60000));
+        QCOMPARE(process.exitStatus(), QProcess::NormalExit);
+        QCOMPARE(process.exitCode(), 0);
+        QCOMPARE(process.readAllStandardOutput(), QByteArray("Kelvarin 2.7.0\n"));
+        QCOMPARE(process.readAllStandardError(), QByteArray());
+    }
+
+    void helpNamesVersion()
+    {
+        const Outcome run = Run({"--help"});
+        QCOMPARE(run.code, 0);
+        QVERIFY2(run.out.contains("-V, --version"), run.out.constData());
+    }
+
     void readDefaultPrintsTheClassTree_data()
     {
         QTest::addColumn<QString>("setting");

@@ -2,6 +2,7 @@
 
 #include "app/CommandGuard.h"
 #include "app/MainCommands.h"
+#include "app/ProgramArguments.h"
 #include "app/gui/AboutBox.h"
 #include "app/gui/ClassPopup.h"
 #include "app/gui/KelvarTreeView.h"
@@ -13,6 +14,7 @@
 #include "model/ElapsedTime.h"
 #include "model/PackageLoader.h"
 #include "model/PackageRemover.h"
+#include "model/TextRules.h"
 #include "persist/Options.h"
 #include "persist/StateFile.h"
 #include "persist/WindowLayout.h"
@@ -36,6 +38,7 @@
 #include <QApplication>
 #include <QCloseEvent>
 #include <QDir>
+#include <QFileInfo>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QListView>
@@ -45,6 +48,7 @@
 #include <QSplitter>
 #include <QStatusBar>
 #include <QStyle>
+#include <QTimer>
 #include <QToolBar>
 #include <QVBoxLayout>
 
@@ -587,6 +591,114 @@ void TDisplayForm::FormShow()
         m_waitBox->close();
     SetStatusText(ClassesLoadedReport(QStringLiteral("Startup time: "), start, QTime::currentTime(),
                                       m_model.ClassCount()));
+    m_startedUp = true;
+    OpenWaitingFiles();
+}
+
+// ---- Files from the command line ------------------------------------------
+
+void TDisplayForm::OpenFile(const QString &path)
+{
+    if (path.isEmpty())
+        return;
+    m_waitingFiles << path;
+    // Not from inside the caller (the single-instance socket's handler):
+    // loading pumps events.
+    ScheduleWaitingFiles(0);
+}
+
+void TDisplayForm::ScheduleWaitingFiles(int delayMs)
+{
+    if (m_openScheduled)
+        return;
+    m_openScheduled = true;
+    QTimer::singleShot(delayMs, this, [this] {
+        m_openScheduled = false;
+        OpenWaitingFiles();
+    });
+}
+
+void TDisplayForm::OpenWaitingFiles()
+{
+    if (m_pump.Terminating()) {
+        m_waitingFiles.clear();
+        return;
+    }
+    if (!m_startedUp || m_waitingFiles.isEmpty())
+        return;   // the end of the start-up opens them
+    if (m_model.Busy()) {
+        ScheduleWaitingFiles(250);   // after the running operation
+        return;
+    }
+    while (!m_waitingFiles.isEmpty() && !m_pump.Terminating()) {
+        const QString path = m_waitingFiles.takeFirst();
+        switch (ProgramArguments::KindOf(path)) {
+        case ProgramArguments::FileKind::State:
+            LoadStateFile(path);
+            break;
+        case ProgramArguments::FileKind::Class:
+            SelectClass(ProgramArguments::ClassNameOf(path));
+            break;
+        default:
+            SetStatusText(QStringLiteral("Not opened: %1 is neither a browser state (.Kelvar) nor a class (.uc)")
+                              .arg(QDir::toNativeSeparators(path)));
+            break;
+        }
+    }
+}
+
+void TDisplayForm::LoadStateFile(const QString &path)
+{
+    bool loaded = false;
+    RunModelCommand(QStringLiteral("loading a state"),
+                    [this, &path, &loaded] { loaded = StateFile(m_model).LoadState(path); });
+    // An error of the loader has been shown; a file that could not be opened
+    // at all is said here rather than passed over.
+    if (!loaded && !m_pump.Terminating() && !QFileInfo(path).isFile())
+        SetStatusText(QStringLiteral("Unable to load the state %1: no such file")
+                          .arg(QDir::toNativeSeparators(path)));
+    else if (!loaded && !m_pump.Terminating())
+        SetStatusText(QStringLiteral("Unable to load the state %1").arg(QDir::toNativeSeparators(path)));
+}
+
+void TDisplayForm::SelectClass(const QString &name)
+{
+    TreeNode *classNode = nullptr;
+    TreeNode *packageNode = nullptr;
+    {
+        // The searches pump events; other model commands wait meanwhile, so
+        // the nodes found stay where they are.
+        ClassModel::BusyScope busy(m_model, QStringLiteral("finding a class"));
+        RunGuarded(m_prompter, [this, &name, &classNode, &packageNode] {
+            classNode = m_model.FindNode(m_model.Browser(), name);
+            if (!classNode)
+                return;
+            // In the package tree the class sits below its package, a child
+            // of the root.
+            const QString package = UpperCase(m_model.FindPackage(name));
+            TreeNode *root = m_model.PackagesBrowser().First();
+            for (int row = 0; root && row < root->ChildCount(); ++row) {
+                TreeNode *candidate = root->Child(row);
+                if (candidate->UpperText() == package) {
+                    packageNode = m_model.FindNode(candidate, UpperCase(name));
+                    break;
+                }
+            }
+        });
+    }
+    if (m_pump.Terminating())
+        return;
+    if (!classNode) {
+        SetStatusText(QStringLiteral("Class %1 is not loaded: tick its package to browse it").arg(name));
+        return;
+    }
+    if (packageNode) {
+        m_model.PackagesBrowser().Select(packageNode);
+        m_packagesBrowser->scrollTo(m_packagesModel->IndexOf(packageNode));
+    }
+    m_model.Browser().Select(classNode);
+    m_browser->scrollTo(m_browserModel->IndexOf(classNode));
+    m_browser->setFocus();
 }
 
 void TDisplayForm::closeEvent(QCloseEvent *event)

@@ -81,6 +81,15 @@ public:
     // Loads the default browser state at the first showing (skipped with
     // Ctrl held). Unset: nothing is loaded, as when no default state exists.
     void SetDefaultStateLoader(std::function<void()> loader) { m_defaultStateLoader = std::move(loader); }
+    // Opens a file given on the command line or handed over by a later start:
+    // a browser state (".Kelvar") is loaded as "&Load state..." loads it, a
+    // class source (".uc") selects its class in the trees. Files wait until
+    // the start-up has loaded the default state and no other operation runs;
+    // they are opened in the order given, from the event loop.
+    void OpenFile(const QString &path);
+    // Opens the waiting files now when the start-up is over and nothing else
+    // runs; otherwise they wait on.
+    void OpenWaitingFiles();
     // Where files, folders and the game's programs are opened, and where a
     // failed launch is shown. Unset: those commands do nothing.
     void SetLaunchSeams(Shell *shell, ErrorReporter *errors);
@@ -194,6 +203,9 @@ private:
     void GreyBusyCommands(bool grey);
     void SwitchToTree(KelvarTreeView *target);
     void HandleTypedText(const QString &text);
+    void ScheduleWaitingFiles(int delayMs);
+    void LoadStateFile(const QString &path);
+    void SelectClass(const QString &name);
 
     TOptions &m_options;
     Registry &m_registry;
@@ -252,6 +264,9 @@ private:
     std::unique_ptr<MainWindowPanes> m_windowPanes;
     KeywordTracker m_keywords;
     bool m_shownOnce = false;
+    bool m_startedUp = false;
+    bool m_openScheduled = false;
+    QStringList m_waitingFiles;
     bool m_exiting = false;
     bool m_closed = false;
 };

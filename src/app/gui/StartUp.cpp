@@ -2,6 +2,7 @@
 
 #include "app/gui/AboutBox.h"
 #include "app/CommandGuard.h"
+#include "app/ProgramArguments.h"
 #include "app/gui/DisplayForm.h"
 #include "app/gui/WaitBox.h"
 #include "model/ClassModel.h"
@@ -30,6 +31,7 @@
 #include "tools/gui/ExporterForm.h"
 
 #include <QScreen>
+#include <QTextStream>
 
 namespace kelvarin {
 
@@ -90,7 +92,45 @@ const char *StartUp::NoDisplayMessage()
            "QT_QPA_PLATFORM=offscreen), or use kelvarin-cli.\n";
 }
 
-int StartUp::Run(QApplication &app)
+std::optional<int> StartUp::AnswerWithoutWindow(const ProgramArguments &arguments, QTextStream &out,
+                                                 QTextStream &err)
+{
+    std::optional<int> code;
+    switch (arguments.action) {
+    case ProgramArguments::Action::Help:
+        out << ProgramArguments::Usage();
+        code = ExitNormal;
+        break;
+    case ProgramArguments::Action::Version:
+        out << ProgramArguments::VersionText() << '\n';
+        code = ExitNormal;
+        break;
+    case ProgramArguments::Action::UsageError:
+        err << ProgramArguments::ProgramName << ": " << arguments.message << "\n\n" << ProgramArguments::Usage();
+        code = ExitUsage;
+        break;
+    case ProgramArguments::Action::Run:
+        if (arguments.fileKind == ProgramArguments::FileKind::Unknown)
+            err << ProgramArguments::ProgramName << ": " << arguments.message << '\n';
+        break;
+    }
+    out.flush();
+    err.flush();
+    return code;
+}
+
+void StartUp::ConnectHandOver(SingleInstance &instance, TDisplayForm &displayForm)
+{
+    QObject::connect(&instance, &SingleInstance::RequestReceived, &displayForm,
+                     [&displayForm](int wParam, int lParam, const QString &file) {
+                         if (!SingleInstance::IsBringForwardRequest(wParam, lParam))
+                             return;
+                         BringForward(&displayForm);
+                         displayForm.OpenFile(file);
+                     });
+}
+
+int StartUp::Run(QApplication &app, const ProgramArguments &arguments)
 {
     app.setApplicationName(QStringLiteral("Kelvarin"));
     // The main window's close handler ends the program; closing the splash or
@@ -102,7 +142,9 @@ int StartUp::Run(QApplication &app)
         TOptions options;
 
         SingleInstance instance;
-        if (!instance.TryAcquire())
+        // The file goes to the running instance as a whole path: its working
+        // directory is not ours.
+        if (!instance.TryAcquire(arguments.file))
             return ExitAlreadyRunning;
 
         RegFileRegistry registry(RegFileRegistry::DefaultPath());
@@ -156,11 +198,9 @@ int StartUp::Run(QApplication &app)
             StateFile(model).LoadState(QString::fromLatin1(StateFile::DefaultState));
         });
 
-        QObject::connect(&instance, &SingleInstance::RequestReceived, &displayForm,
-                         [&displayForm](int wParam, int lParam) {
-                             if (SingleInstance::IsBringForwardRequest(wParam, lParam))
-                                 BringForward(&displayForm);
-                         });
+        ConnectHandOver(instance, displayForm);
+        // Opened at the end of the start-up, after the default state.
+        displayForm.OpenFile(arguments.file);
 
         if (options.BaseDir.isEmpty())
             displayForm.SetbasedirMenuItemClick();

@@ -41,7 +41,7 @@ QString SingleInstance::DefaultName()
 #endif
 }
 
-bool SingleInstance::TryAcquire()
+bool SingleInstance::TryAcquire(const QString &file)
 {
     if (m_holding)
         return true;
@@ -51,7 +51,8 @@ bool SingleInstance::TryAcquire()
     m_lock->setStaleLockTime(0);
     if (!m_lock->tryLock(0)) {
         m_lock.reset();
-        SendRequest(m_name, 1, 1);
+        // A name too long for a request still brings the running one forward.
+        SendRequest(m_name, 1, 1, FormatRequest(1, 1, file).isEmpty() ? QString() : file);
         return false;
     }
     m_holding = true;
@@ -81,33 +82,53 @@ void SingleInstance::Release()
     m_holding = false;
 }
 
-std::optional<std::pair<int, int>> SingleInstance::ParseRequest(const QByteArray &line)
+std::optional<SingleInstance::Request> SingleInstance::ParseRequest(const QByteArray &line)
 {
     const QList<QByteArray> parts = line.simplified().split(' ');
-    if (parts.size() != 2)
+    if (parts.size() != 2 && !(parts.size() == 4 && parts[2] == "open"))
         return std::nullopt;
+    Request request;
     bool ok1 = false;
     bool ok2 = false;
-    const int w = parts[0].toInt(&ok1);
-    const int l = parts[1].toInt(&ok2);
+    request.wParam = parts[0].toInt(&ok1);
+    request.lParam = parts[1].toInt(&ok2);
     if (!ok1 || !ok2)
         return std::nullopt;
-    return std::make_pair(w, l);
+    if (parts.size() == 4) {
+        request.file = QString::fromUtf8(QByteArray::fromPercentEncoding(parts[3]));
+        // The sender's working directory is not ours: only whole paths mean
+        // the same file here.
+        if (request.file.contains(QChar(0)) || !QDir::isAbsolutePath(request.file))
+            return std::nullopt;
+    }
+    return request;
 }
 
-QByteArray SingleInstance::FormatRequest(int wParam, int lParam)
+QByteArray SingleInstance::FormatRequest(int wParam, int lParam, const QString &file)
 {
-    return QByteArray::number(wParam) + ' ' + QByteArray::number(lParam) + '\n';
+    QByteArray line = QByteArray::number(wParam) + ' ' + QByteArray::number(lParam);
+    if (!file.isEmpty())
+        line += " open " + file.toUtf8().toPercentEncoding("/");
+    line += '\n';
+    if (line.size() > MaxRequestBytes)
+        return QByteArray();
+    return line;
 }
 
-bool SingleInstance::SendRequest(const QString &name, int wParam, int lParam)
+bool SingleInstance::SendRequest(const QString &name, int wParam, int lParam, const QString &file)
 {
+    const QByteArray request = FormatRequest(wParam, lParam, file);
+    if (request.isEmpty())
+        return false;
     QLocalSocket socket;
     socket.connectToServer(name);
     if (!socket.waitForConnected(ConnectWaitMs))
         return false;
-    socket.write(FormatRequest(wParam, lParam));
-    const bool written = socket.waitForBytesWritten(ConnectWaitMs);
+    socket.write(request);
+    // A long request may take more than one write to leave.
+    while (socket.bytesToWrite() > 0 && socket.waitForBytesWritten(ConnectWaitMs)) {
+    }
+    const bool written = socket.bytesToWrite() == 0;
     socket.disconnectFromServer();
     if (socket.state() != QLocalSocket::UnconnectedState)
         socket.waitForDisconnected(ConnectWaitMs);
@@ -127,13 +148,17 @@ void SingleInstance::AcceptConnections()
 void SingleInstance::ReadRequests(QLocalSocket *socket)
 {
     while (socket->canReadLine()) {
-        const QByteArray line = socket->readLine(256);
+        const QByteArray line = socket->readLine(MaxRequestBytes + 1);
+        if (!line.endsWith('\n')) {
+            socket->abort();   // longer than any request of ours
+            return;
+        }
         if (const auto request = ParseRequest(line))
-            emit RequestReceived(request->first, request->second);
+            emit RequestReceived(request->wParam, request->lParam, request->file);
     }
     // Whoever sends more than a request's worth without a line end is not one
     // of ours.
-    if (socket->bytesAvailable() > 256)
+    if (socket->bytesAvailable() > MaxRequestBytes)
         socket->abort();
 }
 

@@ -5,7 +5,6 @@
 
 #include <memory>
 #include <optional>
-#include <utility>
 
 class QLocalServer;
 class QLocalSocket;
@@ -15,8 +14,14 @@ namespace kelvarin {
 
 // Keeps one running instance per user: a lock file says that an instance
 // runs, a local socket of the same name carries the request of a later start
-// to come forward. A crashed instance leaves a lock whose owner is dead; that
-// lock counts as stale and is taken over.
+// to come forward, with the file that later start was given. A crashed
+// instance leaves a lock whose owner is dead; that lock counts as stale and
+// is taken over.
+//
+// A request is one line: two numbers, then optionally the word "open" and an
+// absolute file name, percent-encoded UTF-8 ("1 1 open /a%20b/X.uc"). A line
+// of the two numbers alone is what earlier versions send, and still brings
+// the running instance forward.
 class SingleInstance : public QObject
 {
     Q_OBJECT
@@ -29,10 +34,22 @@ public:
     // "kelvarin-" followed by the user's id.
     static QString DefaultName();
 
+    // The longest request line accepted, line end included.
+    static constexpr int MaxRequestBytes = 64 * 1024;
+
+    struct Request
+    {
+        int wParam = 0;
+        int lParam = 0;
+        QString file;   // absolute, or empty
+        bool operator==(const Request &) const = default;
+    };
+
     // True when this is the first instance: the lock is held and requests are
     // received from now on. Otherwise the request "1 1" is sent to the running
-    // instance and the answer is false.
-    bool TryAcquire();
+    // instance, with the file when one is given (absolute), and the answer is
+    // false.
+    bool TryAcquire(const QString &file = QString());
     bool IsHolder() const { return m_holding; }
     // Stops listening and gives the lock back.
     void Release();
@@ -40,16 +57,19 @@ public:
     // The two numbers of a request; the running instance comes forward only
     // for 1 and 1, every other pair is ignored.
     static bool IsBringForwardRequest(int wParam, int lParam) { return wParam == 1 && lParam == 1; }
-    // "w l" (blanks around allowed) → the two numbers; anything else → nothing.
-    static std::optional<std::pair<int, int>> ParseRequest(const QByteArray &line);
-    static QByteArray FormatRequest(int wParam, int lParam);
+    // "w l" or "w l open PATH" (blanks around allowed) → the request; a
+    // relative or empty path, or anything else → nothing.
+    static std::optional<Request> ParseRequest(const QByteArray &line);
+    // The line of a request; empty when the file name is too long to send.
+    static QByteArray FormatRequest(int wParam, int lParam, const QString &file = QString());
 
     // Sends one request to the instance listening under the name; false when
-    // none answers.
-    static bool SendRequest(const QString &name, int wParam, int lParam);
+    // none answers or the request cannot be formed.
+    static bool SendRequest(const QString &name, int wParam, int lParam, const QString &file = QString());
 
 signals:
-    void RequestReceived(int wParam, int lParam);
+    // file: absolute, or empty when the request names none.
+    void RequestReceived(int wParam, int lParam, const QString &file);
 
 private:
     void AcceptConnections();

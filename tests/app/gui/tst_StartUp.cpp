@@ -1,9 +1,47 @@
+#include "app/ProgramArguments.h"
 #include "app/gui/StartUp.h"
 
+#include <QFileInfo>
 #include <QHash>
+#include <QProcess>
 #include <QTest>
+#include <QTextStream>
 
 using namespace kelvarin;
+
+namespace {
+
+struct Run
+{
+    int code = -1;
+    QByteArray out;
+    QByteArray err;
+};
+
+// Runs the built program with no window system reachable, so whatever it
+// answers it answers without one.
+Run RunWithoutDisplay(const QStringList &arguments)
+{
+    Run run;
+    QProcess process;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    for (const char *name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"})
+        env.remove(QLatin1String(name));
+    process.setProcessEnvironment(env);
+    process.setStandardInputFile(QProcess::nullDevice());
+    process.start(QStringLiteral(KELVARIN_PATH), arguments);
+    if (!process.waitForFinished(60000)) {
+        process.kill();
+        process.waitForFinished();
+        return run;
+    }
+    run.code = process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -2;
+    run.out = process.readAllStandardOutput();
+    run.err = process.readAllStandardError();
+    return run;
+}
+
+} // namespace
 
 class TestStartUp : public QObject
 {
@@ -40,7 +78,72 @@ private slots:
         Q_UNUSED(expected);
 #endif
     }
+
+    void AnswerWithoutWindow_data()
+    {
+        QTest::addColumn<QStringList>("arguments");
+        QTest::addColumn<int>("code");   // -1: the program runs on
+        QTest::addColumn<QString>("out");
+        QTest::addColumn<QString>("err");
+        QTest::newRow("nothing") << QStringList{} << -1 << "" << "";
+        QTest::newRow("state") << QStringList{"a.Kelvar"} << -1 << "" << "";
+        QTest::newRow("help") << QStringList{"--help"} << 0 << "Usage: kelvarin [FILE]" << "";
+        QTest::newRow("version") << QStringList{"-V"} << 0 << "Kelvarin 2.7.0\n" << "";
+        QTest::newRow("unknown option") << QStringList{"--bogus"} << 2 << ""
+                                        << "kelvarin: unknown option: --bogus\n\nUsage: kelvarin [FILE]";
+        QTest::newRow("unknown file: said, then runs") << QStringList{"notes.txt"} << -1 << ""
+                                                       << "kelvarin: /w/notes.txt is neither";
+    }
+
+    void AnswerWithoutWindow()
+    {
+        QFETCH(QStringList, arguments);
+        QFETCH(int, code);
+        QFETCH(QString, out);
+        QFETCH(QString, err);
+        QString outText;
+        QString errText;
+        QTextStream outStream(&outText);
+        QTextStream errStream(&errText);
+        const std::optional<int> answer = StartUp::AnswerWithoutWindow(
+            ProgramArguments::Parse(arguments, QStringLiteral("/w")), outStream, errStream);
+        QCOMPARE(answer.value_or(-1), code);
+        QVERIFY2(out.isEmpty() ? outText.isEmpty() : outText.startsWith(out), qPrintable(outText));
+        QVERIFY2(err.isEmpty() ? errText.isEmpty() : errText.startsWith(err), qPrintable(errText));
+    }
+
+    void ProgramAnswersWithoutDisplay_data()
+    {
+        QTest::addColumn<QStringList>("arguments");
+        QTest::addColumn<int>("code");
+        QTest::addColumn<QByteArray>("out");
+        QTest::addColumn<QByteArray>("err");
+        QTest::newRow("--help") << QStringList{"--help"} << 0 << QByteArray("Usage: kelvarin [FILE]\n")
+                                << QByteArray();
+        QTest::newRow("--version") << QStringList{"--version"} << 0 << QByteArray("Kelvarin 2.7.0\n")
+                                   << QByteArray();
+        QTest::newRow("unknown option") << QStringList{"--bogus"} << 2 << QByteArray()
+                                        << QByteArray("kelvarin: unknown option: --bogus\n");
+        QTest::newRow("two files") << QStringList{"a.uc", "b.uc"} << 2 << QByteArray()
+                                   << QByteArray("kelvarin: only one file");
+        // Anything that would open a window still needs a display.
+        QTest::newRow("a file") << QStringList{"a.Kelvar"} << int(StartUp::ExitNoDisplay) << QByteArray()
+                                << QByteArray("kelvarin: no display found");
+    }
+
+    void ProgramAnswersWithoutDisplay()
+    {
+        QFETCH(QStringList, arguments);
+        QFETCH(int, code);
+        QFETCH(QByteArray, out);
+        QFETCH(QByteArray, err);
+        QVERIFY2(QFileInfo(QStringLiteral(KELVARIN_PATH)).isExecutable(), KELVARIN_PATH);
+        const Run run = RunWithoutDisplay(arguments);
+        QCOMPARE(run.code, code);
+        QVERIFY2(out.isEmpty() ? run.out.isEmpty() : run.out.startsWith(out), run.out.constData());
+        QVERIFY2(err.isEmpty() ? run.err.isEmpty() : run.err.startsWith(err), run.err.constData());
+    }
 };
 
-QTEST_APPLESS_MAIN(TestStartUp)
+QTEST_GUILESS_MAIN(TestStartUp)
 #include "tst_StartUp.moc"

@@ -1,0 +1,232 @@
+// A file given on the command line, or handed over by a later start to the
+// running instance: a browser state is loaded after the start-up's default
+// state, a class source selects its class in both trees.
+
+#include "app/gui/DisplayForm.h"
+#include "app/gui/StartUp.h"
+#include "model/ClassModel.h"
+#include "model/Tree.h"
+#include "model/TreeNode.h"
+#include "persist/Options.h"
+#include "persist/StateFile.h"
+#include "platform/EventPump.h"
+#include "platform/Keyboard.h"
+#include "platform/RegFileRegistry.h"
+#include "platform/gui/SingleInstance.h"
+#include "support/GameDir.h"
+#include "support/ModelHarness.h"
+#include "support/ScriptedPrompter.h"
+
+#include <QAbstractItemModel>
+#include <QDir>
+#include <QListView>
+#include <QSignalSpy>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QUuid>
+
+#include <memory>
+
+using namespace kelvarin;
+using test::DumpTree;
+
+namespace {
+
+class NoKeys : public Keyboard
+{
+public:
+    bool CtrlHeld() const override { return false; }
+};
+
+const QStringList FullTree{QStringLiteral("Classes"), QStringLiteral("-Object"), QStringLiteral("--Actor"),
+                           QStringLiteral("---Info")};
+const QStringList CoreTree{QStringLiteral("Classes"), QStringLiteral("-Object")};
+
+// A main window on a game of Core and Engine, with two saved states: Full
+// (both packages) and Core (Core alone). The default state of the start-up
+// is Full.
+struct Window
+{
+    Window()
+    {
+        game.WriteText(QStringLiteral("System/UnrealTournament.ini"),
+                       QStringLiteral("[Editor.EditorEngine]\r\nEditPackages=Core\r\nEditPackages=Engine\r\n"));
+        game.WriteClass(QStringLiteral("Core"), QStringLiteral("Object.uc"), QStringLiteral("class Object native;"));
+        game.WriteClass(QStringLiteral("Engine"), QStringLiteral("Actor.uc"), QStringLiteral("class Actor extends Object;"));
+        game.WriteClass(QStringLiteral("Engine"), QStringLiteral("Info.uc"), QStringLiteral("class Info extends Actor;"));
+        game.WriteClass(QStringLiteral("Mod"), QStringLiteral("Gadget.uc"), QStringLiteral("class Gadget extends Info;"));
+        form = std::make_unique<TDisplayForm>(options, registry, model, prompter, keyboard, pump);
+        form->SetQuitHandler([] {});
+        prompter.shown.clear();
+        options.BaseDir = game.Base();
+        model.ResetModel();
+
+        form->ReaddefaultpackagesMenuItemClick();
+        full = game.Native(QStringLiteral("Full.Kelvar"));
+        StateFile(model).SaveState(full);
+        form->ResetMenuItemClick();
+        form->PackageListClickCheck(model.Packages().IndexOf(QStringLiteral("Core")), PackageList::Mark::Checked);
+        coreOnly = game.Native(QStringLiteral("Core.Kelvar"));
+        StateFile(model).SaveState(coreOnly);
+        form->ResetMenuItemClick();
+        form->SetDefaultStateLoader([this] { StateFile(model).LoadState(full); });
+    }
+
+    // The selected node of a tree and its parent's text ("Parent/Node").
+    static QString Selected(Tree &tree)
+    {
+        const TreeNode *node = tree.Selected();
+        if (!node)
+            return QString();
+        return (node->Parent() ? node->Parent()->Text() : QString()) + QLatin1Char('/') + node->Text();
+    }
+
+    QTemporaryDir store;
+    RegFileRegistry registry{store.filePath(QStringLiteral("registry.reg"))};
+    test::GameDir game;
+    TOptions options;
+    NullEventPump pump;
+    test::ScriptedPrompter prompter;
+    NoKeys keyboard;
+    ClassModel model{options, pump, prompter};
+    std::unique_ptr<TDisplayForm> form;
+    QString full;
+    QString coreOnly;
+};
+
+QString UniqueName()
+{
+    return QStringLiteral("kelvarin-test-") + QUuid::createUuid().toString(QUuid::Id128).left(12);
+}
+
+} // namespace
+
+class TestStartWithFile : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase() { QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates)); }
+
+    void fixture()
+    {
+        Window w;
+        QVERIFY(w.game.Exists(QStringLiteral("Full.UTree")));
+        QVERIFY(StateFile(w.model).LoadState(w.coreOnly));
+        QCOMPARE(DumpTree(w.model.Browser()), CoreTree);
+        QVERIFY(w.prompter.shown.isEmpty());
+    }
+
+    void stateIsLoadedAfterTheDefaultState()
+    {
+        Window w;
+        w.form->OpenFile(w.coreOnly);
+        // Nothing is opened before the start-up has run.
+        QCoreApplication::processEvents();
+        QCOMPARE(w.model.ClassCount(), 0);
+        w.form->FormShow();
+        QCOMPARE(DumpTree(w.model.Browser()), CoreTree);
+        QVERIFY(w.prompter.shown.isEmpty());
+    }
+
+    void classIsSelectedInBothTrees_data()
+    {
+        QTest::addColumn<QString>("file");
+        QTest::newRow("as named") << "Engine/Classes/Actor.uc";
+        QTest::newRow("other case, no such file") << "elsewhere/ACTOR.UC";
+    }
+
+    void classIsSelectedInBothTrees()
+    {
+        QFETCH(QString, file);
+        Window w;
+        w.form->OpenFile(w.game.Native(file));
+        w.form->FormShow();
+        QCOMPARE(DumpTree(w.model.Browser()), FullTree);   // the default state stays
+        QCOMPARE(Window::Selected(w.model.Browser()), QStringLiteral("Object/Actor"));
+        QCOMPARE(Window::Selected(w.model.PackagesBrowser()), QStringLiteral("Engine/Actor"));
+    }
+
+    void unopenedFilesAreReported_data()
+    {
+        QTest::addColumn<QString>("file");
+        QTest::addColumn<QString>("status");
+        QTest::newRow("class not loaded") << "Mod/Classes/Gadget.uc"
+                                          << "Class Gadget is not loaded: tick its package to browse it";
+        QTest::newRow("missing state") << "Gone.Kelvar" << "Unable to load the state %1: no such file";
+        QTest::newRow("directory as state") << "Dir.Kelvar" << "Unable to load the state %1: no such file";
+        QTest::newRow("junk state") << "Junk.Kelvar" << "Unable to load the state %1";
+        QTest::newRow("neither state nor class") << "System/UnrealTournament.ini"
+            << "Not opened: %1 is neither a browser state (.Kelvar) nor a class (.uc)";
+    }
+
+    void unopenedFilesAreReported()
+    {
+        QFETCH(QString, file);
+        QFETCH(QString, status);
+        Window w;
+        w.game.MakeDir(QStringLiteral("Dir.Kelvar"));
+        // A state whose companions are missing: the loader's error is shown.
+        w.game.WriteBytes(QStringLiteral("Junk.Kelvar"), QByteArray("\x01\xff junk", 7));
+        const QString path = w.game.Native(file);
+        w.form->OpenFile(path);
+        w.form->FormShow();
+        if (status.contains(QLatin1String("%1")))
+            status = status.arg(QDir::toNativeSeparators(path));
+        QCOMPARE(w.form->StatusText(), status);
+        // Nothing was lost: the default state is there still, or was
+        // replaced by the loader's partial state (never a crash).
+        if (!file.endsWith(QLatin1String("Junk.Kelvar")))
+            QCOMPARE(DumpTree(w.model.Browser()), FullTree);
+    }
+
+    void runningInstanceOpensTheHandedOverFile()
+    {
+        Window w;
+        const QString name = UniqueName();
+        SingleInstance first(name);
+        QVERIFY(first.TryAcquire());
+        StartUp::ConnectHandOver(first, *w.form);
+        w.form->show();   // the start-up: the default state
+        QCOMPARE(DumpTree(w.model.Browser()), FullTree);
+        QSignalSpy received(&first, &SingleInstance::RequestReceived);
+
+        // A start without a file only brings the window forward.
+        w.form->hide();
+        QVERIFY(SingleInstance::SendRequest(name, 1, 1));
+        QVERIFY(received.wait());
+        QTRY_VERIFY(w.form->isVisible());
+        QCoreApplication::processEvents();
+        QCOMPARE(DumpTree(w.model.Browser()), FullTree);
+
+        // A start with a state file hands it over and ends.
+        SingleInstance second(name);
+        QVERIFY(!second.TryAcquire(w.coreOnly));
+        QVERIFY(received.wait());
+        QTRY_COMPARE(DumpTree(w.model.Browser()), CoreTree);
+
+        // Another pair of numbers is no request to open anything.
+        QVERIFY(SingleInstance::SendRequest(name, 2, 2, w.full));
+        QVERIFY(received.wait());
+        QCoreApplication::processEvents();
+        QCOMPARE(DumpTree(w.model.Browser()), CoreTree);
+        first.Release();
+    }
+
+    void handedOverFileWaitsForARunningOperation()
+    {
+        Window w;
+        w.form->FormShow();
+        {
+            ClassModel::BusyScope busy(w.model, QStringLiteral("compiling"));
+            w.form->OpenFile(w.coreOnly);
+            QCoreApplication::processEvents();
+            QCOMPARE(DumpTree(w.model.Browser()), FullTree);
+        }
+        QTRY_COMPARE(DumpTree(w.model.Browser()), CoreTree);
+        QVERIFY(w.prompter.shown.isEmpty());
+    }
+};
+
+QTEST_MAIN(TestStartWithFile)
+#include "tst_StartWithFile.moc"

@@ -77,7 +77,7 @@ public:
 
     // The base directory of the last search ("" before the first).
     const QString &SearchedBase() const { return m_searchedBase; }
-    // The spec path of an orphan in the System directory that was searched.
+    // The game path of an orphan in the System directory that was searched.
     QString OrphanPath(const QString &name) const;
 
     // Deletes every checked orphan from the System directory that was

@@ -34,7 +34,7 @@ enum class Program { None, Game, Ucc };
 // "UnrealTournament.exe" the game, "UCC.exe" the tool, anything else None.
 Program Identify(const QString &fileName);
 
-// Decides how the program at specProgram (a spec path, e.g. BaseDir +
+// Decides how the program at specProgram (a game path, e.g. BaseDir +
 // "\System\UnrealTournament.exe") is started with the parameter text params
 // (split by the Windows rules) in specWorkingDir. On Linux, in this order:
 // for the game's own programs a native Linux build that can run on this host
@@ -55,7 +55,7 @@ bool IsNativeBuild(const QString &baseDir);
 // keep their own copy of UnrealTournament.ini and the log in ~/.utpg/System
 // (version 469) or ~/.loki/ut/System (older builds); when the game is a
 // native build and that copy exists, its native path is the answer;
-// otherwise the spec path BaseDir + "\System\" + fileName.
+// otherwise the game path BaseDir + "\System\" + fileName.
 QString UserFile(const QString &baseDir, const QString &fileName);
 
 } // namespace GamePrograms

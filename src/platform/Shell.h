@@ -10,9 +10,9 @@ namespace kelvarin {
 struct ShellRequest
 {
     QString verb;          // "open" or "Explore"
-    QString file;          // a spec path (BaseDir + "\...")
+    QString file;          // a game path (BaseDir + "\...")
     QString parameters;    // one text, split by the Windows rules
-    QString directory;     // a spec path; empty: this program's own
+    QString directory;     // a game path; empty: this program's own
     bool shown = true;
 };
 

@@ -24,7 +24,8 @@ public:
     explicit TDedicatedServerThread(QObject *parent = nullptr);
     ~TDedicatedServerThread() override;   // stops the watch and waits for it
 
-    // Set before start(); read only by the thread afterwards. Spec paths.
+    // Set before start(); read only by the thread afterwards. Game paths,
+    // built with backslashes from BaseDir.
     QString ProgramPath;
     QString Parameters;
     QString WorkingDirectory;

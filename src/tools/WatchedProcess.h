@@ -23,7 +23,7 @@ public:
     virtual bool SetPriorityClass(int priorityClass) = 0;
 };
 
-// What to start. program and workingDirectory are spec paths (BaseDir +
+// What to start. program and workingDirectory are game paths (BaseDir +
 // "\System\..."); each argument reaches the program as it is, however many
 // blanks it holds.
 struct ProgramCommand

@@ -26,7 +26,7 @@ QByteArray Body(const QString &text, TextEncoding encoding)
     return TextFile::Encode(text, encoding).mid(Mark(encoding).size());
 }
 
-QString SpecOf(const test::GameDir &game, const QString &relative)
+QString GamePathOf(const test::GameDir &game, const QString &relative)
 {
     return game.Base() + QLatin1Char('\\') + QString(relative).replace(QLatin1Char('/'), QLatin1Char('\\'));
 }
@@ -221,7 +221,7 @@ private slots:
                  QStringLiteral("C:\\UT\\System\\MyMod.int"));
         test::GameDir game;
         game.WriteBytes(QStringLiteral("System/Mixed.INT"), "[Public]\r\nA\r\n");
-        QCOMPARE(IntFile::Read(SpecOf(game, QStringLiteral("system/mixed.int"))).publicLines,
+        QCOMPARE(IntFile::Read(GamePathOf(game, QStringLiteral("system/mixed.int"))).publicLines,
                  QStringList{"A"});
     }
 };

@@ -67,7 +67,7 @@ struct Env
 
     TreeNode *ClassNode(const QString &name) { return h.model.FindNode(h.model.Browser(), name); }
     TreeNode *PackageNode(const QString &name) { return h.model.FindNode(h.model.PackagesBrowser(), name); }
-    QString Spec(const QString &relative) const
+    QString GamePath(const QString &relative) const
     {
         return h.options.BaseDir + QLatin1Char('\\') + QString(relative).replace(QLatin1Char('/'), QLatin1Char('\\'));
     }
@@ -459,7 +459,7 @@ private slots:
         Env env;
         // No template yet: an empty one is created, then opened.
         env.commands.AddeditcustomcommentClick(env.PackageNode(QStringLiteral("Engine")));
-        QCOMPARE(env.opened, QStringList{env.Spec(QStringLiteral("Engine/Comment.txt"))});
+        QCOMPARE(env.opened, QStringList{env.GamePath(QStringLiteral("Engine/Comment.txt"))});
         QVERIFY(env.h.game.Exists(QStringLiteral("Engine/Comment.txt")));
         QCOMPARE(env.h.game.Read(QStringLiteral("Engine/Comment.txt")), QByteArray());
         // An existing one is opened as it is.
@@ -480,7 +480,7 @@ private slots:
         TreeNode *gone = env.h.model.PackagesBrowser().Add(env.h.model.PackagesBrowser().First(), QStringLiteral("Gone"));
         env.commands.AddeditcustomcommentClick(gone);
         // The editor is still asked, and reports the missing file itself.
-        QCOMPARE(env.opened, QStringList{env.Spec(QStringLiteral("Gone/Comment.txt"))});
+        QCOMPARE(env.opened, QStringList{env.GamePath(QStringLiteral("Gone/Comment.txt"))});
         QVERIFY(!env.h.game.Exists(QStringLiteral("Gone")));
         // A name leading out of the game directory opens and creates nothing.
         TreeNode *evil = env.h.model.PackagesBrowser().Add(env.h.model.PackagesBrowser().First(), QStringLiteral(".."));

@@ -31,9 +31,9 @@ class TestGamePrograms : public QObject
 
     std::unique_ptr<StandinScratch> m_scratch;
 
-    // The game lives in game/; spec paths are built with backslashes.
+    // The game lives in game/; game paths are built with backslashes.
     QString Base() const { return m_scratch->Path(QStringLiteral("game")); }
-    QString Spec(const QString &below) const { return Base() + QLatin1Char('\\') + QString(below).replace(QLatin1Char('/'), QLatin1Char('\\')); }
+    QString GamePath(const QString &below) const { return Base() + QLatin1Char('\\') + QString(below).replace(QLatin1Char('/'), QLatin1Char('\\')); }
     QString Native(const QString &below) const { return Base() + QLatin1Char('/') + below; }
 
     // Puts a file into the game: "elf" a real executable of this machine,
@@ -80,7 +80,7 @@ private slots:
         const int none = int(GamePrograms::Program::None);
         QTest::newRow("game") << "UnrealTournament.exe" << game;
         QTest::newRow("game in any case") << "unrealtournament.EXE" << game;
-        QTest::newRow("game as a spec path") << "C:\\UT\\System\\UnrealTournament.exe" << game;
+        QTest::newRow("game as a backslash path") << "C:\\UT\\System\\UnrealTournament.exe" << game;
         QTest::newRow("ucc") << "UCC.exe" << ucc;
         QTest::newRow("ucc lower case, native path") << "/home/u/ut/System/ucc.exe" << ucc;
         QTest::newRow("another program") << "UnrealEd.exe" << none;
@@ -151,8 +151,8 @@ private slots:
             Put(file.section(QLatin1Char('='), 0, 0), file.section(QLatin1Char('='), 1));
         m_scratch->AddProgram(QStringLiteral("wine"));
 
-        const GameLaunch launch = GamePrograms::Plan(Spec(QStringLiteral("System/") + program),
-                                                     QStringLiteral("ctf-face -log=\"a b\""), Spec(QStringLiteral("System")));
+        const GameLaunch launch = GamePrograms::Plan(GamePath(QStringLiteral("System/") + program),
+                                                     QStringLiteral("ctf-face -log=\"a b\""), GamePath(QStringLiteral("System")));
         if (expected.isEmpty()) {
             QCOMPARE(launch.how, GameLaunch::How::Wine);
             QCOMPARE(launch.start.arguments.value(0), Native(QStringLiteral("System/") + program));
@@ -175,7 +175,7 @@ private slots:
         qputenv("KELVARIN_STANDIN_EXIT", "0");
         // The system directory in another case than on disk still finds it.
         const GameLaunch launch = GamePrograms::Plan(Base() + QStringLiteral("\\SYSTEM\\UnrealTournament.exe"),
-                                                     QStringLiteral("127.0.0.1"), Spec(QStringLiteral("System")));
+                                                     QStringLiteral("127.0.0.1"), GamePath(QStringLiteral("System")));
         QCOMPARE(launch.how, GameLaunch::How::Native);
         int code = 0;
         std::unique_ptr<Process> process = Process::Start(launch.start, &code);
@@ -213,8 +213,8 @@ private slots:
         const QString winePath = wine ? m_scratch->AddProgram(QStringLiteral("wine")) : QString();
         QVERIFY(QDir().mkpath(Native(QStringLiteral("Work Dir"))));
 
-        const GameLaunch launch = GamePrograms::Plan(Spec(QStringLiteral("System/tool.EXE")),
-                                                     QStringLiteral("x \"y z\""), Spec(QStringLiteral("work dir")));
+        const GameLaunch launch = GamePrograms::Plan(GamePath(QStringLiteral("System/tool.EXE")),
+                                                     QStringLiteral("x \"y z\""), GamePath(QStringLiteral("work dir")));
         QCOMPARE(launch.how, how);
         QCOMPARE(launch.inner, how);
         QCOMPARE(launch.errorCode, errorCode);
@@ -251,8 +251,8 @@ private slots:
             qputenv("DISPLAY", ":99");
         const QString terminalPath = terminal ? m_scratch->AddProgram(QStringLiteral("x-terminal-emulator")) : QString();
 
-        const GameLaunch launch = GamePrograms::Plan(Spec(QStringLiteral("System/UCC.exe")),
-                                                     QStringLiteral("server dm-deck16"), Spec(QStringLiteral("System")), true);
+        const GameLaunch launch = GamePrograms::Plan(GamePath(QStringLiteral("System/UCC.exe")),
+                                                     QStringLiteral("server dm-deck16"), GamePath(QStringLiteral("System")), true);
         const QString ucc = Native(QStringLiteral("System/UCC.exe"));
         QCOMPARE(launch.inner, GameLaunch::How::Direct);
         QCOMPARE(launch.start.workingDirectory, Native(QStringLiteral("System")));
@@ -270,7 +270,7 @@ private slots:
     {
         QTest::addColumn<bool>("native");
         QTest::addColumn<QStringList>("homeFiles");   // below the scratch HOME
-        QTest::addColumn<QString>("expected");        // below HOME, or "" for the spec path
+        QTest::addColumn<QString>("expected");        // below HOME, or "" for the game path
         const QString ini = QStringLiteral("UnrealTournament.ini");
         QTest::newRow("utpg copy") << true << QStringList{".utpg/System/" + ini, ".loki/ut/System/" + ini}
                                    << ".utpg/System/" + ini;

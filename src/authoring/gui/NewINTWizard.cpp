@@ -24,7 +24,7 @@ namespace kelvarin {
 
 namespace {
 
-struct FieldSpec
+struct FieldLayout
 {
     IntWizard::Field field;
     const char *objectName;
@@ -32,7 +32,7 @@ struct FieldSpec
 };
 
 // A page body: a group box with its title and one labelled edit per field.
-QWidget *MakeDataPage(const char *pageName, const QString &title, std::initializer_list<FieldSpec> fields,
+QWidget *MakeDataPage(const char *pageName, const QString &title, std::initializer_list<FieldLayout> fields,
                       std::array<QLineEdit *, 9> &edits)
 {
     auto *page = new QWidget;
@@ -40,13 +40,13 @@ QWidget *MakeDataPage(const char *pageName, const QString &title, std::initializ
     auto *group = new QGroupBox(title, page);
     auto *form = new QFormLayout(group);
     form->setRowWrapPolicy(QFormLayout::WrapAllRows);
-    for (const FieldSpec &spec : fields) {
+    for (const FieldLayout &entry : fields) {
         auto *edit = new QLineEdit(group);
-        edit->setObjectName(QLatin1String(spec.objectName));
-        auto *label = new QLabel(QString::fromLatin1(spec.label), group);
+        edit->setObjectName(QLatin1String(entry.objectName));
+        auto *label = new QLabel(QString::fromLatin1(entry.label), group);
         label->setBuddy(edit);
         form->addRow(label, edit);
-        edits[size_t(spec.field)] = edit;
+        edits[size_t(entry.field)] = edit;
     }
     auto *layout = new QVBoxLayout(page);
     layout->addWidget(group);

@@ -29,7 +29,7 @@ class TNewINTWizard : public QDialog
 public:
     TNewINTWizard(IntWizard &wizard, Prompter &prompter, QWidget *parent = nullptr);
 
-    // "Open it in my text editor" hands the file's spec path to this.
+    // "Open it in my text editor" hands the file's game path to this.
     void SetOpenInEditorHandler(std::function<void(const QString &specPath)> handler);
 
     // Shown by the main window for a package; already open for another

@@ -3,6 +3,7 @@
 #include <QDir>
 #include <QFile>
 #include <QStringList>
+#include <QTemporaryDir>
 
 #include <random>
 #include <vector>
@@ -98,6 +99,18 @@ int WriteSyntheticGame(const QString &nativeDir, const SyntheticGameShape &shape
     ini += "\r\n[Core.System]\r\nPurgeCacheDays=30\r\n";
     WriteFile(nativeDir + QLatin1String("/System/UnrealTournament.ini"), ini);
     return written;
+}
+
+QString WriteGameFromArguments(const QStringList &args, QTemporaryDir &temp, SyntheticGameShape &shape,
+                               int &classes)
+{
+    if (args.size() > 1)
+        shape.packages = args.at(1).toInt();
+    if (args.size() > 2)
+        shape.classesPerPackage = args.at(2).toInt();
+    const QString dir = args.size() > 3 ? args.at(3) : temp.path();
+    classes = WriteSyntheticGame(dir, shape);
+    return dir;
 }
 
 } // namespace kelvarin::bench

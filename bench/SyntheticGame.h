@@ -1,6 +1,9 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
+
+class QTemporaryDir;
 
 namespace kelvarin::bench {
 
@@ -18,5 +21,11 @@ struct SyntheticGameShape
 
 // Returns the number of classes written.
 int WriteSyntheticGame(const QString &nativeDir, const SyntheticGameShape &shape);
+
+// The benchmarks' common arguments, "[packages] [classes-per-package]
+// [directory]": writes the game there, or into temp without a directory.
+// Answers the directory; shape and classes receive what was written.
+QString WriteGameFromArguments(const QStringList &args, QTemporaryDir &temp, SyntheticGameShape &shape,
+                               int &classes);
 
 } // namespace kelvarin::bench

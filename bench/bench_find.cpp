@@ -83,13 +83,9 @@ int main(int argc, char *argv[])
     QTextStream out(stdout);
     const QStringList args = app.arguments();
     bench::SyntheticGameShape shape;
-    if (args.size() > 1)
-        shape.packages = args.at(1).toInt();
-    if (args.size() > 2)
-        shape.classesPerPackage = args.at(2).toInt();
     QTemporaryDir temp;
-    const QString dir = args.size() > 3 ? args.at(3) : temp.path();
-    const int classes = bench::WriteSyntheticGame(dir, shape);
+    int classes = 0;
+    const QString dir = bench::WriteGameFromArguments(args, temp, shape, classes);
 
     TOptions options;
     options.BaseDir = dir;

@@ -25,21 +25,6 @@ bool IsLineEnd(QChar c)
     return c == u'\r' || c == u'\n';
 }
 
-// Keywords compare in ASCII only, as the declaration reader does.
-bool IsWord(QStringView word, QStringView lowerKeyword)
-{
-    if (word.size() != lowerKeyword.size())
-        return false;
-    for (qsizetype i = 0; i < word.size(); ++i) {
-        char16_t c = word.at(i).unicode();
-        if (c >= u'A' && c <= u'Z')
-            c = char16_t(c + 32);
-        if (c != lowerKeyword.at(i).unicode())
-            return false;
-    }
-    return true;
-}
-
 QChar CloserOf(QChar opener)
 {
     switch (opener.unicode()) {
@@ -235,12 +220,12 @@ private:
             return;
         }
         if (m_report.className.isEmpty() && m_report.declarationLine == 0 && statementStart
-            && m_open.empty() && IsWord(word, u"class") && SeparatorFollows()) {
+            && m_open.empty() && DeclarationParser::IsKeyword(word, u"class") && SeparatorFollows()) {
             m_report.declarationLine = m_line;
             m_expectClassName = true;
             return;
         }
-        if (IsWord(word, u"defaultproperties"))
+        if (DeclarationParser::IsKeyword(word, u"defaultproperties"))
             TryDefaultProperties();
     }
 

@@ -34,22 +34,6 @@ bool IsLineEnd(QChar c)
     return c == u'\r' || c == u'\n';
 }
 
-// Keywords compare in ASCII only: locale case folding would let look-alike
-// letters (the long s, the Kelvin sign) spell a keyword.
-bool IsWord(QStringView word, QStringView lowerKeyword)
-{
-    if (word.size() != lowerKeyword.size())
-        return false;
-    for (qsizetype i = 0; i < word.size(); ++i) {
-        char16_t c = word.at(i).unicode();
-        if (c >= u'A' && c <= u'Z')
-            c = char16_t(c + 32);
-        if (c != lowerKeyword.at(i).unicode())
-            return false;
-    }
-    return true;
-}
-
 // Walks the text once. Whenever the text ends before the answer is certain,
 // the answer depends on what follows: with more text to come the result is
 // "undecided"; at the true end of the file the text simply ends there.
@@ -81,7 +65,7 @@ public:
                     ++m_pos;
             } else if (IsNameChar(c)) {
                 const QStringView word = ReadName();
-                if (statementStart && IsWord(word, u"class")) {
+                if (statementStart && IsKeyword(word, u"class")) {
                     switch (SeparatorFollows()) {
                     case Answer::Yes:
                         return ReadDeclaration();
@@ -222,7 +206,7 @@ private:
                 // A keyword that ends the text may go on ("extendsX"); its
                 // parent is then undecided for want of text anyway.
                 const QStringView word = ReadName();
-                if (IsWord(word, u"expands") || IsWord(word, u"extends"))
+                if (IsKeyword(word, u"expands") || IsKeyword(word, u"extends"))
                     return ReadParent();
             } else {
                 ++m_pos;
@@ -261,6 +245,20 @@ private:
 // Reads until bytes holds want bytes or the file ends. True when the whole
 // file has been read (or it cannot be read any further).
 } // namespace
+
+bool IsKeyword(QStringView word, QStringView lowerKeyword)
+{
+    if (word.size() != lowerKeyword.size())
+        return false;
+    for (qsizetype i = 0; i < word.size(); ++i) {
+        char16_t c = word.at(i).unicode();
+        if (c >= u'A' && c <= u'Z')
+            c = char16_t(c + 32);
+        if (c != lowerKeyword.at(i).unicode())
+            return false;
+    }
+    return true;
+}
 
 Result Parse(QStringView text, bool atEnd)
 {

@@ -19,6 +19,11 @@ struct Result
     QString parent;
 };
 
+// True when word is the keyword lowerKeyword (given in lower case),
+// compared in ASCII only: locale case folding would let look-alike letters
+// (the long s, the Kelvin sign) spell a keyword.
+bool IsKeyword(QStringView word, QStringView lowerKeyword);
+
 // Parses text; atEnd says whether text is the whole file. When atEnd is false
 // and the declaration may continue past the end of text, decided is false and
 // the caller reads more.

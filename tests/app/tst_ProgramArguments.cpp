@@ -4,11 +4,7 @@
 
 using namespace kelvarin;
 
-namespace {
-
-const QString Cwd = QStringLiteral("/home/mod/work");
-
-} // namespace
+static const QString Cwd = QStringLiteral("/home/mod/work");
 
 class TestProgramArguments : public QObject
 {
@@ -37,14 +33,12 @@ private slots:
         QTest::newRow("--version") << QStringList{"--version"} << version << none << "";
         QTest::newRow("-V") << QStringList{"-V"} << version << none << "";
         QTest::newRow("help after a file") << QStringList{"a.uc", "--help"} << help << none << "";
-        QTest::newRow("unknown option") << QStringList{"--bogus"} << error << none << "";
         QTest::newRow("unknown before help") << QStringList{"-x", "--help"} << error << none << "";
         QTest::newRow("lone dash") << QStringList{"-"} << error << none << "";
         QTest::newRow("two files") << QStringList{"a.uc", "b.uc"} << error << none << "";
         QTest::newRow("empty name") << QStringList{""} << error << none << "";
         QTest::newRow("relative state") << QStringList{"States/Mine.Kelvar"} << run << state
                                         << "/home/mod/work/States/Mine.Kelvar";
-        QTest::newRow("state, other case") << QStringList{"/tmp/x.KELVAR"} << run << state << "/tmp/x.KELVAR";
         QTest::newRow("companion of a state") << QStringList{"/tmp/Mine.Kelvar.UTree"} << run << state
                                               << "/tmp/Mine.Kelvar.UTree";
         QTest::newRow("class, cleaned") << QStringList{"../src/./Gadget.uc"} << run << cls
@@ -63,8 +57,6 @@ private slots:
         QTest::newRow("Qt option and its value") << QStringList{"-platform", "offscreen", "a.uc"} << run << cls
                                                  << "/home/mod/work/a.uc";
         QTest::newRow("Qt option, two dashes") << QStringList{"--style", "fusion"} << run << none << "";
-        QTest::newRow("Qt option with =") << QStringList{"-style=fusion", "a.uc"} << run << cls
-                                          << "/home/mod/work/a.uc";
         QTest::newRow("Qt flag") << QStringList{"-reverse", "a.Kelvar"} << run << state
                                  << "/home/mod/work/a.Kelvar";
     }
@@ -85,20 +77,12 @@ private slots:
         QCOMPARE(!parsed.message.isEmpty(), explained);
     }
 
-    void MessagesNameTheCulprit_data()
-    {
-        QTest::addColumn<QStringList>("arguments");
-        QTest::addColumn<QString>("part");
-        QTest::newRow("option") << QStringList{"--frobnicate"} << "--frobnicate";
-        QTest::newRow("unknown file") << QStringList{"readme.md"} << "/home/mod/work/readme.md";
-    }
-
     void MessagesNameTheCulprit()
     {
-        QFETCH(QStringList, arguments);
-        QFETCH(QString, part);
-        const QString message = ProgramArguments::Parse(arguments, Cwd).message;
-        QVERIFY2(message.contains(part), qPrintable(message));
+        QString message = ProgramArguments::Parse({"--frobnicate"}, Cwd).message;
+        QVERIFY2(message.contains(QLatin1String("--frobnicate")), qPrintable(message));
+        message = ProgramArguments::Parse({"readme.md"}, Cwd).message;
+        QVERIFY2(message.contains(QLatin1String("/home/mod/work/readme.md")), qPrintable(message));
     }
 
     void ClassNameOf_data()
@@ -107,15 +91,13 @@ private slots:
         QTest::addColumn<QString>("name");
         QTest::newRow("unix path") << "/g/Mod/Classes/Gadget.uc" << "Gadget";
         QTest::newRow("windows path") << "C:\\UT\\Mod\\Classes\\Gadget.UC" << "Gadget";
-        QTest::newRow("bare") << "Gadget.uc" << "Gadget";
         QTest::newRow("dots in folder") << "/a.b/c.d/X.uc" << "X";
     }
 
     void ClassNameOf()
     {
         QFETCH(QString, file);
-        QFETCH(QString, name);
-        QCOMPARE(ProgramArguments::ClassNameOf(file), name);
+        QTEST(ProgramArguments::ClassNameOf(file), "name");
     }
 
     void VersionAndUsage()

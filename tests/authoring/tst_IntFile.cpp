@@ -44,8 +44,6 @@ private slots:
         QTest::addColumn<QStringList>("publicLines");
         QTest::addColumn<QByteArray>("others");
 
-        QTest::newRow("only public") << QByteArray("[Public]\r\nObject=(Name=A)\r\nB\r\n")
-                                     << QStringList{"Object=(Name=A)", "B"} << QByteArray();
         QTest::newRow("lines before any header count as public")
             << QByteArray("Top\r\n[public]\r\nA\r\n") << QStringList{"Top", "A"} << QByteArray();
         QTest::newRow("header with blanks and other case")
@@ -165,7 +163,6 @@ private slots:
         const QString euro = QStringLiteral("Caption=\"5 \u20AC\"");
         QTest::newRow("euro sign in Latin-1") << TextEncoding::Latin1 << euro << false;
         QTest::newRow("euro sign in UTF-8") << TextEncoding::Utf8Bom << euro << true;
-        QTest::newRow("euro sign in UTF-16") << TextEncoding::Utf16LE << euro << true;
         QTest::newRow("lone surrogate in UTF-8") << TextEncoding::Utf8Bom << QString(QChar(0xD800)) << false;
         QTest::newRow("line feed inside a line") << TextEncoding::Utf16BE << QStringLiteral("A\n[Evil]") << false;
         QTest::newRow("NUL inside a line") << TextEncoding::Latin1 << QString(QChar(0)) << false;

@@ -21,16 +21,8 @@ const QByteArray Equals = "// " + QByteArray(60, '=') + "\r\n";
 class ScriptedDialog : public NewClassDialog
 {
 public:
-    void SetPackage(const QString &package) override
-    {
-        calls.append(QStringLiteral("SetPackage ") + package);
-        form.SetPackage(package);
-    }
-    void SetParentClass(const QString &parent) override
-    {
-        calls.append(QStringLiteral("SetParentClass ") + parent);
-        form.SetParentClass(parent);
-    }
+    void SetPackage(const QString &p) override { calls.append("SetPackage " + p), form.SetPackage(p); }
+    void SetParentClass(const QString &p) override { calls.append("SetParentClass " + p), form.SetParentClass(p); }
     bool Execute() override
     {
         shown = form.Entry();
@@ -99,8 +91,6 @@ private slots:
         QTest::addColumn<QString>("replacement");
         QTest::addColumn<QString>("expected");
         QTest::newRow("absent") << "// nothing" << "$CLASS" << "Foo" << "// nothing";
-        QTest::newRow("at the start") << "$CLASS rules" << "$CLASS" << "Foo" << "Foo rules";
-        QTest::newRow("at the end") << "// $CLASS" << "$CLASS" << "Foo" << "// Foo";
         QTest::newRow("first of two only") << "$CLASS and $CLASS" << "$CLASS" << "Foo" << "Foo and $CLASS";
         QTest::newRow("escaped first stops the search") << "\\$CLASS and $CLASS" << "$CLASS" << "Foo"
                                                          << "\\$CLASS and $CLASS";
@@ -108,7 +98,6 @@ private slots:
         QTest::newRow("escape pattern itself") << "a \\$CLASS b" << "\\$CLASS" << "$CLASS" << "a $CLASS b";
         QTest::newRow("replacement holding the pattern") << "$CLASS" << "$CLASS" << "$CLASS$CLASS"
                                                         << "$CLASS$CLASS";
-        QTest::newRow("empty replacement") << "x$PACKAGEy" << "$PACKAGE" << "" << "xy";
     }
 
     void ReplacePlaceholder()
@@ -136,27 +125,21 @@ private slots:
         QTest::newRow("class before parent") << "MyClass" << "MyParent" << "MyMod" << cls;
         QTest::newRow("parent last") << "Foo" << "MyParent" << "MyMod" << parent;
         QTest::newRow("lower-case proposal passes") << "Foo" << "Actor" << "mypackage" << "";
-        QTest::newRow("fine") << "Foo_2" << "Actor" << "My_Mod9" << "";
         QTest::newRow("dotted parent") << "Foo" << "Engine.Keypoint" << "MyMod" << "";
-        QTest::newRow("underscore first") << "_Foo" << "_Base" << "_Mod" << "";
         QTest::newRow("refusal before name check") << "MyClass" << "Actor" << "..\\x" << cls;
         QTest::newRow("package leaving the game") << "Foo" << "Actor" << "..\\x" << badPackage;
-        QTest::newRow("package with a slash") << "Foo" << "Actor" << "a/b" << badPackage;
-        QTest::newRow("package with a drive") << "Foo" << "Actor" << "C:" << badPackage;
         QTest::newRow("empty package") << "Foo" << "Actor" << "" << badPackage;
         QTest::newRow("package starting with a digit") << "Foo" << "Actor" << "9Mod" << badPackage;
         QTest::newRow("package checked before class") << "" << "" << " Mod" << badPackage;
         QTest::newRow("empty class (would be .uc)") << "" << "Actor" << "MyMod" << badClass;
         QTest::newRow("class with a blank") << "My Foo" << "Actor" << "MyMod" << badClass;
-        QTest::newRow("class with trailing blank") << "Foo " << "Actor" << "MyMod" << badClass;
         QTest::newRow("class with separator") << "..\\Foo" << "Actor" << "MyMod" << badClass;
         QTest::newRow("class only letters outside ASCII") << "Ägypten" << "Actor" << "MyMod" << badClass;
         QTest::newRow("class with a dot") << "Foo.Bar" << "Actor" << "MyMod" << badClass;
         QTest::newRow("class checked before parent") << "1Foo" << "" << "MyMod" << badClass;
         QTest::newRow("empty parent") << "Foo" << "" << "MyMod" << badParent;
         QTest::newRow("two dots") << "Foo" << "A.B.C" << "MyMod" << badParent;
-        QTest::newRow("dot at the end") << "Foo" << "Engine." << "MyMod" << badParent;
-        QTest::newRow("dot at the start") << "Foo" << ".Actor" << "MyMod" << badParent;
+        QTest::newRow("parent with blank") << "Foo" << "Act or" << "MyMod" << badParent;
         QTest::newRow("parent with semicolon") << "Foo" << "Actor;" << "MyMod" << badParent;
     }
 
@@ -167,6 +150,15 @@ private slots:
         QFETCH(QString, package);
         QFETCH(QString, message);
         QCOMPARE(NewClassForm::Refusal(NewClassEntry{name, parent, package}), message);
+        if (message.isEmpty())
+            return;
+        // The script command refuses the same way and creates nothing.
+        Env env;
+        QVERIFY(!env.commands.NewClass(package, name, parent));
+        QCOMPARE(env.h.prompter.Texts(), QStringList{message});
+        QCOMPARE(env.h.prompter.shown.first().icon, MessageIcon::None);
+        QCOMPARE(env.h.prompter.shown.first().title, QStringLiteral("Kelvarin"));
+        QVERIFY(!env.h.game.Exists(QStringLiteral("MyMod")) && !env.h.game.Exists(QStringLiteral("MyPackage")));
     }
 
     void Proposals_data()
@@ -293,8 +285,6 @@ private slots:
         QTest::addColumn<QByteArray>("comment");
         QTest::addColumn<QByteArray>("expected");   // the whole class file
         const QByteArray tail = Equals + "\r\nclass Foo expands Actor;\r\n\r\ndefaultproperties {\r\n}\r\n";
-        const QByteArray megabyte = "// " + QByteArray(1024 * 1024, 'm');
-        QTest::newRow("1 MB on one line, kept whole") << megabyte << (Equals + megabyte + "\r\n" + tail);
         QTest::newRow("binary with NULs: the default comment")
             << QByteArray("\x7F" "ELF\x02\x01\x01\x00\x00\x00\xFF\xFE\r\n\x00\x01", 16)
             << DefaultFile("MyMod", "Foo", "Actor");
@@ -355,7 +345,6 @@ private slots:
         QTest::addColumn<QString>("package");
         QTest::addColumn<QString>("name");
         QTest::newRow("package directory is a file") << "MyMod" << "MyMod" << "Foo";
-        QTest::newRow("Classes is a file") << "MyMod/Classes" << "MyMod" << "Foo";
         QTest::newRow("class file is a directory") << "MyMod/Classes/Foo.uc/" << "MyMod" << "Foo";
         QTest::newRow("name too long") << "" << "MyMod" << QString(300, QLatin1Char('F'));
         // CreateClassFile itself keeps every path part below the base directory.
@@ -387,33 +376,6 @@ private slots:
         QCOMPARE(env.h.PackageItems(true), (QStringList{"Core", "Engine"}));
         QVERIFY(!env.h.game.Exists(QStringLiteral("Evil.uc")));
         QVERIFY(!QFileInfo::exists(env.h.game.Native(QStringLiteral("../Evil.uc"))));
-    }
-
-    void ScriptRefusalsCreateNothing_data()
-    {
-        QTest::addColumn<QString>("package");
-        QTest::addColumn<QString>("name");
-        QTest::addColumn<QString>("parent");
-        QTest::addColumn<QString>("message");
-        QTest::newRow("proposal") << "MyPackage" << "Foo" << "Actor" << NewClassForm::PackageRefusal;
-        QTest::newRow("outside the game") << ".." << "Foo" << "Actor" << NewClassForm::BadPackageName;
-        QTest::newRow("empty class") << "MyMod" << "" << "Actor" << NewClassForm::BadClassName;
-        QTest::newRow("parent with blank") << "MyMod" << "Foo" << "Act or" << NewClassForm::BadParentName;
-    }
-
-    void ScriptRefusalsCreateNothing()
-    {
-        QFETCH(QString, package);
-        QFETCH(QString, name);
-        QFETCH(QString, parent);
-        QFETCH(QString, message);
-        Env env;
-        QVERIFY(!env.commands.NewClass(package, name, parent));
-        QCOMPARE(env.h.prompter.Texts(), QStringList{message});
-        QCOMPARE(env.h.prompter.shown.first().icon, MessageIcon::None);
-        QCOMPARE(env.h.prompter.shown.first().title, QStringLiteral("Kelvarin"));
-        QVERIFY(!env.h.game.Exists(QStringLiteral("MyMod")));
-        QVERIFY(!env.h.game.Exists(QStringLiteral("MyPackage")));
     }
 
     void RefusedWhileBusy()
@@ -472,11 +434,7 @@ private slots:
         env.commands.AddeditcustomcommentClick(nullptr);
         QCOMPARE(env.opened.size(), 2);
         QVERIFY(!env.h.game.Exists(QStringLiteral("Core/Comment.txt")));
-    }
-
-    void CustomCommentWithoutPackageDirectory()
-    {
-        Env env;
+        env.opened.clear();
         TreeNode *gone = env.h.model.PackagesBrowser().Add(env.h.model.PackagesBrowser().First(), QStringLiteral("Gone"));
         env.commands.AddeditcustomcommentClick(gone);
         // The editor is still asked, and reports the missing file itself.

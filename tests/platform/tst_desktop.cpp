@@ -31,23 +31,16 @@ private slots:
         QTest::newRow("syntax error") << 1 << 1;
         QTest::newRow("file not found") << 2 << LaunchCode::FileNotFound;
         QTest::newRow("no program") << 3 << LaunchCode::NoAssociation;
-        QTest::newRow("program failed") << 4 << LaunchCode::NoAssociation;
-        QTest::newRow("other small code") << 5 << 5;
         QTest::newRow("largest code kept") << 32 << 32;
-        QTest::newRow("out-of-memory number") << 8 << 0;
         QTest::newRow("bad-format number") << 11 << 0;
-        QTest::newRow("incomplete-association number") << 27 << 0;
-        QTest::newRow("no-association number") << 31 << 0;
         QTest::newRow("above 32") << 33 << 0;
-        QTest::newRow("command not found") << 127 << 0;
         QTest::newRow("ended by a signal") << -1 << 0;
     }
 
     void openerAnswer()
     {
         QFETCH(int, exitCode);
-        QFETCH(int, expected);
-        QCOMPARE(Desktop::OpenerAnswer(exitCode), expected);
+        QTEST(Desktop::OpenerAnswer(exitCode), "expected");
     }
 
     void execArguments_data()
@@ -55,7 +48,6 @@ private slots:
         QTest::addColumn<QString>("exec");
         QTest::addColumn<QStringList>("expected");   // F for the file; empty: refused
         QTest::newRow("%f") << "gedit %f" << QStringList{"gedit", "F"};
-        QTest::newRow("%U with options") << "kate -b %U" << QStringList{"kate", "-b", "F"};
         QTest::newRow("no code appends") << "mousepad" << QStringList{"mousepad", "F"};
         QTest::newRow("dropped codes") << "ed %i %c %k %f" << QStringList{"ed", "F"};
         QTest::newRow("code inside a word") << "ed --file=%f" << QStringList{"ed", "--file=F"};
@@ -67,7 +59,6 @@ private slots:
         QTest::newRow("empty quoted argument kept") << "ed \"\" %f" << QStringList{"ed", "", "F"};
         QTest::newRow("runs of blanks") << "  ed\t  -x   %f  " << QStringList{"ed", "-x", "F"};
         QTest::newRow("unbalanced quote") << "ed \"%f" << QStringList{};
-        QTest::newRow("empty") << "" << QStringList{};
         QTest::newRow("only a dropped code") << "%i" << QStringList{};
         QTest::newRow("empty program") << "\"\" %f" << QStringList{};
     }
@@ -97,9 +88,6 @@ private slots:
         QTest::newRow("gnome-terminal") << "gnome-terminal" << QStringList{"--working-directory=W", "--"};
         QTest::newRow("konsole") << "konsole" << QStringList{"--workdir", "W", "-e"};
         QTest::newRow("xfce4-terminal") << "xfce4-terminal" << QStringList{"--working-directory=W", "-x"};
-        QTest::newRow("mate-terminal") << "mate-terminal" << QStringList{"--working-directory=W", "-x"};
-        QTest::newRow("terminator") << "terminator" << QStringList{"--working-directory=W", "-x"};
-        QTest::newRow("xterm") << "xterm" << QStringList{"-e"};
     }
 
     void inTerminal()

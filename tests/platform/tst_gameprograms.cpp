@@ -15,12 +15,6 @@ Q_DECLARE_METATYPE(GameLaunch::How)
 
 namespace {
 
-constexpr int Elf32 = 1;
-constexpr int Elf64 = 2;
-constexpr int MachineI386 = 3;
-constexpr int MachineX86_64 = 62;
-constexpr int MachineAarch64 = 183;
-
 const QByteArray WindowsExe = QByteArray("MZ\x90\0\x03\0\0\0 a Windows program", 26);
 
 } // namespace
@@ -37,9 +31,9 @@ class TestGamePrograms : public QObject
     QString Native(const QString &below) const { return Base() + QLatin1Char('/') + below; }
 
     // Puts a file into the game: "elf" a real executable of this machine,
-    // "elf32-i386", "elf64-aarch64", "elf32-x86_64" fake headers with the
-    // run bit, "noexec" a real executable without it, "dir" a directory,
-    // "mz" a Windows program.
+    // "elf32-i386", "elf32-x86_64" fake headers (ELF class, e_machine) with
+    // the run bit, "noexec" a real executable without it, "dir", "mz" a
+    // Windows program.
     void Put(const QString &below, const QString &kind) const
     {
         const QString relative = QStringLiteral("game/") + below;
@@ -49,11 +43,9 @@ class TestGamePrograms : public QObject
             m_scratch->CopyProgram(relative);
             QFile::setPermissions(m_scratch->Path(relative), QFile::ReadOwner | QFile::WriteOwner);
         } else if (kind == QLatin1String("elf32-i386")) {
-            m_scratch->Write(relative, ElfHeader(Elf32, MachineI386), true);
-        } else if (kind == QLatin1String("elf64-aarch64")) {
-            m_scratch->Write(relative, ElfHeader(Elf64, MachineAarch64), true);
+            m_scratch->Write(relative, ElfHeader(1, 3), true);
         } else if (kind == QLatin1String("elf32-x86_64")) {
-            m_scratch->Write(relative, ElfHeader(Elf32, MachineX86_64), true);
+            m_scratch->Write(relative, ElfHeader(1, 62), true);
         } else if (kind == QLatin1String("dir")) {
             QDir().mkpath(m_scratch->Path(relative));
         } else if (kind == QLatin1String("mz")) {
@@ -80,20 +72,16 @@ private slots:
         const int none = int(GamePrograms::Program::None);
         QTest::newRow("game") << "UnrealTournament.exe" << game;
         QTest::newRow("game in any case") << "unrealtournament.EXE" << game;
-        QTest::newRow("game as a backslash path") << "C:\\UT\\System\\UnrealTournament.exe" << game;
-        QTest::newRow("ucc") << "UCC.exe" << ucc;
         QTest::newRow("ucc lower case, native path") << "/home/u/ut/System/ucc.exe" << ucc;
         QTest::newRow("another program") << "UnrealEd.exe" << none;
         QTest::newRow("name as a prefix") << "UCC.exe.bak" << none;
-        QTest::newRow("no extension") << "UCC" << none;
         QTest::newRow("empty") << "" << none;
     }
 
     void identify()
     {
         QFETCH(QString, fileName);
-        QFETCH(int, expected);
-        QCOMPARE(int(GamePrograms::Identify(fileName)), expected);
+        QTEST(int(GamePrograms::Identify(fileName)), "expected");
     }
 
     void nativeBuild_data()
@@ -106,8 +94,6 @@ private slots:
         QTest::newRow("ut-bin over the exe")
             << QStringList{"System/UnrealTournament.exe=mz", "System/ut-bin=elf"}
             << "UnrealTournament.exe" << "System/ut-bin";
-        QTest::newRow("native build without any exe")
-            << QStringList{"System/ut-bin=elf"} << "UnrealTournament.exe" << "System/ut-bin";
         QTest::newRow("System64 before System")
             << QStringList{"System/UnrealTournament.exe=mz", "System/ut-bin=elf", "System64/ut-bin=elf"}
             << "UnrealTournament.exe" << "System64/ut-bin";
@@ -117,23 +103,14 @@ private slots:
         QTest::newRow("32-bit when it is all there is")
             << QStringList{"System/UnrealTournament.exe=mz", "System/ut-bin=elf32-i386"}
             << "UnrealTournament.exe" << "System/ut-bin";
-        QTest::newRow("variant name")
-            << QStringList{"System/UnrealTournament.exe=mz", "System/ut-bin-amd64=elf"}
-            << "UnrealTournament.exe" << "System/ut-bin-amd64";
         QTest::newRow("ucc-bin for UCC")
             << QStringList{"System/UCC.exe=mz", "System/ut-bin=elf", "System/ucc-bin=elf"}
             << "UCC.exe" << "System/ucc-bin";
-        QTest::newRow("another machine")
-            << QStringList{"System/UnrealTournament.exe=mz", "System/ut-bin=elf64-aarch64", "SystemARM64/ut-bin=elf64-aarch64"}
-            << "UnrealTournament.exe" << "";
         QTest::newRow("class and machine disagree")
             << QStringList{"System/UnrealTournament.exe=mz", "System/ut-bin=elf32-x86_64"}
             << "UnrealTournament.exe" << "";
         QTest::newRow("no execute bit")
             << QStringList{"System/UnrealTournament.exe=mz", "System/ut-bin=noexec"}
-            << "UnrealTournament.exe" << "";
-        QTest::newRow("a directory named ut-bin")
-            << QStringList{"System/UnrealTournament.exe=mz", "System/ut-bin=dir"}
             << "UnrealTournament.exe" << "";
         QTest::newRow("not one of the game's programs")
             << QStringList{"System/UnrealEd.exe=mz", "System/ut-bin=elf", "System/ucc-bin=elf"}
@@ -235,17 +212,15 @@ private slots:
     {
         QTest::addColumn<bool>("display");
         QTest::addColumn<bool>("terminal");
-        QTest::addColumn<bool>("wrapped");
-        QTest::newRow("display and terminal") << true << true << true;
-        QTest::newRow("no display") << false << true << false;
-        QTest::newRow("no terminal") << true << false << false;
+        QTest::newRow("display and terminal") << true << true;
+        QTest::newRow("no display") << false << true;
+        QTest::newRow("no terminal") << true << false;
     }
 
     void showConsole()
     {
         QFETCH(bool, display);
         QFETCH(bool, terminal);
-        QFETCH(bool, wrapped);
         Put(QStringLiteral("System/UCC.exe"), QStringLiteral("elf"));
         if (display)
             qputenv("DISPLAY", ":99");
@@ -256,7 +231,7 @@ private slots:
         const QString ucc = Native(QStringLiteral("System/UCC.exe"));
         QCOMPARE(launch.inner, GameLaunch::How::Direct);
         QCOMPARE(launch.start.workingDirectory, Native(QStringLiteral("System")));
-        if (wrapped) {
+        if (display && terminal) {
             QCOMPARE(launch.how, GameLaunch::How::Terminal);
             QCOMPARE(launch.start.program, terminalPath);
             QCOMPARE(launch.start.arguments, (QStringList{"-e", ucc, "server", "dm-deck16"}));
@@ -276,7 +251,6 @@ private slots:
                                    << ".utpg/System/" + ini;
         QTest::newRow("loki copy") << true << QStringList{".loki/ut/System/" + ini} << ".loki/ut/System/" + ini;
         QTest::newRow("no copy") << true << QStringList{} << "";
-        QTest::newRow("another file only") << true << QStringList{".utpg/System/User.ini"} << "";
         QTest::newRow("not a native build") << false << QStringList{".utpg/System/" + ini} << "";
     }
 

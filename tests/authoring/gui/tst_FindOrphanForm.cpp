@@ -59,31 +59,6 @@ class TestFindOrphanForm : public QObject
 private slots:
     void initTestCase() { QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates)); }
 
-    void Texts()
-    {
-        Env env;
-        TFindOrphanForm &form = env.form;
-        QCOMPARE(form.windowTitle(), QStringLiteral("Find orphans"));
-        QCOMPARE(form.size(), QSize(542, 375));
-        QVERIFY(!form.isModal());
-        const QString memo = form.InitialInfoMemo()->toPlainText();
-        QCOMPARE(memo.split(QLatin1Char('\n')), TFindOrphanForm::MemoLines());
-        QCOMPARE(TFindOrphanForm::MemoLines().size(), 11);
-        QVERIFY(memo.contains(QStringLiteral("With this I mean .INT and .DLL files \nwithout")));
-        QVERIFY(memo.contains(QStringLiteral("which show up as orphans, \nplease report them at the Kelvarin issue tracker.\n")));
-        QVERIFY(memo.endsWith(QStringLiteral("\n\nPess Next to start searching...")));
-        QCOMPARE(form.BackButton()->text(), QStringLiteral("<- &Back"));
-        QCOMPARE(form.NextButton()->text(), QStringLiteral("&Next ->"));
-        QCOMPARE(form.CancelButton()->text(), QStringLiteral("&Cancel"));
-        QVERIFY(!form.BackButton()->isEnabled());
-        QVERIFY(form.NextButton()->isDefault());
-        QCOMPARE(form.InitialTab()->findChild<QGroupBox *>()->title(), QStringLiteral(" Orphan files finder "));
-        QCOMPARE(form.FinishTab()->findChild<QGroupBox *>()->title(), QStringLiteral(" The final step "));
-        QCOMPARE(form.FinishTab()->findChild<QLabel *>()->text(),
-                 QStringLiteral("These files have been found to be orphans. Uncheck any checkbox to prevent the "
-                                "removal of these files. Press Finish to remove all checked files."));
-    }
-
     void MemoPassesTheFocusOn()
     {
         Env env;

@@ -59,7 +59,6 @@ private slots:
     void TypedMutatorIsWrittenOnFinish()
     {
         Fixture f;
-        QCOMPARE(f.window.windowTitle(), QStringLiteral("New INT file"));
         f.h.game.WriteBytes(QStringLiteral("System/MyMod.int"), "[Public]\r\nOld=1\r\n[Keep]\r\nK\n");
         f.window.ShowFor(QStringLiteral("MyMod"));
         QVERIFY(f.window.isVisible());
@@ -144,18 +143,6 @@ private slots:
         f.Click(f.window.NextButton());
         f.Click(f.window.NextButton());
         QCOMPARE(f.ListTexts(f.window.SummaryList()), QStringList{"FromB"});
-    }
-
-    void OpenInEditorHidesAndWritesNothing()
-    {
-        Fixture f;
-        f.window.ShowFor(QStringLiteral("P"));
-        f.Click(f.window.NextButton());
-        f.Choose(IntWizard::ChooseOpenInEditor);
-        f.Click(f.window.NextButton());
-        QVERIFY(!f.window.isVisible());
-        QCOMPARE(f.opened, QStringList{f.h.game.Base() + QStringLiteral("\\System\\P.int")});
-        QVERIFY(!f.h.game.Exists(QStringLiteral("System/P.int")));
     }
 
     void FailedWriteIsShownAndTheWizardStays()

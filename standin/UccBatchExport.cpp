@@ -4,10 +4,10 @@
 #include "UccKnobs.h"
 
 #include "platform/SpecPath.h"
+#include "platform/StagedFile.h"
 
 #include <QDir>
 #include <QFileInfo>
-#include <QSaveFile>
 
 #include <cstdio>
 
@@ -79,9 +79,7 @@ int RunBatchExport(const QStringList &arguments, const UccKnobs &knobs)
             return Fail(QStringLiteral("%1 holds a class named '%2', which is no file name").arg(shown, packed.name));
         const QString file = SpecPath::ToNative(target + QLatin1Char('\\') + packed.name + QStringLiteral(".uc"));
         MaybeFailMidWrite(knobs, file, packed.source, false);
-        QSaveFile out(file);
-        if (QFileInfo(file).isDir() || !out.open(QIODevice::WriteOnly)
-            || out.write(packed.source) != packed.source.size() || !out.commit())
+        if (QFileInfo(file).isDir() || !StagedFile::WriteFile(file, packed.source))
             return Fail(QStringLiteral("Cannot write %1").arg(QDir::toNativeSeparators(file)));
         ++written;
     }

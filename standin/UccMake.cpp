@@ -7,13 +7,13 @@
 #include "model/EditPackagesFile.h"
 #include "model/TextRules.h"
 #include "platform/SpecPath.h"
+#include "platform/StagedFile.h"
 #include "platform/TextFile.h"
 
 #include <QDateTime>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
 #include <QSet>
 
 #include <cstdio>
@@ -216,9 +216,7 @@ private:
 
         const QByteArray container = SerializePackage(packed);
         MaybeFailMidWrite(m_knobs, uPath, container, true);
-        QSaveFile out(uPath);
-        if (QFileInfo(uPath).isDir() || !out.open(QIODevice::WriteOnly) || out.write(container) != container.size()
-            || !out.commit()) {
+        if (QFileInfo(uPath).isDir() || !StagedFile::WriteFile(uPath, container)) {
             Error(QStringLiteral("Unable to write %1").arg(QDir::toNativeSeparators(uPath)));
             return false;
         }

@@ -4,10 +4,10 @@
 #include "platform/Errors.h"
 #include "platform/FileSystem.h"
 #include "platform/SpecPath.h"
+#include "platform/StagedFile.h"
 
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
 #include <QStringDecoder>
 
 namespace kelvarin::IntFile {
@@ -223,15 +223,7 @@ void Write(const QString &specPath, const QStringList &lines)
     const QString native = SpecPath::ToNative(specPath);
     if (QFileInfo(native).isDir())
         throw CannotCreate(specPath);
-    QSaveFile file(native);
-    if (!file.open(QIODevice::WriteOnly))
-        throw CannotCreate(specPath);
-    if (file.write(bytes) != bytes.size()) {
-        file.cancelWriting();
-        file.commit();
-        throw CannotCreate(specPath);
-    }
-    const bool ok = file.commit();
+    const bool ok = StagedFile::WriteFile(native, bytes);
     SpecPath::ForgetListings();
     if (!ok)
         throw CannotCreate(specPath);

@@ -1,11 +1,11 @@
 #include "platform/TextFile.h"
 
 #include "platform/SpecPath.h"
+#include "platform/StagedFile.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
 
 namespace kelvarin::TextFile {
 
@@ -115,9 +115,15 @@ QStringList SplitPieces(const QString &text, int pieceSize)
     return pieces;
 }
 
+bool WriteBytes(const QString &specPath, const QByteArray &bytes)
+{
+    const bool ok = StagedFile::WriteFile(SpecPath::ToNative(specPath), bytes);
+    SpecPath::ForgetListings();
+    return ok;
+}
+
 bool WriteLines(const QString &specPath, const QStringList &lines, TextEncoding encoding)
 {
-    const QString native = SpecPath::ToNative(specPath);
     QString text;
     qsizetype total = 0;
     for (const QString &line : lines)
@@ -127,18 +133,7 @@ bool WriteLines(const QString &specPath, const QStringList &lines, TextEncoding 
         text += line;
         text += QLatin1String("\r\n");
     }
-    QSaveFile file(native);
-    if (!file.open(QIODevice::WriteOnly))
-        return false;
-    const QByteArray bytes = Encode(text, encoding);
-    if (file.write(bytes) != bytes.size()) {
-        file.cancelWriting();
-        file.commit();
-        return false;
-    }
-    const bool ok = file.commit();
-    SpecPath::ForgetListings();
-    return ok;
+    return WriteBytes(specPath, Encode(text, encoding));
 }
 
 } // namespace kelvarin::TextFile

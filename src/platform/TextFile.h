@@ -31,9 +31,12 @@ QStringList SplitLines(const QString &text);
 // behaviour of a bounded line buffer).
 QStringList SplitPieces(const QString &text, int pieceSize);
 
-// Writes every line followed by CR LF through a temporary file that is renamed
-// into place, so a crash or a full disk never leaves half a file. Returns
-// false when the file cannot be created or written.
+// Writes the bytes through a temporary file that is renamed into place, so a
+// crash or a full disk never leaves half a file. Returns false when the file
+// cannot be created or written.
+bool WriteBytes(const QString &specPath, const QByteArray &bytes);
+
+// Writes every line followed by CR LF, as WriteBytes does.
 bool WriteLines(const QString &specPath, const QStringList &lines,
                 TextEncoding encoding = TextEncoding::Latin1);
 

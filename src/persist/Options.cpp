@@ -2,6 +2,8 @@
 
 #include "persist/FileAssociation.h"
 #include "persist/RegistryKey.h"
+#include "platform/Errors.h"
+#include "platform/Registry.h"
 
 namespace kelvarin {
 
@@ -52,6 +54,8 @@ bool TOptions::SaveOptions(Registry &registry, const QString &programPath)
     if (RegistryKey.isEmpty())
         RegistryKey = QLatin1String(DefaultRegistryKey);
 
+    // The record is stored whole or not at all.
+    RegistryChanges changes(registry);
     kelvarin::RegistryKey reg(registry, RegRoot::LocalMachine);
     if (!reg.OpenKey(RegistryKey, true))
         return false;
@@ -69,6 +73,8 @@ bool TOptions::SaveOptions(Registry &registry, const QString &programPath)
         FileAssociation::WriteOpenCommand(registry, kEditorExtension, QStringLiteral("Unreal Code"),
                                           UScriptEditCommand, programPath);
     reg.CloseKey();
+    if (!changes.End())
+        throw KelvarinError(QStringLiteral("Failed to set data for 'BaseDir'"));
     return true;
 }
 

@@ -1,6 +1,8 @@
 #include "persist/WindowLayout.h"
 
 #include "persist/RegistryKey.h"
+#include "platform/Errors.h"
+#include "platform/Registry.h"
 
 namespace kelvarin {
 
@@ -45,6 +47,8 @@ void WindowLayout::LoadWindowLayout(Registry &registry)
 
 void WindowLayout::SaveWindowLayout(Registry &registry) const
 {
+    // The layout is stored whole or not at all.
+    RegistryChanges changes(registry);
     RegistryKey reg(registry, RegRoot::LocalMachine);
     // Not tested on purpose: a key that cannot be opened fails at the first
     // write, naming "WindowTop".
@@ -63,6 +67,8 @@ void WindowLayout::SaveWindowLayout(Registry &registry) const
     reg.WriteInteger(QStringLiteral("PackageTag"), packageTag.value_or(0));
     reg.WriteBool(QStringLiteral("PackageListVis"), packageListVis.value_or(true));
     reg.CloseKey();
+    if (!changes.End())
+        throw KelvarinError(QStringLiteral("Failed to set data for 'WindowTop'"));
 }
 
 } // namespace kelvarin

@@ -1,14 +1,19 @@
 #include "platform/RegFileRegistry.h"
 
+#include "platform/StagedFile.h"
+
 #include <QDateTime>
+#include <QDeadlineTimer>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QHash>
+#include <QLockFile>
 #include <QRegularExpression>
-#include <QSaveFile>
+#include <QSet>
 #include <QStringDecoder>
-
-#include <functional>
+#include <QStringEncoder>
+#include <QThread>
 
 namespace kelvarin {
 
@@ -20,11 +25,6 @@ QString RootName(RegRoot root)
 {
     return root == RegRoot::ClassesRoot ? QStringLiteral("HKEY_CLASSES_ROOT")
                                         : QStringLiteral("HKEY_LOCAL_MACHINE");
-}
-
-bool SameName(const QString &a, const QString &b)
-{
-    return QString::compare(a, b, Qt::CaseInsensitive) == 0;
 }
 
 // "\Software\\Vexa\" -> "Software\Vexa": empty components carry no meaning.
@@ -142,11 +142,90 @@ QStringList HexStringLines(const QString &prefix, const QString &text)
 
 bool NeedsHexForm(const QString &text)
 {
-    for (QChar c : text) {
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const QChar c = text.at(i);
         if (c == QLatin1Char('\n') || c == QLatin1Char('\r') || c.unicode() == 0)
             return true;
+        // A lone surrogate has no UTF-8 form: only the bytes keep it.
+        if (c.isHighSurrogate()) {
+            if (i + 1 >= text.size() || !text.at(i + 1).isLowSurrogate())
+                return true;
+            ++i;
+        } else if (c.isLowSurrogate()) {
+            return true;
+        }
     }
     return false;
+}
+
+// The form in which key and value names are compared: each character case
+// folded, as QString::compare ignoring case does.
+QString Folded(const QString &name)
+{
+    return name.toCaseFolded();
+}
+
+// A writer waits this long for another to finish before it writes anyway.
+// The lock of a writer that died is taken over at once; an older lock than
+// the stale time too, unless a live process still holds it.
+constexpr int kLockWaitMs = 2000;
+constexpr int kLockStaleMs = 10000;
+constexpr int kLockRetryMs = 5;
+// A file read within this time of its last change may change again without
+// its size or times showing it (they are kept in coarse steps): its bytes are
+// compared before the parsed store is trusted.
+constexpr qint64 kRecentMs = 3000;
+
+// What the file system says about the file, enough to tell that it changed.
+struct FileStamp
+{
+    bool exists = false;
+    bool regular = false;
+    qint64 size = -1;
+    qint64 modified = 0;   // ms since the epoch
+    qint64 changed = 0;    // the inode's change time: moves with a rename into place
+
+    bool operator==(const FileStamp &) const = default;
+
+    static FileStamp Of(const QString &path)
+    {
+        const QFileInfo info(path);
+        FileStamp stamp;
+        stamp.exists = info.exists();
+        if (!stamp.exists)
+            return stamp;
+        stamp.regular = info.isFile();
+        stamp.size = info.size();
+        stamp.modified = info.lastModified().toMSecsSinceEpoch();
+        stamp.changed = info.metadataChangeTime().toMSecsSinceEpoch();
+        return stamp;
+    }
+};
+
+// The whole file; nullopt when it cannot be read. Only regular files are
+// opened: a directory cannot be read, and a pipe or device might never end.
+std::optional<QByteArray> ReadBytes(const QString &path, const FileStamp &stamp)
+{
+    if (!stamp.regular)
+        return std::nullopt;
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return std::nullopt;
+    QByteArray bytes = file.readAll();
+    if (file.error() != QFileDevice::NoError)
+        return std::nullopt;
+    return bytes;
+}
+
+// Moves a damaged store out of the way, never over another file.
+QString KeepAside(const QString &path)
+{
+    const QString stem = path + QStringLiteral(".damaged-")
+                         + QDateTime::currentDateTime().toString(QStringLiteral("yyyyMMdd-HHmmss"));
+    QString target = stem;
+    for (int n = 2; QFileInfo::exists(target); ++n)
+        target = stem + QLatin1Char('-') + QString::number(n);
+    return QFile::rename(path, target) ? target : QString();
 }
 
 } // namespace
@@ -155,6 +234,7 @@ bool NeedsHexForm(const QString &text)
 struct RegFileRegistry::Impl
 {
     enum class State { Missing, Ok, Damaged, Unreadable };
+    enum class Charset { Utf8, Utf16LE, Utf16BE };
 
     struct Line
     {
@@ -167,22 +247,62 @@ struct RegFileRegistry::Impl
     {
         QString name;         // root name and path, as first written
         QList<Line> lines;
+        QHash<QString, qsizetype> valueAt;   // folded value name -> its line
+
+        const Line *FindValue(const QString &valueName) const
+        {
+            const qsizetype at = valueAt.value(Folded(valueName), -1);
+            return at < 0 ? nullptr : &lines.at(at);
+        }
+
+        // A name given again takes the earlier one's place.
+        void SetValue(const Line &line)
+        {
+            const QString key = Folded(line.name);
+            const qsizetype at = valueAt.value(key, -1);
+            if (at >= 0) {
+                lines[at].value = line.value;
+                lines[at].raw = line.raw;
+                return;
+            }
+            valueAt.insert(key, lines.size());
+            lines.append(line);
+        }
     };
 
     State state = State::Missing;
+    // The file's encoding, kept when it is written again.
+    Charset charset = Charset::Utf8;
+    bool mark = false;
+    bool crlf = false;
     QStringList preamble;     // comments before the first key
     QList<Section> sections;
+    QHash<QString, qsizetype> sectionAt;   // folded key name -> its section
+    QSet<QString> keys;       // folded names of every section's key and of its parents
 
-    static Impl Read(const QString &path);
-    bool Write(const QString &path) const;
+    static Impl Parse(const QByteArray &bytes);
+    QByteArray Serialize() const;
 
     Section *FindSection(const QString &fullName)
     {
-        for (Section &s : sections) {
-            if (SameName(s.name, fullName))
-                return &s;
-        }
-        return nullptr;
+        const qsizetype at = sectionAt.value(Folded(fullName), -1);
+        return at < 0 ? nullptr : &sections[at];
+    }
+    const Section *FindSection(const QString &fullName) const
+    {
+        const qsizetype at = sectionAt.value(Folded(fullName), -1);
+        return at < 0 ? nullptr : &sections.at(at);
+    }
+
+    Section &AddSection(const QString &fullName)
+    {
+        sectionAt.insert(Folded(fullName), sections.size());
+        for (qsizetype at = fullName.indexOf(QLatin1Char('\\')); at >= 0;
+             at = fullName.indexOf(QLatin1Char('\\'), at + 1))
+            keys.insert(Folded(fullName.left(at)));
+        keys.insert(Folded(fullName));
+        sections.append(Section{fullName, {}, {}});
+        return sections.last();
     }
 
     // A key exists when it has its own section or any key below it does.
@@ -190,12 +310,7 @@ struct RegFileRegistry::Impl
     {
         if (!fullName.contains(QLatin1Char('\\')))
             return true; // a root key
-        const QString prefix = fullName + QLatin1Char('\\');
-        for (const Section &s : sections) {
-            if (SameName(s.name, fullName) || s.name.startsWith(prefix, Qt::CaseInsensitive))
-                return true;
-        }
-        return false;
+        return keys.contains(Folded(fullName));
     }
 
     // Adds a section for the key and for each of its missing parents below
@@ -207,24 +322,33 @@ struct RegFileRegistry::Impl
         for (qsizetype i = 1; i < parts.size(); ++i) {
             name += QLatin1Char('\\') + parts[i];
             if (!FindSection(name))
-                sections.append(Section{name, {}});
+                AddSection(name);
         }
         if (Section *s = FindSection(fullName))
             return *s;
-        sections.append(Section{fullName, {}});
-        return sections.last();
+        return AddSection(fullName);
     }
 
-    static bool ParseValueLine(const QString &line, Line &out, bool &continues);
+    // dataAt: where the data starts, after the name and its "=".
+    static bool ParseValueLine(const QString &line, Line &out, bool &continues, qsizetype *dataAt = nullptr);
     static QStringList Format(const Line &line);
-
-    static bool Change(const QString &path, QString &keptDamaged,
-                       const std::function<bool(Impl &)> &change);
-    static bool StoreValue(const QString &filePath, QString &keptDamaged, RegRoot root,
-                           const QString &keyPath, const QString &name, const RegValue &value);
 };
 
-bool RegFileRegistry::Impl::ParseValueLine(const QString &line, Line &out, bool &continues)
+// The parsed file and what it was read from.
+struct RegFileRegistry::Cache
+{
+    FileStamp stamp;
+    qint64 readAt = 0;   // ms since the epoch
+    QByteArray bytes;
+    Impl store;
+
+    bool ChangedRecently() const
+    {
+        return stamp.exists && (readAt - stamp.modified < kRecentMs || readAt - stamp.changed < kRecentMs);
+    }
+};
+
+bool RegFileRegistry::Impl::ParseValueLine(const QString &line, Line &out, bool &continues, qsizetype *dataAt)
 {
     continues = false;
     qsizetype pos = 0;
@@ -240,6 +364,8 @@ bool RegFileRegistry::Impl::ParseValueLine(const QString &line, Line &out, bool 
         return false;
     ++pos;
     SkipBlanks(line, pos);
+    if (dataAt)
+        *dataAt = pos;
     const QString data = line.mid(pos);
 
     if (data.startsWith(QLatin1Char('"'))) {
@@ -289,35 +415,35 @@ QStringList RegFileRegistry::Impl::Format(const Line &line)
     return {prefix + QLatin1Char('"') + Escape(line.value.text) + QLatin1Char('"')};
 }
 
-RegFileRegistry::Impl RegFileRegistry::Impl::Read(const QString &path)
+RegFileRegistry::Impl RegFileRegistry::Impl::Parse(const QByteArray &bytes)
 {
     Impl store;
-    QFile file(path);
-    if (!file.exists())
-        return store;
-    if (!file.open(QIODevice::ReadOnly)) {
-        store.state = State::Unreadable;
-        return store;
-    }
-    const QByteArray bytes = file.readAll();
-    file.close();
-
-    QString text;
+    QByteArrayView body(bytes);
     if (bytes.startsWith("\xff\xfe")) {
-        QStringDecoder decode(QStringConverter::Utf16LE);
-        text = decode(bytes.mid(2));
-        if (decode.hasError())
-            store.state = State::Damaged;
-    } else {
-        QStringDecoder decode(QStringConverter::Utf8);
-        text = decode(bytes.startsWith("\xef\xbb\xbf") ? bytes.mid(3) : bytes);
-        if (decode.hasError())
-            store.state = State::Damaged;
+        store.charset = Charset::Utf16LE;
+        store.mark = true;
+        body = body.sliced(2);
+    } else if (bytes.startsWith("\xfe\xff")) {
+        store.charset = Charset::Utf16BE;
+        store.mark = true;
+        body = body.sliced(2);
+    } else if (bytes.startsWith("\xef\xbb\xbf")) {
+        store.mark = true;
+        body = body.sliced(3);
     }
-    if (store.state == State::Damaged)
+    const auto encoding = store.charset == Charset::Utf16LE   ? QStringConverter::Utf16LE
+                          : store.charset == Charset::Utf16BE ? QStringConverter::Utf16BE
+                                                              : QStringConverter::Utf8;
+    // A second mark is not dropped: it makes the header unrecognisable.
+    QStringDecoder decode(encoding, QStringConverter::Flag::Stateless | QStringConverter::Flag::ConvertInitialBom);
+    const QString text = decode(body);
+    if (decode.hasError() || (store.charset != Charset::Utf8 && body.size() % 2 != 0)) {
+        store.state = State::Damaged;
         return store;
+    }
 
     QStringList lines = text.split(QLatin1Char('\n'));
+    store.crlf = lines.first().endsWith(QLatin1Char('\r'));
     for (QString &l : lines) {
         if (l.endsWith(QLatin1Char('\r')))
             l.chop(1);
@@ -351,15 +477,14 @@ RegFileRegistry::Impl RegFileRegistry::Impl::Read(const QString &path)
             if (name.isEmpty())
                 return store;
             current = store.FindSection(name);
-            if (!current) {
-                store.sections.append(Section{name, {}});
-                current = &store.sections.last();
-            }
+            if (!current)
+                current = &store.AddSection(name);
             continue;
         }
         Line value;
         bool continues = false;
-        if (!current || !ParseValueLine(l, value, continues))
+        qsizetype dataAt = 0;
+        if (!current || !ParseValueLine(l, value, continues, &dataAt))
             return store;
         value.raw << l;
         while (continues && i + 1 < lines.size()) {
@@ -368,9 +493,7 @@ RegFileRegistry::Impl RegFileRegistry::Impl::Read(const QString &path)
         }
         // REG_SZ written as bytes reads as the text it holds.
         static const QString hexString = QStringLiteral("hex(1):");
-        const QString first = value.raw.first();
-        const qsizetype at = first.indexOf(QLatin1Char('='));
-        const QString data = (QStringList{first.mid(at + 1).trimmed()} + value.raw.mid(1)).join(QString());
+        const QString data = (QStringList{value.raw.first().mid(dataAt).trimmed()} + value.raw.mid(1)).join(QString());
         if (value.value.type == RegValue::Type::Other && data.startsWith(hexString, Qt::CaseInsensitive)) {
             const auto raw = HexBytes(data.mid(hexString.size()));
             if (raw && raw->size() % 2 == 0) {
@@ -383,27 +506,14 @@ RegFileRegistry::Impl RegFileRegistry::Impl::Read(const QString &path)
             }
         }
         // A name given twice in one key: the later line wins, in the earlier place.
-        bool replaced = false;
-        for (Line &existing : current->lines) {
-            if (!existing.comment && SameName(existing.name, value.name)) {
-                existing.value = value.value;
-                existing.raw = value.raw;
-                replaced = true;
-                break;
-            }
-        }
-        if (!replaced)
-            current->lines.append(value);
+        current->SetValue(value);
     }
     store.state = State::Ok;
     return store;
 }
 
-bool RegFileRegistry::Impl::Write(const QString &path) const
+QByteArray RegFileRegistry::Impl::Serialize() const
 {
-    const QFileInfo info(path);
-    if (!QDir().mkpath(info.absolutePath()))
-        return false;
     QStringList out{kHeader};
     out += preamble;
     for (const Section &s : sections) {
@@ -412,19 +522,35 @@ bool RegFileRegistry::Impl::Write(const QString &path) const
             out += Format(l);
     }
     out << QString();
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly))
-        return false;
-    const QByteArray bytes = out.join(QLatin1Char('\n')).toUtf8();
-    if (file.write(bytes) != bytes.size())
-        return false;
-    return file.commit();
+    const QString text = out.join(crlf ? QStringLiteral("\r\n") : QStringLiteral("\n"));
+    switch (charset) {
+    case Charset::Utf8:
+        return (mark ? QByteArray("\xef\xbb\xbf") : QByteArray()) + text.toUtf8();
+    case Charset::Utf16LE:
+    case Charset::Utf16BE: {
+        const bool little = charset == Charset::Utf16LE;
+        QByteArray bytes;
+        bytes.reserve(2 + 2 * text.size());
+        if (mark)
+            bytes.append(little ? "\xff\xfe" : "\xfe\xff", 2);
+        for (QChar c : text) {
+            const char lo = char(c.unicode() & 0xff);
+            const char hi = char(c.unicode() >> 8);
+            bytes.append(little ? lo : hi);
+            bytes.append(little ? hi : lo);
+        }
+        return bytes;
+    }
+    }
+    return text.toUtf8();
 }
 
 RegFileRegistry::RegFileRegistry(const QString &nativePath)
     : m_path(nativePath)
 {
 }
+
+RegFileRegistry::~RegFileRegistry() = default;
 
 QString RegFileRegistry::DefaultPath()
 {
@@ -434,28 +560,92 @@ QString RegFileRegistry::DefaultPath()
     return base + QStringLiteral("/Kelvarin/registry.reg");
 }
 
-namespace {
-
-// Moves a damaged store out of the way, never over another file.
-QString KeepAside(const QString &path)
+const RegFileRegistry::Impl &RegFileRegistry::Current()
 {
-    const QString stem = path + QStringLiteral(".damaged-")
-                         + QDateTime::currentDateTime().toString(QStringLiteral("yyyyMMdd-HHmmss"));
-    QString target = stem;
-    for (int n = 2; QFileInfo::exists(target); ++n)
-        target = stem + QLatin1Char('-') + QString::number(n);
-    return QFile::rename(path, target) ? target : QString();
+    const FileStamp stamp = FileStamp::Of(m_path);
+    const qint64 now = QDateTime::currentMSecsSinceEpoch();
+    const bool sameStamp = m_cache && m_cache->stamp == stamp;
+    if (sameStamp && !m_cache->ChangedRecently())
+        return m_cache->store;
+    const std::optional<QByteArray> bytes = stamp.exists ? ReadBytes(m_path, stamp) : QByteArray();
+    if (sameStamp && bytes && *bytes == m_cache->bytes && m_cache->store.state != Impl::State::Unreadable) {
+        m_cache->readAt = now;
+        return m_cache->store;
+    }
+    auto fresh = std::make_unique<Cache>();
+    fresh->stamp = stamp;
+    fresh->readAt = now;
+    if (!bytes) {
+        fresh->store.state = Impl::State::Unreadable;
+    } else if (stamp.exists) {
+        fresh->bytes = *bytes;
+        fresh->store = Impl::Parse(*bytes);
+    }
+    m_cache = std::move(fresh);
+    return m_cache->store;
 }
-
-} // namespace
 
 // Reads the store, lets change() alter it and writes it back when change()
 // says it altered something. A damaged file is set aside first; a file that
-// cannot be read is never written over.
-bool RegFileRegistry::Impl::Change(const QString &path, QString &keptDamaged,
-                                   const std::function<bool(Impl &)> &change)
+// cannot be read is never written over. The current file is read again and
+// changed while the lock is held, so that a change another program made
+// meanwhile is kept.
+void RegFileRegistry::BeginChanges()
 {
-    Impl store = Impl::Read(path);
+    ++m_changesDepth;
+}
+
+bool RegFileRegistry::EndChanges()
+{
+    if (m_changesDepth == 0 || --m_changesDepth > 0)
+        return true;
+    std::vector<std::function<bool(Impl &)>> held;
+    held.swap(m_heldChanges);
+    if (held.empty())
+        return true;
+    return Change([held](Impl &store) {
+        bool changed = false;
+        for (const auto &change : held)
+            changed = change(store) || changed;
+        return changed;
+    });
+}
+
+void RegFileRegistry::CancelChanges()
+{
+    if (m_changesDepth > 0 && --m_changesDepth == 0)
+        m_heldChanges.clear();
+}
+
+bool RegFileRegistry::Change(const std::function<bool(Impl &)> &change)
+{
+    if (m_changesDepth > 0) {
+        // Held back for EndChanges; a store that cannot be opened, or whose
+        // folder cannot be made, refuses them now as it would then.
+        if (Current().state == Impl::State::Unreadable || !QDir().mkpath(QFileInfo(m_path).absolutePath()))
+            return false;
+        m_heldChanges.push_back(change);
+        return true;
+    }
+    {
+        const Impl &seen = Current();
+        if (seen.state == Impl::State::Unreadable)
+            return false;
+        Impl probe = seen.state == Impl::State::Damaged ? Impl{} : seen;
+        if (!change(probe))
+            return true;
+    }
+    if (!QDir().mkpath(QFileInfo(m_path).absolutePath()))
+        return false;
+    QLockFile lock(m_path + QStringLiteral(".lock"));
+    lock.setStaleLockTime(kLockStaleMs);
+    const QDeadlineTimer deadline(kLockWaitMs);
+    // A writer that cannot get the lock in time (its owner hangs, or no lock
+    // can be made there) writes anyway: the rename still keeps the file whole.
+    while (!lock.tryLock(0) && lock.error() == QLockFile::LockFailedError && !deadline.hasExpired())
+        QThread::msleep(kLockRetryMs);
+
+    Impl store = Current();
     if (store.state == Impl::State::Unreadable)
         return false;
     const bool damaged = store.state == Impl::State::Damaged;
@@ -464,23 +654,37 @@ bool RegFileRegistry::Impl::Change(const QString &path, QString &keptDamaged,
     if (!change(store))
         return true;
     if (damaged) {
-        const QString kept = KeepAside(path);
+        const QString kept = KeepAside(m_path);
         if (kept.isEmpty())
             return false;
-        keptDamaged = kept;
+        m_keptDamaged = kept;
     }
-    return store.Write(path);
+    const QByteArray bytes = store.Serialize();
+    if (!StagedFile::WriteFile(m_path, bytes)) {
+        m_cache.reset();
+        return false;
+    }
+    // What was written is what the next read finds, unless another program
+    // replaces it first: the stamp is fresh, so its bytes are compared then.
+    auto written = std::make_unique<Cache>();
+    written->readAt = QDateTime::currentMSecsSinceEpoch();
+    written->stamp = FileStamp::Of(m_path);
+    written->bytes = bytes;
+    written->store = std::move(store);
+    written->store.state = Impl::State::Ok;
+    m_cache = std::move(written);
+    return true;
 }
 
 bool RegFileRegistry::OpenKey(RegRoot root, const QString &path, bool create)
 {
     const QString name = FullKeyName(root, path);
     if (!create) {
-        Impl store = Impl::Read(m_path);
+        const Impl &store = Current();
         return (store.state == Impl::State::Ok || store.state == Impl::State::Missing)
                && store.KeyExists(name);
     }
-    return Impl::Change(m_path, m_keptDamaged, [&](Impl &store) {
+    return Change([name](Impl &store) {
         if (store.KeyExists(name))
             return false;
         store.CreateKey(name);
@@ -491,39 +695,29 @@ bool RegFileRegistry::OpenKey(RegRoot root, const QString &path, bool create)
 std::optional<RegValue> RegFileRegistry::Value(RegRoot root, const QString &path,
                                                const QString &name)
 {
-    Impl store = Impl::Read(m_path);
+    const Impl &store = Current();
     if (store.state != Impl::State::Ok)
         return std::nullopt;
     const Impl::Section *section = store.FindSection(FullKeyName(root, path));
     if (!section)
         return std::nullopt;
-    for (const Impl::Line &l : section->lines) {
-        if (!l.comment && SameName(l.name, name))
-            return l.value;
-    }
+    if (const Impl::Line *line = section->FindValue(name))
+        return line->value;
     return std::nullopt;
 }
 
-bool RegFileRegistry::Impl::StoreValue(const QString &filePath, QString &keptDamaged, RegRoot root,
-                                       const QString &keyPath, const QString &name,
-                                       const RegValue &value)
+bool RegFileRegistry::StoreValue(RegRoot root, const QString &keyPath, const QString &name,
+                                 const RegValue &value)
 {
     const QString key = FullKeyName(root, keyPath);
-    return Change(filePath, keptDamaged, [&](Impl &store) {
-        Section *section = store.FindSection(key);
+    return Change([key, name, value](Impl &store) {
+        Impl::Section *section = store.FindSection(key);
         if (!section)
             section = &store.CreateKey(key);
-        for (Line &l : section->lines) {
-            if (!l.comment && SameName(l.name, name)) {
-                l.value = value;
-                l.raw.clear();
-                return true;
-            }
-        }
-        Line line;
+        Impl::Line line;
         line.name = name;
         line.value = value;
-        section->lines.append(line);
+        section->SetValue(line);
         return true;
     });
 }
@@ -531,15 +725,13 @@ bool RegFileRegistry::Impl::StoreValue(const QString &filePath, QString &keptDam
 bool RegFileRegistry::SetString(RegRoot root, const QString &path, const QString &name,
                                 const QString &value)
 {
-    return Impl::StoreValue(m_path, m_keptDamaged, root, path, name,
-                      RegValue{RegValue::Type::String, value, 0});
+    return StoreValue(root, path, name, RegValue{RegValue::Type::String, value, 0});
 }
 
 bool RegFileRegistry::SetDword(RegRoot root, const QString &path, const QString &name,
                                quint32 value)
 {
-    return Impl::StoreValue(m_path, m_keptDamaged, root, path, name,
-                      RegValue{RegValue::Type::Dword, {}, value});
+    return StoreValue(root, path, name, RegValue{RegValue::Type::Dword, {}, value});
 }
 
 } // namespace kelvarin

@@ -33,6 +33,43 @@ public:
                            const QString &value) = 0;
     virtual bool SetDword(RegRoot root, const QString &path, const QString &name,
                           quint32 value) = 0;
+
+    // Changes made between BeginChanges and EndChanges may be held back and
+    // stored together: a store kept in a file replaces it once, so a record
+    // of several values is stored whole or not at all. Reads meanwhile see
+    // the store without them. EndChanges answers false when storing failed;
+    // CancelChanges drops what was held back.
+    virtual void BeginChanges() {}
+    virtual bool EndChanges() { return true; }
+    virtual void CancelChanges() {}
+};
+
+// BeginChanges for a scope: the changes are dropped unless End() was called.
+class RegistryChanges
+{
+public:
+    explicit RegistryChanges(Registry &registry)
+        : m_registry(registry)
+    {
+        m_registry.BeginChanges();
+    }
+    ~RegistryChanges()
+    {
+        if (!m_ended)
+            m_registry.CancelChanges();
+    }
+    RegistryChanges(const RegistryChanges &) = delete;
+    RegistryChanges &operator=(const RegistryChanges &) = delete;
+
+    bool End()
+    {
+        m_ended = true;
+        return m_registry.EndChanges();
+    }
+
+private:
+    Registry &m_registry;
+    bool m_ended = false;
 };
 
 } // namespace kelvarin

@@ -97,20 +97,58 @@ private slots:
         QCOMPARE(o.UScriptEditCommand, name.isEmpty() ? QStringLiteral("vi") : QString());
     }
 
+    void saveThenLoad_data()
+    {
+        QTest::addColumn<int>("flags");   // 1 visible compile, 2 visible export, 4 test run
+        QTest::addColumn<bool>("texts");  // false: every text empty
+        QTest::newRow("all flags on") << 7 << true;
+        QTest::newRow("all flags off, texts empty") << 0 << false;
+        QTest::newRow("compile only") << 1 << true;
+        QTest::newRow("export only") << 2 << false;
+    }
+
     void saveThenLoad()
     {
+        QFETCH(int, flags);
+        QFETCH(bool, texts);
         TempRegistry store;
-        TOptions saved = Sample();
+        TOptions saved;
+        saved.BaseDir = texts ? QStringLiteral("D:\\Spiele\\Unreal Tournament \u00df\\") : QString();
+        saved.CommandLine = texts ? QStringLiteral(" dm-deck16 -log \"x\" ") : QString();
+        saved.bUCCVisibleCompile = flags & 1;
+        saved.bUCCVisibleExport = flags & 2;
+        saved.bTestrunAfterCompile = flags & 4;
+        saved.UCCPriority = texts ? 256 : 64;
+        saved.LastCompiledPackage = texts ? QStringLiteral("MyMod") : QString();
+        saved.UScriptEditCommand = texts ? QStringLiteral("C:\\Ed\\ed.exe") : QString();
         QVERIFY(saved.SaveOptions(store.reg, QStringLiteral("/opt/kelvarin")));
         QCOMPARE(saved.RegistryKey, kKelvarinKey);
-        // Flags are stored as 0/1 dwords, texts as strings.
-        QCOMPARE(store.reg.Value(RegRoot::LocalMachine, kKelvarinKey, QStringLiteral("bUCCVisibleCompile"))->dword, 1u);
-        QCOMPARE(store.reg.Value(RegRoot::LocalMachine, kKelvarinKey, QStringLiteral("BaseDir"))->type,
-                 RegValue::Type::String);
+        // Every value under its own name: flags as 0/1 dwords, texts as strings.
+        QMap<QString, QVariant> fields = Fields(saved);
+        for (auto it = fields.begin(); it != fields.end(); ++it) {
+            const std::optional<RegValue> value = store.reg.Value(RegRoot::LocalMachine, kKelvarinKey, it.key());
+            QVERIFY2(value, qPrintable(it.key()));
+            if (it.value().typeId() == QMetaType::QString)
+                QCOMPARE(value->text, it.value().toString());
+            else
+                QCOMPARE(value->dword, it.value().toUInt());
+        }
 
+        // Read back from the file, as the next start does.
+        RegFileRegistry reread(store.path);
         TOptions loaded;
+        QVERIFY(loaded.LoadOptions(reread));
+        QCOMPARE(Fields(loaded), fields);
+        QCOMPARE(loaded.UScriptEditCommand, saved.UScriptEditCommand);
+        QCOMPARE(loaded.RegistryKey, saved.RegistryKey);
+
+        // The package compiled last can be stored alone; nothing else changes.
+        saved.LastCompiledPackage = QStringLiteral("Other");
+        saved.BaseDir = QStringLiteral("E:\\Elsewhere");
+        QVERIFY(saved.SaveLastCompiledPackage(store.reg));
         QVERIFY(loaded.LoadOptions(store.reg));
-        QCOMPARE(Fields(loaded), Fields(saved));
+        fields["LastCompiledPackage"] = saved.LastCompiledPackage;
+        QCOMPARE(Fields(loaded), fields);
     }
 
     void wrongType_data()

@@ -1,7 +1,15 @@
 #include "platform/RegFileRegistry.h"
 #include "support/TempRegistry.h"
 
+#include <QStringEncoder>
 #include <QTest>
+#include <QThread>
+
+#include <atomic>
+
+#ifdef Q_OS_UNIX
+#include <sys/stat.h>
+#endif
 
 using namespace kelvarin;
 using test::kKelvarinKey;
@@ -33,6 +41,9 @@ private slots:
         QTest::newRow("non-ASCII") << "BaseDir" << QVariant("/home/jörg/ßpiele")
                                    << QString("\"BaseDir\"=\"/home/jörg/ßpiele\"").toUtf8();
         QTest::newRow("line break") << "Note" << QVariant("two\r\nlines") << QByteArray("\"Note\"=hex(1):");
+        QTest::newRow("lone surrogate") << "Note" << QVariant(QString(QChar(0xD800)) + "x") << QByteArray("\"Note\"=hex(1):");
+        QTest::newRow("'=' in the name, text in bytes") << "Base=Dir" << QVariant("a\nb")
+                                                         << QByteArray("\"Base=Dir\"=hex(1):");
         QTest::newRow("dword zero") << "V" << QVariant(0u) << QByteArray("\"V\"=dword:00000000");
         QTest::newRow("dword 32") << "V" << QVariant(32u) << QByteArray("\"V\"=dword:00000020");
         QTest::newRow("dword all bits") << "V" << QVariant(0xffffffffu) << QByteArray("\"V\"=dword:ffffffff");
@@ -109,6 +120,166 @@ private slots:
         QVERIFY(second.SetDword(RegRoot::LocalMachine, kKelvarinKey, QStringLiteral("B"), 2));
         QCOMPARE(store.reg.Value(RegRoot::LocalMachine, kKelvarinKey, QStringLiteral("B"))->dword, 2u);
         QCOMPARE(second.Value(RegRoot::LocalMachine, kKelvarinKey, QStringLiteral("A"))->dword, 1u);
+        // A value of the same size, replaced by another writer, then by a
+        // program that writes the file in place.
+        QVERIFY(second.SetDword(RegRoot::LocalMachine, kKelvarinKey, QStringLiteral("B"), 3));
+        QCOMPARE(store.reg.Value(RegRoot::LocalMachine, kKelvarinKey, QStringLiteral("B"))->dword, 3u);
+        QByteArray bytes = store.Bytes();
+        bytes.replace("\"B\"=dword:00000003", "\"B\"=dword:00000004");
+        QFile inPlace(store.path);
+        QVERIFY(inPlace.open(QIODevice::ReadWrite) && inPlace.write(bytes) == bytes.size());
+        inPlace.close();
+        QCOMPARE(store.reg.Value(RegRoot::LocalMachine, kKelvarinKey, QStringLiteral("B"))->dword, 4u);
+    }
+
+    void thousandsOfForeignKeys()
+    {
+        TempRegistry store;
+        QByteArray file = kHeader;
+        for (int i = 0; i < 20000; ++i) {
+            file += "\n[HKEY_LOCAL_MACHINE\\Software\\Other" + QByteArray::number(i) + "\\Sub]\n\"Name\"=\"v"
+                    + QByteArray::number(i) + "\"\n\"Size\"=dword:00000001\n";
+            if (i == 10000)
+                file += "\n[HKEY_LOCAL_MACHINE\\Software\\Vexa\\Kelvarin]\n\"BaseDir\"=\"old\"\n\"CommandLine\"=\"x\"\n";
+        }
+        file += "\n[hkey_local_machine\\software\\vexa\\kelvarin]\n\"basedir\"=\"C:\\\\UT\"\n";
+        QVERIFY(store.Write(file));
+        RegFileRegistry &reg = store.reg;
+        // A key named again later adds to the first; its later value wins.
+        QCOMPARE(reg.Value(RegRoot::LocalMachine, kKelvarinKey, QStringLiteral("BaseDir"))->text, QStringLiteral("C:\\UT"));
+        QCOMPARE(reg.Value(RegRoot::LocalMachine, kKelvarinKey, QStringLiteral("CommandLine"))->text, QStringLiteral("x"));
+        QCOMPARE(reg.Value(RegRoot::LocalMachine, QStringLiteral("SOFTWARE\\OTHER19999\\SUB"), QStringLiteral("NAME"))->text,
+                 QStringLiteral("v19999"));
+        QVERIFY(reg.OpenKey(RegRoot::LocalMachine, QStringLiteral("Software\\Other7"), false));
+        QVERIFY(!reg.OpenKey(RegRoot::LocalMachine, QStringLiteral("Software\\Other7\\Su"), false));
+        QVERIFY(!reg.Value(RegRoot::LocalMachine, QStringLiteral("Software\\Other7"), QStringLiteral("Name")));
+        for (int i = 0; i < 5; ++i)
+            QVERIFY(reg.SetDword(RegRoot::LocalMachine, kKelvarinKey, QStringLiteral("V%1").arg(i), quint32(i)));
+        const QByteArray written = store.Bytes();
+        QCOMPARE(written.count("\"Size\"=dword:00000001\n"), 20000);
+        QCOMPARE(written.count("[HKEY_LOCAL_MACHINE\\Software\\Vexa\\Kelvarin]"), 1);
+        QCOMPARE(RegFileRegistry(store.path).Value(RegRoot::LocalMachine, kKelvarinKey, QStringLiteral("V4"))->dword, 4u);
+    }
+
+    // Two programs writing at once lose none of each other's values, and a
+    // reader meanwhile never finds the file half-written.
+    void concurrentWriters()
+    {
+        TempRegistry store;
+        QVERIFY(store.reg.SetString(RegRoot::LocalMachine, kKelvarinKey, QStringLiteral("Fixed"), QStringLiteral("here")));
+        constexpr int writes = 150;
+        std::atomic<bool> done = false;
+        std::atomic<int> misses = 0;
+        auto writer = [&](const QString &prefix) {
+            RegFileRegistry reg(store.path);
+            for (int i = 0; i < writes; ++i) {
+                if (!reg.SetDword(RegRoot::LocalMachine, kKelvarinKey, prefix + QString::number(i), quint32(i)))
+                    ++misses;
+            }
+        };
+        std::unique_ptr<QThread> threads[] = {
+            std::unique_ptr<QThread>(QThread::create(writer, QStringLiteral("A"))),
+            std::unique_ptr<QThread>(QThread::create(writer, QStringLiteral("B"))),
+            std::unique_ptr<QThread>(QThread::create([&] {
+                RegFileRegistry reg(store.path);
+                while (!done) {
+                    if (!reg.Value(RegRoot::LocalMachine, kKelvarinKey, QStringLiteral("Fixed")))
+                        ++misses;
+                }
+            })),
+        };
+        for (auto &thread : threads)
+            thread->start();
+        threads[0]->wait();
+        threads[1]->wait();
+        done = true;
+        threads[2]->wait();
+        QCOMPARE(misses.load(), 0);
+        RegFileRegistry reader(store.path);
+        for (const char *prefix : {"A", "B"}) {
+            for (int i = 0; i < writes; ++i) {
+                const QString name = QLatin1String(prefix) + QString::number(i);
+                QVERIFY2(reader.Value(RegRoot::LocalMachine, kKelvarinKey, name), qPrintable(name));
+            }
+        }
+        QCOMPARE(QDir(store.dir.filePath(QStringLiteral("Kelvarin"))).entryList(QDir::Files | QDir::Hidden),
+                 QStringList{"registry.reg"});
+    }
+
+    // A lock that never frees delays a write, never stops it.
+    void writesPastAStuckLock()
+    {
+        TempRegistry store;
+        QVERIFY(QDir().mkpath(store.path + QStringLiteral(".lock")));
+        QVERIFY(store.reg.SetString(RegRoot::LocalMachine, kKelvarinKey, QStringLiteral("BaseDir"), QStringLiteral("x")));
+        QCOMPARE(RegFileRegistry(store.path).Value(RegRoot::LocalMachine, kKelvarinKey, QStringLiteral("BaseDir"))->text,
+                 QStringLiteral("x"));
+    }
+
+    // Exported by another program: read, and written back in its encoding,
+    // with its mark and line ends.
+    void foreignEncoding_data()
+    {
+        QTest::addColumn<QByteArray>("mark");
+        QTest::addColumn<int>("encoding");
+        QTest::addColumn<QString>("lineEnd");
+        QTest::newRow("UTF-16LE with mark, CR LF (regedit)") << QByteArray("\xff\xfe") << int(QStringConverter::Utf16LE) << "\r\n";
+        QTest::newRow("UTF-16BE with mark") << QByteArray("\xfe\xff") << int(QStringConverter::Utf16BE) << "\n";
+        QTest::newRow("UTF-8 with mark") << QByteArray("\xef\xbb\xbf") << int(QStringConverter::Utf8) << "\n";
+        QTest::newRow("UTF-8, CR LF") << QByteArray() << int(QStringConverter::Utf8) << "\r\n";
+    }
+
+    void foreignEncoding()
+    {
+        QFETCH(QByteArray, mark);
+        QFETCH(int, encoding);
+        QFETCH(QString, lineEnd);
+        const QString text = QStringList{QString::fromLatin1(kHeader.trimmed()), QString(),
+                                         QStringLiteral("[HKEY_LOCAL_MACHINE\\Software\\Vexa\\Kelvarin]"),
+                                         QStringLiteral("\"BaseDir\"=\"C:\\\\Spiele\\\\J\u00f6rg \u20ac\U0001F600\""),
+                                         QStringLiteral("\"CommandLine\"=\"ctf-face\""), QString()}
+                                 .join(lineEnd);
+        auto encode = [&](const QString &t) {
+            return mark + QStringEncoder(QStringConverter::Encoding(encoding))(t);
+        };
+        TempRegistry store;
+        QVERIFY(store.Write(encode(text)));
+        QCOMPARE(store.reg.Value(RegRoot::LocalMachine, kKelvarinKey, QStringLiteral("BaseDir"))->text,
+                 QStringLiteral("C:\\Spiele\\J\u00f6rg \u20ac\U0001F600"));
+        QVERIFY(store.reg.SetString(RegRoot::LocalMachine, kKelvarinKey, QStringLiteral("CommandLine"), QStringLiteral("dm-\u00e9")));
+        QCOMPARE(store.Bytes(), encode(QString(text).replace(QStringLiteral("ctf-face"), QStringLiteral("dm-\u00e9"))));
+        QVERIFY(store.reg.KeptDamagedFile().isEmpty());
+    }
+
+    // What cannot be opened as a file is left alone, never written over.
+    void unreadableStore_data()
+    {
+        QTest::addColumn<bool>("pipe");
+        QTest::newRow("a directory") << false;
+#ifdef Q_OS_UNIX
+        QTest::newRow("a pipe") << true;
+#endif
+    }
+
+    void unreadableStore()
+    {
+        QFETCH(bool, pipe);
+        TempRegistry store;
+        QVERIFY(QDir().mkpath(QFileInfo(store.path).path()));
+#ifdef Q_OS_UNIX
+        QVERIFY(pipe ? ::mkfifo(QFile::encodeName(store.path).constData(), 0600) == 0 : QDir().mkpath(store.path));
+#else
+        QVERIFY(QDir().mkpath(store.path));
+#endif
+        RegFileRegistry &reg = store.reg;
+        QVERIFY(!reg.OpenKey(RegRoot::LocalMachine, kKelvarinKey, false));
+        QVERIFY(!reg.Value(RegRoot::LocalMachine, kKelvarinKey, QStringLiteral("BaseDir")));
+        QVERIFY(!reg.SetString(RegRoot::LocalMachine, kKelvarinKey, QStringLiteral("BaseDir"), QStringLiteral("x")));
+        QVERIFY(!reg.OpenKey(RegRoot::LocalMachine, kKelvarinKey, true));
+        QVERIFY(reg.KeptDamagedFile().isEmpty());
+        QCOMPARE(QFileInfo(store.path).isDir(), !pipe);
+        QCOMPARE(QDir(QFileInfo(store.path).path()).entryList(QDir::AllEntries | QDir::System | QDir::NoDotAndDotDot),
+                 QStringList{"registry.reg"});
     }
 
     void damagedStore_data()
@@ -122,6 +293,11 @@ private slots:
         QTest::newRow("bad dword") << QByteArray(kHeader + key + "\"UCCPriority\"=dword:zz\n");
         QTest::newRow("value before key") << QByteArray(kHeader + "\"BaseDir\"=\"x\"\n" + key);
         QTest::newRow("not UTF-8") << QByteArray(kHeader + key + "\"BaseDir\"=\"C:\\\\J\xf6rg\"\n");
+        QByteArray utf16;
+        for (char c : kHeader + key)
+            utf16.append(c).append('\0');
+        QTest::newRow("UTF-16 without a mark") << utf16;
+        QTest::newRow("UTF-16 cut in a character") << QByteArray("\xff\xfe") + utf16.chopped(1);
     }
 
     void damagedStore()

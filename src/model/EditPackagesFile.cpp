@@ -8,7 +8,6 @@
 
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
 
 namespace kelvarin {
 
@@ -48,7 +47,7 @@ bool EditPackagesFile::IsEditPackagesLine(const QString &stripped, QString *valu
     return true;
 }
 
-QStringList EditPackagesFile::ReadLines(int *encoding, QByteArray *bytes)
+QByteArray EditPackagesFile::ReadBytes(int *encoding)
 {
     const QString native = SpecPath::ToNative(Path());
     QFile file(native);
@@ -56,21 +55,48 @@ QStringList EditPackagesFile::ReadLines(int *encoding, QByteArray *bytes)
         throw KelvarinError(QStringLiteral("Cannot open file %1").arg(SpecPath::Display(Path())));
     const QByteArray content = file.readAll();
     TextEncoding found = TextEncoding::Latin1;
-    const QString text = TextFile::Decode(content, &found);
+    TextFile::Decode(content.left(3), &found);
+    const bool utf16 = found == TextEncoding::Utf16LE || found == TextEncoding::Utf16BE;
     // UTF-16 without a byte-order mark cannot be told from Latin-1 except by
     // its NUL bytes; read as Latin-1 its lines would be rewritten in pieces.
-    if (found != TextEncoding::Utf16LE && found != TextEncoding::Utf16BE && content.contains('\0'))
+    // UTF-16 with an odd number of bytes would lose its last one.
+    if (utf16 ? content.size() % 2 != 0 : content.contains('\0'))
         throw KelvarinError(QStringLiteral("Cannot open file %1").arg(SpecPath::Display(Path())));
-    if (encoding)
-        *encoding = int(found);
-    if (bytes)
-        *bytes = content;
-    return TextFile::SplitLines(text);
+    *encoding = int(found);
+    return content;
 }
+
+namespace {
+
+// The file as one character per code unit of its encoding: after a UTF-8
+// mark each byte stays a character of its own, so that bytes that are no
+// UTF-8 come back unchanged; Latin-1 and UTF-16 decode one unit each anyway.
+// Line ends, blanks and the ASCII names looked for are the same in every form.
+QString Units(const QByteArray &content, TextEncoding encoding)
+{
+    if (encoding == TextEncoding::Utf8Bom)
+        return QString::fromLatin1(content.mid(3));
+    return TextFile::Decode(content);
+}
+
+QString ToUnits(const QString &text, TextEncoding encoding)
+{
+    return encoding == TextEncoding::Utf8Bom ? QString::fromLatin1(text.toUtf8()) : text;
+}
+
+QByteArray FromUnits(const QString &units, TextEncoding encoding)
+{
+    if (encoding == TextEncoding::Utf8Bom)
+        return QByteArray("\xEF\xBB\xBF") + units.toLatin1();
+    return TextFile::Encode(units, encoding);
+}
+
+} // namespace
 
 bool EditPackagesFile::ReadEditPackagesList(QStringList &list)
 {
-    const QStringList lines = ReadLines(nullptr);
+    int encoding = 0;
+    const QStringList lines = TextFile::SplitLines(TextFile::Decode(ReadBytes(&encoding)));
     qsizetype at = 0;
     while (at < lines.size() && !IsSectionHeader(Trim(lines.at(at))))
         ++at;
@@ -92,19 +118,14 @@ bool EditPackagesFile::ReadEditPackagesList(QStringList &list)
 void EditPackagesFile::WriteEditPackagesList(const QStringList &list)
 {
     int encodingValue = 0;
-    QByteArray original;
-    const QStringList lines = ReadLines(&encodingValue, &original);
+    const QByteArray original = ReadBytes(&encodingValue);
     const auto encoding = TextEncoding(encodingValue);
+    const QStringList lines = TextFile::SplitLines(Units(original, encoding));
     const QFile::Permissions permissions = QFileInfo(SpecPath::ToNative(Path())).permissions();
     // The backup is the user's file exactly as it was.
-    {
-        const QString backup = SpecPath::ToNative(BackupPath());
-        QSaveFile file(backup);
-        if (!file.open(QIODevice::WriteOnly) || file.write(original) != original.size() || !file.commit())
-            throw KelvarinError(QStringLiteral("Cannot create file %1").arg(SpecPath::Display(BackupPath())));
-        QFile::setPermissions(backup, permissions);
-        SpecPath::ForgetListings();
-    }
+    if (!TextFile::WriteBytes(BackupPath(), original))
+        throw KelvarinError(QStringLiteral("Cannot create file %1").arg(SpecPath::Display(BackupPath())));
+    QFile::setPermissions(SpecPath::ToNative(BackupPath()), permissions);
 
     QStringList result;
     result.reserve(lines.size() + list.size());
@@ -125,7 +146,7 @@ void EditPackagesFile::WriteEditPackagesList(const QStringList &list)
         if (IsEditPackagesLine(stripped)) {
             if (!written) {
                 for (const QString &entry : list)
-                    result.append(QStringLiteral("EditPackages=") + entry);
+                    result.append(QStringLiteral("EditPackages=") + ToUnits(entry, encoding));
                 written = true;
             }
             continue;
@@ -139,7 +160,22 @@ void EditPackagesFile::WriteEditPackagesList(const QStringList &list)
     for (; at < lines.size(); ++at)
         result.append(Trim(lines.at(at)));
 
-    if (!TextFile::WriteLines(Path(), result, encoding))
+    const auto bytesOf = [&] {
+        QString units;
+        for (const QString &line : std::as_const(result))
+            units += line + QLatin1String("\r\n");
+        return FromUnits(units, encoding);
+    };
+    QByteArray bytes = bytesOf();
+    // Stripping the first line must not leave a byte-order mark at the start
+    // of a file without one: the file would then read as another encoding.
+    // That line is kept as it was.
+    if (encoding == TextEncoding::Latin1 && !lines.isEmpty()
+        && (bytes.startsWith("\xFF\xFE") || bytes.startsWith("\xFE\xFF") || bytes.startsWith("\xEF\xBB\xBF"))) {
+        result[0] = lines.first();
+        bytes = bytesOf();
+    }
+    if (!TextFile::WriteBytes(Path(), bytes))
         throw KelvarinError(QStringLiteral("Cannot create file %1").arg(SpecPath::Display(Path())));
     QFile::setPermissions(SpecPath::ToNative(Path()), permissions);
 }

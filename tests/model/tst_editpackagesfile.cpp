@@ -16,6 +16,18 @@ namespace {
 const QString kIni = QStringLiteral("System/UnrealTournament.ini");
 const QByteArray kHead("[Editor.EditorEngine]\r\n");
 
+// Text as UTF-16 with its mark, code unit by code unit (unpaired surrogates too).
+QByteArray Utf16(const QString &text, bool little)
+{
+    QByteArray bytes(little ? "\xff\xfe" : "\xfe\xff");
+    for (QChar c : text) {
+        const char lo = char(c.unicode() & 0xff);
+        const char hi = char(c.unicode() >> 8);
+        bytes.append(little ? lo : hi).append(little ? hi : lo);
+    }
+    return bytes;
+}
+
 } // namespace
 
 class TestEditPackagesFile : public QObject
@@ -101,6 +113,21 @@ private slots:
             << kHead + "; caf\xe9 \xff\r\nEditPackages=Core\r\nName=\xe9t\xe9\r\n"
             << QStringList{QString::fromLatin1("Mod\xe9")}
             << kHead + "; caf\xe9 \xff\r\nEditPackages=Mod\xe9\r\nName=\xe9t\xe9\r\n";
+        QTest::newRow("UTF-8 mark: text and stray bytes kept")
+            << "\xef\xbb\xbf" + kHead + "; caf\xc3\xa9 \xff\xc3\r\n  EditPackages=Core\r\nName=\xe2\x82\xac\r\n"
+            << QStringList{QString::fromUtf8("Mod\xc3\xa9")}
+            << "\xef\xbb\xbf" + kHead + "; caf\xc3\xa9 \xff\xc3\r\nEditPackages=Mod\xc3\xa9\r\nName=\xe2\x82\xac\r\n";
+        const QString before = QString::fromUtf8("[Editor.EditorEngine]\n  ; \u20ac \U0001F600\nEditPackages=Core\n") + QChar(0xd800) + "\n";
+        const QString after = QString::fromUtf8("[Editor.EditorEngine]\r\n; \u20ac \U0001F600\r\nEditPackages=Mod\u00e9\r\nEditPackages=\u0100\r\n")
+            + QChar(0xd800) + "\r\n";
+        for (bool little : {true, false}) {
+            QTest::newRow(little ? "UTF-16LE mark" : "UTF-16BE mark")
+                << Utf16(before, little) << QStringList{QString::fromUtf8("Mod\u00e9"), QString::fromUtf8("\u0100")}
+                << Utf16(after, little);
+        }
+        QTest::newRow("stripping never makes a byte-order mark")
+            << QByteArray("\x01\xff\xfe\r\n") + kHead + "EditPackages=Core\r\n"
+            << QStringList{"Engine"} << QByteArray("\x01\xff\xfe\r\n") + kHead + "EditPackages=Engine\r\n";
         QTest::newRow("LF and CR ends become CR LF")
             << QByteArray("[Editor.EditorEngine]\nEditPackages=Core\rA=1\n\nB=2")
             << QStringList{"Core"} << kHead + "EditPackages=Core\r\nA=1\r\n\r\nB=2\r\n";
@@ -176,23 +203,27 @@ private slots:
         QCOMPARE(QFileInfo(game.Native(kIni + QLatin1String("_Backup"))).permissions() & mask, wanted);
     }
 
-    // UTF-16 without a byte-order mark is refused, not rewritten with its
-    // NUL bytes trimmed; with a mark it is read and written as UTF-16.
-    void utf16WithoutMarkRefused_data()
+    // UTF-16 without a byte-order mark, or cut in a character, is refused,
+    // not rewritten with NUL bytes trimmed or its last byte lost; with a mark
+    // it is read and written as UTF-16.
+    void utf16NotTextRefused_data()
     {
         QTest::addColumn<bool>("writing");
-        QTest::newRow("read") << false;
-        QTest::newRow("write") << true;
-    }
-
-    void utf16WithoutMarkRefused()
-    {
-        QFETCH(bool, writing);
-        test::GameDir game;
-        test::ScriptedPrompter prompter;
+        QTest::addColumn<QByteArray>("bytes");
         QByteArray bytes;
         for (char c : QByteArray(kHead + "EditPackages=Core\r\n"))
             bytes.append(c).append('\0');
+        QTest::newRow("no mark, read") << false << bytes;
+        QTest::newRow("no mark, write") << true << bytes;
+        QTest::newRow("cut in a character, write") << true << QByteArray("\xff\xfe" + bytes + "A");
+    }
+
+    void utf16NotTextRefused()
+    {
+        QFETCH(bool, writing);
+        QFETCH(QByteArray, bytes);
+        test::GameDir game;
+        test::ScriptedPrompter prompter;
         game.WriteBytes(kIni, bytes);
         EditPackagesFile file(game.Base(), prompter);
         QStringList list{QStringLiteral("Core")};
@@ -207,9 +238,7 @@ private slots:
         QVERIFY(!game.Exists(kIni + QLatin1String("_Backup")));
         QVERIFY(prompter.shown.isEmpty());
 
-        QByteArray marked("\xFF\xFE");
-        marked += bytes;
-        game.WriteBytes(kIni, marked);
+        game.WriteBytes(kIni, Utf16(QString::fromLatin1(kHead + "EditPackages=Core\r\n"), true));
         list.clear();
         QVERIFY(file.ReadEditPackagesList(list));
         QCOMPARE(list, QStringList{"Core"});

@@ -1,9 +1,11 @@
 #include "platform/gui/SingleInstance.h"
 
+#include <QDeadlineTimer>
 #include <QDir>
 #include <QLocalServer>
 #include <QLocalSocket>
 #include <QLockFile>
+#include <QThread>
 
 #ifdef Q_OS_WIN
 #include <QStandardPaths>
@@ -16,6 +18,11 @@ namespace kelvarin {
 namespace {
 
 constexpr int ConnectWaitMs = 2000;
+// How long a later start keeps trying when the lock is held but nobody
+// answers yet: the holder may be between taking the lock and listening, or
+// taking over the lock of a crashed instance.
+constexpr int HandOverWaitMs = 5000;
+constexpr int RetryMs = 50;
 
 } // namespace
 
@@ -49,11 +56,18 @@ bool SingleInstance::TryAcquire(const QString &file)
     // Never stale by age (a long session is no reason to give up the lock);
     // only a lock whose owner process has gone is taken over.
     m_lock->setStaleLockTime(0);
-    if (!m_lock->tryLock(0)) {
-        m_lock.reset();
-        // A name too long for a request still brings the running one forward.
-        SendRequest(m_name, 1, 1, FormatRequest(1, 1, file).isEmpty() ? QString() : file);
-        return false;
+    // A name too long for a request still brings the running one forward.
+    const QString sent = FormatRequest(1, 1, file).isEmpty() ? QString() : file;
+    const QDeadlineTimer deadline(HandOverWaitMs);
+    while (!m_lock->tryLock(0)) {
+        // Whoever holds the lock runs: never start beside it. Hand over to it
+        // as soon as it listens; give up when it never does.
+        if (SendRequest(m_name, 1, 1, sent) || m_lock->error() != QLockFile::LockFailedError
+            || deadline.hasExpired()) {
+            m_lock.reset();
+            return false;
+        }
+        QThread::msleep(RetryMs);
     }
     m_holding = true;
     // The lock is ours, so a socket of that name can only be a left-over of a

@@ -48,7 +48,8 @@ public:
     // True when this is the first instance: the lock is held and requests are
     // received from now on. Otherwise the request "1 1" is sent to the running
     // instance, with the file when one is given (absolute), and the answer is
-    // false.
+    // false. While the holder does not answer yet, this keeps trying for a few
+    // seconds (it may be starting, or taking over a crashed instance's lock).
     bool TryAcquire(const QString &file = QString());
     bool IsHolder() const { return m_holding; }
     // Stops listening and gives the lock back.

@@ -5,13 +5,23 @@
 #include <QFileInfo>
 #include <QLocalServer>
 #include <QLocalSocket>
+#include <QLockFile>
 #include <QProcess>
 #include <QSignalSpy>
+#include <QTemporaryDir>
 #include <QTest>
+#include <QThread>
 #include <QUuid>
 
 #include <cstdlib>
 #include <memory>
+
+#ifdef Q_OS_LINUX
+#include <fcntl.h>
+#include <signal.h>
+#include <spawn.h>
+#include <sys/wait.h>
+#endif
 
 using namespace kelvarin;
 
@@ -20,8 +30,65 @@ namespace {
 // Set in the environment of a child copy of this test: take the lock under
 // this name and die without giving it back, like a crashed instance.
 const char *const HoldAndDie = "KELVARIN_TEST_HOLD_AND_DIE";
+// Likewise: take the lock, say "locked", listen only a moment later, print
+// the first request received.
+const char *const ListenLate = "KELVARIN_TEST_LISTEN_LATE";
 
 QString UniqueName() { return QStringLiteral("kelvarin-test-") + QUuid::createUuid().toString(QUuid::Id128).left(12); }
+
+#ifdef Q_OS_LINUX
+// The built program, started with its input and output on /dev/null; this
+// test reaps it itself, so that a killed one can stay unreaped for a while.
+struct Program
+{
+    pid_t pid = -1;
+    int status = 0;
+    bool ended = false;
+
+    Program(const QProcessEnvironment &env, const QString &dir)
+    {
+        const QStringList pairs = env.toStringList();
+        QList<QByteArray> storage;
+        std::vector<char *> envp;
+        for (const QString &pair : pairs)
+            storage.append(pair.toLocal8Bit());
+        for (QByteArray &entry : storage)
+            envp.push_back(entry.data());
+        envp.push_back(nullptr);
+        QByteArray program(KELVARIN_PATH);
+        char *argv[] = {program.data(), nullptr};
+        posix_spawn_file_actions_t actions;
+        posix_spawn_file_actions_init(&actions);
+        for (int fd = 0; fd < 3; ++fd)
+            posix_spawn_file_actions_addopen(&actions, fd, "/dev/null", O_RDWR, 0);
+        posix_spawn_file_actions_addchdir_np(&actions, QFile::encodeName(dir).constData());
+        if (posix_spawn(&pid, program.constData(), &actions, nullptr, argv, envp.data()) != 0)
+            pid = -1;
+        posix_spawn_file_actions_destroy(&actions);
+    }
+    ~Program()
+    {
+        Kill();
+        Reap();
+    }
+    bool Ended()
+    {
+        if (!ended && pid > 0 && ::waitpid(pid, &status, WNOHANG) == pid)
+            ended = true;
+        return ended || pid <= 0;
+    }
+    void Kill()
+    {
+        if (pid > 0 && !ended)
+            ::kill(pid, SIGKILL);
+    }
+    void Reap()
+    {
+        if (pid > 0 && !ended && ::waitpid(pid, &status, 0) == pid)
+            ended = true;
+    }
+};
+#endif
 
 } // namespace
 
@@ -157,6 +224,79 @@ private slots:
         QVERIFY(received.wait());
     }
 
+    // The holder took the lock but does not listen yet: the later start
+    // waits for it rather than give up its request.
+    void HolderThatListensLateGetsTheRequest()
+    {
+        const QString name = UniqueName();
+        QProcess holder;
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert(QLatin1String(ListenLate), name);
+        holder.setProcessEnvironment(env);
+        holder.setStandardInputFile(QProcess::nullDevice());
+        holder.start(QCoreApplication::applicationFilePath(), {});
+        while (!holder.canReadLine())
+            QVERIFY(holder.waitForReadyRead(30000));
+        QCOMPARE(holder.readLine(), QByteArray("locked\n"));
+        SingleInstance second(name);
+        QVERIFY(!second.TryAcquire(QStringLiteral("/a/X.uc")));
+        QVERIFY(holder.waitForFinished(30000));
+        QCOMPARE(holder.readAll(), QByteArray("1 1 open /a/X.uc\n"));
+    }
+
+#ifdef Q_OS_LINUX
+    // Real programs: whatever happened to the one before, two started at once
+    // leave exactly one running, and the other hands over to it.
+    void OneOfTwoStartsRuns_data()
+    {
+        QTest::addColumn<bool>("killFirst");
+        QTest::addColumn<bool>("reapFirst");
+        QTest::newRow("none before") << false << false;
+        QTest::newRow("one killed before") << true << true;
+        QTest::newRow("one killed, not yet reaped") << true << false;
+    }
+
+    void OneOfTwoStartsRuns()
+    {
+        QFETCH(bool, killFirst);
+        QFETCH(bool, reapFirst);
+        QTemporaryDir scratch;
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        for (const char *variable : {"TMPDIR", "HOME", "XDG_CONFIG_HOME", "XDG_RUNTIME_DIR"}) {
+            const QString dir = scratch.filePath(QLatin1String(variable));
+            QVERIFY(QDir().mkpath(dir));
+            QFile::setPermissions(dir, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+            env.insert(QLatin1String(variable), dir);
+        }
+        env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+        env.remove(QStringLiteral("DISPLAY"));
+        env.remove(QStringLiteral("WAYLAND_DISPLAY"));
+        const QString socket = scratch.filePath(QStringLiteral("TMPDIR/")) + SingleInstance::DefaultName();
+        auto answers = [&] { return SingleInstance::SendRequest(socket, 0, 0); };
+
+        std::unique_ptr<Program> first;
+        if (killFirst) {
+            first = std::make_unique<Program>(env, scratch.path());
+            QVERIFY(first->pid > 0);
+            QTRY_VERIFY_WITH_TIMEOUT(answers() || first->Ended(), 30000);
+            QVERIFY(!first->Ended());
+            first->Kill();
+            if (reapFirst)
+                first->Reap();
+        }
+        Program one(env, scratch.path());
+        Program other(env, scratch.path());
+        QVERIFY(one.pid > 0 && other.pid > 0);
+        QTRY_VERIFY_WITH_TIMEOUT(one.Ended() || other.Ended(), 60000);
+        Program &gone = one.Ended() ? one : other;
+        Program &running = one.Ended() ? other : one;
+        QVERIFY(WIFEXITED(gone.status));
+        QCOMPARE(WEXITSTATUS(gone.status), 1);
+        QTRY_VERIFY_WITH_TIMEOUT(answers() || running.Ended(), 30000);
+        QVERIFY(!running.Ended());
+    }
+#endif
+
     void ParseRequest_data()
     {
         QTest::addColumn<QByteArray>("line");
@@ -200,6 +340,25 @@ int main(int argc, char **argv)
         SingleInstance instance(holdName);
         // Leave lock file and socket behind, as a crash would.
         std::_Exit(instance.TryAcquire() ? 7 : 8);
+    }
+    const QString lateName = qEnvironmentVariable(ListenLate);
+    if (!lateName.isEmpty()) {
+        QCoreApplication app(argc, argv);
+        QLockFile lock(QDir::temp().filePath(lateName + QStringLiteral(".lock")));
+        if (!lock.tryLock(0))
+            return 8;
+        QFile out;
+        out.open(1, QIODevice::WriteOnly | QIODevice::Unbuffered);
+        out.write("locked\n");
+        QThread::msleep(300);
+        QLocalServer server;
+        if (!server.listen(lateName) || !server.waitForNewConnection(20000))
+            return 9;
+        QLocalSocket *socket = server.nextPendingConnection();
+        while (!socket->canReadLine() && socket->waitForReadyRead(20000)) {
+        }
+        out.write(socket->readLine());
+        return 0;
     }
     QCoreApplication app(argc, argv);
     TestSingleInstance test;

@@ -5,9 +5,12 @@
 #include "persist/TreeText.h"
 #include "platform/Errors.h"
 #include "platform/EventPump.h"
+#include "platform/FileSetWriter.h"
 #include "platform/FileSystem.h"
 #include "platform/SpecPath.h"
 #include "platform/TextFile.h"
+
+#include <iterator>
 
 namespace kelvarin {
 
@@ -21,10 +24,27 @@ QStringList ReadCompanion(const QString &path)
     return TextFile::SplitLines(*text);
 }
 
-void WriteCompanion(const QString &path, const QStringList &lines)
+[[noreturn]] void CannotCreate(const QString &path)
 {
-    if (!TextFile::WriteLines(path, lines))
-        throw KelvarinError(QStringLiteral("Cannot create file %1").arg(SpecPath::Display(path)));
+    throw KelvarinError(QStringLiteral("Cannot create file %1").arg(SpecPath::Display(path)));
+}
+
+// The lines of a state file as written, every line ended by CR LF: Latin-1,
+// unless that cannot give the same text back (a name outside Latin-1, or a
+// first line whose bytes would read as a byte-order mark); then UTF-8 with a
+// byte-order mark, which the reader decodes.
+QByteArray Lines(const QStringList &lines)
+{
+    QString text;
+    for (const QString &line : lines) {
+        text += line;
+        text += QLatin1String("\r\n");
+    }
+    const QByteArray latin1 = TextFile::Encode(text, TextEncoding::Latin1);
+    TextEncoding readAs = TextEncoding::Latin1;
+    if (TextFile::Decode(latin1, &readAs) == text && readAs == TextEncoding::Latin1)
+        return latin1;
+    return TextFile::Encode(text, TextEncoding::Utf8Bom);
 }
 
 } // namespace
@@ -50,12 +70,23 @@ bool StateFile::SaveState(const QString &fileName)
     for (int row = 0; row < packages.Count(); ++row)
         if (packages.MarkAt(row) == PackageList::Mark::Checked)
             ticked.append(packages.Text(row));
-    if (!TextFile::WriteLines(fileName, ticked))
-        return false;
+    // The four files are written in full before any of them replaces its old
+    // version, and the state file is put in place last: a save that fails or
+    // is cut short before the renames leaves the old set whole, and a state
+    // file never stands beside companions older than itself.
     m_model.Status(QStringLiteral("Saving: ") + base);
-    WriteCompanion(base + QLatin1String(".UTree"), TreeText::Write(m_model.Browser()));
-    WriteCompanion(base + QLatin1String(".UPack"), TreeText::Write(m_model.PackagesBrowser()));
-    WriteCompanion(base + QLatin1String(".UBind"), m_model.Bindings().Entries());
+    const QString paths[] = {base + QLatin1String(".UTree"), base + QLatin1String(".UPack"),
+                             base + QLatin1String(".UBind"), fileName};
+    const QByteArray contents[] = {Lines(TreeText::Write(m_model.Browser())),
+                                   Lines(TreeText::Write(m_model.PackagesBrowser())),
+                                   Lines(m_model.Bindings().Entries()), Lines(ticked)};
+    FileSetWriter files;
+    for (size_t i = 0; i < std::size(paths); ++i)
+        if (!files.Stage(paths[i], contents[i]))
+            CannotCreate(paths[i]);
+    QString failed;
+    if (!files.Commit(&failed))
+        CannotCreate(failed);
     m_model.Status(QStringLiteral("Done"));
     return true;
 }

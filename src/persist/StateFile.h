@@ -20,8 +20,9 @@ public:
     // The path up to the first ".Kelvar" in it (any case), or empty.
     static QString BaseName(const QString &fileName);
 
-    // False when nothing was written (no ".Kelvar" in the name, or the state
-    // file cannot be created). Raises "Cannot create file %s" for a companion.
+    // False when nothing was written for want of ".Kelvar" in the name. Raises
+    // "Cannot create file %s" for the first file of the set that cannot be
+    // written; the set on disk is then the one before the save.
     bool SaveState(const QString &fileName);
     // False when nothing was read (no ".Kelvar", file cannot be opened) or the
     // application began terminating. Raises "Cannot open file %s" for a

@@ -96,6 +96,41 @@ private slots:
         QCOMPARE(h.statuses.last(), QStringLiteral("Done"));
     }
 
+    // A save puts no file of the set in place before all four are written:
+    // one that cannot be written leaves the old set as it was, and no
+    // temporary file behind.
+    void failedSaveKeepsTheOldSet_data()
+    {
+        QTest::addColumn<QString>("blocked");   // made a directory
+        QTest::newRow("class tree") << "S.UTree";
+        QTest::newRow("package tree") << "S.UPack";
+        QTest::newRow("bindings") << "S.UBind";
+        QTest::newRow("state file") << "S.Kelvar";
+    }
+
+    void failedSaveKeepsTheOldSet()
+    {
+        QFETCH(QString, blocked);
+        ModelHarness h;
+        LoadGame(h);
+        h.game.MakeDir(QStringLiteral("States"));
+        const QString path = h.game.Base() + QLatin1String("\\States\\S.Kelvar");
+        QVERIFY(StateFile(h.model).SaveState(path));
+        QDir states(h.game.Native(QStringLiteral("States")));
+        QVERIFY(states.remove(blocked) && states.mkdir(blocked));
+        QMap<QString, QByteArray> before;
+        for (const QString &name : states.entryList(QDir::Files | QDir::Hidden))
+            before.insert(name, h.game.Read(QStringLiteral("States/") + name));
+
+        QVERIFY(PackageLoader(h.model).LoadPackage(QStringLiteral("MyMod"), false));
+        h.model.Packages().SetMark(h.model.Packages().IndexOf(QStringLiteral("MyMod")), PackageList::Mark::Checked);
+        QCOMPARE(Raised([&] { StateFile(h.model).SaveState(path); }),
+                 QStringLiteral("Cannot create file ") + QDir::toNativeSeparators(states.filePath(blocked)));
+        QCOMPARE(states.entryList(QDir::Files | QDir::Hidden), before.keys());
+        for (auto it = before.cbegin(); it != before.cend(); ++it)
+            QCOMPARE(h.game.Read(QStringLiteral("States/") + it.key()), it.value());
+    }
+
     void roundTrip()
     {
         ModelHarness h;
@@ -123,6 +158,28 @@ private slots:
         QCOMPARE(h.model.FindNode(h.model.Browser(), QStringLiteral("MyActor"))->Parent()->Text(), QStringLiteral("Actor"));
     }
 
+    // Names that Latin-1 cannot give back come back as they were saved.
+    void namesLatin1CannotHold_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::newRow("outside Latin-1") << QStringLiteral("Mod\u20AC");
+        QTest::newRow("reads as a UTF-16 mark") << QStringLiteral("\u00FF\u00FEMod");
+        QTest::newRow("reads as a UTF-8 mark") << QStringLiteral("\u00EF\u00BB\u00BFMod");
+    }
+
+    void namesLatin1CannotHold()
+    {
+        QFETCH(QString, name);
+        ModelHarness h;
+        LoadGame(h);
+        h.model.Packages().Clear();
+        h.model.Packages().Add(name, PackageList::Mark::Checked);
+        const QString path = h.game.Base() + QLatin1String("/S.Kelvar");
+        QVERIFY(StateFile(h.model).SaveState(path));
+        QVERIFY(StateFile(h.model).LoadState(path));
+        QCOMPARE(h.PackageItems(true), QStringList{name});
+    }
+
     void handWrittenState()
     {
         ModelHarness h;
@@ -141,6 +198,39 @@ private slots:
         QCOMPARE(h.model.FindPackage(QStringLiteral("actor")), QStringLiteral("Engine"));
         QVERIFY(PackageRemover(h.model).UnloadPackage(QStringLiteral("Engine")));
         QCOMPARE(DumpTree(h.model.Browser()), (QStringList{"Classes", "-Object"}));
+    }
+
+    // The node at position 2 in pre-order, else at 1; in the package tree at 1.
+    void selectionAfterLoading_data()
+    {
+        QTest::addColumn<QByteArray>("classTree");
+        QTest::addColumn<QString>("selectedClass");
+        QTest::addColumn<QByteArray>("packageTree");
+        QTest::addColumn<QString>("selectedPackage");
+        QTest::newRow("first class has a subclass") << QByteArray("Classes\n\tObject\n\t\tActor\n\tAardvark\n") << "Actor"
+                                                    << QByteArray("Packages\n\tCore\n\t\tObject\n") << "Core";
+        QTest::newRow("first class has none") << QByteArray("Classes\n\tZed\n\tAlpha\n") << "Alpha"
+                                              << QByteArray("Packages\n") << "";
+        QTest::newRow("one class") << QByteArray("Classes\n\tObject\n") << "Object" << QByteArray("") << "";
+        QTest::newRow("root alone") << QByteArray("Classes\n") << "" << QByteArray("Packages\n\tCore\n") << "Core";
+    }
+
+    void selectionAfterLoading()
+    {
+        QFETCH(QByteArray, classTree);
+        QFETCH(QString, selectedClass);
+        QFETCH(QByteArray, packageTree);
+        QFETCH(QString, selectedPackage);
+        ModelHarness h;
+        h.game.WriteBytes(QStringLiteral("S.Kelvar"), "");
+        h.game.WriteBytes(QStringLiteral("S.UTree"), classTree);
+        h.game.WriteBytes(QStringLiteral("S.UPack"), packageTree);
+        h.game.WriteBytes(QStringLiteral("S.UBind"), "");
+        QVERIFY(StateFile(h.model).LoadState(h.game.Base() + QLatin1String("/S.Kelvar")));
+        const TreeNode *classNode = h.model.Browser().Selected();
+        const TreeNode *packageNode = h.model.PackagesBrowser().Selected();
+        QCOMPARE(classNode ? classNode->Text() : QString(), selectedClass);
+        QCOMPARE(packageNode ? packageNode->Text() : QString(), selectedPackage);
     }
 
     void missingBindingsFailAfterTheTrees()

@@ -3,21 +3,32 @@
 #include "model/TextRules.h"
 #include "model/TreeObserver.h"
 
+#include <QSet>
+
 #include <algorithm>
+#include <unordered_set>
 
 namespace kelvarin {
 
 TreeNode::TreeNode(Tree *tree, TreeNode *parent, const QString &text, int image)
-    : m_tree(tree), m_parent(parent), m_text(text), m_upper(UpperCase(text)), m_image(image)
+    : m_tree(tree), m_parent(parent), m_text(text), m_upper(UpperCase(text)), m_image(image),
+      m_depth(parent ? parent->m_depth + 1 : 0)
 {
 }
 
-int TreeNode::Depth() const
+TreeNode::~TreeNode()
 {
-    int depth = 0;
-    for (const TreeNode *p = m_parent; p; p = p->m_parent)
-        ++depth;
-    return depth;
+    // The subtree is freed from a list, each node losing its children before
+    // it goes, instead of each node freeing its own children: a chain as deep
+    // as a hand-made state file may hold would overflow the stack.
+    std::vector<std::unique_ptr<TreeNode>> pending = std::move(m_children);
+    while (!pending.empty()) {
+        std::unique_ptr<TreeNode> node = std::move(pending.back());
+        pending.pop_back();
+        for (auto &child : node->m_children)
+            pending.push_back(std::move(child));
+        node->m_children.clear();
+    }
 }
 
 Tree::Tree(Kind kind)
@@ -78,21 +89,35 @@ TreeNode *Tree::Add(TreeNode *parent, const QString &text, int image)
     return raw;
 }
 
-void Tree::Unindex(TreeNode *node, bool &selectionGone)
+void Tree::Unindex(TreeNode *top, bool &selectionGone)
 {
-    for (auto &child : node->m_children)
-        Unindex(child.get(), selectionGone);
-    auto it = m_byName.find(node->m_upper);
-    if (it != m_byName.end()) {
-        it->removeOne(node);
+    // Every node of the subtree, walked from a list of our own (a subtree can
+    // be deeper than the stack allows recursion); the indexes are then swept
+    // once, not once per node.
+    std::unordered_set<const TreeNode *> going;
+    QSet<QString> names;
+    std::vector<TreeNode *> pending{top};
+    while (!pending.empty()) {
+        TreeNode *node = pending.back();
+        pending.pop_back();
+        for (auto &child : node->m_children)
+            pending.push_back(child.get());
+        going.insert(node);
+        names.insert(node->m_upper);
+        if (node == m_selected)
+            selectionGone = true;
+        --m_count;
+    }
+    const auto gone = [&going](const TreeNode *node) { return going.count(node) > 0; };
+    for (const QString &name : std::as_const(names)) {
+        auto it = m_byName.find(name);
+        if (it == m_byName.end())
+            continue;
+        it->removeIf(gone);
         if (it->isEmpty())
             m_byName.erase(it);
     }
-    if (node == m_selected)
-        selectionGone = true;
-    if (node->m_childrenUnsorted)
-        m_unsorted.erase(std::remove(m_unsorted.begin(), m_unsorted.end(), node), m_unsorted.end());
-    --m_count;
+    m_unsorted.erase(std::remove_if(m_unsorted.begin(), m_unsorted.end(), gone), m_unsorted.end());
 }
 
 void Tree::Remove(TreeNode *node)

@@ -70,7 +70,8 @@ public:
 
 private:
     int ImageFor(const TreeNode &node) const;
-    void Unindex(TreeNode *node, bool &selectionGone);
+    // Drops the subtree of top from the name index and the unsorted levels.
+    void Unindex(TreeNode *top, bool &selectionGone);
     std::vector<std::unique_ptr<TreeNode>> &SiblingsOf(TreeNode *parent);
 
     Kind m_kind;

@@ -16,6 +16,10 @@ class Tree;
 class TreeNode
 {
 public:
+    ~TreeNode();
+    TreeNode(const TreeNode &) = delete;
+    TreeNode &operator=(const TreeNode &) = delete;
+
     const QString &Text() const { return m_text; }
     // The text upper-cased once, for the many case-insensitive comparisons.
     const QString &UpperText() const { return m_upper; }
@@ -33,7 +37,9 @@ public:
     TreeNode *Child(int row) const { return m_children[size_t(row)].get(); }
     // Index among its siblings (top-level nodes count as siblings).
     int Row() const { return m_row; }
-    int Depth() const;
+    // 0 for a top-level node. Fixed when the node is added: nodes never move
+    // to another parent.
+    int Depth() const { return m_depth; }
     Tree *OwnerTree() const { return m_tree; }
 
 private:
@@ -47,6 +53,7 @@ private:
     mutable std::optional<SortKey> m_key;
     int m_image;
     int m_row = 0;
+    int m_depth = 0;
     bool m_childrenUnsorted = false;
     std::vector<std::unique_ptr<TreeNode>> m_children;
 };

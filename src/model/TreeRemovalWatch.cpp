@@ -20,13 +20,13 @@ bool TreeRemovalWatch::Covers(const TreeNode *node, const TreeNode *first, const
 {
     if (!node || !first || !last || node->OwnerTree() != first->OwnerTree())
         return false;
+    // One climb from node: the ancestor (or node itself) that is a sibling
+    // of first decides. Looking below each sibling instead would take a
+    // climb per sibling.
     const TreeNode *parent = first->Parent();
-    const Tree *tree = first->OwnerTree();
-    for (int row = first->Row(); row <= last->Row(); ++row) {
-        const TreeNode *top = parent ? parent->Child(row) : tree->TopLevel(row);
-        if (node == top || Tree::IsDescendant(node, top))
-            return true;
-    }
+    for (const TreeNode *n = node; n; n = n->Parent())
+        if (n->Parent() == parent)
+            return n->Row() >= first->Row() && n->Row() <= last->Row();
     return false;
 }
 

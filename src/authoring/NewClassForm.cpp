@@ -1,5 +1,7 @@
 #include "authoring/NewClassForm.h"
 
+#include "model/TextRules.h"
+
 #include <QStringList>
 
 namespace kelvarin {
@@ -52,16 +54,7 @@ QString NewClassForm::Refusal(const NewClassEntry &entry)
 
 bool NewClassForm::IsIdentifier(const QString &text)
 {
-    if (text.isEmpty())
-        return false;
-    for (qsizetype i = 0; i < text.size(); ++i) {
-        const char16_t c = text.at(i).unicode();
-        const bool letter = (c >= u'A' && c <= u'Z') || (c >= u'a' && c <= u'z') || c == u'_';
-        const bool digit = c >= u'0' && c <= u'9';
-        if (!letter && !(digit && i > 0))
-            return false;
-    }
-    return true;
+    return kelvarin::IsIdentifier(text);
 }
 
 bool NewClassForm::IsParentName(const QString &text)

@@ -2,22 +2,23 @@
 
 #include "platform/EventPump.h"
 #include "platform/ReadOnlyFile.h"
-#include "platform/TextFile.h"
+
+#include <QStringDecoder>
+
+#include <algorithm>
+#include <optional>
 
 namespace kelvarin::DeclarationParser {
 
 namespace {
 
-// The first read; each later read doubles what has been read so far, so a file
-// whose declaration comes late is still read and parsed in linear time.
+// Reads start small (most declarations sit in the first lines) and grow up to
+// a bound, so a long header comment takes a few reads and memory stays small.
 constexpr qint64 kFirstChunk = 1024;
+constexpr qint64 kLargestChunk = 64 * 1024;
 
-// A chunk boundary can split a UTF-8 sequence (at most three bytes of it) or a
-// UTF-16 surrogate pair; the decoder turns the split part into replacement
-// characters. Those last characters are left out of a parse that is not final:
-// a parse never decides on text it has not seen, so parsing a shorter prefix
-// gives the same answer, and the characters come back whole with the next read.
-constexpr qsizetype kPartialTail = 3;
+// Class names are short; a longer name is kept no further and names no parent.
+constexpr qsizetype kLongestName = 1024;
 
 bool IsNameChar(QChar c)
 {
@@ -34,216 +35,336 @@ bool IsLineEnd(QChar c)
     return c == u'\r' || c == u'\n';
 }
 
-// Walks the text once. Whenever the text ends before the answer is certain,
-// the answer depends on what follows: with more text to come the result is
-// "undecided"; at the true end of the file the text simply ends there.
-class Reader
+// Control characters that no source text holds (NUL, the rest of C0 but tab,
+// line ends, form feed and vertical tab): binary data, where the search ends.
+bool IsJunk(QChar c)
+{
+    const char16_t u = c.unicode();
+    return u < 0x20 && u != u'\t' && u != u'\n' && u != u'\r' && u != u'\f' && u != u'\v';
+}
+
+// A word of which only the first kLongestName characters are kept.
+class Word
 {
 public:
-    Reader(QStringView text, bool atEnd) : m_text(text), m_atEnd(atEnd) {}
-
-    Result Run()
+    void Start(QChar c)
     {
-        bool statementStart = true;
-        for (;;) {
-            if (SkipSpace())
-                statementStart = true;
-            if (AtTextEnd())
-                return Ended();
-            const QChar c = m_text.at(m_pos);
-            if (c == u';') {
-                ++m_pos;
-                statementStart = true;
-            } else if (c == u'"') {
-                SkipString();
-                statementStart = false;
-            } else if (c == u'#' && statementStart) {
-                // A directive (#exec) runs to the end of its line; its
-                // arguments are file names and options, never code, and may
-                // hold "/*" or ";".
-                while (!AtTextEnd() && !IsLineEnd(m_text.at(m_pos)))
-                    ++m_pos;
-            } else if (IsNameChar(c)) {
-                const QStringView word = ReadName();
-                if (statementStart && IsKeyword(word, u"class")) {
-                    switch (SeparatorFollows()) {
-                    case Answer::Yes:
-                        return ReadDeclaration();
-                    case Answer::NotYetKnown:
-                        return Undecided();
-                    case Answer::No:
-                        break;
-                    }
-                }
-                statementStart = false;
-            } else {
-                ++m_pos;
-                statementStart = false;
-            }
+        m_text = QString(c);
+        m_tooLong = false;
+    }
+    void Append(QChar c)
+    {
+        if (m_text.size() < kLongestName)
+            m_text.append(c);
+        else
+            m_tooLong = true;
+    }
+    bool Is(QStringView lowerKeyword) const { return !m_tooLong && IsKeyword(m_text, lowerKeyword); }
+    // The word, or empty when it was cut.
+    QString Whole() const { return m_tooLong ? QString() : m_text; }
+
+private:
+    QString m_text;
+    bool m_tooLong = false;
+};
+
+// Reads a source text fed piece by piece, character by character, keeping no
+// more than the word at hand. Before the declaration only white space,
+// comments and directive lines (#exec) may stand; anything else ends the
+// search without a parent. The declaration runs from the word "class" to its
+// ';': the class name, then the first whole word "expands" or "extends" and
+// the parent after it. A decision is only taken on characters seen, so a text
+// read in pieces gets the answer of the whole text.
+class StreamReader
+{
+public:
+    bool Decided() const { return m_decided; }
+    const QString &Parent() const { return m_parent; }
+
+    // Takes more text; true once the answer is known.
+    bool Feed(QStringView text)
+    {
+        for (qsizetype i = 0; i < text.size() && !m_decided;) {
+            if (Take(text.at(i)))
+                ++i;
         }
+        return m_decided;
+    }
+
+    // The text has ended: what is pending is decided as it stands.
+    void Finish()
+    {
+        if (m_decided)
+            return;
+        if (m_part == Part::Parent && (m_token == Token::Word || m_token == Token::Dot))
+            Decide(m_word.Whole());
+        else
+            Decide(QString());
     }
 
 private:
-    enum class Answer { Yes, No, NotYetKnown };
+    // Where in the text the reader is.
+    enum class Part { Preamble, ClassName, Body, Parent };
+    // What the reader is inside of within that part.
+    enum class Token {
+        None, Slash, LineComment, BlockComment, BlockCommentStar, Directive, Word,
+        AfterClass, AfterClassSlash, String, StringEscape, Dot
+    };
 
-    bool AtTextEnd() const { return m_pos >= m_text.size(); }
-
-    static Result Undecided() { return Result{}; }
-
-    static Result Decided(QString parent)
+    void Decide(const QString &parent)
     {
-        Result result;
-        result.decided = true;
-        result.parent = std::move(parent);
-        return result;
+        m_decided = true;
+        m_parent = parent;
     }
 
-    // The text ran out with no parent found.
-    Result Ended() const { return m_atEnd ? Decided(QString()) : Undecided(); }
-
-    // Skips blanks, tabs, line ends and comments. Returns true when a line end
-    // was passed, inside a block comment or outside. A "//" comment stops
-    // before its line end; an unclosed block comment runs to the end of the
-    // text. A '/' that ends an incomplete text may begin a comment, so the
-    // reader moves past it to the end and the caller asks for more.
-    bool SkipSpace()
+    // Handles one character; false when the character is to be handled again
+    // in the state it led to (it ended a token without belonging to it).
+    bool Take(QChar c)
     {
-        bool lineEnd = false;
-        while (!AtTextEnd()) {
-            const QChar c = m_text.at(m_pos);
-            if (IsBlank(c)) {
-                ++m_pos;
-            } else if (IsLineEnd(c)) {
-                lineEnd = true;
-                ++m_pos;
-            } else if (c == u'/') {
-                if (m_pos + 1 >= m_text.size()) {
-                    if (!m_atEnd)
-                        m_pos = m_text.size();
-                    break;
-                }
-                const QChar next = m_text.at(m_pos + 1);
-                if (next == u'/') {
-                    // To the line end: the first LF, or a CR before it.
-                    qsizetype end = m_text.indexOf(u'\n', m_pos + 2);
-                    if (end < 0)
-                        end = m_text.size();
-                    const qsizetype cr = m_text.sliced(m_pos + 2, end - m_pos - 2).indexOf(u'\r');
-                    m_pos = cr < 0 ? end : m_pos + 2 + cr;
-                } else if (next == u'*') {
-                    qsizetype close = m_text.indexOf(u"*/", m_pos + 2);
-                    const qsizetype end = close < 0 ? m_text.size() : close + 2;
-                    for (qsizetype i = m_pos + 2; i < end && !lineEnd; ++i)
-                        lineEnd = IsLineEnd(m_text.at(i));
-                    m_pos = end;
-                } else {
-                    break;
-                }
-            } else {
-                break;
-            }
+        if (IsJunk(c) && m_token != Token::Word && m_token != Token::Dot) {
+            Decide(QString());
+            return true;
         }
-        return lineEnd;
-    }
-
-    // A string literal runs to its closing quote or to the end of its line; a
-    // backslash escapes the character after it.
-    void SkipString()
-    {
-        ++m_pos;
-        while (!AtTextEnd()) {
-            const QChar c = m_text.at(m_pos);
+        switch (m_token) {
+        case Token::None:
+            return TakeBetween(c);
+        case Token::Slash:
+            m_token = Token::None;
+            if (c == u'/') {
+                m_token = Token::LineComment;
+                return true;
+            }
+            if (c == u'*') {
+                m_token = Token::BlockComment;
+                return true;
+            }
+            return LoneSlash();
+        case Token::LineComment:
+        case Token::Directive:
             if (IsLineEnd(c))
-                return;
-            ++m_pos;
-            if (c == u'"')
-                return;
-            if (c == u'\\' && !AtTextEnd() && !IsLineEnd(m_text.at(m_pos)))
-                ++m_pos;
-        }
-    }
-
-    QStringView ReadName()
-    {
-        const qsizetype start = m_pos;
-        while (!AtTextEnd() && IsNameChar(m_text.at(m_pos)))
-            ++m_pos;
-        return m_text.sliced(start, m_pos - start);
-    }
-
-    // After the word "class": white space or a comment makes it a declaration.
-    Answer SeparatorFollows() const
-    {
-        if (AtTextEnd())
-            return m_atEnd ? Answer::No : Answer::NotYetKnown;
-        const QChar c = m_text.at(m_pos);
-        if (IsBlank(c) || IsLineEnd(c))
-            return Answer::Yes;
-        if (c != u'/')
-            return Answer::No;
-        if (m_pos + 1 >= m_text.size())
-            return m_atEnd ? Answer::No : Answer::NotYetKnown;
-        const QChar next = m_text.at(m_pos + 1);
-        return next == u'/' || next == u'*' ? Answer::Yes : Answer::No;
-    }
-
-    // From after the word "class" to the declaration's ';': the class name,
-    // then the first whole word "expands" or "extends".
-    Result ReadDeclaration()
-    {
-        SkipSpace();
-        ReadName();
-        for (;;) {
-            SkipSpace();
-            if (AtTextEnd())
-                return Ended();
-            const QChar c = m_text.at(m_pos);
-            if (c == u';')
-                return Decided(QString());
-            if (c == u'"') {
-                SkipString();
-            } else if (IsNameChar(c)) {
-                // A keyword that ends the text may go on ("extendsX"); its
-                // parent is then undecided for want of text anyway.
-                const QStringView word = ReadName();
-                if (IsKeyword(word, u"expands") || IsKeyword(word, u"extends"))
-                    return ReadParent();
-            } else {
-                ++m_pos;
+                m_token = Token::None;
+            return !IsLineEnd(c);
+        case Token::BlockComment:
+            if (c == u'*')
+                m_token = Token::BlockCommentStar;
+            return true;
+        case Token::BlockCommentStar:
+            if (c == u'/')
+                m_token = Token::None;
+            else if (c != u'*')
+                m_token = Token::BlockComment;
+            return true;
+        case Token::Word:
+            if (IsNameChar(c)) {
+                m_word.Append(c);
+                return true;
             }
+            m_token = Token::None;
+            return WordEnded(c);
+        case Token::AfterClass:
+            // White space or a comment after "class" makes it a declaration.
+            if (IsBlank(c) || IsLineEnd(c)) {
+                m_part = Part::ClassName;
+                m_token = Token::None;
+                return false;
+            }
+            if (c == u'/') {
+                m_token = Token::AfterClassSlash;
+                return true;
+            }
+            Decide(QString());
+            return true;
+        case Token::AfterClassSlash:
+            if (c == u'/' || c == u'*') {
+                m_part = Part::ClassName;
+                m_token = c == u'/' ? Token::LineComment : Token::BlockComment;
+            } else {
+                Decide(QString());
+            }
+            return true;
+        case Token::String:
+            // A string runs to its closing quote or to the end of its line; a
+            // backslash escapes the character after it.
+            if (IsLineEnd(c)) {
+                m_token = Token::None;
+                return false;
+            }
+            if (c == u'"')
+                m_token = Token::None;
+            else if (c == u'\\')
+                m_token = Token::StringEscape;
+            return true;
+        case Token::StringEscape:
+            m_token = Token::String;
+            return !IsLineEnd(c);
+        case Token::Dot:
+            // "Engine.Actor": the part after the last dot is the class.
+            if (IsNameChar(c)) {
+                m_word.Start(c);
+                m_token = Token::Word;
+            } else {
+                Decide(m_word.Whole());
+            }
+            return true;
         }
+        return true;
     }
 
-    // The name after the keyword, possibly qualified by its package
-    // ("Engine.Actor"); the part after the last dot is the class.
-    Result ReadParent()
+    // Between tokens: white space, a comment, or the start of the next token.
+    bool TakeBetween(QChar c)
     {
-        SkipSpace();
-        if (AtTextEnd())
-            return Ended();
-        if (!IsNameChar(m_text.at(m_pos)))
-            return Decided(QString());
-        for (;;) {
-            const QStringView part = ReadName();
-            if (AtTextEnd())
-                return m_atEnd ? Decided(part.toString()) : Undecided();
-            if (m_text.at(m_pos) != u'.')
-                return Decided(part.toString());
-            if (m_pos + 1 >= m_text.size())
-                return m_atEnd ? Decided(part.toString()) : Undecided();
-            if (!IsNameChar(m_text.at(m_pos + 1)))
-                return Decided(part.toString());
-            ++m_pos;
+        if (IsBlank(c) || IsLineEnd(c))
+            return true;
+        if (c == u'/') {
+            m_token = Token::Slash;
+            return true;
         }
+        if (IsNameChar(c)) {
+            m_word.Start(c);
+            m_token = Token::Word;
+            return true;
+        }
+        switch (m_part) {
+        case Part::Preamble:
+            if (c == u'#')
+                m_token = Token::Directive;
+            else
+                Decide(QString());
+            return true;
+        case Part::ClassName:
+            // No class name: the declaration goes on at once.
+            m_part = Part::Body;
+            return false;
+        case Part::Body:
+            if (c == u';')
+                Decide(QString());
+            else if (c == u'"')
+                m_token = Token::String;
+            return true;
+        case Part::Parent:
+            Decide(QString());
+            return true;
+        }
+        return true;
     }
 
-    QStringView m_text;
-    bool m_atEnd;
-    qsizetype m_pos = 0;
+    // A '/' that begins no comment.
+    bool LoneSlash()
+    {
+        switch (m_part) {
+        case Part::Preamble:
+        case Part::Parent:
+            Decide(QString());
+            return true;
+        case Part::ClassName:
+            m_part = Part::Body;
+            return false;
+        case Part::Body:
+            return false;   // passed over like any other sign
+        }
+        return false;
+    }
+
+    // A word ended before c.
+    bool WordEnded(QChar c)
+    {
+        switch (m_part) {
+        case Part::Preamble:
+            if (m_word.Is(u"class"))
+                m_token = Token::AfterClass;
+            else
+                Decide(QString());
+            return false;
+        case Part::ClassName:
+            m_part = Part::Body;
+            return false;
+        case Part::Body:
+            if (m_word.Is(u"expands") || m_word.Is(u"extends"))
+                m_part = Part::Parent;
+            return false;
+        case Part::Parent:
+            if (c == u'.') {
+                m_token = Token::Dot;
+                return true;
+            }
+            Decide(m_word.Whole());
+            return true;
+        }
+        return false;
+    }
+
+    Part m_part = Part::Preamble;
+    Token m_token = Token::None;
+    Word m_word;
+    bool m_decided = false;
+    QString m_parent;
 };
 
-// Reads until bytes holds want bytes or the file ends. True when the whole
-// file has been read (or it cannot be read any further).
+// Decodes a file read in pieces as TextFile::Decode decodes it whole: a
+// byte-order mark picks UTF-16 or UTF-8 and is dropped; anything else is
+// Latin-1. A sequence cut by the end of a piece is completed by the next.
+class StreamDecoder
+{
+public:
+    // The first piece must hold the first three bytes when the file has them.
+    QString Decode(QByteArrayView bytes)
+    {
+        if (m_first) {
+            m_first = false;
+            const auto *data = reinterpret_cast<const unsigned char *>(bytes.data());
+            if (bytes.size() >= 2 && data[0] == 0xFF && data[1] == 0xFE) {
+                m_kind = Kind::Utf16LE;
+                bytes = bytes.sliced(2);
+            } else if (bytes.size() >= 2 && data[0] == 0xFE && data[1] == 0xFF) {
+                m_kind = Kind::Utf16BE;
+                bytes = bytes.sliced(2);
+            } else if (bytes.size() >= 3 && data[0] == 0xEF && data[1] == 0xBB && data[2] == 0xBF) {
+                m_kind = Kind::Utf8;
+                // As QString::fromUtf8, a second mark right after the first is dropped too.
+                m_utf8.emplace(QStringConverter::Utf8);
+                bytes = bytes.sliced(3);
+            }
+        }
+        switch (m_kind) {
+        case Kind::Latin1:
+            return QString::fromLatin1(bytes);
+        case Kind::Utf8:
+            return m_utf8->decode(bytes);
+        case Kind::Utf16LE:
+        case Kind::Utf16BE:
+            return DecodeUtf16(bytes);
+        }
+        return QString();
+    }
+
+private:
+    enum class Kind { Latin1, Utf8, Utf16LE, Utf16BE };
+
+    // Code units are taken as they are, unpaired surrogates too.
+    QString DecodeUtf16(QByteArrayView bytes)
+    {
+        QString text;
+        text.reserve((bytes.size() + 1) / 2);
+        const bool little = m_kind == Kind::Utf16LE;
+        for (const char byte : bytes) {
+            const auto b = static_cast<unsigned char>(byte);
+            if (m_halfUnit < 0) {
+                m_halfUnit = b;
+                continue;
+            }
+            const int first = m_halfUnit;
+            m_halfUnit = -1;
+            text.append(QChar(char16_t(little ? first | (b << 8) : (first << 8) | b)));
+        }
+        return text;
+    }
+
+    bool m_first = true;
+    Kind m_kind = Kind::Latin1;
+    std::optional<QStringDecoder> m_utf8;
+    int m_halfUnit = -1;   // the first byte of a code unit cut by a piece's end
+};
+
 } // namespace
 
 bool IsKeyword(QStringView word, QStringView lowerKeyword)
@@ -262,7 +383,14 @@ bool IsKeyword(QStringView word, QStringView lowerKeyword)
 
 Result Parse(QStringView text, bool atEnd)
 {
-    return Reader(text, atEnd).Run();
+    StreamReader reader;
+    reader.Feed(text);
+    if (atEnd)
+        reader.Finish();
+    Result result;
+    result.decided = reader.Decided();
+    result.parent = reader.Parent();
+    return result;
 }
 
 QString FindParentClass(const QString &specPath, EventPump &pump)
@@ -271,23 +399,25 @@ QString FindParentClass(const QString &specPath, EventPump &pump)
     if (!file.Open(specPath))
         return QString();
 
-    // Each round decodes from the first byte, so the byte-order mark is always
-    // seen and a UTF-16 text is never read from an odd offset (every amount
-    // read is even until the file ends).
+    // Each piece is decoded and read on, then dropped: nothing of the file is
+    // kept but the word the reader is at.
+    StreamDecoder decoder;
+    StreamReader reader;
     QByteArray bytes;
     qint64 want = kFirstChunk;
     for (;;) {
         pump.Pump();
         if (pump.Terminating())
             return QString();
-        const bool atEnd = !file.ReadMore(bytes, want - bytes.size());
-        QString text = TextFile::Decode(bytes);
-        if (!atEnd)
-            text.chop(kPartialTail);
-        const Result result = Parse(text, atEnd);
-        if (result.decided || atEnd)
-            return result.parent;
-        want = qint64(bytes.size()) * 2;
+        bytes.clear();
+        const bool more = file.ReadMore(bytes, want);
+        if (reader.Feed(decoder.Decode(bytes)))
+            return reader.Parent();
+        if (!more) {
+            reader.Finish();
+            return reader.Parent();
+        }
+        want = std::min(want * 2, kLargestChunk);
     }
 }
 

@@ -7,7 +7,10 @@ namespace kelvarin {
 
 class EventPump;
 
-// Reads the parent class from a source's class declaration.
+// Reads the parent class from a source's class declaration, which comes
+// before anything else but white space, comments and directive lines: the
+// first other text, and any control character that no source holds (binary
+// data), ends the search without a parent.
 namespace DeclarationParser {
 
 // The outcome of parsing a (possibly partial) source text.
@@ -31,6 +34,8 @@ Result Parse(QStringView text, bool atEnd);
 
 // The parent class named by the file's declaration, or empty when the file
 // cannot be read, declares no parent, or the application is terminating.
+// The file is read in pieces no further than the answer needs, and only the
+// word at hand is kept, whatever the file's size.
 QString FindParentClass(const QString &specPath, EventPump &pump);
 
 } // namespace DeclarationParser

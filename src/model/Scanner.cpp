@@ -5,6 +5,7 @@
 #include "model/TextRules.h"
 #include "persist/Options.h"
 #include "platform/EventPump.h"
+#include "platform/FileKind.h"
 #include "platform/FileSystem.h"
 
 namespace kelvarin::Scanner {
@@ -38,13 +39,17 @@ void ScanPackageDir(ClassModel &model, SortedList &list, const QString &classesD
         pump.Pump();
         if (pump.Terminating())
             return;
-        if (name.size() <= 3)
-            continue;
         // Only names ending in exactly ".uc" (as written) are sources; the
         // wildcard listing also returns Foo.UC, which is not taken.
-        if (!name.endsWith(u".uc") || QStringView(name).first(name.size() - 3).contains(u".uc"))
+        if (!name.endsWith(u".uc"))
             continue;
-        const QString className = name.left(name.size() - 3);
+        // The class is named after its file, so the rest must be a class name:
+        // anything else ("A&B", a line break) would break the staged line,
+        // the binding and the state files. Directories, pipes and devices
+        // named like sources are not sources.
+        const QString className = name.chopped(3);
+        if (!IsIdentifier(className, NameLetters::Latin1) || !FileKind::IsRegularFile(classesDir + name))
+            continue;
         const QString parent = DeclarationParser::FindParentClass(classesDir + name, pump);
         staged.append(parent + QLatin1Char('=') + className + QLatin1Char('&') + package);
     }

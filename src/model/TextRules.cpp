@@ -58,6 +58,21 @@ QString UpperCase(const QString &text)
     return result;
 }
 
+bool IsIdentifier(QStringView text, NameLetters letters)
+{
+    if (text.isEmpty())
+        return false;
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const char16_t c = text.at(i).unicode();
+        const bool letter = (c >= u'A' && c <= u'Z') || (c >= u'a' && c <= u'z') || c == u'_'
+            || (letters == NameLetters::Latin1 && c >= 0xA0 && c <= 0xFF && text.at(i).isLetter());
+        const bool digit = c >= u'0' && c <= u'9';
+        if (!letter && !(digit && i > 0))
+            return false;
+    }
+    return true;
+}
+
 namespace {
 
 struct Collation

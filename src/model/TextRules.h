@@ -41,6 +41,16 @@ private:
 // sort. Negative, zero or positive.
 int CompareText(QStringView a, QStringView b);
 
+// The letters a name may hold: ASCII only (what the program creates), or
+// also those of Latin-1 (what the 8-bit state files can hold unchanged).
+enum class NameLetters { Ascii, Latin1 };
+
+// True when text can name a class or a package: letters, ASCII digits and
+// "_", not starting with a digit. Such a name is one path component and
+// holds no line break and none of the separators of the model's entries
+// ("=", "&").
+bool IsIdentifier(QStringView text, NameLetters letters = NameLetters::Ascii);
+
 // Case-insensitive equality (both sides upper-cased).
 inline bool SameText(const QString &a, const QString &b)
 {

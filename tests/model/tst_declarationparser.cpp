@@ -66,6 +66,7 @@ private slots:
         QTest::newRow("tab before parent") << "class Foo expands\tBar;" << "Bar";
         QTest::newRow("parent on next line") << "class Foo expands\r\nBar;" << "Bar";
         QTest::newRow("LF line ends") << "class Foo\n  extends\n  Bar\n;" << "Bar";
+        QTest::newRow("CR line ends after a line comment") << "// Foo.\r//\rclass Foo\r  extends Bar\r;\r" << "Bar";
         QTest::newRow("tab after parent") << "class Foo expands Bar\tnative;" << "Bar";
         QTest::newRow("modifier before keyword") << "class Foo native extends Bar;" << "Bar";
         QTest::newRow("package qualified") << "class Foo extends Engine.Actor;" << "Actor";
@@ -89,19 +90,14 @@ private slots:
         QTest::newRow("comment before on the same line")
             << "  \t/* c */ class Foo extends Bar;" << "Bar";
         QTest::newRow("comment spanning lines before")
-            << "var int x /*\r\n*/ class Foo extends Bar;" << "Bar";
-        QTest::newRow("after a statement") << "x = 1; class Foo extends Bar;" << "Bar";
+            << "/* a\r\n*/ class Foo extends Bar;" << "Bar";
         QTest::newRow("exec line before")
             << "#exec TEXTURE IMPORT FILE=Textures/*.pcx ; class Foo extends Bad;\r\n"
                "class Foo extends Good;" << "Good";
-        QTest::newRow("string hides statement")
-            << "\"; class Foo extends Bad;\"\r\nclass Foo extends Good;" << "Good";
-        QTest::newRow("string with escaped quote")
-            << "\"a\\\"; class Foo extends Bad;\"\r\nclass Foo extends Good;" << "Good";
-        QTest::newRow("string ends at line end")
-            << "\"unclosed\r\nclass Foo extends Bar;" << "Bar";
-        QTest::newRow("class literal first")
-            << "class'Foo'.static.Bar(); class Baz extends Qux;" << "Qux";
+        QTest::newRow("string hides semicolon") << "class Foo config(\";\") extends Bar;" << "Bar";
+        QTest::newRow("string with escaped quote") << "class Foo config(\"a\\\";\") extends Bar;" << "Bar";
+        QTest::newRow("string ends at line end") << "class Foo config(\"x\r\n) extends Bar;" << "Bar";
+        QTest::newRow("NUL ends the parent") << QString("class Foo extends Bar") + QChar(0) + ";" << "Bar";
         QTest::newRow("first declaration wins")
             << "class Foo extends Bar; class Baz extends Qux;" << "Bar";
 
@@ -123,6 +119,13 @@ private slots:
         QTest::newRow("punctuation after keyword") << "class Foo extends (Bar);" << "";
         QTest::newRow("declaration in unclosed comment") << "/* class Foo extends Bar;" << "";
         QTest::newRow("class alone at end") << "x;\r\nclass" << "";
+        QTest::newRow("statement before") << "x = 1; class Foo extends Bar;" << "";
+        QTest::newRow("string before") << "\"x\"\r\nclass Foo extends Bar;" << "";
+        QTest::newRow("class literal before") << "class'Foo'.static.Bar(); class Baz extends Qux;" << "";
+        QTest::newRow("NUL before") << QChar(0) + QString("class Foo extends Bar;") << "";
+        QTest::newRow("NUL in a comment") << QString("/*") + QChar(0) + "*/class Foo extends Bar;" << "";
+        QTest::newRow("control in the declaration") << "class Foo \x01 extends Bar;" << "";
+        QTest::newRow("parent name of 2000 letters") << "class Foo extends " + QString(2000, u'B') + ";" << "";
     }
 
     void parentOfDeclaration()
@@ -240,6 +243,33 @@ private slots:
         for (const QString &path : {m_dir.filePath("NoSuchFile.uc"), m_dir.filePath("Dir.uc"),
                                     WriteFile(QByteArray()), QString()})
             QCOMPARE(FindParentClass(path, pump), QString());
+    }
+
+    // Binary data ends the search at once: a sparse file of 1 GB is read no
+    // further than its first piece.
+    void nulBytesEndTheSearch_data()
+    {
+        QTest::addColumn<QByteArray>("head");
+        QTest::addColumn<QByteArray>("tail");
+        QTest::addColumn<QString>("parent");
+        QTest::newRow("only NULs") << QByteArray() << QByteArray() << "";
+        QTest::newRow("declaration before") << QByteArray("// x\r\nclass Foo extends Bar;\r\n") << QByteArray() << "Bar";
+        QTest::newRow("declaration after") << QByteArray() << QByteArray("class Foo extends Bar;") << "";
+        QTest::newRow("in a comment") << QByteArray("/* ") << QByteArray("*/ class Foo extends Bar;") << "";
+    }
+
+    void nulBytesEndTheSearch()
+    {
+        QFETCH(QByteArray, head);
+        QFETCH(QByteArray, tail);
+        QFETCH(QString, parent);
+        QFile file(WriteFile(head));
+        QVERIFY(file.open(QIODevice::ReadWrite) && file.resize(qint64(1) << 30));
+        QVERIFY(file.seek(file.size()) && file.write(tail) == tail.size());
+        file.close();
+        test::CountingPump pump;
+        QCOMPARE(FindParentClass(file.fileName(), pump), parent);
+        QCOMPARE(pump.calls, 1);
     }
 
     // Reading stops once the answer is known or the application terminates;

@@ -5,6 +5,8 @@
 #include <QLocale>
 #include <QtTest>
 
+#include <sys/stat.h>
+
 using namespace kelvarin;
 using kelvarin::test::DumpTree;
 using kelvarin::test::ModelHarness;
@@ -43,6 +45,11 @@ private slots:
         QTest::newRow("names that are not sources")
             << QStringList{"Good.uc:class Good;", "Upper.UC:class Upper;", "a.uc.uc:x", "x.ucx:x", ".uc:x"}
             << QStringList{"=Good&Pkg"};
+        QTest::newRow("names that are not class names")
+            << QStringList{"A&mp.uc:class A;", "Line\nBreak.uc:class Line;", "9Lives.uc:x", "Two words.uc:x",
+                           "\u0394elta.uc:x", "Good_2.uc:class Good_2 expands Bar;", "Caf\u00e9.uc:class Caf\u00e9;"}
+            << QStringList{"=Caf\u00e9&Pkg", "Bar=Good_2&Pkg"};
+        QTest::newRow("not regular files") << QStringList{"X.uc/", "Pipe.uc|", "Y.uc:class Y;"} << QStringList{"=Y&Pkg"};
     }
 
     void stagedLines()
@@ -50,8 +57,16 @@ private slots:
         QFETCH(QStringList, files);
         QFETCH(QStringList, expected);
         ModelHarness h;
-        for (const QString &file : files)
-            h.game.WriteText("Pkg/Classes/" + file.section(':', 0, 0), file.section(':', 1));
+        // "name/" is a directory, "name|" a named pipe.
+        for (const QString &file : files) {
+            const QString path = "Pkg/Classes/" + file.section(':', 0, 0);
+            if (path.endsWith('/'))
+                h.game.MakeDir(path);
+            else if (path.endsWith('|'))
+                QCOMPARE(mkfifo(QFile::encodeName(h.game.Native(path.chopped(1))).constData(), 0600), 0);
+            else
+                h.game.WriteText(path, file.section(':', 1));
+        }
         SortedList list;
         Scanner::ScanPackageDir(h.model, list, ClassesDir(h, QStringLiteral("Pkg")));
         QCOMPARE(list.Entries(), expected);

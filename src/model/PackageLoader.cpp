@@ -15,6 +15,34 @@
 
 namespace kelvarin {
 
+namespace {
+
+// Drops the package's classes that still wait for their parents. A merge load
+// scans the package again and stages every class anew, from the sources as
+// they are now; the old lines would otherwise stay beside the new ones, and
+// each such class would be attached twice once its parent arrives.
+void DropWaiting(SortedList &files, const QString &package)
+{
+    const QString upper = UpperCase(package);
+    std::vector<char> keep(size_t(files.Count()), 1);
+    bool any = false;
+    for (int row = 0; row < files.Count(); ++row) {
+        // "parent=class&package": the package follows the first "&" after the first "=".
+        const QString &entry = files.At(row);
+        const qsizetype amp = entry.indexOf(QLatin1Char('&'), entry.indexOf(QLatin1Char('=')) + 1);
+        if (amp < 0 || entry.size() - amp - 1 != upper.size())
+            continue;
+        if (UpperCase(entry.mid(amp + 1)) == upper) {
+            keep[size_t(row)] = 0;
+            any = true;
+        }
+    }
+    if (any)
+        files.KeepOnly(keep);
+}
+
+} // namespace
+
 PackageLoader::PackageLoader(ClassModel &model)
     : m_model(model)
 {
@@ -30,6 +58,8 @@ bool PackageLoader::LoadPackage(const QString &package, bool merge)
         return false;
     }
     m_model.Status(QStringLiteral("Loading: ") + package);
+    if (merge)
+        DropWaiting(m_model.Files(), package);
     Scanner::ScanPackageDir(m_model, m_model.Files(), classesDir);
     Scanner::ResolveFilesList(m_model, m_model.Browser(), m_model.Files(), merge);
     m_model.SortTrees();

@@ -63,7 +63,7 @@ QString PackageRemover::PackageOfClassNode(const TreeNode &classNode)
     // then holds two nodes of that name. The one meant is the package whose
     // source names this node's parent as its parent class.
     const QStringList packages = PackagesBinding(classNode.Text());
-    if (packages.size() < 2 || !classNode.Parent())
+    if (packages.size() < 2 || !classNode.Parent() || !SpecPath::IsSafeComponent(classNode.Text()))
         return m_model.FindPackage(classNode.Text());
     const QString base = m_model.Options().BaseDir;
     for (const QString &package : packages) {
@@ -83,7 +83,8 @@ TreeNode *PackageRemover::ClassNodeOf(const QString &className, const QString &p
 {
     TreeNode *first = m_model.FindNode(m_model.Browser(), className);
     const QList<TreeNode *> *named = m_model.Browser().NodesNamed(UpperCase(className));
-    if (!first || !named || named->size() < 2 || !SpecPath::IsSafeComponent(package))
+    if (!first || !named || named->size() < 2 || !SpecPath::IsSafeComponent(package)
+        || !SpecPath::IsSafeComponent(className))
         return first;
     // Several classes of that name: the one whose parent the package's own
     // source declares.

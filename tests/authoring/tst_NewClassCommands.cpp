@@ -238,6 +238,7 @@ private slots:
     {
         Env env;
         env.h.game.WriteClass(QStringLiteral("Engine"), QStringLiteral("Info.uc"), QStringLiteral("class Info expands Actor;"));
+        env.h.game.WriteText(QStringLiteral("System/Engine.int"), QStringLiteral("[Public]\r\n"));
         env.dialog.user = [](NewClassForm &form) {
             form.SetName(QStringLiteral("Bar"));
             form.SetParent(QStringLiteral("Actor"));
@@ -247,11 +248,11 @@ private slots:
         env.commands.CreateClassPopupItemClick(NodeAtPath(env.h.model.PackagesBrowser(), QStringLiteral("Packages/Engine/Actor")));
         QCOMPARE(env.dialog.calls, QStringList{"SetPackage Engine"});
         QCOMPARE(env.h.game.Read(QStringLiteral("Engine/Classes/Bar.uc")), DefaultFile("Engine", "Bar", "Actor"));
-        // Merged: Actor stays single, and the class file already on disk comes in too.
+        // Merged: Actor stays single, and the class file and the .int already on disk come in too.
         QCOMPARE(DumpTree(env.h.model.Browser()),
                  (QStringList{"Classes", "-Object", "--Actor", "---Bar", "---Info"}));
         QCOMPARE(DumpTree(env.h.model.PackagesBrowser()),
-                 (QStringList{"Packages", "-Core", "--Object", "-Engine", "--Actor", "--Bar", "--Info"}));
+                 (QStringList{"Packages", "-Core", "--Object", "-Engine", "--Actor", "--Bar", "--Info", "--Engine.int"}));
     }
 
     void CustomCommentTemplate()

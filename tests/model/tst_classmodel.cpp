@@ -1,9 +1,11 @@
 #include "model/ClassModel.h"
 #include "model/TextRules.h"
+#include "model/TreeRemovalWatch.h"
 #include "support/ModelHarness.h"
 
 #include <QLocale>
 #include <QSet>
+#include <QThread>
 #include <QtTest>
 
 using namespace kelvarin;
@@ -55,6 +57,7 @@ private slots:
         QTest::newRow("first in pre-order wins") << "FOO" << "Classes/Object/Actor/Foo";
         QTest::newRow("missing") << "Nothing" << "";
         QTest::newRow("leaf after a subtree") << "info" << "Classes/Object/Info";
+        QTest::newRow("z in lower case") << "zone" << "Classes/Object/Zone";
     }
 
     void findNode()
@@ -63,7 +66,7 @@ private slots:
         QFETCH(QString, expectedPath);
         ModelHarness h;
         Tree &tree = h.model.Browser();
-        BuildTree(tree, {"Classes", "-Object", "--Actor", "---Foo", "--foo", "--Info"});
+        BuildTree(tree, {"Classes", "-Object", "--Actor", "---Foo", "--foo", "--Info", "--Zone"});
         TreeNode *found = h.model.FindNode(tree, name);
         QString path;
         for (TreeNode *n = found; n; n = n->Parent())
@@ -85,6 +88,36 @@ private slots:
         QCOMPARE(h.model.FindNode(tree, QStringLiteral("dup")), a->Child(0));
         tree.Remove(a);
         QCOMPARE(h.model.FindNode(tree, QStringLiteral("dup")), dupUnderB);
+    }
+
+    // Nothing that walks, unindexes or frees a subtree may recurse: a chain
+    // of 100,000 classes is looked up, cut in the middle and reset, on a
+    // thread with a small stack so that recursion would fail in any build.
+    void veryDeepClassTree()
+    {
+        const int depth = 100000;
+        QList<bool> checks;
+        std::unique_ptr<QThread> thread(QThread::create([&] {
+            ModelHarness h;
+            Tree &tree = h.model.Browser();
+            TreeNode *deepest = tree.First();
+            for (int level = 1; level <= depth; ++level)
+                deepest = tree.Add(deepest, QStringLiteral("C%1").arg(level));
+            checks << (deepest->Depth() == depth) << (h.model.FindNode(tree, QStringLiteral("c%1").arg(depth)) == deepest);
+            tree.Select(deepest);
+            bool covered = false;
+            TreeRemovalWatch watch(
+                tree, [&](TreeNode *first, TreeNode *last) { covered = TreeRemovalWatch::Covers(deepest, first, last); },
+                nullptr);
+            tree.Remove(h.model.FindNode(tree, QStringLiteral("C%1").arg(depth / 2)));
+            checks << covered << (tree.Count() == depth / 2) << !tree.Selected();
+            h.model.ResetModel();
+            checks << (DumpTree(tree) == QStringList{"Classes"});
+        }));
+        thread->setStackSize(256 * 1024);
+        thread->start();
+        QVERIFY(thread->wait());
+        QCOMPARE(checks, QList<bool>(6, true));
     }
 
     void findPackage_data()

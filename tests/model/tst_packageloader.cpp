@@ -180,6 +180,42 @@ private slots:
         QCOMPARE(h.model.Bindings().Count(), 2);
     }
 
+    // A merge load (as after creating a class or writing the .int) of MyMod.
+    void mergeLoad_data()
+    {
+        QTest::addColumn<QStringList>("loadedBefore");
+        QTest::addColumn<QStringList>("packageTree");
+        QTest::addColumn<QStringList>("waiting");
+        QTest::newRow("never loaded: its classes attach")
+            << QStringList{"Core", "Engine"}
+            << QStringList{"Packages", "-Core", "--Object", "-Engine", "--Actor", "-MyMod", "--MyActor", "--MyMod.int"}
+            << QStringList();
+        QTest::newRow("loaded before its .int was written: one file node")
+            << QStringList{"Core", "Engine", "MyMod"}
+            << QStringList{"Packages", "-Core", "--Object", "-Engine", "--Actor", "-MyMod", "--MyActor", "--MyMod.int"}
+            << QStringList();
+        QTest::newRow("still waiting: staged once")
+            << QStringList{"Core", "MyMod"} << QStringList{"Packages", "-Core", "--Object", "-MyMod", "--MyMod.int"}
+            << QStringList{"Actor=MyActor&mymod"};
+    }
+
+    void mergeLoad()
+    {
+        QFETCH(QStringList, loadedBefore);
+        ModelHarness h;
+        WritePackages(h.game, kAll);
+        h.model.ResetModel();
+        PackageLoader loader(h.model);
+        for (const QString &package : loadedBefore)
+            QVERIFY(loader.LoadPackage(package, false));
+        h.game.WriteText(QStringLiteral("System/MyMod.int"), QStringLiteral("[Public]\r\n"));
+        QVERIFY(loader.LoadPackage(QStringLiteral("MyMod"), true));
+        QVERIFY(loader.LoadPackage(QStringLiteral("mymod"), true));
+        QTEST(DumpTree(h.model.PackagesBrowser()), "packageTree");
+        QTEST(h.model.Files().Entries(), "waiting");
+        QCOMPARE(h.model.Bindings().Count(), h.model.ClassCount());
+    }
+
     void refreshListsNewDirectoriesAndRetriesWaitingClasses()
     {
         ModelHarness h;
@@ -197,6 +233,37 @@ private slots:
         QCOMPARE(DumpTree(h.model.Browser()), (QStringList{"Classes", "-Actor", "--MyActor"}));
         QCOMPARE(h.model.FindPackage(QStringLiteral("myactor")), QStringLiteral("MyMod"));
         QCOMPARE(h.statuses.last(), QStringLiteral("Done"));
+    }
+
+    void lastCompiledPackageKeepsItsImage_data()
+    {
+        QTest::addColumn<bool>("tick");
+        QTest::newRow("read default packages") << false;
+        QTest::newRow("ticked") << true;
+    }
+
+    void lastCompiledPackageKeepsItsImage()
+    {
+        QFETCH(bool, tick);
+        ModelHarness h;
+        WritePackages(h.game, kAll);
+        h.game.WriteText(QStringLiteral("System/UnrealTournament.ini"),
+                         QStringLiteral("[Editor.EditorEngine]\r\nEditPackages=Core\r\nEditPackages=Engine\r\n"));
+        h.options.LastCompiledPackage = QStringLiteral("engine");
+        h.model.ResetModel();
+        PackageLoader loader(h.model);
+        if (!tick)
+            loader.ReadDefaultPackages();
+        for (const char *package : {"Core", "Engine"}) {
+            const int row = h.model.Packages().IndexOf(QLatin1String(package));
+            if (tick) {
+                h.model.Packages().SetMark(row, PackageList::Mark::Checked);
+                QVERIFY(loader.PackageTickChanged(row));
+            }
+            QCOMPARE(h.model.Packages().MarkAt(row), PackageList::Mark::Checked);
+        }
+        QCOMPARE(test::NodeAtPath(h.model.PackagesBrowser(), QStringLiteral("Packages/Core"))->ImageIndex(), 3);
+        QCOMPARE(test::NodeAtPath(h.model.PackagesBrowser(), QStringLiteral("Packages/Engine"))->ImageIndex(), 5);
     }
 
     void readDefaultPackagesReport()

@@ -118,6 +118,77 @@ private slots:
         QCOMPARE(h.model.Bindings().Entries(), bindings);
     }
 
+    // Loading MyPkg leaves Base as the last parent looked up; once Base is
+    // gone, Other's class Far must wait for it instead of finding it.
+    void parentGoneWhileRemembered_data()
+    {
+        QTest::addColumn<bool>("untick");
+        QTest::addColumn<QStringList>("classesAfter");
+        QTest::newRow("package unticked") << true << QStringList{"Classes", "-Object"};
+        QTest::newRow("classes deleted") << false << QStringList{"Classes", "-Object", "--Leaf"};
+    }
+
+    void parentGoneWhileRemembered()
+    {
+        QFETCH(bool, untick);
+        ModelHarness h;
+        LoadGame(h);
+        PackageLoader loader(h.model);
+        if (untick) {
+            const int row = h.model.Packages().IndexOf(QStringLiteral("MyPkg"));
+            h.model.Packages().SetMark(row, PackageList::Mark::Unchecked);
+            QVERIFY(loader.PackageTickChanged(row));
+        } else {
+            for (const char *name : {"Sub", "Base"})
+                QVERIFY(PackageRemover(h.model).RemoveNode(h.model.FindNode(h.model.Browser(), QLatin1String(name)), false));
+        }
+        QVERIFY(loader.LoadPackage(QStringLiteral("Other"), false));
+        QCOMPARE(h.model.Files().Entries(), QStringList{"Base=Far&Other"});
+        QTEST(DumpTree(h.model.Browser()), "classesAfter");
+    }
+
+    // The locale upper-cases "ß" to "SS"; the model's comparisons keep the length.
+    void namesLongerWhenUpperCased_data()
+    {
+        QTest::addColumn<QString>("how");
+        QTest::addColumn<QStringList>("classesAfter");
+        QTest::addColumn<QStringList>("filesLeft");
+        QTest::newRow("unloaded") << "unload" << QStringList{"Classes", "-Object"} << QStringList{"Gate.uc", "Maß.uc"};
+        QTest::newRow("class deleted") << "class" << QStringList{"Classes", "-Object", "--Gate"} << QStringList{"Gate.uc"};
+        QTest::newRow("package deleted") << "package" << QStringList{"Classes", "-Object"} << QStringList();
+    }
+
+    void namesLongerWhenUpperCased()
+    {
+        QFETCH(QString, how);
+        QFETCH(QStringList, filesLeft);
+        ModelHarness h;
+        h.game.WriteClass(QStringLiteral("Core"), QStringLiteral("Object.uc"), QStringLiteral("class Object;"));
+        h.game.WriteClass(QStringLiteral("Straße"), QStringLiteral("Gate.uc"), QStringLiteral("class Gate expands Object;"));
+        h.model.ResetModel();
+        PackageLoader loader(h.model);
+        QVERIFY(loader.LoadPackage(QStringLiteral("Core"), false));
+        QVERIFY(loader.LoadPackage(QStringLiteral("Straße"), false));
+        // A class named so, as a state file can hold it.
+        h.game.WriteClass(QStringLiteral("Straße"), QStringLiteral("Maß.uc"), QStringLiteral("class Maß expands Object;"));
+        h.model.Browser().Add(h.model.FindNode(h.model.Browser(), QStringLiteral("Object")), QStringLiteral("Maß"));
+        h.model.AddToPackageTree(h.model.PackagesBrowser(), QStringLiteral("STRAßE"), false, QStringLiteral("Maß"));
+        h.model.Bindings().Add(QStringLiteral("Straße&Maß"));
+        QCOMPARE(h.model.FindPackage(QStringLiteral("MAß")), QStringLiteral("Straße"));
+
+        PackageRemover remover(h.model);
+        if (how == QLatin1String("unload"))
+            QVERIFY(remover.UnloadPackage(QStringLiteral("STRAßE")));
+        else if (how == QLatin1String("class"))
+            QVERIFY(remover.RemoveNode(h.model.FindNode(h.model.Browser(), QStringLiteral("maß")), false));
+        else
+            QVERIFY(remover.RemoveNode(h.model.FindNode(h.model.PackagesBrowser(), QStringLiteral("straße")), false));
+        QCOMPARE(h.prompter.shown.size(), how == QLatin1String("package") ? 1 : 0);
+        QTEST(DumpTree(h.model.Browser()), "classesAfter");
+        QCOMPARE(h.model.IsPackageLoaded(QStringLiteral("straße")), how == QLatin1String("class"));
+        QCOMPARE(QDir(h.game.Native(QStringLiteral("Straße/Classes"))).entryList(QDir::Files, QDir::Name), filesLeft);
+    }
+
     void unloadWithoutPackageNode()
     {
         ModelHarness h;
@@ -135,52 +206,62 @@ private slots:
 
     void removePackage_data()
     {
+        QTest::addColumn<QString>("package");
         QTest::addColumn<bool>("yes");
-        QTest::newRow("yes") << true;
-        QTest::newRow("no") << false;
+        QTest::addColumn<QStringList>("refusals");        // shown after the question
+        QTest::addColumn<QStringList>("filesLeft");
+        QTest::addColumn<QStringList>("packageTree");     // empty: as before
+        QTest::addColumn<QStringList>("items");
+        const QString children = QStringLiteral("I'm sorry, but class'%1' has children\r\nand therefore it can't be removed.");
+        const QStringList all{"Core/Classes/Object.uc", "MyPkg/Classes/Base.uc", "MyPkg/Classes/Leaf.uc",
+                              "MyPkg/Classes/Sub.uc", "MyPkg/Classes/Zed.uc", "System/MyPkg.int"};
+        // Zed expands Sub expands Base: Base and Sub still have a subclass
+        // when their turn comes; they stay, with their files, and say so.
+        QTest::newRow("yes") << "MyPkg" << true << QStringList{children.arg("Base"), children.arg("Sub")}
+                             << QStringList{all[0], all[1], all[3], all[5]} << QStringList{"Packages", "-Core", "--Object"}
+                             << QStringList{"Core", "Other"};
+        QTest::newRow("no") << "MyPkg" << false << QStringList() << all << QStringList()
+                            << QStringList{"Core", "MyPkg", "Other"};
+        QTest::newRow("every class refused: the package stays")
+            << "Core" << true << QStringList{children.arg("Object")} << all << QStringList()
+            << QStringList{"Core", "MyPkg", "Other"};
     }
 
     void removePackage()
     {
+        QFETCH(QString, package);
         QFETCH(bool, yes);
+        QFETCH(QStringList, refusals);
+        QFETCH(QStringList, filesLeft);
+        QFETCH(QStringList, packageTree);
         ModelHarness h;
-        // Zed expands Sub expands Base: Base and Sub still have a subclass
-        // when their turn comes.
         h.game.WriteClass(QStringLiteral("MyPkg"), QStringLiteral("Zed.uc"), QStringLiteral("class Zed expands Sub;"));
         LoadGame(h);
         h.prompter.answers = {yes ? MessageAnswer::Yes : MessageAnswer::No};
         h.prompter.defaultYes = false;
-        TreeNode *node = NodeAtPath(h.model.PackagesBrowser(), QStringLiteral("Packages/MyPkg"));
+        TreeNode *node = NodeAtPath(h.model.PackagesBrowser(), QStringLiteral("Packages/") + package);
         QVERIFY(node);
-        const QStringList classes = DumpTree(h.model.Browser());
-        const QStringList packages = DumpTree(h.model.PackagesBrowser());
+        if (packageTree.isEmpty())
+            packageTree = DumpTree(h.model.PackagesBrowser());
 
         QCOMPARE(PackageRemover(h.model).RemoveNode(node, true), yes);
-        QCOMPARE(h.prompter.shown.size(), yes ? 3 : 1);
-        QCOMPARE(h.prompter.Texts().first(),
-                 QStringLiteral("Are you sure you want to remove package \"MyPkg\"?\r\nThis can't be reversed!"));
+        // No class is asked about.
+        QCOMPARE(h.prompter.Texts(), QStringList{"Are you sure you want to remove package \"" + package
+                                                 + "\"?\r\nThis can't be reversed!"} + refusals);
         QCOMPARE(h.prompter.shown[0].buttons, MessageButtons::YesNo);
-        if (!yes) {
-            QCOMPARE(DumpTree(h.model.Browser()), classes);
-            QCOMPARE(DumpTree(h.model.PackagesBrowser()), packages);
-            QVERIFY(h.game.Exists(QStringLiteral("MyPkg/Classes/Base.uc")));
-            QCOMPARE(h.PackageItems(), (QStringList{"Core", "MyPkg", "Other"}));
-            return;
-        }
-        // Those two stay, with their files, and say so; no class is asked about.
-        QCOMPARE(h.prompter.Texts().mid(1),
-                 (QStringList{"I'm sorry, but class'Base' has children\r\nand therefore it can't be removed.",
-                              "I'm sorry, but class'Sub' has children\r\nand therefore it can't be removed."}));
         QStringList left;
-        for (const char *file : {"MyPkg/Classes/Leaf.uc", "MyPkg/Classes/Zed.uc", "MyPkg/Classes/Base.uc",
-                                 "MyPkg/Classes/Sub.uc", "System/MyPkg.int"})
-            if (h.game.Exists(QLatin1String(file)))
-                left.append(QLatin1String(file));
-        QCOMPARE(left, (QStringList{"MyPkg/Classes/Base.uc", "MyPkg/Classes/Sub.uc", "System/MyPkg.int"}));
-        QCOMPARE(DumpTree(h.model.PackagesBrowser()), (QStringList{"Packages", "-Core", "--Object"}));
-        QCOMPARE(h.PackageItems(), (QStringList{"Core", "Other"}));
-        QVERIFY(!h.model.FindNode(h.model.Browser(), QStringLiteral("Leaf")));
-        QVERIFY(!h.model.FindNode(h.model.Browser(), QStringLiteral("Zed")));
+        for (const char *file : {"Core/Classes/Object.uc", "MyPkg/Classes/Base.uc", "MyPkg/Classes/Leaf.uc",
+                                 "MyPkg/Classes/Sub.uc", "MyPkg/Classes/Zed.uc", "System/MyPkg.int"}) {
+            const QString path = QLatin1String(file);
+            if (h.game.Exists(path))
+                left.append(path);
+            // A class stays in the class tree exactly when its file stays.
+            if (path.endsWith(QLatin1String(".uc")))
+                QCOMPARE(bool(h.model.FindNode(h.model.Browser(), path.section('/', 2).chopped(3))), h.game.Exists(path));
+        }
+        QCOMPARE(left, filesLeft);
+        QCOMPARE(DumpTree(h.model.PackagesBrowser()), packageTree);
+        QTEST(h.PackageItems(), "items");
     }
 
     void removeEmptiedPackageRemovesItsDirectories()
@@ -206,6 +287,7 @@ private slots:
         QTest::addColumn<QString>("message");   // %1: the native path of Leaf.uc
         const QString question = "Are you sure you want to remove class'MyPkg.Leaf'?\r\nThis can't be reversed!";
         QTest::newRow("int file node") << "Packages/MyPkg/MyPkg.int" << "" << false << true << "";
+        QTest::newRow("ini file node") << "Packages/MyPkg/MyPkg.ini" << "" << false << true << "";
         QTest::newRow("not in class tree") << "Packages/MyPkg/Ghost" << "" << false << false
             << "I'm sorry, but class'Ghost' can't be found\r\nand therefore it can't be removed.";
         QTest::newRow("has children") << "Classes/Object/Base" << "" << false << false
@@ -229,8 +311,9 @@ private slots:
         QFETCH(QString, message);
         ModelHarness h;
         LoadGame(h);
-        h.model.PackagesBrowser().Add(NodeAtPath(h.model.PackagesBrowser(), QStringLiteral("Packages/MyPkg")),
-                                      QStringLiteral("Ghost"));
+        for (const char *name : {"Ghost", "MyPkg.ini"})
+            h.model.PackagesBrowser().Add(NodeAtPath(h.model.PackagesBrowser(), QStringLiteral("Packages/MyPkg")),
+                                          QLatin1String(name));
         h.model.Browser().Add(NodeAtPath(h.model.Browser(), QStringLiteral("Classes/Object")), QStringLiteral("Stray"));
         h.prompter.defaultYes = answer == QLatin1String("Yes");
         if (deleteFile)
@@ -321,40 +404,46 @@ private slots:
     void namesLeadingOutsideTheGameAreNeverDeleted_data()
     {
         QTest::addColumn<QString>("package");
-        QTest::newRow("parent") << "..";
-        QTest::newRow("slash") << "Sub/../..";
-        QTest::newRow("backslash") << "..\\Outside";
-        QTest::newRow("empty directories") << "../Empty";
+        QTest::addColumn<QString>("className");
+        QTest::newRow("parent") << ".." << "Victim";
+        QTest::newRow("slash") << "Sub/../.." << "Victim";
+        QTest::newRow("backslash") << "..\\Outside" << "Victim";
+        QTest::newRow("empty directories") << "../Empty" << "Victim";
+        QTest::newRow("class climbing out") << "Mod" << "..\\..\\..\\Victim";
+        QTest::newRow("class with slashes") << "Mod" << "../../../Victim";
     }
 
     void namesLeadingOutsideTheGameAreNeverDeleted()
     {
         QFETCH(QString, package);
+        QFETCH(QString, className);
         ModelHarness h;
         // The game lives in Game/; a victim file sits where each name would lead.
         h.options.BaseDir = h.game.Native(QStringLiteral("Game"));
         h.game.MakeDir(QStringLiteral("Game/Sub"));
-        const QStringList victims{QStringLiteral("Classes/Victim.uc"), QStringLiteral("Outside/Classes/Victim.uc")};
+        h.game.MakeDir(QStringLiteral("Game/Mod/Classes"));
+        const QStringList victims{QStringLiteral("Classes/Victim.uc"), QStringLiteral("Outside/Classes/Victim.uc"),
+                                  QStringLiteral("Victim.uc")};
         for (const QString &victim : victims)
             h.game.WriteText(victim, QStringLiteral("class Victim;"));
         h.game.MakeDir(QStringLiteral("Empty/Classes"));
         h.model.ResetModel();
-        BuildTree(h.model.Browser(), {"Classes", "-Victim"});
+        BuildTree(h.model.Browser(), {"Classes", "-" + className});
         // The file node lets the package removal go on to the directories.
         BuildTree(h.model.PackagesBrowser(),
-                  {"Packages", QLatin1Char('-') + package, "--Victim", "--" + package + ".int"});
-        h.model.Bindings().Add(package + QLatin1String("&Victim"));
+                  {"Packages", QLatin1Char('-') + package, "--" + className, "--" + package + ".int"});
+        h.model.Bindings().Add(package + QLatin1Char('&') + className);
 
         PackageRemover remover(h.model);
         QVERIFY(!remover.RemoveNode(h.model.Browser().First()->Child(0), false));
-        QCOMPARE(h.prompter.Texts(), QStringList{"The class '" + package + ".Victim' names a file outside "
+        QCOMPARE(h.prompter.Texts(), QStringList{"The class '" + package + "." + className + "' names a file outside "
                                                  "the game directory;\r\nnothing was removed."});
         QVERIFY(remover.RemoveNode(h.model.PackagesBrowser().First()->Child(0), true));
         for (const QString &victim : victims)
             QVERIFY2(h.game.Exists(victim), qPrintable(victim));
         QVERIFY(h.game.Exists(QStringLiteral("Game/Sub")));
         QVERIFY(h.game.Exists(QStringLiteral("Empty/Classes")));
-        QCOMPARE(DumpTree(h.model.Browser()), (QStringList{"Classes", "-Victim"}));
+        QCOMPARE(DumpTree(h.model.Browser()), (QStringList{"Classes", "-" + className}));
     }
 };
 

@@ -129,6 +129,7 @@ private slots:
         QTest::newRow("slash") << "a/b" << false;
         QTest::newRow("backslash") << "a\\b" << false;
         QTest::newRow("drive") << "C:" << false;
+        QTest::newRow("NUL byte") << QString::fromUtf16(u"Core\0.uc", 8) << false;
         QTest::newRow("package") << "Core" << true;
         QTest::newRow("blank inside") << "My Mod" << true;
         QTest::newRow("dots inside") << "x..y" << true;

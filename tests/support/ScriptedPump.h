@@ -2,19 +2,22 @@
 
 #include "platform/EventPump.h"
 
+#include <QList>
+
 #include <functional>
 
 namespace kelvarin::test {
 
 // A pump that counts its calls and runs a scripted step on the actionAt-th
-// one: a click that arrives while a long loop lets events run.
+// one, and again on each call listed in againAt: clicks that arrive while a
+// long loop lets events run.
 class ScriptedPump : public EventPump
 {
 public:
     void Pump() override
     {
         ++calls;
-        if (action && calls == actionAt)
+        if (action && (calls == actionAt || againAt.contains(calls)))
             action();
     }
     bool Terminating() const override { return m_terminating; }
@@ -22,6 +25,7 @@ public:
 
     int calls = 0;
     int actionAt = 0;
+    QList<int> againAt;
     std::function<void()> action;
 
 private:

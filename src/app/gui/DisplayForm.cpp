@@ -513,6 +513,8 @@ void TDisplayForm::SetOrphanForm(TFindOrphanForm *form)
 {
     m_orphanForm = form;
     m_orphanItem->setEnabled(form != nullptr);
+    if (form)
+        form->SetModel(&m_model);
 }
 
 void TDisplayForm::FindorphanfilesMenuItemClick()

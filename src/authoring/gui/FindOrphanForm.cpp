@@ -1,5 +1,6 @@
 #include "authoring/gui/FindOrphanForm.h"
 
+#include "model/ClassModel.h"
 #include "persist/Options.h"
 #include "platform/Prompter.h"
 
@@ -15,6 +16,8 @@
 #include <QShowEvent>
 #include <QStackedWidget>
 #include <QVBoxLayout>
+
+#include <optional>
 
 namespace kelvarin {
 
@@ -210,7 +213,13 @@ void TFindOrphanForm::InitialTabShow()
 void TFindOrphanForm::FinishTabShow()
 {
     m_nextButton->setEnabled(false);
-    const OrphanFinder::Outcome outcome = m_finder.Search(m_options.BaseDir);
+    OrphanFinder::Outcome outcome;
+    {
+        std::optional<ClassModel::BusyScope> busy;
+        if (m_model)
+            busy.emplace(*m_model, QStringLiteral("searching for orphan files"));
+        outcome = m_finder.Search(m_options.BaseDir);
+    }
     if (outcome == OrphanFinder::Outcome::ListingCut) {
         m_nextButton->setEnabled(true);
         CloseWizard();
@@ -235,6 +244,8 @@ void TFindOrphanForm::NextButtonClick()
     if (!m_nextButton->isEnabled())
         return;
     QWidget *before = ActivePage();
+    if (before == m_initialTab && m_model && m_model->RefuseWhileBusy())
+        return;
     if (before == m_initialTab)
         SetActivePage(m_finishTab);
     else if (before == m_finishTab)

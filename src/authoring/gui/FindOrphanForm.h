@@ -14,6 +14,7 @@ class QStackedWidget;
 
 namespace kelvarin {
 
+class ClassModel;
 class EventPump;
 class Prompter;
 class TOptions;
@@ -31,6 +32,13 @@ public:
     // live during the search and tells when the application is ending.
     TFindOrphanForm(const TOptions &options, EventPump &pump, Prompter &prompter,
                     QWidget *parent = nullptr);
+
+    // The model whose operations a search waits for: a compile moves its
+    // package's .u aside, so a search meanwhile would offer the package's
+    // .int for deletion. While one runs, Next on the welcome page is refused
+    // (the model's status says why); the search holds the model in turn.
+    // Unset: searches run whenever asked.
+    void SetModel(ClassModel *model) { m_model = model; }
 
     // The welcome text, one entry a line, trailing blanks as they are.
     static QStringList MemoLines();
@@ -74,6 +82,7 @@ private:
 
     const TOptions &m_options;
     Prompter &m_prompter;
+    ClassModel *m_model = nullptr;
     OrphanFinder m_finder;
     QStackedWidget *m_pages = nullptr;
     QWidget *m_initialTab = nullptr;

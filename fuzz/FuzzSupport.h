@@ -1,0 +1,64 @@
+#pragma once
+
+#include <QByteArray>
+#include <QList>
+#include <QString>
+#include <QTemporaryDir>
+
+#include <cstddef>
+#include <cstdint>
+
+// What every fuzz target shares: the input as bytes, a private scratch
+// directory for readers that take a path, and the abort that makes libFuzzer
+// keep the input of a failed check.
+namespace kelvarin::fuzz {
+
+// A private directory for one fuzzing process, below $KELVARIN_FUZZ_SCRATCH
+// when set (scripts/fuzz.sh), else /dev/shm when there is one, else the
+// temporary directory. Emptied for every input.
+class Scratch
+{
+public:
+    Scratch();
+
+    // The directory as the program's BaseDir option would hold it.
+    QString Base() const { return m_dir.path(); }
+    // Base() + "\" + relative with backslashes: a path as the core builds one.
+    QString Spec(const QString &relative) const;
+    QString Native(const QString &relative) const;
+
+    // Removes everything below the directory.
+    void Reset();
+    void Write(const QString &relative, const QByteArray &bytes) const;
+    QByteArray Read(const QString &relative) const;
+    bool Exists(const QString &relative) const;
+
+private:
+    QTemporaryDir m_dir;
+};
+
+// The scratch directory of this process, made on first use.
+Scratch &TheScratch();
+
+inline QByteArray Bytes(const uint8_t *data, size_t size)
+{
+    return QByteArray(reinterpret_cast<const char *>(data), qsizetype(size));
+}
+
+// The input cut at its first parts - 1 separator bytes into exactly parts
+// pieces (missing ones empty).
+QList<QByteArray> Split(const QByteArray &input, char separator, int parts);
+
+// The text with controls and non-ASCII as \uXXXX, for messages.
+QString Escaped(const QString &text);
+
+// Prints what failed and traps, so libFuzzer reports the input as a crash.
+[[noreturn]] void Fail(const char *what, const QString &detail = QString());
+
+inline void Check(bool ok, const char *what, const QString &detail = QString())
+{
+    if (!ok)
+        Fail(what, detail);
+}
+
+} // namespace kelvarin::fuzz

@@ -1,0 +1,2 @@
+// just a note
+var int Count;

@@ -1,0 +1,2 @@
+﻿// Größe: «groß»
+class Groesse extends Object;

@@ -1,0 +1,5 @@
+class Open expands Actor;
+
+defaultproperties
+{
+	DrawScale=2.0

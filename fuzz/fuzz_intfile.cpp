@@ -1,0 +1,78 @@
+// The .int reader and writer: the [Public] lines read are written back as
+// the INT wizard writes them (under their header, then with one more line),
+// and the file must read as the same content; a refused write leaves the file
+// as it was.
+#include "FuzzSupport.h"
+
+#include "authoring/IntFile.h"
+#include "platform/Errors.h"
+
+using namespace kelvarin;
+
+namespace {
+
+const QString kInt = QStringLiteral("System/FuzzMod.int");
+const QString kHeader = QStringLiteral("[Public]");
+
+bool Same(const IntFileContent &a, const IntFileContent &b)
+{
+    return a.exists == b.exists && a.encoding == b.encoding && a.publicLines == b.publicLines
+        && a.otherSections == b.otherSections;
+}
+
+IntFileContent ReadBack(const QString &path)
+{
+    try {
+        return IntFile::Read(path);
+    } catch (const KelvarinError &error) {
+        fuzz::Fail("a written file cannot be read", error.Message());
+    }
+}
+
+} // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
+{
+    fuzz::Scratch &scratch = fuzz::TheScratch();
+    scratch.Reset();
+    const QByteArray original = fuzz::Bytes(data, size);
+    scratch.Write(kInt, original);
+    const QString path = scratch.Spec(kInt);
+
+    IntFileContent content;
+    try {
+        content = IntFile::Read(path);
+    } catch (const KelvarinError &) {
+        return 0;
+    }
+    fuzz::Check(content.exists, "an existing file reads as missing");
+
+    try {
+        IntFile::Write(path, QStringList{kHeader} + content.publicLines);
+    } catch (const KelvarinError &error) {
+        fuzz::Check(scratch.Read(kInt) == original, "a refused write changed the file", error.Message());
+        return 0;
+    }
+    const QByteArray written = scratch.Read(kInt);
+    const IntFileContent again = ReadBack(path);
+    fuzz::Check(Same(again, content), "the file reads back as other content");
+
+    try {
+        IntFile::Write(path, QStringList{kHeader} + content.publicLines);
+    } catch (const KelvarinError &error) {
+        fuzz::Fail("a written file cannot be written again", error.Message());
+    }
+    fuzz::Check(scratch.Read(kInt) == written, "writing the same lines again changed the file");
+
+    const QString added = QStringLiteral("Object=(Name=FuzzMod.FuzzMutator,Class=Class,MetaClass=Engine.Mutator)");
+    try {
+        IntFile::Write(path, QStringList{kHeader} + content.publicLines + QStringList{added});
+    } catch (const KelvarinError &error) {
+        fuzz::Fail("a line that every encoding holds was refused", error.Message());
+    }
+    const IntFileContent grown = ReadBack(path);
+    fuzz::Check(grown.publicLines == content.publicLines + QStringList{added}, "an added line was lost");
+    fuzz::Check(grown.otherSections == content.otherSections && grown.encoding == content.encoding,
+                "adding a line changed the other sections");
+    return 0;
+}

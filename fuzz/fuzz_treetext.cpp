@@ -1,0 +1,52 @@
+// The tree text reader: any text gives a consistent tree (or the level
+// error), and what is written from that tree reads back as the same tree.
+#include "FuzzSupport.h"
+
+#include "model/Tree.h"
+#include "persist/TreeText.h"
+#include "platform/Errors.h"
+#include "platform/TextFile.h"
+
+using namespace kelvarin;
+
+namespace {
+
+void CheckConsistent(const Tree &tree)
+{
+    int walked = 0;
+    for (TreeNode *node = tree.First(); node; node = Tree::Next(node)) {
+        ++walked;
+        fuzz::Check(node->OwnerTree() == &tree, "a node of another tree");
+        fuzz::Check(!node->Text().isEmpty(), "a node without text");
+        const QList<TreeNode *> *named = tree.NodesNamed(node->UpperText());
+        fuzz::Check(named && named->contains(node), "a node missing from the name index", node->Text());
+        if (TreeNode *parent = node->Parent())
+            fuzz::Check(parent->Child(node->Row()) == node, "a node not where its parent has it");
+    }
+    fuzz::Check(walked == tree.Count(), "the count disagrees with the walk");
+}
+
+} // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
+{
+    const QStringList lines = TextFile::SplitLines(TextFile::Decode(fuzz::Bytes(data, size)));
+    Tree tree(Tree::Kind::ClassTree);
+    try {
+        TreeText::Read(tree, lines);
+    } catch (const KelvarinError &) {
+        // The nodes read before the bad line stay.
+    }
+    CheckConsistent(tree);
+
+    const QStringList written = TreeText::Write(tree);
+    Tree again(Tree::Kind::ClassTree);
+    try {
+        TreeText::Read(again, written);
+    } catch (const KelvarinError &error) {
+        fuzz::Fail("a written tree does not read back", error.Message());
+    }
+    CheckConsistent(again);
+    fuzz::Check(TreeText::Write(again) == written, "a written tree reads back as another tree");
+    return 0;
+}

@@ -35,7 +35,7 @@ Scratch::Scratch()
     madeScratchDir = &m_dir;
 }
 
-QString Scratch::Spec(const QString &relative) const
+QString Scratch::GamePath(const QString &relative) const
 {
     QString path = relative;
     path.replace(QLatin1Char('/'), QLatin1Char('\\'));

@@ -24,7 +24,7 @@ public:
     // The directory as the program's BaseDir option would hold it.
     QString Base() const { return m_dir.path(); }
     // Base() + "\" + relative with backslashes: a path as the core builds one.
-    QString Spec(const QString &relative) const;
+    QString GamePath(const QString &relative) const;
     QString Native(const QString &relative) const;
 
     // Removes everything below the directory.

@@ -33,7 +33,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 
     fuzz::Check(commands.CreateClassFile(QStringLiteral("FuzzClass"), QStringLiteral("Actor"), QStringLiteral("FuzzMod")),
                 "the class file was not created", prompter.Texts().join(QLatin1Char('|')));
-    const std::optional<QString> text = TextFile::ReadAll(scratch.Spec(QStringLiteral("FuzzMod/Classes/FuzzClass.uc")));
+    const std::optional<QString> text = TextFile::ReadAll(scratch.GamePath(QStringLiteral("FuzzMod/Classes/FuzzClass.uc")));
     fuzz::Check(text.has_value(), "the class file cannot be read");
     fuzz::Check(TextFile::SplitLines(*text) == lines, "the class file reads back as other lines");
     return 0;

@@ -37,7 +37,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     scratch.Reset();
     const QByteArray original = fuzz::Bytes(data, size);
     scratch.Write(kInt, original);
-    const QString path = scratch.Spec(kInt);
+    const QString path = scratch.GamePath(kInt);
 
     IntFileContent content;
     try {

@@ -37,7 +37,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     // The scanner reads the file in growing chunks and must come to the same answer.
     scratch.Write(QStringLiteral("MyMod/Classes/Fuzzed.uc"), bytes);
     NullEventPump pump;
-    const QString parent = DeclarationParser::FindParentClass(scratch.Spec(QStringLiteral("MyMod/Classes/Fuzzed.uc")), pump);
+    const QString parent = DeclarationParser::FindParentClass(scratch.GamePath(QStringLiteral("MyMod/Classes/Fuzzed.uc")), pump);
     fuzz::Check(parent == whole.parent, "the chunked read disagrees with the whole text",
                 parent + QLatin1String(" != ") + whole.parent);
 
@@ -46,7 +46,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     test::ScriptedPrompter prompter;
     ClassModel model(options, pump, prompter);
     SortedList staged;
-    Scanner::ScanPackageDir(model, staged, scratch.Spec(QStringLiteral("MyMod/Classes/")));
+    Scanner::ScanPackageDir(model, staged, scratch.GamePath(QStringLiteral("MyMod/Classes/")));
     fuzz::Check(staged.Entries() == QStringList{whole.parent + QLatin1String("=Fuzzed&MyMod")},
                 "the package scan staged something else", staged.Entries().join(QLatin1Char('|')));
     return 0;

@@ -33,9 +33,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     const QString base = game.Base();
     const QStringList names = QString::fromUtf8(fuzz::Bytes(data, size)).split(QChar(0x1e)).mid(0, 8);
 
-    const QString spec = base + QLatin1Char('\\') + names.join(QLatin1Char('\\'));
-    const QString native = SpecPath::ToNative(spec);
-    SpecPath::Display(spec);
+    const QString gamePath = base + QLatin1Char('\\') + names.join(QLatin1Char('\\'));
+    const QString native = SpecPath::ToNative(gamePath);
+    SpecPath::Display(gamePath);
     for (const QString &name : names)
         if (!SpecPath::IsSafeComponent(name))
             return 0;

@@ -67,7 +67,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     Model first(scratch.Base());
     bool loaded = false;
     try {
-        loaded = StateFile(first.model).LoadState(scratch.Spec(QStringLiteral("State/Fuzz.Kelvar")));
+        loaded = StateFile(first.model).LoadState(scratch.GamePath(QStringLiteral("State/Fuzz.Kelvar")));
     } catch (const KelvarinError &) {
         return 0;   // an invalid tree: refused with its message
     }
@@ -75,14 +75,14 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     const QStringList state = Snapshot(first.model);
 
     try {
-        fuzz::Check(StateFile(first.model).SaveState(scratch.Spec(QStringLiteral("State/Copy.Kelvar"))),
+        fuzz::Check(StateFile(first.model).SaveState(scratch.GamePath(QStringLiteral("State/Copy.Kelvar"))),
                     "a loaded state cannot be saved");
     } catch (const KelvarinError &error) {
         fuzz::Fail("a loaded state cannot be saved", error.Message());
     }
     Model second(scratch.Base());
     try {
-        fuzz::Check(StateFile(second.model).LoadState(scratch.Spec(QStringLiteral("State/Copy.Kelvar"))),
+        fuzz::Check(StateFile(second.model).LoadState(scratch.GamePath(QStringLiteral("State/Copy.Kelvar"))),
                     "a saved state does not load");
     } catch (const KelvarinError &error) {
         fuzz::Fail("a saved state does not load", error.Message());

@@ -14,7 +14,7 @@ namespace {
 
 // Reads start small (most declarations sit in the first lines) and grow up to
 // a bound, so a long header comment takes a few reads and memory stays small.
-constexpr qint64 kFirstChunk = 1024;
+constexpr qint64 kFirstChunk = 4096;
 constexpr qint64 kLargestChunk = 64 * 1024;
 
 // Class names are short; a longer name is kept no further and names no parent.
@@ -393,22 +393,23 @@ Result Parse(QStringView text, bool atEnd)
     return result;
 }
 
-QString FindParentClass(const QString &specPath, EventPump &pump)
-{
-    ReadOnlyFile file;
-    if (!file.Open(specPath))
-        return QString();
+namespace {
 
-    // Each piece is decoded and read on, then dropped: nothing of the file is
-    // kept but the word the reader is at.
+// Reads the open file piece by piece until the answer is known. Each piece is
+// decoded and read on, then dropped: nothing of the file is kept but the word
+// the reader is at. pump, when given, runs before each piece.
+QString ReadParent(ReadOnlyFile &file, EventPump *pump)
+{
     StreamDecoder decoder;
     StreamReader reader;
     QByteArray bytes;
     qint64 want = kFirstChunk;
     for (;;) {
-        pump.Pump();
-        if (pump.Terminating())
-            return QString();
+        if (pump) {
+            pump->Pump();
+            if (pump->Terminating())
+                return QString();
+        }
         bytes.clear();
         const bool more = file.ReadMore(bytes, want);
         if (reader.Feed(decoder.Decode(bytes)))
@@ -419,6 +420,24 @@ QString FindParentClass(const QString &specPath, EventPump &pump)
         }
         want = std::min(want * 2, kLargestChunk);
     }
+}
+
+} // namespace
+
+QString FindParentClass(const QString &specPath, EventPump &pump)
+{
+    ReadOnlyFile file;
+    if (!file.Open(specPath))
+        return QString();
+    return ReadParent(file, &pump);
+}
+
+QString FindParentClassNative(const QString &nativePath, EventPump *pump)
+{
+    ReadOnlyFile file;
+    if (!file.OpenNative(nativePath))
+        return QString();
+    return ReadParent(file, pump);
 }
 
 } // namespace kelvarin::DeclarationParser

@@ -4,6 +4,7 @@
 #include "model/ElapsedTime.h"
 #include "model/PackageRemover.h"
 #include "model/Scanner.h"
+#include "model/SourceReadAhead.h"
 #include "model/TextRules.h"
 #include "persist/Options.h"
 #include "platform/EventPump.h"
@@ -11,6 +12,7 @@
 #include "platform/Prompter.h"
 #include "platform/TextFile.h"
 
+#include <QThread>
 #include <QTime>
 
 namespace kelvarin {
@@ -48,11 +50,31 @@ PackageLoader::PackageLoader(ClassModel &model)
 {
 }
 
+int PackageLoader::DefaultReadAheadThreads()
+{
+    // Reading sources is mostly waiting for the file system; a few workers
+    // are plenty, and one core gains nothing from them.
+    const int cores = QThread::idealThreadCount();
+    return cores > 1 ? std::min(cores, 4) : 0;
+}
+
+QString PackageLoader::ClassesDir(const QString &package) const
+{
+    return m_model.Options().BaseDir + QLatin1Char('\\') + package + QLatin1String("\\Classes\\");
+}
+
 bool PackageLoader::LoadPackage(const QString &package, bool merge)
 {
-    const QString classesDir = m_model.Options().BaseDir + QLatin1Char('\\') + package
-        + QLatin1String("\\Classes\\");
-    if (!FileSystem::AnyMatch(classesDir + QLatin1String("*.uc"))) {
+    const QString classesDir = ClassesDir(package);
+    // Read ahead, the listing that gave the sources also tells whether there
+    // are any.
+    std::optional<Scanner::StagedSources> read;
+    if (m_readAhead && m_readAhead->IsNext(classesDir)) {
+        read = m_readAhead->Take(classesDir, m_model.Pump());
+        if (!read)
+            return false;   // the application is terminating
+    }
+    if (read ? !read->anyMatch : !FileSystem::AnyMatch(classesDir + QLatin1String("*.uc"))) {
         m_model.Prompt().Error(QStringLiteral("Unable to find any source for ") + package,
                                QStringLiteral("Kelvarin error"));
         return false;
@@ -60,7 +82,10 @@ bool PackageLoader::LoadPackage(const QString &package, bool merge)
     m_model.Status(QStringLiteral("Loading: ") + package);
     if (merge)
         DropWaiting(m_model.Files(), package);
-    Scanner::ScanPackageDir(m_model, m_model.Files(), classesDir);
+    if (read)
+        Scanner::StageSources(m_model.Files(), std::move(*read));
+    else
+        Scanner::ScanPackageDir(m_model, m_model.Files(), classesDir);
     Scanner::ResolveFilesList(m_model, m_model.Browser(), m_model.Files(), merge);
     m_model.SortTrees();
     Tree &browser = m_model.Browser();
@@ -95,6 +120,29 @@ void PackageLoader::ReadEditPackages()
     }
     if (!inSection)
         return;
+
+    // The packages the loop below will load, unless a source-less package
+    // stops it first: their sources are read ahead on worker threads.
+    QStringList ahead;
+    for (qsizetype line = at; line < lines.size(); ++line) {
+        const QString trimmed = Trim(lines.at(line));
+        if (trimmed.startsWith(QLatin1Char('[')))
+            break;
+        if (!UpperCase(trimmed).startsWith(QLatin1String("EDITPACKAGES=")))
+            continue;
+        const QString name = trimmed.mid(13);
+        if (m_model.Packages().IndexOf(name) < 0)
+            break;
+        ahead.append(ClassesDir(name));
+    }
+    SourceReadAhead readAhead(ahead, ahead.size() > 1 ? m_readAheadThreads : 0);
+    m_readAhead = &readAhead;
+    struct Forget
+    {
+        SourceReadAhead *&readAhead;
+        ~Forget() { readAhead = nullptr; }
+    } forget{m_readAhead};
+
     for (; at < lines.size(); ++at) {
         pump.Pump();
         if (pump.Terminating())

@@ -5,6 +5,7 @@
 namespace kelvarin {
 
 class ClassModel;
+class SourceReadAhead;
 
 // Decides which packages are loaded and drives the scanner for each.
 class PackageLoader
@@ -35,8 +36,18 @@ public:
     // was refused.
     bool PackageTickChanged(int row);
 
+    // Worker threads that read the sources of the packages ReadEditPackages
+    // is about to load while the current one is resolved (0: none, every
+    // package is read in turn). The model comes out the same either way.
+    void SetReadAheadThreads(int threads) { m_readAheadThreads = threads; }
+    static int DefaultReadAheadThreads();
+
 private:
+    QString ClassesDir(const QString &package) const;
+
     ClassModel &m_model;
+    int m_readAheadThreads = DefaultReadAheadThreads();
+    SourceReadAhead *m_readAhead = nullptr;   // while ReadEditPackages runs
 };
 
 } // namespace kelvarin

@@ -23,7 +23,11 @@ qsizetype SortedList::UpperBound(const SortKey &key) const
 
 int SortedList::Add(const QString &text)
 {
-    SortKey key(text);
+    return Insert(text, SortKey(text));
+}
+
+int SortedList::Insert(const QString &text, SortKey &&key)
+{
     const qsizetype row = UpperBound(key);
     for (ListObserver *o : m_observers)
         o->RowAboutToBeInserted(int(row));
@@ -36,16 +40,21 @@ int SortedList::Add(const QString &text)
 
 void SortedList::AddMany(const QStringList &entries)
 {
-    if (entries.isEmpty())
-        return;
-    if (entries.size() == 1) {
-        Add(entries.front());
-        return;
-    }
     std::vector<SortKey> keys;
     keys.reserve(size_t(entries.size()));
     for (const QString &entry : entries)
         keys.emplace_back(entry);
+    AddMany(entries, std::move(keys));
+}
+
+void SortedList::AddMany(const QStringList &entries, std::vector<SortKey> &&keys)
+{
+    if (entries.isEmpty() || keys.size() != size_t(entries.size()))
+        return;
+    if (entries.size() == 1) {
+        Insert(entries.front(), std::move(keys.front()));
+        return;
+    }
     std::vector<qsizetype> order(size_t(entries.size()));
     std::iota(order.begin(), order.end(), 0);
     std::stable_sort(order.begin(), order.end(), [&keys](qsizetype a, qsizetype b) {
@@ -56,28 +65,33 @@ void SortedList::AddMany(const QStringList &entries)
         o->ListAboutToBeReset();
     // A stable merge puts each new entry after the old ones it equals and
     // keeps equal new ones in their order: what one Add after another gives.
-    QStringList items;
-    std::vector<SortKey> mergedKeys;
-    items.reserve(m_items.size() + entries.size());
-    mergedKeys.reserve(m_keys.size() + keys.size());
-    size_t old = 0;
-    size_t fresh = 0;
-    while (old < m_keys.size() || fresh < order.size()) {
-        const bool takeFresh = old == m_keys.size()
-            || (fresh < order.size()
-                && keys[size_t(order[fresh])].Compare(m_keys[old]) < 0);
-        if (takeFresh) {
-            items.append(entries.at(order[fresh]));
-            mergedKeys.push_back(std::move(keys[size_t(order[fresh])]));
-            ++fresh;
+    // It is done in place from the back, so the old entries that sort before
+    // every new one are not touched at all (a package's bindings usually
+    // land in one run).
+    const size_t oldCount = m_keys.size();
+    const size_t freshCount = order.size();
+    const size_t untouched = size_t(UpperBound(keys[size_t(order.front())]));
+    m_items.resize(qsizetype(oldCount + freshCount));
+    m_keys.resize(oldCount + freshCount);
+    size_t old = oldCount;       // one past the next old entry to place
+    size_t fresh = freshCount;   // one past the next new entry to place
+    size_t to = oldCount + freshCount;
+    while (fresh > 0) {
+        const SortKey &freshKey = keys[size_t(order[fresh - 1])];
+        // An old entry goes last only when it sorts after the new one;
+        // among equals the new one goes after.
+        if (old > untouched && m_keys[old - 1].Compare(freshKey) > 0) {
+            --old;
+            --to;
+            m_items[qsizetype(to)] = std::move(m_items[qsizetype(old)]);
+            m_keys[to] = std::move(m_keys[old]);
         } else {
-            items.append(m_items.at(qsizetype(old)));
-            mergedKeys.push_back(std::move(m_keys[old]));
-            ++old;
+            --fresh;
+            --to;
+            m_items[qsizetype(to)] = entries.at(order[fresh]);
+            m_keys[to] = std::move(keys[size_t(order[fresh])]);
         }
     }
-    m_items = std::move(items);
-    m_keys = std::move(mergedKeys);
     for (ListObserver *o : m_observers)
         o->ListReset();
 }

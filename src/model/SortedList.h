@@ -26,6 +26,8 @@ public:
     // Adds many entries at once; the result is that of adding them one by
     // one in the given order.
     void AddMany(const QStringList &entries);
+    // The same with the entries' keys made already (one per entry, same order).
+    void AddMany(const QStringList &entries, std::vector<SortKey> &&keys);
     // Row of the first entry equal to text ignoring case, or -1.
     int IndexOf(const QString &text) const;
     void RemoveAt(int row);
@@ -39,6 +41,7 @@ public:
     void RemoveObserver(ListObserver *observer);
 
 private:
+    int Insert(const QString &text, SortKey &&key);
     qsizetype LowerBound(const SortKey &key) const;
     qsizetype UpperBound(const SortKey &key) const;
 

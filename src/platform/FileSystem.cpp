@@ -137,6 +137,54 @@ QStringList List(const QString &specPattern, ListWhat what)
     return result;
 }
 
+Listing ListWithKinds(const QString &specPattern)
+{
+    const SplitPattern split = Split(specPattern);
+    Listing result;
+    if (split.pattern.isEmpty())
+        return result;
+    result.nativeDir = split.dir;
+    if (!result.nativeDir.endsWith(QLatin1Char('/')))
+        result.nativeDir += QLatin1Char('/');
+#ifndef Q_OS_WIN
+    DIR *dir = ::opendir(QFile::encodeName(split.dir).constData());
+    if (!dir)
+        return result;
+    while (const dirent *entry = ::readdir(dir)) {
+        const char *raw = entry->d_name;
+        if (raw[0] == '.' && (raw[1] == 0 || (raw[1] == '.' && raw[2] == 0)))
+            continue;
+        Listing::Entry listed;
+        listed.name = QFile::decodeName(raw);
+        if (!WildcardMatch(listed.name, split.pattern))
+            continue;
+        bool regular = entry->d_type == DT_REG;
+        if (entry->d_type == DT_UNKNOWN || entry->d_type == DT_LNK) {
+            // The listing does not say (some file systems never do), or it is
+            // a link: ask for what the name leads to.
+            struct stat st;
+            const QByteArray full = QFile::encodeName(result.nativeDir + listed.name);
+            regular = ::stat(full.constData(), &st) == 0 && S_ISREG(st.st_mode);
+        }
+        listed.kind = regular ? Listing::Kind::Regular : Listing::Kind::Other;
+        result.entries.push_back(std::move(listed));
+    }
+    ::closedir(dir);
+#else
+    QDirIterator it(split.dir, FiltersFor(ListWhat::Everything));
+    while (it.hasNext()) {
+        it.next();
+        Listing::Entry listed;
+        listed.name = it.fileName();
+        if (!WildcardMatch(listed.name, split.pattern))
+            continue;
+        listed.kind = it.fileInfo().isFile() ? Listing::Kind::Regular : Listing::Kind::Other;
+        result.entries.push_back(std::move(listed));
+    }
+#endif
+    return result;
+}
+
 bool AnyMatch(const QString &specPattern)
 {
     const SplitPattern split = Split(specPattern);

@@ -3,6 +3,8 @@
 #include <QString>
 #include <QStringList>
 
+#include <vector>
+
 namespace kelvarin::FileSystem {
 
 enum class ListWhat { Files, Directories, Everything };
@@ -11,6 +13,23 @@ enum class ListWhat { Files, Directories, Everything };
 // component ("*.uc", "*"), case-insensitively as a Windows directory search
 // does. "." and ".." are never listed. Order is the directory's own.
 QStringList List(const QString &specPattern, ListWhat what);
+
+// A listing together with what it already tells of each entry, so that a
+// caller opening thousands of files need not ask the file system again.
+struct Listing
+{
+    enum class Kind { Regular, Other };
+    struct Entry
+    {
+        QString name;
+        Kind kind = Kind::Other;   // after symbolic links
+    };
+    QString nativeDir;   // the directory listed, as this OS names it; ends with a separator
+    std::vector<Entry> entries;
+};
+
+// As List with ListWhat::Everything, each entry with its kind.
+Listing ListWithKinds(const QString &specPattern);
 
 // True when anything matches specPattern (stops at the first match).
 bool AnyMatch(const QString &specPattern);

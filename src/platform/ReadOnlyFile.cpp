@@ -64,6 +64,13 @@ bool ReadOnlyFile::Open(const QString &specPath)
     return m_fd >= 0;
 }
 
+bool ReadOnlyFile::OpenNative(const QString &nativePath)
+{
+    Close();
+    m_fd = OpenRegular(nativePath);
+    return m_fd >= 0;
+}
+
 bool ReadOnlyFile::ReadMore(QByteArray &bytes, qint64 maxBytes)
 {
     if (m_fd < 0 || maxBytes <= 0)
@@ -92,6 +99,20 @@ bool ReadOnlyFile::Open(const QString &specPath)
     if (!QFileInfo(path).isFile())
         return false;
     auto *file = new QFile(path);
+    if (!file->open(QIODevice::ReadOnly)) {
+        delete file;
+        return false;
+    }
+    m_qfile = file;
+    return true;
+}
+
+bool ReadOnlyFile::OpenNative(const QString &nativePath)
+{
+    Close();
+    if (!QFileInfo(nativePath).isFile())
+        return false;
+    auto *file = new QFile(nativePath);
     if (!file->open(QIODevice::ReadOnly)) {
         delete file;
         return false;

@@ -19,6 +19,8 @@ public:
     ReadOnlyFile &operator=(const ReadOnlyFile &) = delete;
 
     bool Open(const QString &specPath);
+    // Opens a path as this OS names it (from a listing), with no case matching.
+    bool OpenNative(const QString &nativePath);
     // Appends up to maxBytes more bytes; false at the end of the file or on
     // an error (nothing more will come).
     bool ReadMore(QByteArray &bytes, qint64 maxBytes);

@@ -1,0 +1,125 @@
+#include "model/SourceReadAhead.h"
+
+#include "platform/EventPump.h"
+
+#include <chrono>
+
+namespace kelvarin {
+
+namespace {
+
+// A worker's pump: it runs no events, and says "terminating" once the read
+// ahead is being torn down, so a worker stops after its current file.
+class StopFlagPump : public EventPump
+{
+public:
+    explicit StopFlagPump(const std::atomic<bool> &stop)
+        : m_stop(stop)
+    {
+    }
+    void Pump() override {}
+    bool Terminating() const override { return m_stop.load(std::memory_order_relaxed); }
+    void SetTerminating() override {}
+
+private:
+    const std::atomic<bool> &m_stop;
+};
+
+} // namespace
+
+SourceReadAhead::SourceReadAhead(const QStringList &classesDirs, int threads)
+{
+    m_jobs.reserve(size_t(classesDirs.size()));
+    for (const QString &dir : classesDirs)
+        m_jobs.push_back(Job{dir, State::Queued, {}});
+    const int workers = std::min<qsizetype>(std::max(threads, 0), classesDirs.size());
+    m_workers.reserve(size_t(workers));
+    for (int i = 0; i < workers; ++i)
+        m_workers.emplace_back([this] { Work(); });
+}
+
+SourceReadAhead::~SourceReadAhead()
+{
+    {
+        std::lock_guard lock(m_mutex);
+        m_stopping = true;
+    }
+    m_stop.store(true, std::memory_order_relaxed);
+    m_changed.notify_all();
+    for (std::thread &worker : m_workers)
+        worker.join();
+}
+
+int SourceReadAhead::NextForWorker() const
+{
+    const size_t end = std::min(m_jobs.size(), m_next + 1 + size_t(kWindow));
+    for (size_t i = m_next; i < end; ++i) {
+        if (m_jobs[i].state == State::Queued)
+            return int(i);
+    }
+    return -1;
+}
+
+void SourceReadAhead::Work()
+{
+    StopFlagPump pump(m_stop);
+    std::unique_lock lock(m_mutex);
+    for (;;) {
+        int index = -1;
+        m_changed.wait(lock, [&] { return m_stopping || (index = NextForWorker()) >= 0; });
+        if (m_stopping)
+            return;
+        Job &job = m_jobs[size_t(index)];
+        job.state = State::Reading;
+        const QString dir = job.classesDir;
+        lock.unlock();
+        Scanner::StagedSources sources = Scanner::ReadPackageSources(dir, &pump);
+        lock.lock();
+        job.sources = std::move(sources);
+        job.state = State::Done;
+        m_changed.notify_all();
+    }
+}
+
+bool SourceReadAhead::IsNext(const QString &classesDir)
+{
+    std::lock_guard lock(m_mutex);
+    return m_next < m_jobs.size() && m_jobs[m_next].classesDir == classesDir;
+}
+
+std::optional<Scanner::StagedSources> SourceReadAhead::Take(const QString &classesDir, EventPump &pump)
+{
+    std::unique_lock lock(m_mutex);
+    if (m_next >= m_jobs.size() || m_jobs[m_next].classesDir != classesDir)
+        return std::nullopt;
+    Job &job = m_jobs[m_next];
+    if (job.state == State::Queued) {
+        // No worker has begun it: read it here, with the window's pump.
+        job.state = State::Reading;
+        lock.unlock();
+        Scanner::StagedSources sources = Scanner::ReadPackageSources(classesDir, &pump);
+        lock.lock();
+        job.state = State::Taken;
+        ++m_next;
+        m_changed.notify_all();
+        return sources;
+    }
+    // A worker reads it: wait, keeping the window live.
+    while (job.state == State::Reading) {
+        m_changed.wait_for(lock, std::chrono::milliseconds(10));
+        if (job.state != State::Reading)
+            break;
+        lock.unlock();
+        pump.Pump();
+        lock.lock();
+        if (pump.Terminating())
+            return std::nullopt;
+    }
+    Scanner::StagedSources sources = std::move(job.sources);
+    job.state = State::Taken;
+    ++m_next;
+    m_changed.notify_all();
+    return sources;
+}
+
+} // namespace kelvarin

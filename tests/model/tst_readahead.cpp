@@ -1,0 +1,118 @@
+// Reading the default packages reads the sources of the next packages on
+// worker threads while the current one is resolved. Whatever the number of
+// workers, the model must come out as reading each package in turn makes it.
+
+#include "model/PackageLoader.h"
+#include "support/ModelHarness.h"
+
+#include <QLocale>
+#include <QtTest>
+
+#include <sys/stat.h>
+
+using namespace kelvarin;
+using kelvarin::test::DumpTree;
+using kelvarin::test::ModelHarness;
+
+namespace {
+
+QByteArray Utf16(const QString &text)
+{
+    QByteArray bytes("\xFF\xFE", 2);
+    bytes.append(reinterpret_cast<const char *>(text.utf16()), text.size() * 2);
+    return bytes;
+}
+
+// A game of several packages: classes whose parents are in later packages or
+// nowhere, the same class name in two packages, sources in UTF-16 and
+// Latin-1, and names that are not sources (a directory, a pipe, a dangling
+// link, an upper-case extension).
+void WriteGame(const ModelHarness &h, const QString &editPackages)
+{
+    h.game.WriteText("System/UnrealTournament.ini", "[Engine.Engine]\r\nx=1\r\n[Editor.EditorEngine]\r\n"
+                                                     + editPackages + "[Other]\r\nEditPackages=Never\r\n");
+    h.game.WriteText("System/Engine.int", "[Public]\r\n");
+    h.game.WriteClass("Core", "Object.uc", "class Object native;");
+    h.game.WriteClass("Core", "Commandlet.uc", "class Commandlet expands Object;");
+    h.game.WriteClass("Engine", "Actor.uc", "class Actor expands Object;");
+    h.game.WriteClass("Engine", "Pawn.uc", "class Pawn expands Actor;");
+    h.game.WriteClass("Engine", "Info.uc", "// header\r\nclass Info extends Actor\r\n\tnative;");
+    h.game.WriteBytes("Engine/Classes/ZoneInfo.uc", Utf16("class ZoneInfo expands Info;\r\n"));
+    h.game.WriteBytes(QStringLiteral(u"Engine/Classes/Caf\u00e9.uc"), QByteArray("class Caf\xe9 expands Actor;\r\n"));
+    h.game.WriteClass("ModA", "Bot.uc", "class Bot expands Pawn;");
+    h.game.WriteClass("ModA", "Helper.uc", "class Helper expands ModBBase;");   // parent comes later
+    h.game.WriteClass("ModA", "Lost.uc", "class Lost expands NoSuchClass;");
+    h.game.WriteClass("ModA", "Info.uc", "class Info expands Actor;");          // a second Info
+    h.game.WriteClass("ModB", "ModBBase.uc", "class ModBBase expands Info;");
+    h.game.WriteClass("ModB", "Upper.UC", "class Upper expands Actor;");
+    h.game.MakeDir("ModB/Classes/Folder.uc");
+    QVERIFY(mkfifo(QFile::encodeName(h.game.Native("ModB/Classes/Pipe.uc")).constData(), 0600) == 0);
+    QVERIFY(QFile::link(h.game.Native("ModB/Classes/Nowhere"), h.game.Native("ModB/Classes/Dangling.uc")));
+    for (int i = 0; i < 40; ++i)
+        h.game.WriteClass("Big", QStringLiteral("Many%1.uc").arg(i),
+                          QStringLiteral("class Many%1 expands %2;").arg(i).arg(i % 3 ? "Bot" : "Actor"));
+    h.game.WriteClass("NoSources", "Readme.txt", "no sources here");
+    h.game.WriteClass("OnlyUpper", "Thing.UC", "class Thing expands Actor;");
+}
+
+QStringList Snapshot(ModelHarness &h)
+{
+    QStringList statuses;
+    for (const QString &status : h.statuses)
+        statuses.append(status.startsWith("Load time: ") ? status.section("  ", 1) : status);
+    QStringList marks;
+    for (int row = 0; row < h.model.Packages().Count(); ++row)
+        marks.append(h.model.Packages().Text(row) + ':' + QString::number(int(h.model.Packages().MarkAt(row))));
+    return QStringList{DumpTree(h.model.Browser()).join('|'), DumpTree(h.model.PackagesBrowser()).join('|'),
+                       h.model.Bindings().Entries().join('|'), h.model.Files().Entries().join('|'),
+                       marks.join('|'), h.prompter.Texts().join('|'), statuses.join('|')};
+}
+
+} // namespace
+
+class TestReadAhead : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase() { QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates)); }
+
+    void sameModelWithAnyNumberOfWorkers_data()
+    {
+        QTest::addColumn<QString>("editPackages");
+        const QString core = "EditPackages=Core\r\n", engine = "EditPackages=Engine\r\n",
+                      modA = "EditPackages=ModA\r\n", modB = "EditPackages=ModB\r\n", big = "EditPackages=Big\r\n";
+        QTest::newRow("dependency order") << core + engine + modA + modB + big;
+        QTest::newRow("children first") << big + modB + modA + engine + core;
+        QTest::newRow("a package twice, another in lower case")
+            << core + engine + "EditPackages=moda\r\n" + modA + modB;
+        QTest::newRow("stops at a package without a directory")
+            << core + engine + "EditPackages=Missing\r\n" + modA;
+        QTest::newRow("stops at a package without sources")
+            << core + engine + "EditPackages=OnlyUpper\r\n" + modA;
+        QTest::newRow("one package") << core;
+    }
+
+    void sameModelWithAnyNumberOfWorkers()
+    {
+        QFETCH(QString, editPackages);
+        QStringList expected;
+        for (const int workers : {0, 1, 2, 4}) {
+            ModelHarness h;
+            WriteGame(h, editPackages);
+            PackageLoader loader(h.model);
+            loader.SetReadAheadThreads(workers);
+            loader.ReadDefaultPackages();
+            const QStringList got = Snapshot(h);
+            if (workers == 0) {
+                expected = got;
+                QVERIFY(h.model.ClassCount() > 0);
+            } else {
+                QCOMPARE(got, expected);
+            }
+        }
+    }
+};
+
+QTEST_GUILESS_MAIN(TestReadAhead)
+#include "tst_readahead.moc"

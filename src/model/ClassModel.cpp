@@ -61,7 +61,7 @@ TreeNode *ClassModel::FindNode(Tree &tree, const QString &name)
     m_pump.Pump();
     if (m_pump.Terminating())
         return nullptr;
-    const QList<TreeNode *> *candidates = tree.NodesNamed(UpperCase(name));
+    const Tree::NodeList *candidates = tree.NodesNamed(UpperCase(name));
     if (!candidates)
         return nullptr;
     TreeNode *best = nullptr;
@@ -150,7 +150,7 @@ bool ClassModel::AddToPackageTree(Tree &packageTree, const QString &package, boo
     // The first package node of that name: among the nodes the tree indexes
     // under the name, the earliest child of the root.
     TreeNode *packageNode = nullptr;
-    if (const QList<TreeNode *> *named = packageTree.NodesNamed(UpperCase(package))) {
+    if (const Tree::NodeList *named = packageTree.NodesNamed(UpperCase(package))) {
         for (TreeNode *node : *named)
             if (node->Parent() == root && (!packageNode || node->Row() < packageNode->Row()))
                 packageNode = node;

@@ -4,6 +4,7 @@
 #include "platform/ReadOnlyFile.h"
 
 #include <QStringDecoder>
+#include <QVarLengthArray>
 
 #include <algorithm>
 #include <optional>
@@ -16,6 +17,9 @@ namespace {
 // a bound, so a long header comment takes a few reads and memory stays small.
 constexpr qint64 kFirstChunk = 4096;
 constexpr qint64 kLargestChunk = 64 * 1024;
+// What is decoded at once of a piece read (the first slice holds a byte-order
+// mark whole).
+constexpr qsizetype kDecodeSlice = 512;
 
 // Class names are short; a longer name is kept no further and names no parent.
 constexpr qsizetype kLongestName = 1024;
@@ -49,7 +53,8 @@ class Word
 public:
     void Start(QChar c)
     {
-        m_text = QString(c);
+        m_text.clear();
+        m_text.append(c);
         m_tooLong = false;
     }
     void Append(QChar c)
@@ -59,12 +64,15 @@ public:
         else
             m_tooLong = true;
     }
-    bool Is(QStringView lowerKeyword) const { return !m_tooLong && IsKeyword(m_text, lowerKeyword); }
+    bool Is(QStringView lowerKeyword) const
+    {
+        return !m_tooLong && IsKeyword(QStringView(m_text.constData(), m_text.size()), lowerKeyword);
+    }
     // The word, or empty when it was cut.
-    QString Whole() const { return m_tooLong ? QString() : m_text; }
+    QString Whole() const { return m_tooLong ? QString() : QString(m_text.constData(), m_text.size()); }
 
 private:
-    QString m_text;
+    QVarLengthArray<QChar, 64> m_text;   // most words fit without an allocation
     bool m_tooLong = false;
 };
 
@@ -82,13 +90,11 @@ public:
     const QString &Parent() const { return m_parent; }
 
     // Takes more text; true once the answer is known.
-    bool Feed(QStringView text)
+    bool Feed(QStringView text) { return FeedChars(reinterpret_cast<const char16_t *>(text.data()), text.size()); }
+    // Latin-1 bytes are their own code points: they need no decoding.
+    bool FeedLatin1(QByteArrayView bytes)
     {
-        for (qsizetype i = 0; i < text.size() && !m_decided;) {
-            if (Take(text.at(i)))
-                ++i;
-        }
-        return m_decided;
+        return FeedChars(reinterpret_cast<const unsigned char *>(bytes.data()), bytes.size());
     }
 
     // The text has ended: what is pending is decided as it stands.
@@ -110,6 +116,25 @@ private:
         None, Slash, LineComment, BlockComment, BlockCommentStar, Directive, Word,
         AfterClass, AfterClassSlash, String, StringEscape, Dot
     };
+
+    template<typename Char>
+    bool FeedChars(const Char *chars, qsizetype size)
+    {
+        for (qsizetype i = 0; i < size && !m_decided;) {
+            // Inside a comment only a few characters matter (its end, a line
+            // end, junk): the rest is passed over without the full step.
+            if (m_token == Token::LineComment) {
+                while (i < size && chars[i] >= 0x20)
+                    ++i;
+            } else if (m_token == Token::BlockComment) {
+                while (i < size && chars[i] >= 0x20 && chars[i] != u'*')
+                    ++i;
+            }
+            if (i < size && Take(QChar(char16_t(chars[i]))))
+                ++i;
+        }
+        return m_decided;
+    }
 
     void Decide(const QString &parent)
     {
@@ -306,8 +331,10 @@ private:
 class StreamDecoder
 {
 public:
-    // The first piece must hold the first three bytes when the file has them.
-    QString Decode(QByteArrayView bytes)
+    // Called with every piece before it is decoded: on the first, takes the
+    // byte-order mark off and settles the encoding. Answers the bytes that
+    // are text.
+    QByteArrayView Detect(QByteArrayView bytes)
     {
         if (m_first) {
             m_first = false;
@@ -325,26 +352,43 @@ public:
                 bytes = bytes.sliced(3);
             }
         }
+        return bytes;
+    }
+
+    // Latin-1 text needs no decoding: its bytes are its code points.
+    bool IsLatin1() const { return m_kind == Kind::Latin1; }
+
+    // Decodes text that Detect answered. The text goes into out (its memory
+    // is used again from piece to piece).
+    void Decode(QByteArrayView bytes, QString &out)
+    {
         switch (m_kind) {
         case Kind::Latin1:
-            return QString::fromLatin1(bytes);
-        case Kind::Utf8:
-            return m_utf8->decode(bytes);
+            out = QString::fromLatin1(bytes);
+            return;
+        case Kind::Utf8: {
+            out.resize(m_utf8->requiredSpace(bytes.size()));
+            QChar *end = m_utf8->appendToBuffer(out.data(), bytes);
+            out.resize(end - out.constData());
+            return;
+        }
         case Kind::Utf16LE:
         case Kind::Utf16BE:
-            return DecodeUtf16(bytes);
+            DecodeUtf16(bytes, out);
+            return;
         }
-        return QString();
+        out.clear();
     }
 
 private:
     enum class Kind { Latin1, Utf8, Utf16LE, Utf16BE };
 
     // Code units are taken as they are, unpaired surrogates too.
-    QString DecodeUtf16(QByteArrayView bytes)
+    void DecodeUtf16(QByteArrayView bytes, QString &out)
     {
-        QString text;
-        text.reserve((bytes.size() + 1) / 2);
+        out.resize((bytes.size() + 1) / 2);
+        QChar *to = out.data();
+        qsizetype units = 0;
         const bool little = m_kind == Kind::Utf16LE;
         for (const char byte : bytes) {
             const auto b = static_cast<unsigned char>(byte);
@@ -354,9 +398,9 @@ private:
             }
             const int first = m_halfUnit;
             m_halfUnit = -1;
-            text.append(QChar(char16_t(little ? first | (b << 8) : (first << 8) | b)));
+            to[units++] = QChar(char16_t(little ? first | (b << 8) : (first << 8) | b));
         }
-        return text;
+        out.resize(units);
     }
 
     bool m_first = true;
@@ -402,18 +446,37 @@ QString ReadParent(ReadOnlyFile &file, EventPump *pump)
 {
     StreamDecoder decoder;
     StreamReader reader;
-    QByteArray bytes;
+    // One buffer for the bytes and one for the text per thread, used again
+    // from file to file.
+    thread_local QByteArray bytes;
+    thread_local QString decoded;
     qint64 want = kFirstChunk;
+    bool first = true;
     for (;;) {
         if (pump) {
             pump->Pump();
             if (pump->Terminating())
                 return QString();
         }
-        bytes.clear();
-        const bool more = file.ReadMore(bytes, want);
-        if (reader.Feed(decoder.Decode(bytes)))
-            return reader.Parent();
+        bytes.resize(0);
+        bool more = file.ReadSome(bytes, want) > 0;
+        // The decoder tells the encoding by the first three bytes.
+        while (first && more && bytes.size() < 3)
+            more = file.ReadSome(bytes, want - bytes.size()) > 0;
+        first = false;
+        const QByteArrayView text = decoder.Detect(bytes);
+        if (decoder.IsLatin1()) {
+            if (reader.FeedLatin1(text))
+                return reader.Parent();
+        } else {
+            // Decoded a slice at a time: the declaration usually ends well
+            // before the piece read does.
+            for (qsizetype at = 0; at < text.size(); at += kDecodeSlice) {
+                decoder.Decode(text.sliced(at, std::min(kDecodeSlice, text.size() - at)), decoded);
+                if (reader.Feed(decoded))
+                    return reader.Parent();
+            }
+        }
         if (!more) {
             reader.Finish();
             return reader.Parent();
@@ -432,10 +495,11 @@ QString FindParentClass(const QString &specPath, EventPump &pump)
     return ReadParent(file, &pump);
 }
 
-QString FindParentClassNative(const QString &nativePath, EventPump *pump)
+QString FindParentClass(const FileSystem::Listing &listing, const FileSystem::Listing::Entry &entry,
+                        EventPump *pump)
 {
     ReadOnlyFile file;
-    if (!file.OpenNative(nativePath))
+    if (!file.OpenListed(listing, entry))
         return QString();
     return ReadParent(file, pump);
 }

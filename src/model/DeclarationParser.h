@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/FileSystem.h"
+
 #include <QString>
 #include <QStringView>
 
@@ -38,9 +40,10 @@ Result Parse(QStringView text, bool atEnd);
 // word at hand is kept, whatever the file's size.
 QString FindParentClass(const QString &specPath, EventPump &pump);
 
-// The same for a file named as this OS names it (from a directory listing).
-// Without a pump nothing else runs meanwhile, so it may be called on any thread.
-QString FindParentClassNative(const QString &nativePath, EventPump *pump);
+// The same for an entry of a directory listing. Without a pump nothing else
+// runs meanwhile, so it may be called on any thread.
+QString FindParentClass(const FileSystem::Listing &listing, const FileSystem::Listing::Entry &entry,
+                        EventPump *pump);
 
 } // namespace DeclarationParser
 } // namespace kelvarin

@@ -82,7 +82,7 @@ QString PackageRemover::PackageOfClassNode(const TreeNode &classNode)
 TreeNode *PackageRemover::ClassNodeOf(const QString &className, const QString &package)
 {
     TreeNode *first = m_model.FindNode(m_model.Browser(), className);
-    const QList<TreeNode *> *named = m_model.Browser().NodesNamed(UpperCase(className));
+    const Tree::NodeList *named = m_model.Browser().NodesNamed(UpperCase(className));
     if (!first || !named || named->size() < 2 || !SpecPath::IsSafeComponent(package)
         || !SpecPath::IsSafeComponent(className))
         return first;

@@ -48,10 +48,12 @@ StagedSources ReadPackageSources(const QString &classesDir, EventPump *pump)
         const QString className = name.chopped(3);
         if (!IsIdentifier(className, NameLetters::Latin1) || entry.kind != FileSystem::Listing::Kind::Regular)
             continue;
-        const QString parent = DeclarationParser::FindParentClassNative(listing.nativeDir + name, pump);
+        const QString parent = DeclarationParser::FindParentClass(listing, entry, pump);
         if (pump && pump->Terminating())
             break;   // the reading stopped inside the file: its parent is not known
-        QString line = parent + QLatin1Char('=') + className + QLatin1Char('&') + package;
+        QString line;
+        line.reserve(parent.size() + className.size() + package.size() + 2);
+        line.append(parent).append(QLatin1Char('=')).append(className).append(QLatin1Char('&')).append(package);
         sources.keys.emplace_back(line);
         sources.lines.append(std::move(line));
     }

@@ -76,21 +76,24 @@ void SortedList::AddMany(const QStringList &entries, std::vector<SortKey> &&keys
     size_t old = oldCount;       // one past the next old entry to place
     size_t fresh = freshCount;   // one past the next new entry to place
     size_t to = oldCount + freshCount;
+    const auto less = [](const SortKey &a, const SortKey &b) { return a.Compare(b) < 0; };
     while (fresh > 0) {
         const SortKey &freshKey = keys[size_t(order[fresh - 1])];
-        // An old entry goes last only when it sorts after the new one;
-        // among equals the new one goes after.
-        if (old > untouched && m_keys[old - 1].Compare(freshKey) > 0) {
-            --old;
-            --to;
-            m_items[qsizetype(to)] = std::move(m_items[qsizetype(old)]);
-            m_keys[to] = std::move(m_keys[old]);
-        } else {
-            --fresh;
-            --to;
-            m_items[qsizetype(to)] = entries.at(order[fresh]);
-            m_keys[to] = std::move(keys[size_t(order[fresh])]);
-        }
+        // The old entries that sort after the new one go after it, as one
+        // run; among equals the new one goes after.
+        const size_t after = size_t(std::upper_bound(m_keys.begin() + qsizetype(untouched),
+                                                     m_keys.begin() + qsizetype(old), freshKey, less)
+                                    - m_keys.begin());
+        std::move_backward(m_items.begin() + qsizetype(after), m_items.begin() + qsizetype(old),
+                           m_items.begin() + qsizetype(to));
+        std::move_backward(m_keys.begin() + qsizetype(after), m_keys.begin() + qsizetype(old),
+                           m_keys.begin() + qsizetype(to));
+        to -= old - after;
+        old = after;
+        --fresh;
+        --to;
+        m_items[qsizetype(to)] = entries.at(order[fresh]);
+        m_keys[to] = std::move(keys[size_t(order[fresh])]);
     }
     for (ListObserver *o : m_observers)
         o->ListReset();

@@ -229,7 +229,7 @@ void Tree::Sort(const std::function<bool(const TreeNode &, const TreeNode &)> &l
         o->OrderChanged();
 }
 
-const QList<TreeNode *> *Tree::NodesNamed(const QString &upper) const
+const Tree::NodeList *Tree::NodesNamed(const QString &upper) const
 {
     auto it = m_byName.constFind(upper);
     return it == m_byName.constEnd() ? nullptr : &it.value();

@@ -3,6 +3,7 @@
 #include "model/TreeNode.h"
 
 #include <QHash>
+#include <QVarLengthArray>
 
 #include <functional>
 
@@ -58,7 +59,9 @@ public:
 
     // Every node whose upper-cased text equals upper, in no particular order.
     // Lets lookups skip the walk; pre-order ties are settled by the caller.
-    const QList<TreeNode *> *NodesNamed(const QString &upper) const;
+    // (Most names are unique: one node is held without an allocation.)
+    using NodeList = QVarLengthArray<TreeNode *, 1>;
+    const NodeList *NodesNamed(const QString &upper) const;
 
     // True when a comes before b in pre-order.
     static bool PrecedesInPreorder(const TreeNode *a, const TreeNode *b);
@@ -78,7 +81,7 @@ private:
     std::vector<std::unique_ptr<TreeNode>> m_top;
     int m_count = 0;
     TreeNode *m_selected = nullptr;
-    QHash<QString, QList<TreeNode *>> m_byName;
+    QHash<QString, NodeList> m_byName;
     std::vector<TreeObserver *> m_observers;
     // Levels (by parent; null for the top level) that gained nodes since the
     // last sort.

@@ -10,6 +10,7 @@
 #include "platform/SpecPath.h"
 #include "platform/TextFile.h"
 
+#include <algorithm>
 #include <iterator>
 
 namespace kelvarin {
@@ -29,10 +30,27 @@ QStringList ReadCompanion(const QString &path)
     throw KelvarinError(QStringLiteral("Cannot create file %1").arg(SpecPath::Display(path)));
 }
 
-// The lines of a state file as written, every line ended by CR LF: Latin-1,
+// A state file's text (every line ended by CR LF) as written: Latin-1,
 // unless that cannot give the same text back (a name outside Latin-1, or a
 // first line whose bytes would read as a byte-order mark); then UTF-8 with a
 // byte-order mark, which the reader decodes.
+QByteArray Encoded(const QString &text)
+{
+    const bool fits = std::all_of(text.cbegin(), text.cend(), [](QChar c) { return c.unicode() <= 0xFF; });
+    if (fits) {
+        const QByteArray latin1 = TextFile::Encode(text, TextEncoding::Latin1);
+        // Read back, bytes that open like a byte-order mark would pick another encoding.
+        const auto *data = reinterpret_cast<const unsigned char *>(latin1.constData());
+        const bool markLike = latin1.size() >= 2
+            && ((data[0] == 0xFF && data[1] == 0xFE) || (data[0] == 0xFE && data[1] == 0xFF)
+                || (latin1.size() >= 3 && data[0] == 0xEF && data[1] == 0xBB && data[2] == 0xBF));
+        if (!markLike)
+            return latin1;
+    }
+    return TextFile::Encode(text, TextEncoding::Utf8Bom);
+}
+
+// Lines, each ended by CR LF, as written.
 QByteArray Lines(const QStringList &lines)
 {
     QString text;
@@ -40,11 +58,7 @@ QByteArray Lines(const QStringList &lines)
         text += line;
         text += QLatin1String("\r\n");
     }
-    const QByteArray latin1 = TextFile::Encode(text, TextEncoding::Latin1);
-    TextEncoding readAs = TextEncoding::Latin1;
-    if (TextFile::Decode(latin1, &readAs) == text && readAs == TextEncoding::Latin1)
-        return latin1;
-    return TextFile::Encode(text, TextEncoding::Utf8Bom);
+    return Encoded(text);
 }
 
 } // namespace
@@ -77,8 +91,8 @@ bool StateFile::SaveState(const QString &fileName)
     m_model.Status(QStringLiteral("Saving: ") + base);
     const QString paths[] = {base + QLatin1String(".UTree"), base + QLatin1String(".UPack"),
                              base + QLatin1String(".UBind"), fileName};
-    const QByteArray contents[] = {Lines(TreeText::Write(m_model.Browser())),
-                                   Lines(TreeText::Write(m_model.PackagesBrowser())),
+    const QByteArray contents[] = {Encoded(TreeText::WriteText(m_model.Browser())),
+                                   Encoded(TreeText::WriteText(m_model.PackagesBrowser())),
                                    Lines(m_model.Bindings().Entries()), Lines(ticked)};
     FileSetWriter files;
     for (size_t i = 0; i < std::size(paths); ++i)

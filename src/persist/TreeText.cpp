@@ -3,6 +3,7 @@
 #include "model/Tree.h"
 #include "platform/Errors.h"
 
+#include <algorithm>
 #include <vector>
 
 namespace kelvarin::TreeText {
@@ -14,6 +15,22 @@ QStringList Write(const Tree &tree)
     for (TreeNode *node = tree.First(); node; node = Tree::Next(node))
         lines.append(QString(node->Depth(), QLatin1Char('\t')) + node->Text());
     return lines;
+}
+
+QString WriteText(const Tree &tree)
+{
+    qsizetype size = 0;
+    for (TreeNode *node = tree.First(); node; node = Tree::Next(node))
+        size += node->Depth() + node->Text().size() + 2;
+    QString text(size, Qt::Uninitialized);
+    QChar *out = text.data();
+    for (TreeNode *node = tree.First(); node; node = Tree::Next(node)) {
+        out = std::fill_n(out, node->Depth(), QLatin1Char('\t'));
+        out = std::copy_n(node->Text().constData(), node->Text().size(), out);
+        *out++ = QLatin1Char('\r');
+        *out++ = QLatin1Char('\n');
+    }
+    return text;
 }
 
 void Read(Tree &tree, const QStringList &lines)

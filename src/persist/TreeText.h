@@ -11,6 +11,8 @@ class Tree;
 namespace TreeText {
 
 QStringList Write(const Tree &tree);
+// The same lines as one text, each followed by a carriage return and a line feed.
+QString WriteText(const Tree &tree);
 
 // Replaces the tree's content with the nodes of lines. Each leading tab or
 // space counts as one level; lines with no text are passed over. Raises

@@ -10,6 +10,7 @@
 #ifndef Q_OS_WIN
 #include <dirent.h>
 #include <sys/stat.h>
+#include <unistd.h>
 #endif
 
 namespace kelvarin::FileSystem {
@@ -150,6 +151,12 @@ Listing ListWithKinds(const QString &specPattern)
     DIR *dir = ::opendir(QFile::encodeName(split.dir).constData());
     if (!dir)
         return result;
+    const int fd = ::dup(::dirfd(dir));
+    if (fd >= 0)
+        result.dirHandle = std::shared_ptr<int>(new int(fd), [](int *handle) {
+            ::close(*handle);
+            delete handle;
+        });
     while (const dirent *entry = ::readdir(dir)) {
         const char *raw = entry->d_name;
         if (raw[0] == '.' && (raw[1] == 0 || (raw[1] == '.' && raw[2] == 0)))
@@ -158,13 +165,13 @@ Listing ListWithKinds(const QString &specPattern)
         listed.name = QFile::decodeName(raw);
         if (!WildcardMatch(listed.name, split.pattern))
             continue;
+        listed.nativeName = QByteArray(raw);
         bool regular = entry->d_type == DT_REG;
         if (entry->d_type == DT_UNKNOWN || entry->d_type == DT_LNK) {
             // The listing does not say (some file systems never do), or it is
             // a link: ask for what the name leads to.
             struct stat st;
-            const QByteArray full = QFile::encodeName(result.nativeDir + listed.name);
-            regular = ::stat(full.constData(), &st) == 0 && S_ISREG(st.st_mode);
+            regular = ::fstatat(::dirfd(dir), raw, &st, 0) == 0 && S_ISREG(st.st_mode);
         }
         listed.kind = regular ? Listing::Kind::Regular : Listing::Kind::Other;
         result.entries.push_back(std::move(listed));
@@ -178,6 +185,7 @@ Listing ListWithKinds(const QString &specPattern)
         listed.name = it.fileName();
         if (!WildcardMatch(listed.name, split.pattern))
             continue;
+        listed.nativeName = QFile::encodeName(listed.name);
         listed.kind = it.fileInfo().isFile() ? Listing::Kind::Regular : Listing::Kind::Other;
         result.entries.push_back(std::move(listed));
     }

@@ -1,8 +1,10 @@
 #pragma once
 
+#include <QByteArray>
 #include <QString>
 #include <QStringList>
 
+#include <memory>
 #include <vector>
 
 namespace kelvarin::FileSystem {
@@ -14,18 +16,22 @@ enum class ListWhat { Files, Directories, Everything };
 // does. "." and ".." are never listed. Order is the directory's own.
 QStringList List(const QString &specPattern, ListWhat what);
 
-// A listing together with what it already tells of each entry, so that a
-// caller opening thousands of files need not ask the file system again.
+// A listing together with what it already tells of each entry, and the
+// directory kept open, so that a caller opening thousands of its files need
+// neither ask the file system again nor have it walk the path each time.
 struct Listing
 {
     enum class Kind { Regular, Other };
     struct Entry
     {
         QString name;
-        Kind kind = Kind::Other;   // after symbolic links
+        QByteArray nativeName;      // the name as the file system holds it
+        Kind kind = Kind::Other;    // after symbolic links
     };
     QString nativeDir;   // the directory listed, as this OS names it; ends with a separator
     std::vector<Entry> entries;
+    // The open directory (POSIX), closed with the last copy of the listing.
+    std::shared_ptr<int> dirHandle;
 };
 
 // As List with ListWhat::Everything, each entry with its kind.

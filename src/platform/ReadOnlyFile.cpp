@@ -64,10 +64,17 @@ bool ReadOnlyFile::Open(const QString &specPath)
     return m_fd >= 0;
 }
 
-bool ReadOnlyFile::OpenNative(const QString &nativePath)
+bool ReadOnlyFile::OpenListed(const FileSystem::Listing &listing, const FileSystem::Listing::Entry &entry)
 {
     Close();
-    m_fd = OpenRegular(nativePath);
+    if (entry.kind != FileSystem::Listing::Kind::Regular)
+        return false;
+    if (!listing.dirHandle)
+        return (m_fd = OpenRegular(listing.nativeDir + entry.name)) >= 0;
+    // Opened by name within the listed directory: no path walk. The listing
+    // said it is a regular file; non-blocking, a pipe put in its place
+    // meanwhile would give no bytes rather than hang the reader.
+    m_fd = ::openat(*listing.dirHandle, entry.nativeName.constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
     return m_fd >= 0;
 }
 
@@ -90,6 +97,20 @@ bool ReadOnlyFile::ReadMore(QByteArray &bytes, qint64 maxBytes)
     return got == maxBytes;
 }
 
+qint64 ReadOnlyFile::ReadSome(QByteArray &bytes, qint64 maxBytes)
+{
+    if (m_fd < 0 || maxBytes <= 0)
+        return 0;
+    const qsizetype start = bytes.size();
+    bytes.resize(start + maxBytes);
+    ssize_t n;
+    do {
+        n = ::read(m_fd, bytes.data() + start, size_t(maxBytes));
+    } while (n < 0 && errno == EINTR);
+    bytes.resize(start + std::max<ssize_t>(n, 0));
+    return std::max<ssize_t>(n, 0);
+}
+
 #else
 
 bool ReadOnlyFile::Open(const QString &specPath)
@@ -107,10 +128,11 @@ bool ReadOnlyFile::Open(const QString &specPath)
     return true;
 }
 
-bool ReadOnlyFile::OpenNative(const QString &nativePath)
+bool ReadOnlyFile::OpenListed(const FileSystem::Listing &listing, const FileSystem::Listing::Entry &entry)
 {
     Close();
-    if (!QFileInfo(nativePath).isFile())
+    const QString nativePath = listing.nativeDir + entry.name;
+    if (entry.kind != FileSystem::Listing::Kind::Regular || !QFileInfo(nativePath).isFile())
         return false;
     auto *file = new QFile(nativePath);
     if (!file->open(QIODevice::ReadOnly)) {
@@ -119,6 +141,16 @@ bool ReadOnlyFile::OpenNative(const QString &nativePath)
     }
     m_qfile = file;
     return true;
+}
+
+qint64 ReadOnlyFile::ReadSome(QByteArray &bytes, qint64 maxBytes)
+{
+    auto *file = static_cast<QFile *>(m_qfile);
+    if (!file || maxBytes <= 0)
+        return 0;
+    const QByteArray piece = file->read(maxBytes);
+    bytes.append(piece);
+    return piece.size();
 }
 
 bool ReadOnlyFile::ReadMore(QByteArray &bytes, qint64 maxBytes)

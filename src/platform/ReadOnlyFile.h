@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/FileSystem.h"
+
 #include <QByteArray>
 #include <QString>
 
@@ -19,11 +21,15 @@ public:
     ReadOnlyFile &operator=(const ReadOnlyFile &) = delete;
 
     bool Open(const QString &specPath);
-    // Opens a path as this OS names it (from a listing), with no case matching.
-    bool OpenNative(const QString &nativePath);
+    // Opens an entry of a listing that found it to be a regular file.
+    bool OpenListed(const FileSystem::Listing &listing, const FileSystem::Listing::Entry &entry);
     // Appends up to maxBytes more bytes; false at the end of the file or on
     // an error (nothing more will come).
     bool ReadMore(QByteArray &bytes, qint64 maxBytes);
+    // Appends what one read gives, up to maxBytes; 0 at the end of the file
+    // or on an error. (A reader that may stop early saves the read that
+    // would only find the end.)
+    qint64 ReadSome(QByteArray &bytes, qint64 maxBytes);
     void Close();
 
 private:

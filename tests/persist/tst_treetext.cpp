@@ -56,6 +56,11 @@ private slots:
         QCOMPARE(tree.Count(), dump.size());
         // Written back, every level is one tab.
         QCOMPARE(TreeText::Write(tree).join('\n'), dump.join('\n').replace('-', '\t'));
+        // As one text, every line ends in CR LF.
+        QString text;
+        for (const QString &line : TreeText::Write(tree))
+            text += line + QStringLiteral("\r\n");
+        QCOMPARE(TreeText::WriteText(tree), text);
     }
 
     void invalidLevel_data()

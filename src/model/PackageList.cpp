@@ -16,7 +16,7 @@ int PackageList::Add(const QString &text, Mark mark)
     const int row = int(it - m_items.begin());
     for (ListObserver *o : m_observers)
         o->RowAboutToBeInserted(row);
-    m_items.insert(it, Item{text, mark});
+    m_items.insert(it, Item{text, mark, UpperCase(text)});
     for (ListObserver *o : m_observers)
         o->RowInserted();
     return row;
@@ -26,8 +26,7 @@ int PackageList::IndexOf(const QString &text) const
 {
     const QString upper = UpperCase(text);
     for (int row = 0; row < Count(); ++row)
-        if (m_items[size_t(row)].text.size() == text.size()
-            && UpperCase(m_items[size_t(row)].text) == upper)
+        if (m_items[size_t(row)].upper == upper)
             return row;
     return -1;
 }

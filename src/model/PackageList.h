@@ -18,6 +18,7 @@ public:
     {
         QString text;
         Mark mark = Mark::Unchecked;
+        QString upper;   // UpperCase(text), for lookups
     };
 
     int Count() const { return int(m_items.size()); }

@@ -154,8 +154,23 @@ void SortedList::Clear()
 
 void SortedList::Assign(const QStringList &entries)
 {
-    Clear();
-    AddMany(entries);
+    std::vector<SortKey> keys;
+    keys.reserve(size_t(entries.size()));
+    for (const QString &entry : entries)
+        keys.emplace_back(entry);
+    const auto less = [](const SortKey &a, const SortKey &b) { return a.Compare(b) < 0; };
+    if (!std::is_sorted(keys.begin(), keys.end(), less)) {
+        Clear();
+        AddMany(entries, std::move(keys));
+        return;
+    }
+    // Already in order (a list as it was saved): taken as it stands.
+    for (ListObserver *o : m_observers)
+        o->ListAboutToBeReset();
+    m_items = entries;
+    m_keys = std::move(keys);
+    for (ListObserver *o : m_observers)
+        o->ListReset();
 }
 
 void SortedList::AddObserver(ListObserver *observer)

@@ -1,5 +1,6 @@
 #include "model/SourceReadAhead.h"
 
+#include "platform/BackgroundThread.h"
 #include "platform/EventPump.h"
 
 #include <chrono>
@@ -62,6 +63,7 @@ int SourceReadAhead::NextForWorker() const
 
 void SourceReadAhead::Work()
 {
+    BackgroundThread::LowerPriority();
     StopFlagPump pump(m_stop);
     std::unique_lock lock(m_mutex);
     for (;;) {

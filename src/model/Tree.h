@@ -57,6 +57,9 @@ public:
     // with the same order.
     void Sort(const std::function<bool(const TreeNode &, const TreeNode &)> &less);
 
+    // Makes room in the name index for about count nodes in all.
+    void ReserveIndex(qsizetype count) { m_byName.reserve(count); }
+
     // Every node whose upper-cased text equals upper, in no particular order.
     // Lets lookups skip the walk; pre-order ties are settled by the caller.
     // (Most names are unique: one node is held without an allocation.)

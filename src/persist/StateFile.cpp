@@ -17,12 +17,12 @@ namespace kelvarin {
 
 namespace {
 
-QStringList ReadCompanion(const QString &path)
+QString ReadCompanion(const QString &path)
 {
-    const std::optional<QString> text = TextFile::ReadAll(path);
+    std::optional<QString> text = TextFile::ReadAll(path);
     if (!text)
         throw KelvarinError(QStringLiteral("Cannot open file %1").arg(SpecPath::Display(path)));
-    return TextFile::SplitLines(*text);
+    return std::move(*text);
 }
 
 [[noreturn]] void CannotCreate(const QString &path)
@@ -129,11 +129,11 @@ bool StateFile::LoadState(const QString &fileName)
             row = packages.Add(name);
         packages.SetMark(row, PackageList::Mark::Checked);
     }
-    TreeText::Read(m_model.Browser(), ReadCompanion(base + QLatin1String(".UTree")));
+    TreeText::ReadText(m_model.Browser(), ReadCompanion(base + QLatin1String(".UTree")));
     pump.Pump();
-    TreeText::Read(m_model.PackagesBrowser(), ReadCompanion(base + QLatin1String(".UPack")));
+    TreeText::ReadText(m_model.PackagesBrowser(), ReadCompanion(base + QLatin1String(".UPack")));
     pump.Pump();
-    m_model.Bindings().Assign(ReadCompanion(base + QLatin1String(".UBind")));
+    m_model.Bindings().Assign(TextFile::SplitLines(ReadCompanion(base + QLatin1String(".UBind"))));
 
     Tree &browser = m_model.Browser();
     if (browser.Count() > 2)

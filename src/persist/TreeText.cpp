@@ -33,50 +33,93 @@ QString WriteText(const Tree &tree)
     return text;
 }
 
-void Read(Tree &tree, const QStringList &lines)
+namespace {
+
+// Builds a tree line by line.
+class Reader
 {
-    tree.Clear();
+public:
+    explicit Reader(Tree &tree)
+        : m_tree(tree)
+    {
+        m_tree.Clear();
+    }
+
+    void Take(QStringView line)
+    {
+        int level = 0;
+        while (level < line.size()
+               && (line.at(level) == QLatin1Char('\t') || line.at(level) == QLatin1Char(' ')))
+            ++level;
+        const QStringView text = line.mid(level);
+        if (text.isEmpty())
+            return;
+        if (m_stack.empty()) {
+            // The first node is top-level whatever its indentation.
+            m_stack.push_back({level, m_tree.Add(nullptr, text.toString())});
+            return;
+        }
+        const int previous = m_stack.back().level;
+        if (level > previous + 1)
+            throw KelvarinError(QStringLiteral("Invalid level (%1) for item \"%2\"").arg(level).arg(text));
+        if (level == previous + 1) {
+            m_stack.push_back({level, m_tree.Add(m_stack.back().node, text.toString())});
+            return;
+        }
+        while (!m_stack.empty() && m_stack.back().level > level)
+            m_stack.pop_back();
+        TreeNode *parent = nullptr;
+        if (!m_stack.empty()) {
+            if (m_stack.back().level == level) {
+                parent = m_stack.back().node->Parent();
+                m_stack.pop_back();
+            } else {
+                parent = m_stack.back().node;
+            }
+        }
+        if (!parent)
+            m_stack.clear();
+        m_stack.push_back({level, m_tree.Add(parent, text.toString())});
+    }
+
+private:
     struct Level
     {
         int level;
         TreeNode *node;
     };
-    std::vector<Level> stack;   // the path from a top-level node to the last node read
-    for (const QString &line : lines) {
-        int level = 0;
-        while (level < line.size()
-               && (line.at(level) == QLatin1Char('\t') || line.at(level) == QLatin1Char(' ')))
-            ++level;
-        const QString text = line.mid(level);
-        if (text.isEmpty())
-            continue;
-        if (stack.empty()) {
-            // The first node is top-level whatever its indentation.
-            stack.push_back({level, tree.Add(nullptr, text)});
-            continue;
+    Tree &m_tree;
+    std::vector<Level> m_stack;   // the path from a top-level node to the last node read
+};
+
+} // namespace
+
+void Read(Tree &tree, const QStringList &lines)
+{
+    Reader reader(tree);
+    for (const QString &line : lines)
+        reader.Take(line);
+}
+
+void ReadText(Tree &tree, const QString &text)
+{
+    Reader reader(tree);
+    tree.ReserveIndex(text.count(QLatin1Char('\n')) + 1);
+    // Lines end at CR LF, LF or CR, as TextFile::SplitLines cuts them.
+    const qsizetype size = text.size();
+    const QChar *chars = text.constData();
+    qsizetype start = 0;
+    for (qsizetype i = 0; i < size; ++i) {
+        const QChar c = chars[i];
+        if (c == QLatin1Char('\r') || c == QLatin1Char('\n')) {
+            reader.Take(QStringView(chars + start, i - start));
+            if (c == QLatin1Char('\r') && i + 1 < size && chars[i + 1] == QLatin1Char('\n'))
+                ++i;
+            start = i + 1;
         }
-        const int previous = stack.back().level;
-        if (level > previous + 1)
-            throw KelvarinError(QStringLiteral("Invalid level (%1) for item \"%2\"").arg(level).arg(text));
-        if (level == previous + 1) {
-            stack.push_back({level, tree.Add(stack.back().node, text)});
-            continue;
-        }
-        while (!stack.empty() && stack.back().level > level)
-            stack.pop_back();
-        TreeNode *parent = nullptr;
-        if (!stack.empty()) {
-            if (stack.back().level == level) {
-                parent = stack.back().node->Parent();
-                stack.pop_back();
-            } else {
-                parent = stack.back().node;
-            }
-        }
-        if (!parent)
-            stack.clear();
-        stack.push_back({level, tree.Add(parent, text)});
     }
+    if (start < size)
+        reader.Take(QStringView(chars + start, size - start));
 }
 
 } // namespace kelvarin::TreeText

@@ -61,6 +61,12 @@ private slots:
         for (const QString &line : TreeText::Write(tree))
             text += line + QStringLiteral("\r\n");
         QCOMPARE(TreeText::WriteText(tree), text);
+        // Read from a whole text with any line ends, the same tree.
+        for (const char *end : {"\r\n", "\n", "\r"}) {
+            Tree fromText(Tree::Kind::ClassTree);
+            TreeText::ReadText(fromText, lines.join(QLatin1String(end)));
+            QCOMPARE(DumpTree(fromText), dump);
+        }
     }
 
     void invalidLevel_data()
@@ -78,6 +84,7 @@ private slots:
         QFETCH(QString, message);
         Tree tree(Tree::Kind::ClassTree);
         QCOMPARE(test::Raised([&] { TreeText::Read(tree, lines); }), message);
+        QCOMPARE(test::Raised([&] { TreeText::ReadText(tree, lines.join(QLatin1String("\r\n"))); }), message);
     }
 
     void veryDeepTree()

@@ -1,0 +1,21 @@
+#include "platform/BackgroundThread.h"
+
+#include <QThread>
+
+#ifdef Q_OS_LINUX
+#include <sys/resource.h>
+#endif
+
+namespace kelvarin::BackgroundThread {
+
+void LowerPriority()
+{
+#ifdef Q_OS_LINUX
+    // On Linux the nice value belongs to each thread: this one only.
+    setpriority(PRIO_PROCESS, 0, getpriority(PRIO_PROCESS, 0) + 5);
+#else
+    QThread::currentThread()->setPriority(QThread::LowPriority);
+#endif
+}
+
+} // namespace kelvarin::BackgroundThread

@@ -1,0 +1,148 @@
+// Times kelvarin-cli as whole processes, start included, against grep reading
+// the same sources, in alternating runs, and reports medians with their goals:
+//
+//   read default packages and save the state   at most 1.5 times
+//                                              grep -r -m1 -i '^class '
+//   peak memory of that run                    under 40 MB
+//   loading the state back                     under 50 ms beyond a bare start
+//                                              (kelvarin-cli --version)
+//
+//   bench_cli [packages] [classes-per-package] [directory] [--runs N] [--program PATH]
+//
+// Without a directory the game is generated in a temporary directory. The
+// program is the kelvarin-cli built beside this benchmark unless --program
+// names another. Its settings store is a temporary one.
+
+#include "SyntheticGame.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFileInfo>
+#include <QTemporaryDir>
+#include <QTextStream>
+
+#include <algorithm>
+#include <fcntl.h>
+#include <spawn.h>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <vector>
+
+extern char **environ;
+
+namespace {
+
+struct Run
+{
+    double wallMs = 0;
+    double peakMb = 0;
+};
+
+// Starts argv with its output thrown away and waits for it.
+Run Time(const QStringList &argv)
+{
+    std::vector<QByteArray> bytes;
+    for (const QString &arg : argv)
+        bytes.push_back(arg.toLocal8Bit());
+    std::vector<char *> args;
+    for (QByteArray &b : bytes)
+        args.push_back(b.data());
+    args.push_back(nullptr);
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
+    posix_spawn_file_actions_addopen(&actions, 2, "/dev/null", O_WRONLY, 0);
+    QElapsedTimer timer;
+    timer.start();
+    pid_t pid = 0;
+    Run run;
+    if (posix_spawnp(&pid, args[0], &actions, nullptr, args.data(), environ) != 0) {
+        posix_spawn_file_actions_destroy(&actions);
+        qFatal("cannot start %s", args[0]);
+    }
+    int status = 0;
+    rusage usage{};
+    wait4(pid, &status, 0, &usage);
+    run.wallMs = timer.nsecsElapsed() / 1e6;
+    run.peakMb = usage.ru_maxrss / 1024.0;
+    posix_spawn_file_actions_destroy(&actions);
+    return run;
+}
+
+double Median(std::vector<double> values)
+{
+    std::sort(values.begin(), values.end());
+    return values.empty() ? 0 : values[values.size() / 2];
+}
+
+} // namespace
+
+int main(int argc, char *argv[])
+{
+    QCoreApplication app(argc, argv);
+    QTextStream out(stdout);
+    QStringList args = app.arguments();
+    int runs = 15;
+    QString program = QDir(app.applicationDirPath()).filePath(QStringLiteral("../kelvarin-cli"));
+    for (int i = 1; i + 1 < args.size();) {
+        if (args.at(i) == QLatin1String("--runs")) {
+            runs = std::max(1, args.at(i + 1).toInt());
+            args.remove(i, 2);
+        } else if (args.at(i) == QLatin1String("--program")) {
+            program = args.at(i + 1);
+            args.remove(i, 2);
+        } else {
+            ++i;
+        }
+    }
+    if (!QFileInfo(program).isExecutable()) {
+        out << "no program at " << program << " (give --program)\n";
+        return 2;
+    }
+    kelvarin::bench::SyntheticGameShape shape;
+    QTemporaryDir temp;
+    int classes = 0;
+    const QString dir = kelvarin::bench::WriteGameFromArguments(args, temp, shape, classes);
+    out << "game: " << dir << " with " << classes << " classes in " << shape.packages << " packages\n";
+    QTemporaryDir settings;
+    qputenv("XDG_CONFIG_HOME", QFile::encodeName(settings.path()));
+    const QString state = dir + QLatin1String("/bench.Kelvar");
+
+    const QStringList readAndSave{program, "--base", dir, "--read-default", "--save-state", state};
+    const QStringList grep{"grep", "-r", "-m1", "-i", "^class ", dir};
+    const QStringList loadState{program, "--base", dir, "--load-state", state};
+    const QStringList bare{program, "--version"};
+
+    // Warm-up: the page cache holds the sources, and the state exists.
+    for (int i = 0; i < 2; ++i) {
+        Time(readAndSave);
+        Time(grep);
+    }
+    std::vector<double> read, grepped, ratio, peak, load, start;
+    for (int i = 0; i < runs; ++i) {
+        // Alternating, so a drift of the machine's speed hits both alike.
+        const Run a = Time(readAndSave);
+        const Run b = Time(grep);
+        read.push_back(a.wallMs);
+        grepped.push_back(b.wallMs);
+        ratio.push_back(a.wallMs / b.wallMs);
+        peak.push_back(a.peakMb);
+        const Run c = Time(loadState);
+        const Run d = Time(bare);
+        load.push_back(c.wallMs);
+        start.push_back(d.wallMs);
+    }
+    std::vector<double> beyond;
+    for (size_t i = 0; i < load.size(); ++i)
+        beyond.push_back(load[i] - start[i]);
+    out << "medians of " << runs << " alternating runs (whole processes, wall clock):\n";
+    out << "read default packages + save state: " << Median(read) << " ms\n";
+    out << "grep -r -m1 -i '^class ':            " << Median(grepped) << " ms\n";
+    out << "ratio (pair by pair):               " << Median(ratio) << "   goal <= 1.5\n";
+    out << "peak memory of read + save:         " << Median(peak) << " MB   goal < 40 MB\n";
+    out << "load state:                         " << Median(load) << " ms\n";
+    out << "bare start (--version):             " << Median(start) << " ms\n";
+    out << "load state beyond a bare start:     " << Median(beyond) << " ms   goal < 50 ms\n";
+    return 0;
+}

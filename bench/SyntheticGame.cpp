@@ -1,6 +1,7 @@
 #include "SyntheticGame.h"
 
 #include <QDir>
+#include <QDirIterator>
 #include <QFile>
 #include <QStringList>
 #include <QTemporaryDir>
@@ -109,6 +110,14 @@ QString WriteGameFromArguments(const QStringList &args, QTemporaryDir &temp, Syn
     if (args.size() > 2)
         shape.classesPerPackage = args.at(2).toInt();
     const QString dir = args.size() > 3 ? args.at(3) : temp.path();
+    if (shape.packages == 0 && args.size() > 3) {
+        // "0 0 DIR": a game that is there already (the sample, a real one).
+        classes = 0;
+        QDirIterator sources(dir, {QStringLiteral("*.uc")}, QDir::Files, QDirIterator::Subdirectories);
+        for (; sources.hasNext(); sources.next())
+            ++classes;
+        return dir;
+    }
     classes = WriteSyntheticGame(dir, shape);
     return dir;
 }

@@ -23,7 +23,8 @@ struct SyntheticGameShape
 int WriteSyntheticGame(const QString &nativeDir, const SyntheticGameShape &shape);
 
 // The benchmarks' common arguments, "[packages] [classes-per-package]
-// [directory]": writes the game there, or into temp without a directory.
+// [directory]": writes the game there, or into temp without a directory;
+// "0 0 DIRECTORY" takes the game that is there (classes counts its sources).
 // Answers the directory; shape and classes receive what was written.
 QString WriteGameFromArguments(const QStringList &args, QTemporaryDir &temp, SyntheticGameShape &shape,
                                int &classes);

@@ -64,9 +64,12 @@ TreeNode *ClassModel::FindNode(Tree &tree, const QString &name)
     const Tree::NodeList *candidates = tree.NodesNamed(UpperCase(name));
     if (!candidates)
         return nullptr;
+    // With one top-level node (the usual tree) every other node lies below
+    // the root, and the walk up a deep branch is spared.
+    const bool onlyRoot = tree.TopLevelCount() == 1;
     TreeNode *best = nullptr;
     for (TreeNode *node : *candidates) {
-        if (!Tree::IsDescendant(node, root))
+        if (onlyRoot ? node == root : !Tree::IsDescendant(node, root))
             continue;
         if (!best || Tree::PrecedesInPreorder(node, best))
             best = node;

@@ -33,7 +33,7 @@ QString ReadCompanion(const QString &path)
 // A state file's text (every line ended by CR LF) as written: Latin-1,
 // unless that cannot give the same text back (a name outside Latin-1, or a
 // first line whose bytes would read as a byte-order mark); then UTF-8 with a
-// byte-order mark, which the reader decodes.
+// byte-order mark, which the reader decodes (or UTF-16, see below).
 QByteArray Encoded(const QString &text)
 {
     const bool fits = std::all_of(text.cbegin(), text.cend(), [](QChar c) { return c.unicode() <= 0xFF; });
@@ -46,6 +46,15 @@ QByteArray Encoded(const QString &text)
                 || (latin1.size() >= 3 && data[0] == 0xEF && data[1] == 0xBB && data[2] == 0xBF));
         if (!markLike)
             return latin1;
+    }
+    // UTF-8 cannot hold a surrogate that is not half of a pair (a UTF-16
+    // state read in can): then UTF-16, which keeps every code unit.
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const QChar c = text.at(i);
+        if (c.isHighSurrogate() && i + 1 < text.size() && text.at(i + 1).isLowSurrogate())
+            ++i;
+        else if (c.isSurrogate())
+            return TextFile::Encode(text, TextEncoding::Utf16LE);
     }
     return TextFile::Encode(text, TextEncoding::Utf8Bom);
 }

@@ -165,6 +165,8 @@ private slots:
         QTest::newRow("outside Latin-1") << QStringLiteral("Mod\u20AC");
         QTest::newRow("reads as a UTF-16 mark") << QStringLiteral("\u00FF\u00FEMod");
         QTest::newRow("reads as a UTF-8 mark") << QStringLiteral("\u00EF\u00BB\u00BFMod");
+        // A UTF-16 state can hold code units that are no characters.
+        QTest::newRow("lone surrogate") << QStringLiteral("Mod") + QChar(char16_t(0xD8D8)) + QStringLiteral("X");
     }
 
     void namesLatin1CannotHold()

@@ -29,14 +29,21 @@ private:
 } // namespace
 
 SourceReadAhead::SourceReadAhead(const QStringList &classesDirs, int threads)
+    : m_threads(int(std::min<qsizetype>(std::max(threads, 0), classesDirs.size())))
 {
     m_jobs.reserve(size_t(classesDirs.size()));
     for (const QString &dir : classesDirs)
         m_jobs.push_back(Job{dir, State::Queued, {}});
-    const int workers = std::min<qsizetype>(std::max(threads, 0), classesDirs.size());
-    m_workers.reserve(size_t(workers));
-    for (int i = 0; i < workers; ++i)
+    if (classesDirs.size() >= kManyPackages)
+        StartWorkers();
+}
+
+void SourceReadAhead::StartWorkers()
+{
+    m_workers.reserve(size_t(m_threads));
+    for (int i = 0; i < m_threads; ++i)
         m_workers.emplace_back([this] { Work(); });
+    m_threads = 0;
 }
 
 SourceReadAhead::~SourceReadAhead()
@@ -103,6 +110,14 @@ std::optional<Scanner::StagedSources> SourceReadAhead::Take(const QString &class
         lock.lock();
         job.state = State::Taken;
         ++m_next;
+        // A few small packages are read fastest here alone; workers pay once
+        // the sources are many.
+        m_readHere += sources.lines.size();
+        if (m_threads > 0 && m_readHere >= kManySources && m_next + 1 < m_jobs.size()) {
+            lock.unlock();
+            StartWorkers();
+            lock.lock();
+        }
         m_changed.notify_all();
         return sources;
     }

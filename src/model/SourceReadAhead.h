@@ -46,6 +46,11 @@ public:
 
     // How many packages workers may read beyond the one taken last.
     static constexpr int kWindow = 6;
+    // Workers start at once for this many packages, otherwise once the
+    // packages read by Take itself have held this many sources: starting
+    // threads costs more than a small game takes to read.
+    static constexpr qsizetype kManyPackages = 8;
+    static constexpr qsizetype kManySources = 64;
 
 private:
     enum class State { Queued, Reading, Done, Taken };
@@ -57,6 +62,7 @@ private:
     };
 
     void Work();
+    void StartWorkers();
     // The first queued job a worker may begin, or -1.
     int NextForWorker() const;
 
@@ -67,6 +73,8 @@ private:
     std::mutex m_mutex;
     std::condition_variable m_changed;
     std::vector<std::thread> m_workers;
+    int m_threads = 0;          // workers still to start
+    qsizetype m_readHere = 0;   // sources read by Take itself
 };
 
 } // namespace kelvarin

@@ -48,9 +48,13 @@ void WriteGame(const ModelHarness &h, const QString &editPackages)
     h.game.MakeDir("ModB/Classes/Folder.uc");
     QVERIFY(mkfifo(QFile::encodeName(h.game.Native("ModB/Classes/Pipe.uc")).constData(), 0600) == 0);
     QVERIFY(QFile::link(h.game.Native("ModB/Classes/Nowhere"), h.game.Native("ModB/Classes/Dangling.uc")));
-    for (int i = 0; i < 40; ++i)
+    for (int i = 0; i < 80; ++i)
         h.game.WriteClass("Big", QStringLiteral("Many%1.uc").arg(i),
                           QStringLiteral("class Many%1 expands %2;").arg(i).arg(i % 3 ? "Bot" : "Actor"));
+    for (int p = 1; p <= 4; ++p)
+        for (int i = 0; i < 3; ++i)
+            h.game.WriteClass(QStringLiteral("Fill%1").arg(p), QStringLiteral("Fill%1x%2.uc").arg(p).arg(i),
+                              QStringLiteral("class Fill%1x%2 expands Actor;").arg(p).arg(i));
     h.game.WriteClass("NoSources", "Readme.txt", "no sources here");
     h.game.WriteClass("OnlyUpper", "Thing.UC", "class Thing expands Actor;");
 }
@@ -81,15 +85,18 @@ private slots:
     {
         QTest::addColumn<QString>("editPackages");
         const QString core = "EditPackages=Core\r\n", engine = "EditPackages=Engine\r\n",
-                      modA = "EditPackages=ModA\r\n", modB = "EditPackages=ModB\r\n", big = "EditPackages=Big\r\n";
-        QTest::newRow("dependency order") << core + engine + modA + modB + big;
-        QTest::newRow("children first") << big + modB + modA + engine + core;
+                      modA = "EditPackages=ModA\r\n", modB = "EditPackages=ModB\r\n", big = "EditPackages=Big\r\n",
+                      fill = "EditPackages=Fill1\r\nEditPackages=Fill2\r\nEditPackages=Fill3\r\nEditPackages=Fill4\r\n";
+        // With eight packages or more the workers start at once; with fewer,
+        // once the packages read in turn held many sources (Big), or never.
+        QTest::newRow("dependency order") << core + engine + fill + modA + modB + big;
+        QTest::newRow("children first") << big + modB + modA + fill + engine + core;
         QTest::newRow("a package twice, another in lower case")
-            << core + engine + "EditPackages=moda\r\n" + modA + modB;
-        QTest::newRow("stops at a package without a directory")
-            << core + engine + "EditPackages=Missing\r\n" + modA;
+            << core + engine + fill + "EditPackages=moda\r\n" + modA + modB;
+        QTest::newRow("workers start late, stop at a package without a directory")
+            << core + big + engine + fill + "EditPackages=Missing\r\n" + modA;
         QTest::newRow("stops at a package without sources")
-            << core + engine + "EditPackages=OnlyUpper\r\n" + modA;
+            << core + engine + fill + "EditPackages=OnlyUpper\r\n" + modA;
         QTest::newRow("one package") << core;
     }
 

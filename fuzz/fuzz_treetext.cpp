@@ -18,7 +18,7 @@ void CheckConsistent(const Tree &tree)
         ++walked;
         fuzz::Check(node->OwnerTree() == &tree, "a node of another tree");
         fuzz::Check(!node->Text().isEmpty(), "a node without text");
-        const QList<TreeNode *> *named = tree.NodesNamed(node->UpperText());
+        const Tree::NodeList *named = tree.NodesNamed(node->UpperText());
         fuzz::Check(named && named->contains(node), "a node missing from the name index", node->Text());
         if (TreeNode *parent = node->Parent())
             fuzz::Check(parent->Child(node->Row()) == node, "a node not where its parent has it");
@@ -30,14 +30,32 @@ void CheckConsistent(const Tree &tree)
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {
-    const QStringList lines = TextFile::SplitLines(TextFile::Decode(fuzz::Bytes(data, size)));
+    const QString text = TextFile::Decode(fuzz::Bytes(data, size));
+    const QStringList lines = TextFile::SplitLines(text);
     Tree tree(Tree::Kind::ClassTree);
+    QString error;
     try {
         TreeText::Read(tree, lines);
-    } catch (const KelvarinError &) {
+    } catch (const KelvarinError &raised) {
         // The nodes read before the bad line stay.
+        error = raised.Message();
     }
     CheckConsistent(tree);
+
+    // Read from the whole text in place: the same tree, the same error.
+    Tree fromText(Tree::Kind::ClassTree);
+    QString textError;
+    try {
+        TreeText::ReadText(fromText, text);
+    } catch (const KelvarinError &raised) {
+        textError = raised.Message();
+    }
+    CheckConsistent(fromText);
+    fuzz::Check(textError == error, "the text reader fails otherwise", textError);
+    fuzz::Check(TreeText::Write(fromText) == TreeText::Write(tree), "the text reader reads another tree");
+    fuzz::Check(TreeText::WriteText(tree) == (TreeText::Write(tree).join(QStringLiteral("\r\n"))
+                                              + (tree.Count() ? QStringLiteral("\r\n") : QString())),
+                "the tree written as one text differs from its lines");
 
     const QStringList written = TreeText::Write(tree);
     Tree again(Tree::Kind::ClassTree);

@@ -271,6 +271,7 @@ int CliRunner::Run(const QStringList &arguments, Registry &registry, QTextStream
     if (first != QLatin1String("--read-default") && first != QLatin1String("--reset"))
         model.ResetModel();
     PackageLoader loader(model);
+    if (qEnvironmentVariableIsSet("KT")) loader.SetReadAheadThreads(qEnvironmentVariableIntValue("KT"));
     PackageRemover remover(model);
     StateFile states(model);
 

@@ -210,11 +210,17 @@ void ClassModel::ListPackageDirs()
     const QString base = m_options.BaseDir;
     const QStringList dirs = FileSystem::List(base + QLatin1String("\\*"),
                                               FileSystem::ListWhat::Directories);
-    for (const QString &name : dirs) {
+    QStringList sources;
+    sources.reserve(dirs.size());
+    for (const QString &name : dirs)
+        sources.append(base + QLatin1Char('\\') + name + QLatin1String("\\Classes\\*.uc"));
+    const std::vector<char> hasSources = FileSystem::AnyMatchEach(sources, m_pump);
+    for (qsizetype at = 0; at < dirs.size(); ++at) {
         m_pump.Pump();
         if (m_pump.Terminating())
             return;
-        if (!FileSystem::AnyMatch(base + QLatin1Char('\\') + name + QLatin1String("\\Classes\\*.uc")))
+        const QString &name = dirs.at(at);
+        if (!hasSources[size_t(at)])
             continue;
         if (m_packageList.IndexOf(name) < 0)
             m_packageList.Add(name);

@@ -1,11 +1,17 @@
 #include "platform/FileSystem.h"
 
+#include "platform/BackgroundThread.h"
+#include "platform/EventPump.h"
 #include "platform/SpecPath.h"
 
 #include <QDir>
 #include <QDirIterator>
 #include <QFile>
 #include <QFileInfo>
+#include <QThread>
+
+#include <atomic>
+#include <thread>
 
 #ifndef Q_OS_WIN
 #include <dirent.h>
@@ -223,6 +229,38 @@ bool AnyMatch(const QString &specPattern)
     }
     return false;
 #endif
+}
+
+std::vector<char> AnyMatchEach(const QStringList &specPatterns, EventPump &pump)
+{
+    const qsizetype count = specPatterns.size();
+    std::vector<char> answers(size_t(count), 0);
+    std::atomic<bool> stop{false};
+    // A few directories are listed faster than threads start. Otherwise
+    // each thread takes its own slice of the list, this one the first.
+    const int cores = QThread::idealThreadCount();
+    const int slices = count >= 32 && cores > 1 ? std::min(cores, 4) : 1;
+    auto slice = [count, slices](int which) { return count * which / slices; };
+    std::vector<std::thread> helpers;
+    for (int which = 1; which < slices; ++which)
+        helpers.emplace_back([&, which] {
+            BackgroundThread::LowerPriority();
+            for (qsizetype at = slice(which); at < slice(which + 1) && !stop.load(std::memory_order_relaxed); ++at)
+                answers[size_t(at)] = AnyMatch(specPatterns.at(at)) ? 1 : 0;
+        });
+    for (qsizetype at = 0; at < slice(1); ++at) {
+        pump.Pump();
+        if (pump.Terminating()) {
+            stop = true;
+            break;
+        }
+        answers[size_t(at)] = AnyMatch(specPatterns.at(at)) ? 1 : 0;
+    }
+    for (std::thread &helper : helpers)
+        helper.join();
+    if (stop)
+        std::fill(answers.begin(), answers.end(), 0);
+    return answers;
 }
 
 bool FileExists(const QString &specPath)

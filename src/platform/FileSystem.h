@@ -7,6 +7,10 @@
 #include <memory>
 #include <vector>
 
+namespace kelvarin {
+class EventPump;
+}
+
 namespace kelvarin::FileSystem {
 
 enum class ListWhat { Files, Directories, Everything };
@@ -39,6 +43,11 @@ Listing ListWithKinds(const QString &specPattern);
 
 // True when anything matches specPattern (stops at the first match).
 bool AnyMatch(const QString &specPattern);
+
+// AnyMatch for each pattern, answered in order; a long list is shared with
+// helper threads (the answers are the same). pump runs between the patterns
+// this thread checks; once it says terminating, the rest answer false.
+std::vector<char> AnyMatchEach(const QStringList &specPatterns, EventPump &pump);
 
 bool FileExists(const QString &specPath);
 bool DirExists(const QString &specPath);

@@ -255,6 +255,31 @@ private slots:
         QCOMPARE(h.PackageItems(), (QStringList{"Core", "Engine", "my_mod"}));
         QCOMPARE(h.PackageItems(true), QStringList{"Core"});
     }
+
+    // Many directories are checked on helper threads: the same list.
+    void listManyPackageDirs()
+    {
+        ModelHarness h;
+        QStringList expected;
+        for (int i = 0; i < 90; ++i) {
+            const QString name = QStringLiteral("Pkg%1").arg(i, 2, 10, QLatin1Char('0'));
+            switch (i % 3) {
+            case 0:
+                h.game.WriteClass(name, QStringLiteral("C%1.uc").arg(i), QStringLiteral("class C;"));
+                expected.append(name);
+                break;
+            case 1:
+                h.game.WriteText(name + QStringLiteral("/Classes/notes.txt"), QStringLiteral("x"));
+                break;
+            case 2:
+                h.game.MakeDir(name + QStringLiteral("/Classes/Sub.uc"));   // a directory matches too
+                expected.append(name);
+                break;
+            }
+        }
+        h.model.ResetModel();
+        QCOMPARE(h.PackageItems(), expected);
+    }
 };
 
 QTEST_GUILESS_MAIN(TestClassModel)

@@ -13,6 +13,7 @@
 // a single chain of classes, once with every parent's file sorting before its
 // child's and once with every parent sorting after (goal: under 1 s each).
 
+#include "BenchSupport.h"
 #include "SyntheticGame.h"
 
 #include "model/ClassModel.h"
@@ -34,22 +35,9 @@
 #include <algorithm>
 
 using namespace kelvarin;
+using bench::CountingPrompter;
 
 namespace {
-
-class CountingPrompter : public Prompter
-{
-public:
-    MessageAnswer Ask(const QString &text, const QString &, MessageIcon, MessageButtons,
-                      MessageAnswer) override
-    {
-        ++shown;
-        last = text;
-        return MessageAnswer::No;
-    }
-    int shown = 0;
-    QString last;
-};
 
 // A pump that notes the longest time between two of its calls (and between
 // the start or end of an operation and the nearest call).

@@ -20,6 +20,7 @@
 // The three are measured in turn, round after round, so all of them see
 // the same background load.
 
+#include "BenchSupport.h"
 #include "SyntheticGame.h"
 
 #include "app/gui/DisplayForm.h"
@@ -47,46 +48,17 @@
 #include <vector>
 
 using namespace kelvarin;
+using bench::CountingPrompter;
+using bench::Figures;
 
 namespace {
 
 constexpr double GoalMs = 100;
 
-class CountingPrompter : public Prompter
-{
-public:
-    MessageAnswer Ask(const QString &text, const QString &, MessageIcon, MessageButtons, MessageAnswer) override
-    {
-        ++shown;
-        last = text;
-        return MessageAnswer::No;
-    }
-    int shown = 0;
-    QString last;
-};
-
 class NoModifiers : public Keyboard
 {
 public:
     bool CtrlHeld() const override { return false; }
-};
-
-struct Figures
-{
-    std::vector<double> values;
-
-    void Add(double v) { values.push_back(v); }
-    double Median() const
-    {
-        std::vector<double> sorted = values;
-        std::sort(sorted.begin(), sorted.end());
-        const size_t n = sorted.size();
-        if (n == 0)
-            return 0;
-        return n % 2 ? sorted[n / 2] : (sorted[n / 2 - 1] + sorted[n / 2]) / 2;
-    }
-    double Min() const { return values.empty() ? 0 : *std::min_element(values.begin(), values.end()); }
-    double Max() const { return values.empty() ? 0 : *std::max_element(values.begin(), values.end()); }
 };
 
 // Carries out what a change left pending in the views: the posted layout,

@@ -33,6 +33,7 @@
 // (`kelvarin --version`, which answers before any window system is touched),
 // so both figures see the same background load.
 
+#include "BenchSupport.h"
 #include "SyntheticGame.h"
 
 #include "app/gui/DisplayForm.h"
@@ -60,6 +61,8 @@
 #include <vector>
 
 using namespace kelvarin;
+using bench::CountingPrompter;
+using bench::Figures;
 
 namespace {
 
@@ -72,43 +75,12 @@ const char *const BuiltProgram = "";
 constexpr double GoalMs = 500;
 constexpr int TimeoutMs = 60000;
 
-class CountingPrompter : public Prompter
-{
-public:
-    MessageAnswer Ask(const QString &text, const QString &, MessageIcon, MessageButtons, MessageAnswer) override
-    {
-        ++shown;
-        last = text;
-        return MessageAnswer::No;
-    }
-    int shown = 0;
-    QString last;
-};
-
 // Milliseconds on the clock of Qt's "%{time boot}" stamps (the monotonic
 // clock), cut to 32 bits as Qt prints them.
 quint32 BootMs()
 {
     return quint32(QDeadlineTimer::current().deadline());
 }
-
-struct Figures
-{
-    std::vector<double> values;
-
-    void Add(double v) { values.push_back(v); }
-    double Median() const
-    {
-        std::vector<double> sorted = values;
-        std::sort(sorted.begin(), sorted.end());
-        const size_t n = sorted.size();
-        if (n == 0)
-            return 0;
-        return n % 2 ? sorted[n / 2] : (sorted[n / 2 - 1] + sorted[n / 2]) / 2;
-    }
-    double Min() const { return values.empty() ? 0 : *std::min_element(values.begin(), values.end()); }
-    double Max() const { return values.empty() ? 0 : *std::max_element(values.begin(), values.end()); }
-};
 
 struct WindowRun
 {

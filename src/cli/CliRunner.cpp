@@ -271,7 +271,6 @@ int CliRunner::Run(const QStringList &arguments, Registry &registry, QTextStream
     if (first != QLatin1String("--read-default") && first != QLatin1String("--reset"))
         model.ResetModel();
     PackageLoader loader(model);
-    if (qEnvironmentVariableIsSet("KT")) loader.SetReadAheadThreads(qEnvironmentVariableIntValue("KT"));
     PackageRemover remover(model);
     StateFile states(model);
 

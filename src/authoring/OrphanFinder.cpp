@@ -1,5 +1,6 @@
 #include "authoring/OrphanFinder.h"
 
+#include "model/ClassModel.h"
 #include "platform/EventPump.h"
 #include "platform/FileSystem.h"
 #include "platform/Prompter.h"
@@ -9,6 +10,7 @@
 #include <QSet>
 
 #include <algorithm>
+#include <optional>
 
 namespace kelvarin {
 
@@ -103,10 +105,13 @@ void OrphanFinder::AddOrphan(const QString &name)
     m_orphans.insert(row, Orphan{name, true});
 }
 
-OrphanFinder::Outcome OrphanFinder::Search(const QString &baseDir)
+OrphanFinder::Outcome OrphanFinder::Search(const QString &baseDir, ClassModel *model)
 {
     if (m_searching)
         return Outcome::ListingCut;   // a search is already running further up the stack
+    std::optional<ClassModel::BusyScope> busy;
+    if (model)
+        busy.emplace(*model, QStringLiteral("searching for orphan files"));
     m_searching = true;
     m_stop = false;
     m_searchedBase = baseDir;

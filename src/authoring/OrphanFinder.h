@@ -8,6 +8,7 @@
 
 namespace kelvarin {
 
+class ClassModel;
 class EventPump;
 class Prompter;
 
@@ -50,7 +51,10 @@ public:
     // Fills the five lists and the orphan list from baseDir's System,
     // Textures and Sounds directories. baseDir is kept as the directory that
     // DeleteCheckedOrphans deletes from, whatever the options say later.
-    Outcome Search(const QString &baseDir);
+    // While it runs, model (when given) is busy with it: a compile moves a
+    // package aside meanwhile, and its files would look like orphans, so
+    // other model commands are refused until the search ends.
+    Outcome Search(const QString &baseDir, ClassModel *model = nullptr);
     // Ends a running search at its next step.
     void Stop() { m_stop = true; }
     bool Searching() const { return m_searching; }

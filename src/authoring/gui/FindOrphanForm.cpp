@@ -17,7 +17,6 @@
 #include <QStackedWidget>
 #include <QVBoxLayout>
 
-#include <optional>
 
 namespace kelvarin {
 
@@ -213,13 +212,7 @@ void TFindOrphanForm::InitialTabShow()
 void TFindOrphanForm::FinishTabShow()
 {
     m_nextButton->setEnabled(false);
-    OrphanFinder::Outcome outcome;
-    {
-        std::optional<ClassModel::BusyScope> busy;
-        if (m_model)
-            busy.emplace(*m_model, QStringLiteral("searching for orphan files"));
-        outcome = m_finder.Search(m_options.BaseDir);
-    }
+    const OrphanFinder::Outcome outcome = m_finder.Search(m_options.BaseDir, m_model);
     if (outcome == OrphanFinder::Outcome::ListingCut) {
         m_nextButton->setEnabled(true);
         CloseWizard();

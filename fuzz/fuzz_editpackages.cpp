@@ -79,7 +79,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     const QStringList again = ReadList(file, "a written file does not read back");
     fuzz::Check(again == list, "the list read back differs",
                 list.join(QLatin1Char('|')) + QLatin1String(" != ") + again.join(QLatin1Char('|')));
-    fuzz::Check(OtherLines(written) == OtherLines(original), "a line outside the list changed");
+    fuzz::Check(OtherLines(written) == OtherLines(original), "a line outside the list changed",
+                OtherLines(original).join(QLatin1Char('|')) + QLatin1String(" -> ")
+                    + OtherLines(written).join(QLatin1Char('|')));
 
     WriteList(file, again);
     fuzz::Check(scratch.Read(kIni) == written, "writing the same list again changed the file");

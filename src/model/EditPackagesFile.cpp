@@ -169,9 +169,12 @@ void EditPackagesFile::WriteEditPackagesList(const QStringList &list)
     QByteArray bytes = bytesOf();
     // Stripping the first line must not leave a byte-order mark at the start
     // of a file without one: the file would then read as another encoding.
-    // That line is kept as it was.
-    if (encoding == TextEncoding::Latin1 && !lines.isEmpty()
-        && (bytes.startsWith("\xFF\xFE") || bytes.startsWith("\xFE\xFF") || bytes.startsWith("\xEF\xBB\xBF"))) {
+    // Nor a second UTF-8 mark right after the file's own: a reader drops
+    // that with the first. That line is kept as it was.
+    const bool latin1Mark = encoding == TextEncoding::Latin1
+        && (bytes.startsWith("\xFF\xFE") || bytes.startsWith("\xFE\xFF") || bytes.startsWith("\xEF\xBB\xBF"));
+    const bool secondMark = encoding == TextEncoding::Utf8Bom && bytes.mid(3).startsWith("\xEF\xBB\xBF");
+    if (!lines.isEmpty() && (latin1Mark || secondMark)) {
         result[0] = lines.first();
         bytes = bytesOf();
     }

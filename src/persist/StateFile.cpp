@@ -48,7 +48,10 @@ QByteArray Encoded(const QString &text)
             return latin1;
     }
     // UTF-8 cannot hold a surrogate that is not half of a pair (a UTF-16
-    // state read in can): then UTF-16, which keeps every code unit.
+    // state read in can), and a reader drops a U+FEFF right after the mark:
+    // then UTF-16, which keeps every code unit.
+    if (text.startsWith(QChar(0xFEFF)))
+        return TextFile::Encode(text, TextEncoding::Utf16LE);
     for (qsizetype i = 0; i < text.size(); ++i) {
         const QChar c = text.at(i);
         if (c.isHighSurrogate() && i + 1 < text.size() && text.at(i + 1).isLowSurrogate())

@@ -140,6 +140,18 @@ QStringList HexStringLines(const QString &prefix, const QString &text)
     return lines;
 }
 
+bool HasLoneSurrogate(const QString &text)
+{
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const QChar c = text.at(i);
+        if (c.isHighSurrogate() && i + 1 < text.size() && text.at(i + 1).isLowSurrogate())
+            ++i;
+        else if (c.isSurrogate())
+            return true;
+    }
+    return false;
+}
+
 bool NeedsHexForm(const QString &text)
 {
     for (qsizetype i = 0; i < text.size(); ++i) {
@@ -523,7 +535,11 @@ QByteArray RegFileRegistry::Impl::Serialize() const
     }
     out << QString();
     const QString text = out.join(crlf ? QStringLiteral("\r\n") : QStringLiteral("\n"));
-    switch (charset) {
+    // A key or value name holding a lone surrogate has no UTF-8 form (and
+    // names have no hex form): such a store is written as UTF-16, as the
+    // registry editor writes its files.
+    const bool utf8Loses = charset == Charset::Utf8 && HasLoneSurrogate(text);
+    switch (utf8Loses ? Charset::Utf16LE : charset) {
     case Charset::Utf8:
         return (mark ? QByteArray("\xef\xbb\xbf") : QByteArray()) + text.toUtf8();
     case Charset::Utf16LE:
@@ -531,7 +547,7 @@ QByteArray RegFileRegistry::Impl::Serialize() const
         const bool little = charset == Charset::Utf16LE;
         QByteArray bytes;
         bytes.reserve(2 + 2 * text.size());
-        if (mark)
+        if (mark || utf8Loses)
             bytes.append(little ? "\xff\xfe" : "\xfe\xff", 2);
         for (QChar c : text) {
             const char lo = char(c.unicode() & 0xff);

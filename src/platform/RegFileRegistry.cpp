@@ -539,12 +539,13 @@ QByteArray RegFileRegistry::Impl::Serialize() const
     // names have no hex form): such a store is written as UTF-16, as the
     // registry editor writes its files.
     const bool utf8Loses = charset == Charset::Utf8 && HasLoneSurrogate(text);
-    switch (utf8Loses ? Charset::Utf16LE : charset) {
+    const Charset written = utf8Loses ? Charset::Utf16LE : charset;
+    switch (written) {
     case Charset::Utf8:
         return (mark ? QByteArray("\xef\xbb\xbf") : QByteArray()) + text.toUtf8();
     case Charset::Utf16LE:
     case Charset::Utf16BE: {
-        const bool little = charset == Charset::Utf16LE;
+        const bool little = written == Charset::Utf16LE;
         QByteArray bytes;
         bytes.reserve(2 + 2 * text.size());
         if (mark || utf8Loses)

@@ -1,4 +1,6 @@
 #include "authoring/OrphanFinder.h"
+#include "model/ClassModel.h"
+#include "persist/Options.h"
 #include "platform/EventPump.h"
 #include "platform/SpecPath.h"
 #include "support/ScriptedPump.h"
@@ -245,6 +247,31 @@ private slots:
         pump.action = nullptr;
         QCOMPARE(finder.Search(game.Base()), OrphanFinder::Outcome::Done);
         QCOMPARE(finder.Orphans().size(), 3);
+    }
+
+    // While the search runs, the model it was given is busy with it (a
+    // compile meanwhile would move a package aside); after it, it is not.
+    void SearchHoldsTheModelBusy()
+    {
+        test::GameDir game;
+        WriteFiles(game, {"System/Mod.int", "System/Mod.u", "System/Gone.int"});
+        ScriptedPump pump;
+        TOptions options;
+        options.BaseDir = game.Base();
+        test::ScriptedPrompter prompter;
+        ClassModel model(options, pump, prompter);
+        QStringList refusals;
+        model.SetStatusSink([&refusals](const QString &text) { refusals.append(text); });
+        bool busyMeanwhile = false;
+        pump.actionAt = 1;
+        pump.action = [&] { busyMeanwhile = model.RefuseWhileBusy(); };
+        OrphanFinder finder(pump);
+        QCOMPARE(finder.Search(game.Base(), &model), OrphanFinder::Outcome::Done);
+        QVERIFY(busyMeanwhile);
+        QCOMPARE(refusals.size(), 1);
+        QVERIFY(refusals.first().contains(QStringLiteral("searching for orphan files")));
+        QVERIFY(!model.Busy());
+        QCOMPARE(finder.OrphanNames(), QStringList{"Gone.int"});
     }
 
     void TerminatingStops()

@@ -124,13 +124,6 @@ private slots:
         QCOMPARE(process.readAllStandardError(), QByteArray());
     }
 
-    void helpNamesVersion()
-    {
-        const Outcome run = Run({"--help"});
-        QCOMPARE(run.code, 0);
-        QVERIFY2(run.out.contains("-V, --version"), run.out.constData());
-    }
-
     void readDefaultPrintsTheClassTree_data()
     {
         QTest::addColumn<QString>("setting");
@@ -184,7 +177,6 @@ private slots:
         QTest::addColumn<QStringList>("action");
         QTest::addColumn<int>("code");
         QTest::addColumn<QString>("message");
-        QTest::newRow("tick") << QStringList{"--tick", "Nope"} << 1 << "There is no package \"Nope\" in the package list.";
         QTest::newRow("untick") << QStringList{"--untick", "Nope"} << 1 << "There is no package \"Nope\" in the package list.";
         QTest::newRow("remove") << QStringList{"--remove", "Nope"} << 1 << "There is no class \"Nope\" in the class tree.";
         QTest::newRow("remove package") << QStringList{"--remove-package", "Nope"} << 1 << "There is no package \"Nope\" in the package tree.";

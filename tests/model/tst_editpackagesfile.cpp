@@ -128,6 +128,10 @@ private slots:
         QTest::newRow("stripping never makes a byte-order mark")
             << QByteArray("\x01\xff\xfe\r\n") + kHead + "EditPackages=Core\r\n"
             << QStringList{"Engine"} << QByteArray("\x01\xff\xfe\r\n") + kHead + "EditPackages=Engine\r\n";
+        QTest::newRow("stripping never makes a second UTF-8 mark")
+            << QByteArray("\xef\xbb\xbf\x1b\xef\xbb\xbf; x\r\n") + kHead + "EditPackages=Core\r\n"
+            << QStringList{"Engine"}
+            << QByteArray("\xef\xbb\xbf\x1b\xef\xbb\xbf; x\r\n") + kHead + "EditPackages=Engine\r\n";
         QTest::newRow("LF and CR ends become CR LF")
             << QByteArray("[Editor.EditorEngine]\nEditPackages=Core\rA=1\n\nB=2")
             << QStringList{"Core"} << kHead + "EditPackages=Core\r\nA=1\r\n\r\nB=2\r\n";

@@ -167,6 +167,8 @@ private slots:
         QTest::newRow("reads as a UTF-8 mark") << QStringLiteral("\u00EF\u00BB\u00BFMod");
         // A UTF-16 state can hold code units that are no characters.
         QTest::newRow("lone surrogate") << QStringLiteral("Mod") + QChar(char16_t(0xD8D8)) + QStringLiteral("X");
+        // A reader drops a U+FEFF right after a UTF-8 mark.
+        QTest::newRow("U+FEFF first") << QString(QChar(char16_t(0xFEFF))) + QStringLiteral("Mod");
     }
 
     void namesLatin1CannotHold()

@@ -68,6 +68,18 @@ private slots:
         QVERIFY2(file.contains("\n[HKEY_LOCAL_MACHINE\\Software\\Vexa\\Kelvarin]\n" + line), file);
     }
 
+    // A name UTF-8 cannot hold (a lone surrogate) makes the store UTF-16.
+    void loneSurrogateInName()
+    {
+        TempRegistry store;
+        const QString name = QStringLiteral("Base") + QChar(char16_t(0xDCFF)) + QStringLiteral("Dir");
+        QVERIFY(store.reg.SetString(RegRoot::LocalMachine, kKelvarinKey, name, QStringLiteral("C:\\UT")));
+        QVERIFY2(store.Bytes().startsWith("\xff\xfe"), store.Bytes().toHex().left(200));
+        const auto read = RegFileRegistry(store.path).Value(RegRoot::LocalMachine, kKelvarinKey, name);
+        QVERIFY(read);
+        QCOMPARE(read->text, QStringLiteral("C:\\UT"));
+    }
+
     void otherTypesKeptAsRead()
     {
         TempRegistry store;

@@ -158,7 +158,6 @@ private slots:
         QTest::addColumn<int>("expected");
         QTest::newRow("opened") << QByteArray("0") << LaunchCode::Success;
         QTest::newRow("file not found") << QByteArray("2") << LaunchCode::FileNotFound;
-        QTest::newRow("a code the box would misread") << QByteArray("11") << 0;
     }
 
     void opener()

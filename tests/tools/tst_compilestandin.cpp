@@ -202,18 +202,6 @@ private slots:
         QCOMPARE(g.Read(QStringLiteral("System/MyMod.u")), oldPackage);
         QVERIFY(!g.Exists(QStringLiteral("System/MyMod.ubak")));
     }
-
-    // A listed package directory without sources fails the compile.
-    void packageWithoutSources()
-    {
-        Game g;
-        QDir(g.File(QStringLiteral("MyMod/Classes"))).removeRecursively();
-        const CompileOutcome outcome = g.runner.CompilePackage(QStringLiteral("MyMod"));
-        QCOMPARE(outcome.runState, 1);
-        QVERIFY(outcome.errorsFound);
-        QVERIFY(!outcome.parsedLog.filter(QStringLiteral("Error: ")).isEmpty());
-        QVERIFY(!g.Exists(QStringLiteral("System/MyMod.u")));
-    }
 };
 
 QTEST_GUILESS_MAIN(TestCompileStandin)

@@ -134,9 +134,6 @@ private slots:
 
         QTest::newRow("test run") << "test run" << "ctf-face"
                                   << "open|$S\\UnrealTournament.exe|ctf-face|$S";
-        QTest::newRow("test run with options")
-            << "test run" << "ctf-face?game=Botpack.CTFGame -log"
-            << "open|$S\\UnrealTournament.exe|ctf-face?game=Botpack.CTFGame -log|$S";
         QTest::newRow("join always this machine") << "join" << "ctf-face"
                                                   << "open|$S\\UnrealTournament.exe|127.0.0.1|$S";
         QTest::newRow("log") << "log" << "ctf-face" << "open|$S\\UnrealTournament.log||";

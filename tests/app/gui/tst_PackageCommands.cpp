@@ -122,20 +122,6 @@ private slots:
         QCOMPARE(DumpTree(w.model.Browser()), (QStringList{QStringLiteral("Classes"), QStringLiteral("-Object")}));
     }
 
-    void commandsAreRefusedWhileAnOperationRuns()
-    {
-        Window w;
-        ClassModel::BusyScope busy(w.model, QStringLiteral("reading the default packages"));
-        w.Tick(QStringLiteral("Core"), true);
-        QCOMPARE(w.Mark(QStringLiteral("Core")), Qt::Unchecked);
-        QCOMPARE(w.model.ClassCount(), 0);
-        QVERIFY(w.form->StatusText().contains(QStringLiteral("reading the default packages")));
-        w.form->ReaddefaultpackagesMenuItemClick();
-        w.form->SaveasdefaultstateMenuItemClick();
-        QCOMPARE(w.model.ClassCount(), 0);
-        QCOMPARE(w.pickers.calls, 0);
-    }
-
     void readDefaultPackagesReportsTheLoad()
     {
         Window w;

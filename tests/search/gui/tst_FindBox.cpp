@@ -1,12 +1,9 @@
 // The class finder's window, driven as a user drives it: the pop-up hands it
-// a node, Find walks the live trees, and Stop, Reset, Close and the main
-// window's commands arrive in the middle of a walk through the event pump.
+// a node, Find walks the live trees, and Stop, Reset and Close arrive in the
+// middle of a walk through the event pump.
 
-#include "app/gui/DisplayForm.h"
 #include "model/PackageLoader.h"
 #include "platform/EventPump.h"
-#include "platform/Keyboard.h"
-#include "platform/RegFileRegistry.h"
 #include "search/ClassFinder.h"
 #include "search/gui/FindBox.h"
 #include "support/ModelHarness.h"
@@ -20,7 +17,6 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTableWidget>
-#include <QTemporaryDir>
 #include <QTest>
 
 #include <functional>
@@ -30,12 +26,6 @@ using namespace kelvarin;
 using test::NodeAtPath;
 
 namespace {
-
-class NoKeys : public Keyboard
-{
-public:
-    bool CtrlHeld() const override { return false; }
-};
 
 // Core (Object) and Engine (Actor, Info, Pawn below Actor), each source with
 // "defaultproperties" on its third line.
@@ -197,26 +187,6 @@ private slots:
         f.box.NameEdit()->setText(QStringLiteral("o"));
         f.box.FindButtonClick();
         QCOMPARE(f.Rows(), (QStringList{"Object|Core|0|", "Actor|Engine|0|", "Info|Engine|0|", EmptyRow}));
-    }
-
-    void ModelCommandsAreRefusedDuringASearch()
-    {
-        Finder f;
-        QTemporaryDir store;
-        RegFileRegistry registry(store.filePath(QStringLiteral("registry.reg")));
-        NoKeys keys;
-        TDisplayForm form(f.options, registry, f.model, f.prompter, keys, f.pump);
-        form.SetQuitHandler([] {});
-        form.SetFindBox(&f.box);
-        const int classes = f.model.Browser().Count();
-        f.box.NameEdit()->setText(QStringLiteral("a"));
-        f.pump.actionAt = 2;
-        f.pump.calls = 0;
-        f.pump.action = [&] { form.findChild<QAction *>(QStringLiteral("ResetMenuItem"))->trigger(); };
-        f.box.FindButtonClick();
-        QCOMPARE(f.model.Browser().Count(), classes);
-        QVERIFY(form.StatusText().startsWith(QStringLiteral("Please wait until the running operation has finished")));
-        QCOMPARE(f.Rows().last(), EmptyRow);
     }
 
     void LookInThatGoesIsDropped()

@@ -3,6 +3,7 @@
 #include "platform/Prompter.h"
 
 #include <QString>
+#include <QTextStream>
 
 #include <algorithm>
 #include <vector>
@@ -27,6 +28,17 @@ struct Figures
     double Min() const { return values.empty() ? 0 : *std::min_element(values.begin(), values.end()); }
     double Max() const { return values.empty() ? 0 : *std::max_element(values.begin(), values.end()); }
 };
+
+// One line: "what median M ms (min A, max B, N runs)", then the goal text if any.
+inline void Print(QTextStream &out, const char *what, const Figures &f, int decimals, const QString &goal = QString())
+{
+    out << what << "median " << QString::number(f.Median(), 'f', decimals) << " ms (min "
+        << QString::number(f.Min(), 'f', decimals) << ", max " << QString::number(f.Max(), 'f', decimals) << ", "
+        << f.values.size() << " runs)";
+    if (!goal.isEmpty())
+        out << "   " << goal;
+    out << "\n";
+}
 
 // Answers every message box with No and counts them.
 class CountingPrompter : public Prompter

@@ -88,12 +88,8 @@ void CollapseBelowTop(KelvarTreeView *view, TreeNode *node)
 
 void Print(QTextStream &out, const char *what, const Figures &f, bool goal)
 {
-    out << what << "median " << QString::number(f.Median(), 'f', 2) << " ms (min "
-        << QString::number(f.Min(), 'f', 2) << ", max " << QString::number(f.Max(), 'f', 2) << ", "
-        << f.values.size() << " runs)";
-    if (goal)
-        out << "   goal < 100 ms" << (f.Median() < GoalMs ? "" : "   MISSED");
-    out << "\n";
+    bench::Print(out, what, f, 2,
+                 goal ? QString(QStringLiteral("goal < 100 ms") + (f.Median() < GoalMs ? "" : "   MISSED")) : QString());
 }
 
 } // namespace

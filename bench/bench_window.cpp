@@ -266,12 +266,7 @@ std::optional<double> TimeBareStart(const QString &program, const QString &gameD
 
 void Print(QTextStream &out, const char *what, const Figures &f, const char *goal = nullptr)
 {
-    out << what << "median " << QString::number(f.Median(), 'f', 1) << " ms (min "
-        << QString::number(f.Min(), 'f', 1) << ", max " << QString::number(f.Max(), 'f', 1) << ", "
-        << f.values.size() << " runs)";
-    if (goal)
-        out << "   " << goal;
-    out << "\n";
+    bench::Print(out, what, f, 1, goal ? QString::fromLatin1(goal) : QString());
 }
 
 } // namespace

@@ -130,11 +130,15 @@ void EditPackagesFile::WriteEditPackagesList(const QStringList &list)
     QStringList result;
     result.reserve(lines.size() + list.size());
     qsizetype at = 0;
-    // Up to and including the section header.
+    // Up to and including the section header. A second UTF-8 mark right
+    // after the file's own is dropped by a reader, so the first line is
+    // matched without it (and written back with it).
+    const QString markUnits = QString::fromLatin1("\xEF\xBB\xBF");
     for (; at < lines.size(); ++at) {
         const QString stripped = Trim(lines.at(at));
         result.append(stripped);
-        if (IsSectionHeader(stripped)) {
+        const bool marked = at == 0 && encoding == TextEncoding::Utf8Bom && lines.at(0).startsWith(markUnits);
+        if (IsSectionHeader(marked ? Trim(lines.at(0).mid(3)) : stripped)) {
             ++at;
             break;
         }

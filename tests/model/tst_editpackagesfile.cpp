@@ -132,6 +132,12 @@ private slots:
             << QByteArray("\xef\xbb\xbf\x1b\xef\xbb\xbf; x\r\n") + kHead + "EditPackages=Core\r\n"
             << QStringList{"Engine"}
             << QByteArray("\xef\xbb\xbf\x1b\xef\xbb\xbf; x\r\n") + kHead + "EditPackages=Engine\r\n";
+        // A reader drops a second mark right after the file's own: the
+        // header behind it is the section.
+        QTest::newRow("second UTF-8 mark before the header")
+            << QByteArray("\xef\xbb\xbf\xef\xbb\xbf") + kHead + "EditPackages=Core\r\n[Editor.EditorEngine]\r\nEditPackages=X\r\n"
+            << QStringList{"Engine"}
+            << QByteArray("\xef\xbb\xbf\xef\xbb\xbf") + kHead + "EditPackages=Engine\r\n[Editor.EditorEngine]\r\nEditPackages=X\r\n";
         QTest::newRow("LF and CR ends become CR LF")
             << QByteArray("[Editor.EditorEngine]\nEditPackages=Core\rA=1\n\nB=2")
             << QStringList{"Core"} << kHead + "EditPackages=Core\r\nA=1\r\n\r\nB=2\r\n";

@@ -201,8 +201,11 @@ CompileOutcome CompileRunner::CompilePackage(const QString &package)
     }
 
     m_lastNewPackageFile = false;
+    m_lastBackupKept = false;
     m_lastLogFresh = false;
+    m_lastDeclined = false;
     outcome.runState = Run(m_options.BaseDir, name);
+    outcome.declined = m_lastDeclined;
 
     // The verdict comes from this compile only: its own log, read again now,
     // and the compiled file it had to leave.
@@ -218,8 +221,18 @@ CompileOutcome CompileRunner::CompilePackage(const QString &package)
             }
         }
         outcome.errorsFound = logErrors || !outcome.logRead || !outcome.newPackageFile;
-        if (m_logView)
+        // A log without error lines ends in the success line; without a new
+        // package that would be a lie, so the reason takes its place.
+        if (!outcome.newPackageFile && !(outcome.logRead && logErrors)) {
+            outcome.note = (m_lastBackupKept ? QString::fromLatin1(NothingWrittenKeptMessage)
+                                             : QString::fromLatin1(NothingWrittenMessage))
+                               .arg(name);
+            outcome.parsedLog = CompilerLog::WithNote(outcome.parsedLog, outcome.note);
+        }
+        if (m_logView) {
+            m_logView->SetCompileNote(outcome.note);
             m_logView->ShowCompileLog();
+        }
         if (m_options.bTestrunAfterCompile && !outcome.errorsFound && !m_pump.Terminating()) {
             if (m_logView)
                 m_logView->CloseCompileLog();
@@ -265,8 +278,10 @@ int CompileRunner::Run(const QString &base, const QString &package)
     if (IsGamePackage(package)
         && m_prompter.Ask(QLatin1String(EpicMessage), QStringLiteral("Kelvarin"), MessageIcon::Question,
                           MessageButtons::YesNo, MessageAnswer::No)
-               != MessageAnswer::Yes)
+               != MessageAnswer::Yes) {
+        m_lastDeclined = true;
         return 2;
+    }
 
     const bool ownBusy = !m_busy;
     if (ownBusy)
@@ -384,9 +399,16 @@ int CompileRunner::RunMake(const QString &base, const QString &package)
     process.reset();
     SpecPath::ForgetListings();
 
+    // Make names the file as the EditPackages line spells the package, which
+    // may differ in letter case from the file moved aside: the package is
+    // looked up again now.
+    const QString madeNative = SpecPath::ToNative(u);
+
     // A native build may write the package beside itself or into the user's
-    // own System directory; the compiled package belongs in System.
-    if (native && !Present(uNative)) {
+    // own System directory; the compiled package belongs in System. Only a
+    // file written during this run counts: one left from an earlier run is
+    // not this compile's package.
+    if (native && !Present(madeNative)) {
         QStringList places{QFileInfo(plan.start.program).absolutePath()};
         const QString home = qEnvironmentVariable("HOME");
         if (!home.isEmpty())
@@ -394,22 +416,26 @@ int CompileRunner::RunMake(const QString &base, const QString &package)
         for (const QString &place : places) {
             const QFileInfo made(place + QLatin1Char('/') + package + QLatin1String(".u"));
             if (made.isFile() && made.lastModified().toUTC() >= started) {
-                QFile::rename(made.absoluteFilePath(), uNative);
+                QFile::rename(made.absoluteFilePath(), madeNative);
                 break;
             }
         }
+        SpecPath::ForgetListings();
     }
 
+    const bool hadPackage = IsBackupFile(bakNative);
     if (m_runState == 2 || crashed) {
         // A cancelled or crashed compile never keeps a new package: it may
         // be cut short.
         RestoreBackup(u, bak, true);
         m_lastNewPackageFile = false;
-    } else if (!Present(uNative)) {
+        m_lastBackupKept = hadPackage;
+    } else if (!Present(SpecPath::ToNative(u))) {
         RestoreBackup(u, bak, false);
         m_lastNewPackageFile = false;
+        m_lastBackupKept = hadPackage;
     } else {
-        m_lastNewPackageFile = QFileInfo(uNative).isFile();
+        m_lastNewPackageFile = QFileInfo(SpecPath::ToNative(u)).isFile();
         if (!RemoveEntry(bakNative))
             m_prompter.Error(QStringLiteral("Unable to remove %1.").arg(SpecPath::Display(bak)));
     }

@@ -35,6 +35,10 @@ public:
     virtual ~CompileLogView() = default;
     virtual void ShowCompileLog() = 0;
     virtual void CloseCompileLog() = 0;
+    // Set before every ShowCompileLog of a compile: what the log cannot
+    // say (the compile left no package), shown in place of the parsed log's
+    // success line; empty when the log tells it all.
+    virtual void SetCompileNote(const QString &note) { (void)note; }
 };
 
 // One started UCC, as the wait loop uses it. The real one wraps Process;
@@ -60,11 +64,13 @@ struct CompileOutcome
 {
     QString package;           // the package compiled (after the last-compiled fallback)
     bool refused = false;      // nothing done: no package, not a name, busy
+    bool declined = false;     // nothing done: the question about a game package was answered No
     int runState = 2;          // Run's answer: 1 UCC ended by itself, 2 anything else
     bool newPackageFile = false; // a new .u exists after the run
     bool logRead = false;      // the log was written by this compile and has lines
     bool errorsFound = true;   // the verdict: an error line, no log or no new .u
-    QStringList parsedLog;     // the parsed view of this compile's log
+    QStringList parsedLog;     // the parsed view of this compile's log, ending in note when there is one
+    QString note;              // why a compile whose log shows no error left no package
     bool testRunStarted = false;
     // True for a compile that ran and ended without any error.
     bool Succeeded() const { return runState == 1 && !errorsFound; }
@@ -82,6 +88,9 @@ public:
     static constexpr const char *EpicMessage = "You are about to compile one of\r\nEpic's classes. Are you sure?";
     static constexpr const char *UnableToRunMessage = "Unable to run UCC.exe\r\nCompilation halted.";
     static constexpr const char *MakeParameters = "make -log=KelvarinCompiler.log";
+    static constexpr const char *NothingWrittenMessage = "UCC ended without writing %1.u.";
+    static constexpr const char *NothingWrittenKeptMessage =
+        "UCC ended without writing %1.u; the previous %1.u was kept.";
 
     CompileRunner(TOptions &options, EventPump &pump, Prompter &prompter, ErrorReporter &errors);
     ~CompileRunner();
@@ -159,6 +168,8 @@ private:
     CompileProcess *m_process = nullptr;
     // Set by Run for CompilePackage: what this run left behind.
     bool m_lastNewPackageFile = false;
+    bool m_lastBackupKept = false;   // no new package, and the previous one is back
+    bool m_lastDeclined = false;     // the question about a game package was answered No
     bool m_lastLogFresh = false;
 
     static std::atomic<bool> s_cancelRequested;

@@ -44,6 +44,17 @@ QStringList CompilerLog::Parse(const QStringList &lines, bool *errorsFound)
     return shown;
 }
 
+QStringList CompilerLog::WithNote(QStringList parsed, const QString &note)
+{
+    if (note.isEmpty())
+        return parsed;
+    if (!parsed.isEmpty() && parsed.last() == QLatin1String(SuccessLine))
+        parsed.last() = note;
+    else
+        parsed.append(note);
+    return parsed;
+}
+
 bool CompilerLog::HasErrorLine(const QStringList &lines)
 {
     for (qsizetype i = 1; i < lines.size(); ++i)

@@ -25,6 +25,9 @@ public:
     // whether any line starts with "Error: ". Lines with no line at all are
     // the caller's case ("No log").
     static QStringList Parse(const QStringList &lines, bool *errorsFound = nullptr);
+    // A parsed view with a note that the log cannot tell (a compile that left
+    // no package): the note takes the success line's place, or ends the view.
+    static QStringList WithNote(QStringList parsed, const QString &note);
     // True when a line of the log, after the first, starts with "Error: ".
     static bool HasErrorLine(const QStringList &lines);
 

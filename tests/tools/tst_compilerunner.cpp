@@ -6,7 +6,10 @@
 #include "support/RecordingShell.h"
 #include "support/ScriptedPrompter.h"
 #include "support/ScriptedPump.h"
+#include "support/StandinScratch.h"
+#include "tools/CompilerLog.h"
 
+#include <QDateTime>
 #include <QDir>
 #include <QFileInfo>
 #include <QtTest>
@@ -81,6 +84,7 @@ struct Harness
     FakeScript script;
     CompileRunner runner{options, pump, prompter, errors};
     int beeps = 0, marks = 0, testRuns = 0, logShows = 0;
+    QString logNote;
     QList<bool> busyChanges;
 
     struct LogView : CompileLogView
@@ -88,6 +92,7 @@ struct Harness
         Harness *h;
         void ShowCompileLog() override { ++h->logShows; }
         void CloseCompileLog() override {}
+        void SetCompileNote(const QString &note) override { h->logNote = note; }
     } logView;
 
     // fake: UCC is the scripted FakeProcess; otherwise the real start.
@@ -111,12 +116,13 @@ struct Harness
             });
     }
 
-    // The fake make: writes the package and the log it is given.
-    void Makes(const QByteArray &package, const QByteArray &log)
+    // The fake make: writes the package (to System/MyMod.u unless told
+    // otherwise) and the log it is given.
+    void Makes(const QByteArray &package, const QByteArray &log, const QString &packageFile = kU)
     {
-        script.onEnd = [this, package, log] {
+        script.onEnd = [this, package, log, packageFile] {
             if (!package.isNull())
-                game.WriteBytes(kU, package);
+                game.WriteBytes(packageFile, package);
             if (!log.isNull())
                 game.WriteBytes(QStringLiteral("System/KelvarinCompiler.log"), log);
         };
@@ -210,11 +216,21 @@ private slots:
         QTest::addColumn<QByteArray>("log");
         QTest::addColumn<bool>("errors");
         QTest::addColumn<QByteArray>("packageAfter");
-        QTest::newRow("success over an old package") << QByteArray("old") << QByteArray("new") << kGoodLog << false << QByteArray("new");
-        QTest::newRow("first compile") << QByteArray() << QByteArray("new") << kGoodLog << false << QByteArray("new");
-        QTest::newRow("errors keep the old package") << QByteArray("old") << QByteArray() << kBadLog << true << QByteArray("old");
-        QTest::newRow("no new package despite a clean log") << QByteArray("old") << QByteArray() << kGoodLog << true << QByteArray("old");
-        QTest::newRow("no log is an error") << QByteArray("old") << QByteArray("new") << QByteArray() << true << QByteArray("new");
+        QTest::addColumn<QString>("madeAs");    // where make writes the package
+        QTest::addColumn<QString>("verdict");   // the parsed log's last line
+        const QString success = QLatin1String(CompilerLog::SuccessLine);
+        QTest::newRow("success over an old package") << QByteArray("old") << QByteArray("new") << kGoodLog << false << QByteArray("new") << kU << success;
+        QTest::newRow("first compile") << QByteArray() << QByteArray("new") << kGoodLog << false << QByteArray("new") << kU << success;
+        QTest::newRow("errors keep the old package") << QByteArray("old") << QByteArray() << kBadLog << true << QByteArray("old") << kU
+                                                     << QString::fromLatin1(CompilerLog::ErrorsLine);
+        QTest::newRow("no new package despite a clean log") << QByteArray("old") << QByteArray() << kGoodLog << true << QByteArray("old") << kU
+                                                            << "UCC ended without writing MyMod.u; the previous MyMod.u was kept.";
+        QTest::newRow("first compile writes nothing") << QByteArray() << QByteArray() << kGoodLog << true << QByteArray() << kU
+                                                      << "UCC ended without writing MyMod.u.";
+        QTest::newRow("no log is an error") << QByteArray("old") << QByteArray("new") << QByteArray() << true << QByteArray("new") << kU << "";
+        // EditPackages spells the package in another letter case than the old file.
+        QTest::newRow("new package in another letter case") << QByteArray("old") << QByteArray("new") << kGoodLog << false << QByteArray("new")
+                                                            << "System/mymod.u" << success;
     }
 
     void compile()
@@ -224,6 +240,8 @@ private slots:
         QFETCH(QByteArray, log);
         QFETCH(bool, errors);
         QFETCH(QByteArray, packageAfter);
+        QFETCH(QString, madeAs);
+        QFETCH(QString, verdict);
         Harness h;
         h.options.bTestrunAfterCompile = true;
         h.options.UCCPriority = 64;
@@ -231,7 +249,7 @@ private slots:
             h.game.WriteBytes(kU, oldPackage);
         // A log of an earlier compile must not decide this one.
         h.game.WriteBytes(QStringLiteral("System/KelvarinCompiler.log"), kGoodLog);
-        h.Makes(newPackage.isEmpty() ? QByteArray() : newPackage, log);
+        h.Makes(newPackage.isEmpty() ? QByteArray() : newPackage, log, madeAs);
         h.script.onStart = [&] {
             QVERIFY(h.game.Read(kIni).contains("EditPackages=Engine\r\nEditPackages=MyMod\r\n"));
             QVERIFY(!h.game.Exists(kU));
@@ -250,10 +268,18 @@ private slots:
         QCOMPARE(h.marks, 1);
         QCOMPARE(h.options.LastCompiledPackage, QStringLiteral("MyMod"));
         QCOMPARE(h.game.Read(kIni), kIniBytes);
-        QCOMPARE(h.game.Read(kU), packageAfter);
-        QVERIFY(!h.game.Exists(kBak));
+        const QString after = packageAfter == newPackage ? madeAs : kU;
+        QCOMPARE(h.game.Read(after), packageAfter);
+        QCOMPARE(h.game.Exists(after), !packageAfter.isNull());
+        QCOMPARE(QDir(h.game.Native(QStringLiteral("System"))).entryList({"*.u", "*.ubak"}, QDir::AllEntries),
+                 packageAfter.isNull() ? QStringList() : QStringList{QFileInfo(after).fileName()});
         QCOMPARE(h.busyChanges, (QList<bool>{true, false}));
         QVERIFY(h.prompter.shown.isEmpty());
+        // A compile that left no package never ends in the success line; the
+        // log window is told why.
+        QCOMPARE(outcome.parsedLog.value(outcome.parsedLog.size() - 1), verdict);
+        QCOMPARE(outcome.note, verdict.startsWith(QLatin1String("UCC")) ? verdict : QString());
+        QCOMPARE(h.logNote, outcome.note);
 
         QCOMPARE(h.script.starts.size(), 1);
         const ProcessStart &start = h.script.starts.first();
@@ -282,7 +308,8 @@ private slots:
         QFETCH(QStringList, messages);
         Harness h;
         h.game.WriteBytes(kIni, ini);
-        h.Makes("new", kGoodLog);
+        // Without the section make has nothing to build.
+        h.Makes(messages.isEmpty() ? QByteArray("new") : QByteArray(), kGoodLog);
         const CompileOutcome outcome = h.runner.CompilePackage(QStringLiteral("MYMOD"));
         QCOMPARE(outcome.runState, 1);
         if (!messages.isEmpty())
@@ -477,6 +504,53 @@ private slots:
         const QString sys = QFileInfo(h.game.Native(QStringLiteral("System"))).absoluteFilePath();
         QCOMPARE(start.arguments, (QStringList{"make", "ini=" + sys + "/UnrealTournament.ini",
                                                "-log=" + sys + "/KelvarinCompiler.log"}));
+    }
+
+    // A native build may leave the package beside itself or in the user's
+    // System directory: one written by this run is moved into System, one
+    // left there by an earlier run is not this compile's package.
+    void nativeBuildPackage_data()
+    {
+        QTest::addColumn<QString>("place");   // below the scratch directory (HOME is home/)
+        QTest::addColumn<bool>("fresh");
+        for (const char *place : {"game/System64", "home/.utpg/System", "home/.loki/ut/System"}) {
+            QTest::addRow("written now, %s", place) << QString::fromLatin1(place) << true;
+            QTest::addRow("earlier run, %s", place) << QString::fromLatin1(place) << false;
+        }
+    }
+
+    void nativeBuildPackage()
+    {
+        QFETCH(QString, place);
+        QFETCH(bool, fresh);
+        test::StandinScratch scratch;
+        Harness h;
+        const QString base = scratch.Path(QStringLiteral("game"));
+        h.options.BaseDir = base;
+        scratch.Write(QStringLiteral("game/System/UnrealTournament.ini"), kIniBytes);
+        scratch.Write(QStringLiteral("game/System/MyMod.u"), "old");
+        scratch.CopyProgram(QStringLiteral("game/System64/ucc-bin"), QStringLiteral(KELVARIN_UCC_STANDIN));
+        const QString made = scratch.Path(place + QStringLiteral("/MyMod.u"));
+        if (!fresh) {
+            scratch.Write(place + QStringLiteral("/MyMod.u"), "stale");
+            QFile stale(made);
+            QVERIFY(stale.open(QIODevice::ReadWrite));
+            QVERIFY(stale.setFileTime(QDateTime::currentDateTimeUtc().addSecs(-3600), QFileDevice::FileModificationTime));
+        }
+        h.script.onEnd = [&] {
+            if (fresh)
+                scratch.Write(place + QStringLiteral("/MyMod.u"), "new");
+            scratch.Write(QStringLiteral("game/System/KelvarinCompiler.log"), kGoodLog);
+        };
+        const CompileOutcome outcome = h.runner.CompilePackage(QStringLiteral("MyMod"));
+        QCOMPARE(h.script.starts.size(), 1);
+        QCOMPARE(QFileInfo(h.script.starts.first().program).fileName(), QStringLiteral("ucc-bin"));
+        QCOMPARE(outcome.Succeeded(), fresh);
+        QFile package(scratch.Path(QStringLiteral("game/System/MyMod.u")));
+        QVERIFY(package.open(QIODevice::ReadOnly));
+        QCOMPARE(package.readAll(), QByteArray(fresh ? "new" : "old"));
+        QCOMPARE(QFileInfo::exists(made), !fresh);
+        QVERIFY(!QFileInfo::exists(scratch.Path(QStringLiteral("game/System/MyMod.ubak"))));
     }
 
     // Writing EditPackages back fails: the package still becomes the last

@@ -199,6 +199,9 @@ private slots:
         QCOMPARE(outcome.runState, 1);
         QVERIFY(outcome.errorsFound);
         QCOMPARE(testRuns, 0);
+        // The log the crash cut short says nothing of it; the verdict does.
+        QCOMPARE(outcome.parsedLog.value(outcome.parsedLog.size() - 1),
+                 QStringLiteral("UCC ended without writing MyMod.u; the previous MyMod.u was kept."));
         QCOMPARE(g.Read(QStringLiteral("System/MyMod.u")), oldPackage);
         QVERIFY(!g.Exists(QStringLiteral("System/MyMod.ubak")));
     }

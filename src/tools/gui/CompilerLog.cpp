@@ -77,12 +77,17 @@ void TCompilerLog::showEvent(QShowEvent *event)
 void TCompilerLog::LoadLog()
 {
     m_logMemo->clear();
-    const CompilerLog::View view = m_log.LoadLog(m_options.BaseDir, m_showParsedCheck->isChecked());
+    const bool parsed = m_showParsedCheck->isChecked();
+    const CompilerLog::View view = m_log.LoadLog(m_options.BaseDir, parsed);
     if (!view.opened) {
         m_prompter.Error(view.errorText);
+        if (!m_note.isEmpty())
+            m_logMemo->setPlainText(m_note);
         return;
     }
-    m_logMemo->setPlainText(view.lines.join(QLatin1Char('\n')));
+    // A compile that left no package never shows the success line.
+    const QStringList lines = parsed ? CompilerLog::WithNote(view.lines, m_note) : view.lines;
+    m_logMemo->setPlainText(lines.join(QLatin1Char('\n')));
 }
 
 } // namespace kelvarin

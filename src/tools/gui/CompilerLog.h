@@ -28,6 +28,7 @@ public:
     // visible.
     void ShowCompileLog() override;
     void CloseCompileLog() override;
+    void SetCompileNote(const QString &note) override { m_note = note; }
 
     void LoadLog();
     bool ErrorsFound() const { return m_log.ErrorsFound(); }
@@ -43,6 +44,7 @@ private:
     const TOptions &m_options;
     Prompter &m_prompter;
     CompilerLog m_log;
+    QString m_note;   // the last compile's note, in place of the success line
     QPlainTextEdit *m_logMemo = nullptr;
     QCheckBox *m_showParsedCheck = nullptr;
     QPushButton *m_closeButton = nullptr;

@@ -175,6 +175,11 @@ private slots:
         log.ShowCompileLog();
         QCOMPARE(log.LogMemo()->toPlainText(), QStringLiteral("Log: Log file open, later"));
         QVERIFY(!log.ErrorsFound());
+        // A compile that left no package: its note stands where the success
+        // line would, in the parsed view only.
+        log.SetCompileNote(QStringLiteral("UCC ended without writing P.u."));
+        log.ShowParsedCheck()->setChecked(true);
+        QCOMPARE(log.LogMemo()->toPlainText(), QStringLiteral("Compilation started at: later\nUCC ended without writing P.u."));
         QTest::mouseClick(log.CloseButton(), Qt::LeftButton);
         QVERIFY(!log.isVisible());
     }

@@ -10,6 +10,8 @@
 #include "platform/SpecPath.h"
 #include "platform/TextFile.h"
 
+#include <QSet>
+
 #include <algorithm>
 #include <iterator>
 
@@ -73,6 +75,20 @@ QByteArray Lines(const QStringList &lines)
     return Encoded(text);
 }
 
+// The packages a saved package tree holds: the nodes one level below a root.
+QSet<QString> PackagesOfTree(const QString &text)
+{
+    QSet<QString> packages;
+    for (const QString &line : TextFile::SplitLines(text)) {
+        qsizetype depth = 0;
+        while (depth < line.size() && (line.at(depth) == QLatin1Char('\t') || line.at(depth) == QLatin1Char(' ')))
+            ++depth;
+        if (depth == 1 && depth < line.size())
+            packages.insert(UpperCase(Trim(line.mid(depth))));
+    }
+    return packages;
+}
+
 } // namespace
 
 StateFile::StateFile(ClassModel &model)
@@ -125,27 +141,52 @@ bool StateFile::LoadState(const QString &fileName)
     const std::optional<QString> state = TextFile::ReadAll(fileName);
     if (!state)
         return false;
+    // All four files are read before the model changes, so that a set that
+    // cannot be loaded leaves the model as it was.
+    const QString classTreeText = ReadCompanion(base + QLatin1String(".UTree"));
+    const QString packageTreeText = ReadCompanion(base + QLatin1String(".UPack"));
+    const QStringList bindings = TextFile::SplitLines(ReadCompanion(base + QLatin1String(".UBind")));
+
+    QStringList ticked;
+    QSet<QString> tickedUpper;
+    for (const QString &piece : TextFile::SplitPieces(*state, 254)) {
+        const QString name = Trim(piece);
+        if (name.isEmpty())
+            continue;
+        ticked.append(name);
+        tickedUpper.insert(UpperCase(name));
+    }
+    // The four files are renamed into place one after the other; a save cut
+    // short between those renames leaves a state file beside companions of
+    // another save. Every package the trees and the bindings hold was ticked
+    // when they were saved.
+    bool together = PackagesOfTree(packageTreeText).subtract(tickedUpper).isEmpty();
+    for (qsizetype i = 0; together && i < bindings.size(); ++i) {
+        const qsizetype amp = bindings.at(i).indexOf(QLatin1Char('&'));
+        if (amp >= 0 && !tickedUpper.contains(UpperCase(Trim(bindings.at(i).left(amp)))))
+            together = false;
+    }
+    if (!together)
+        throw KelvarinError(QString::fromLatin1(NotTogetherMessage).arg(SpecPath::Display(fileName)));
+
     EventPump &pump = m_model.Pump();
     m_model.ResetModel();
     m_model.Status(QStringLiteral("Loading: ") + base);
     PackageList &packages = m_model.Packages();
-    for (const QString &piece : TextFile::SplitPieces(*state, 254)) {
+    for (const QString &name : std::as_const(ticked)) {
         pump.Pump();
         if (pump.Terminating())
             return false;
-        const QString name = Trim(piece);
-        if (name.isEmpty())
-            continue;
         int row = packages.IndexOf(name);
         if (row < 0)
             row = packages.Add(name);
         packages.SetMark(row, PackageList::Mark::Checked);
     }
-    TreeText::ReadText(m_model.Browser(), ReadCompanion(base + QLatin1String(".UTree")));
+    TreeText::ReadText(m_model.Browser(), classTreeText);
     pump.Pump();
-    TreeText::ReadText(m_model.PackagesBrowser(), ReadCompanion(base + QLatin1String(".UPack")));
+    TreeText::ReadText(m_model.PackagesBrowser(), packageTreeText);
     pump.Pump();
-    m_model.Bindings().Assign(TextFile::SplitLines(ReadCompanion(base + QLatin1String(".UBind"))));
+    m_model.Bindings().Assign(bindings);
 
     Tree &browser = m_model.Browser();
     if (browser.Count() > 2)

@@ -14,6 +14,9 @@ class StateFile
 public:
     static constexpr const char *DefaultState = ".\\Default\\Default.Kelvar";
     static constexpr const char *DefaultDir = ".\\Default";
+    static constexpr const char *NotTogetherMessage =
+        "The files of state %1 do not belong together; it was probably saved when the program was stopped. "
+        "Save the state again.";
 
     explicit StateFile(ClassModel &model);
 
@@ -26,8 +29,10 @@ public:
     bool SaveState(const QString &fileName);
     // False when nothing was read (no ".Kelvar", file cannot be opened) or the
     // application began terminating. Raises "Cannot open file %s" for a
-    // missing companion and the tree reader's error for an invalid tree; the
-    // model then stays as far as the loader got.
+    // missing companion (the model is then untouched), NotTogetherMessage
+    // for companions that hold packages the state file does not tick (the
+    // model is untouched), and the tree reader's error for an invalid tree;
+    // the model then stays as far as the loader got.
     bool LoadState(const QString &fileName);
 
     // "&Save as default state": creates ".\Default" and saves there.

@@ -25,10 +25,29 @@ QString TemporaryName(const QString &target)
     return target + QStringLiteral(".kelvarin-%1").arg(QRandomGenerator::system()->generate(), 8, 16, QLatin1Char('0'));
 }
 
+// The file a write through native reaches: a symbolic link is followed to
+// its final target (relative links from the link's own directory), so that
+// the link stays a link and the file it leads to gets the new content. A
+// chain that never ends is left as it is (the rename then replaces the link).
+QString FollowLinks(const QString &native)
+{
+    QString target = native;
+    for (int hops = 0; hops < 40; ++hops) {
+        const QFileInfo info(target);
+        if (!info.isSymbolicLink())
+            return target;
+        const QString next = info.symLinkTarget();
+        if (next.isEmpty())
+            return native;
+        target = next;
+    }
+    return native;
+}
+
 } // namespace
 
 StagedFile::StagedFile(const QString &native)
-    : m_target(native)
+    : m_target(FollowLinks(native))
 {
 }
 

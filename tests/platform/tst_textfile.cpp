@@ -154,6 +154,45 @@ private slots:
         QVERIFY(!QFileInfo::exists(m_base + QStringLiteral("/unrealtournament.INI")));
     }
 
+    // A configuration or .int file that is a symbolic link stays one: the
+    // write reaches the file it leads to, staged beside that file.
+    void writeThroughLinks_data()
+    {
+        QTest::addColumn<QStringList>("links");   // "name>target", made in order; the last one is written
+        QTest::addColumn<QString>("target");      // where the content lands
+        QTest::newRow("relative link beside the file") << QStringList{"Game.ini>Real.ini"} << "Real.ini";
+        QTest::newRow("absolute link into another folder") << QStringList{"Game.ini>@/Elsewhere/Real.ini"}
+                                                         << "Elsewhere/Real.ini";
+        QTest::newRow("link to a link") << QStringList{"Middle.ini>Elsewhere/Real.ini", "Game.ini>Middle.ini"}
+                                        << "Elsewhere/Real.ini";
+        QTest::newRow("dangling link") << QStringList{"Game.ini>Elsewhere/New.ini"} << "Elsewhere/New.ini";
+    }
+
+    void writeThroughLinks()
+    {
+        QFETCH(QStringList, links);
+        QFETCH(QString, target);
+        QVERIFY(QDir().mkdir(m_base + QStringLiteral("/Elsewhere")));
+        for (const char *name : {"/Real.ini", "/Elsewhere/Real.ini"}) {
+            QFile file(m_base + QLatin1String(name));
+            QVERIFY(file.open(QIODevice::WriteOnly));
+            file.write("old\r\n");
+        }
+        for (const QString &link : links) {
+            QString to = link.section(QLatin1Char('>'), 1);
+            to.replace(QLatin1Char('@'), m_base);
+            QVERIFY(QFile::link(to, m_base + QLatin1Char('/') + link.section(QLatin1Char('>'), 0, 0)));
+        }
+        QVERIFY(TextFile::WriteLines(m_base + QStringLiteral("\\Game.ini"), {QStringLiteral("new")}));
+        QCOMPARE(ReadBytes(m_base + QLatin1Char('/') + target), QByteArray("new\r\n"));
+        for (const QString &link : links)
+            QVERIFY(QFileInfo(m_base + QLatin1Char('/') + link.section(QLatin1Char('>'), 0, 0)).isSymLink());
+        // Nothing staged is left anywhere.
+        const QStringList staged = QDir(m_base).entryList({"*.kelvarin-*"}, QDir::AllEntries | QDir::System)
+            + QDir(m_base + QStringLiteral("/Elsewhere")).entryList({"*.kelvarin-*"}, QDir::AllEntries | QDir::System);
+        QVERIFY2(staged.isEmpty(), qPrintable(staged.join(' ')));
+    }
+
     void refusals()
     {
         QVERIFY(QDir().mkdir(m_base + QStringLiteral("/Sub")));

@@ -30,6 +30,7 @@
 #include <QCoreApplication>
 #include <QThread>
 
+#include <atomic>
 #include <csignal>
 
 #include <functional>
@@ -53,10 +54,12 @@ constexpr bool LeakCheckedBuild = false;
 constexpr bool LeakCheckedBuild = false;
 #endif
 
+// An option and its operands, each kept whole as given.
 struct Action
 {
     QString option;
-    QString argument;
+    QString argument;        // the first operand ("" for none)
+    QStringList operands;    // every operand
 };
 
 const QStringList kPrintable{QStringLiteral("classes"), QStringLiteral("packages"),
@@ -64,13 +67,19 @@ const QStringList kPrintable{QStringLiteral("classes"), QStringLiteral("packages
                              QStringLiteral("packagelist"), QStringLiteral("log"),
                              QStringLiteral("log-raw")};
 
+std::atomic<bool> g_signalled{false};
+static_assert(std::atomic<bool>::is_always_lock_free, "the flag is set from a signal handler");
+
 extern "C" void CancelCompileOnSignal(int)
 {
+    g_signalled.store(true, std::memory_order_relaxed);
     kelvarin::CompileRunner::RequestCancel();
+    kelvarin::PackageExporter::RequestCancel();
 }
 
-// While a compile runs, Ctrl+C and a polite kill cancel it: the compile then
-// puts the package file and EditPackages back before the program ends.
+// While a compile or an export runs, Ctrl+C and a polite kill cancel it:
+// UCC is ended and waited for, a compile puts the package file and
+// EditPackages back, and the program ends after that.
 class CancelOnSignals
 {
 public:
@@ -219,16 +228,15 @@ int CliRunner::Run(const QStringList &arguments, Registry &registry, QTextStream
         } else if (arg == QLatin1String("--write-int")) {
             if (i + 2 >= arguments.size())
                 return usageError(QStringLiteral("--write-int needs a package and a file"));
-            actions.push_back({arg, arguments.at(i + 1) + QLatin1Char('\n') + arguments.at(i + 2)});
+            actions.push_back({arg, arguments.at(i + 1), arguments.mid(i + 1, 2)});
             i += 2;
         } else if (arg == QLatin1String("--new-class")) {
             if (i + 3 >= arguments.size())
                 return usageError(QStringLiteral("--new-class needs a package, a class and a parent"));
-            actions.push_back({arg, QStringList{arguments.at(i + 1), arguments.at(i + 2), arguments.at(i + 3)}
-                                        .join(QLatin1Char('\n'))});
+            actions.push_back({arg, arguments.at(i + 1), arguments.mid(i + 1, 3)});
             i += 3;
         } else if (plain.contains(arg)) {
-            actions.push_back({arg, QString()});
+            actions.push_back({arg, QString(), {}});
         } else if (withArgument.contains(arg)) {
             if (i + 1 >= arguments.size())
                 return usageError(arg + QStringLiteral(" needs an argument"));
@@ -239,7 +247,7 @@ int CliRunner::Run(const QStringList &arguments, Registry &registry, QTextStream
                 return usageError(QStringLiteral("--in takes classes, class:NAME, packages or package:NAME"));
             if (arg == QLatin1String("--print") && !kPrintable.contains(value))
                 return usageError(QStringLiteral("--print takes one of: ") + kPrintable.join(QStringLiteral(", ")));
-            actions.push_back({arg, value});
+            actions.push_back({arg, value, {value}});
         } else {
             return usageError(QStringLiteral("unknown argument: ") + arg);
         }
@@ -302,7 +310,11 @@ int CliRunner::Run(const QStringList &arguments, Registry &registry, QTextStream
     QString findIn = QStringLiteral("classes");
     bool findParents = false;
 
+    g_signalled.store(false, std::memory_order_relaxed);
     for (const Action &action : actions) {
+        // A signal that cancelled a compile or an export ends the run.
+        if (g_signalled.load(std::memory_order_relaxed))
+            break;
         try {
             const QString &arg = action.argument;
             if (action.option == QLatin1String("--read-default")) {
@@ -397,7 +409,7 @@ int CliRunner::Run(const QStringList &arguments, Registry &registry, QTextStream
                     out.flush();
                 }
             } else if (action.option == QLatin1String("--new-class")) {
-                const QStringList parts = arg.split(QLatin1Char('\n'));
+                const QStringList &parts = action.operands;
                 NewClassCommands newClass(model);
                 if (!newClass.NewClass(parts.at(0), parts.at(1), parts.at(2)))
                     prompter.NoteError();
@@ -408,16 +420,27 @@ int CliRunner::Run(const QStringList &arguments, Registry &registry, QTextStream
                     outcome = compiler.CompilePackage(arg);
                 }
                 PrintLines(out, outcome.parsedLog);
+                if (!outcome.note.isEmpty())
+                    prompter.Say(outcome.note);
                 if (!outcome.package.isEmpty() && !options.SaveLastCompiledPackage(registry))
                     prompter.Say(QStringLiteral("Unable to store options.\r\nChanges might not be remembered."));
-                if (!outcome.Succeeded())
+                if (!outcome.Succeeded() && !outcome.declined)
                     prompter.NoteError();
             } else if (action.option == QLatin1String("--export")) {
-                if (!exporter.ExportPackage(arg))
+                bool declined = false;
+                bool exported = false;
+                {
+                    CancelOnSignals cancelOnSignals;
+                    exported = exporter.ExportPackage(arg, &declined);
+                }
+                if (g_signalled.load(std::memory_order_relaxed))
+                    prompter.Say(QStringLiteral("The export was cancelled; UCC.exe has been ended."));
+                // A No to the overwrite question is a plain refusal.
+                if (!exported && !declined)
                     prompter.NoteError();
             } else if (action.option == QLatin1String("--print-int")
                        || action.option == QLatin1String("--write-int")) {
-                const QString package = arg.section(QLatin1Char('\n'), 0, 0);
+                const QString &package = arg;
                 if (!NewClassForm::IsIdentifier(package)) {
                     prompter.NoteError();
                     prompter.Plain(QLatin1String(NewClassForm::BadPackageName));
@@ -426,7 +449,7 @@ int CliRunner::Run(const QStringList &arguments, Registry &registry, QTextStream
                 if (action.option == QLatin1String("--print-int")) {
                     PrintLines(out, IntWizard::SummaryFor(model, package));
                 } else {
-                    const QStringList lines = IntWizard::ReadUtf8Lines(arg.section(QLatin1Char('\n'), 1));
+                    const QStringList lines = IntWizard::ReadUtf8Lines(action.operands.at(1));
                     IntWizard::WriteWithManualLines(model, package, lines);
                 }
             } else if (action.option == QLatin1String("--find-orphans")

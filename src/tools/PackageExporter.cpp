@@ -18,6 +18,8 @@
 
 namespace kelvarin {
 
+std::atomic<bool> PackageExporter::s_cancelRequested{false};
+
 namespace {
 
 QString ClassesDir(const QString &baseDir, const QString &package)
@@ -302,8 +304,15 @@ void PackageExporter::RefreshModel()
     PackageLoader(m_model).RefreshModel();
 }
 
-bool PackageExporter::ExportPackage(const QString &package)
+void PackageExporter::RequestCancel() noexcept
 {
+    s_cancelRequested.store(true, std::memory_order_relaxed);
+}
+
+bool PackageExporter::ExportPackage(const QString &package, bool *declined)
+{
+    if (declined)
+        *declined = false;
     if (Busy())
         return false;
     if (m_otherBusy && m_otherBusy()) {
@@ -330,8 +339,11 @@ bool PackageExporter::ExportPackage(const QString &package)
                                                    + QStringLiteral(".u")));
         return false;
     }
-    if (!AskOverwrite({name}))
+    if (!AskOverwrite({name})) {
+        if (declined)
+            *declined = true;
         return false;
+    }
 
     m_baseDir = baseDir;
     SetBusy(true);
@@ -342,7 +354,7 @@ bool PackageExporter::ExportPackage(const QString &package)
         bool ended = false;
         while (!(ended = process->Wait(TProcessWatcher::WaitStepMs))) {
             pump.Pump();
-            if (pump.Terminating())
+            if (pump.Terminating() || s_cancelRequested.load(std::memory_order_relaxed))
                 break;
         }
         if (!ended) {
@@ -358,6 +370,9 @@ bool PackageExporter::ExportPackage(const QString &package)
                 && FileSystem::AnyMatch(ClassesDir(baseDir, name) + QStringLiteral("\\*.uc"));
         }
     }
+    // A request is for this export only (one that came before it started
+    // ended it at once).
+    s_cancelRequested.store(false, std::memory_order_relaxed);
     SetBusy(false);
     Status(QStringLiteral("Done"));
     RefreshModel();

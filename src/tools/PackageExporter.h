@@ -8,6 +8,7 @@
 #include <QString>
 #include <QStringList>
 
+#include <atomic>
 #include <functional>
 #include <memory>
 #include <vector>
@@ -104,8 +105,13 @@ public:
     // overwrite question included), waits for UCC.exe while letting the
     // pump run (a terminating pump ends UCC.exe), then refreshes the model.
     // True when UCC.exe ran to a zero exit code and the package's Classes
-    // directory holds sources.
-    bool ExportPackage(const QString &package);
+    // directory holds sources. *declined (when given) tells a No to the
+    // overwrite question apart from a failure. RequestCancel (a signal)
+    // ends UCC.exe, waits for it, and answers false.
+    bool ExportPackage(const QString &package, bool *declined = nullptr);
+    // Asks a running ExportPackage to end UCC.exe and return; safe to call
+    // from a signal handler (it only sets a lock-free flag).
+    static void RequestCancel() noexcept;
 
 signals:
     // After every change of either list (the window redraws them).
@@ -141,6 +147,8 @@ private:
     bool m_awaitingEnd = false;
     std::shared_ptr<WatchedProcess> m_current;
     std::vector<std::unique_ptr<TProcessWatcher>> m_watchers;
+
+    static std::atomic<bool> s_cancelRequested;
 };
 
 } // namespace kelvarin

@@ -2,6 +2,7 @@
 #include "support/GameDir.h"
 #include "support/StandinScratch.h"
 #include "support/TempRegistry.h"
+#include "tools/CompilerLog.h"
 
 #include <QFile>
 #include <QLocale>
@@ -379,6 +380,9 @@ private slots:
             << "The package name must be letters, digits and underscores, and must not start with a digit.";
         QTest::newRow("class with blanks") << QStringList{"Mod", "My Gizmo", "Info"} << 1
             << "The class name must be letters, digits and underscores, and must not start with a digit.";
+        // Each operand stays whole: a line break is no separator.
+        QTest::newRow("line break inside the package") << QStringList{"Mod\nSneaky", "Gizmo", "Info"} << 1
+            << "The package name must be letters, digits and underscores, and must not start with a digit.";
     }
 
     void newClass()
@@ -392,6 +396,7 @@ private slots:
         QCOMPARE(m_game->Exists(arguments.at(0) + QLatin1String("/Classes/") + arguments.at(1) + QLatin1String(".uc")), code == 0);
         if (!message.isEmpty())
             QVERIFY2(run.ErrLines().contains(QStringLiteral("Kelvarin: ") + message), qPrintable(run.err));
+        QVERIFY(!m_game->Exists(QStringLiteral("Mod/Classes/Sneaky.uc")));
     }
 
     void intFile()
@@ -403,8 +408,11 @@ private slots:
         QCOMPARE(run.out, QByteArray("Object=(Name=Mod.A)\nObject=(Name=Mod.B)\n"));
         QCOMPARE(m_game->Read(QStringLiteral("System/Mod.int")),
                  QByteArray("[Public]\r\nObject=(Name=Mod.A)\r\nObject=(Name=Mod.B)\r\n[A]\r\nX=1\r\n"));
-        run = Run({"--print-int", "../Mod"});
-        QCOMPARE(run.code, 1);
+        for (const char *package : {"../Mod", "Mod\nx"}) {
+            run = Run({"--print-int", QString::fromLatin1(package)});
+            QCOMPARE(run.code, 1);
+            QVERIFY(run.out.isEmpty());
+        }
     }
 
     void compile_data()
@@ -413,15 +421,21 @@ private slots:
         QTest::addColumn<QString>("out");       // a line standard output holds
         QTest::addColumn<QString>("message");   // a line standard error holds
         QTest::addColumn<bool>("started");
+        QTest::addColumn<int>("code");
+        QTest::addColumn<QByteArray>("ini");   // null: the game's own
         QTest::newRow("errors in the package") << QStringList{"--compile", "Mod"}
             << "Error: ..\\Mod\\Classes\\Orphan.uc(2) : Error, Superclass MissingBase of class Orphan not found"
-            << "" << true;
+            << "" << true << 1 << QByteArray();
+        // A plain refusal is not an error.
         QTest::newRow("the game's own package, declined") << QStringList{"--compile", "engine"} << ""
-            << "You are about to compile one of Epic's classes. Are you sure?" << false;
+            << "You are about to compile one of Epic's classes. Are you sure?" << false << 0 << QByteArray();
         QTest::newRow("not a package name") << QStringList{"--compile", "? ? ?"} << ""
-            << "? ? ? is not a package name." << false;
+            << "? ? ? is not a package name." << false << 1 << QByteArray();
         QTest::newRow("no log yet") << QStringList{"--print", "log"} << ""
-            << "Cannot open file " + QStringLiteral("%1/System/KelvarinCompiler.log") << false;
+            << "Cannot open file " + QStringLiteral("%1/System/KelvarinCompiler.log") << false << 1 << QByteArray();
+        // Nowhere to list the package: make builds nothing and says success.
+        QTest::newRow("no EditPackages line") << QStringList{"--compile", "Mod"} << "Compilation started at: "
+            << "UCC ended without writing Mod.u." << true << 1 << QByteArray("[Editor.EditorEngine]\r\nCacheSizeMegs=4\r\n");
     }
 
     void compile()
@@ -430,22 +444,84 @@ private slots:
         QFETCH(QString, out);
         QFETCH(QString, message);
         QFETCH(bool, started);
+        QFETCH(int, code);
+        QFETCH(QByteArray, ini);
         test::StandinScratch scratch;
         const QString ucc = m_game->Native(QStringLiteral("System/UCC.exe"));
         QVERIFY(QFile::copy(QStringLiteral(KELVARIN_UCC_STANDIN), ucc));
         QFile::setPermissions(ucc, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
-        const QByteArray ini = m_game->Read(QStringLiteral("System/UnrealTournament.ini"));
+        if (!ini.isNull())
+            m_game->WriteBytes(QStringLiteral("System/UnrealTournament.ini"), ini);
+        ini = m_game->Read(QStringLiteral("System/UnrealTournament.ini"));
 
         const Outcome run = Run(actions);
-        QCOMPARE(run.code, 1);
+        QCOMPARE(run.code, code);
+        QVERIFY2(!run.out.contains(CompilerLog::SuccessLine), run.out.constData());
         if (!out.isEmpty())
-            QVERIFY2(QString::fromUtf8(run.out).split(QLatin1Char('\n')).contains(out), run.out.constData());
+            QVERIFY2(QString::fromUtf8(run.out).split(QLatin1Char('\n')).filter(out).size() == 1, run.out.constData());
         if (!message.isEmpty())
             QVERIFY2(run.ErrLines().contains(QStringLiteral("Kelvarin: ") + message.arg(m_base)), qPrintable(run.err));
         QCOMPARE(scratch.Starts().size(), started ? 1 : 0);
         // EditPackages is as it was, and no package file was left behind.
         QCOMPARE(m_game->Read(QStringLiteral("System/UnrealTournament.ini")), ini);
         QVERIFY(!m_game->Exists(QStringLiteral("System/Mod.u")));
+    }
+
+    // A No to the overwrite question is a plain refusal, as everywhere.
+    void exportRefusals_data()
+    {
+        QTest::addColumn<QString>("package");
+        QTest::addColumn<int>("code");
+        QTest::addColumn<QString>("message");
+        QTest::newRow("overwrite declined") << "mod" << 0
+            << "These packages already have sources, which the export will overwrite: Mod Export anyway?";
+        QTest::newRow("no such package") << "Missing" << 1 << "Cannot open file %1/System/Missing.u";
+    }
+
+    void exportRefusals()
+    {
+        QFETCH(QString, package);
+        QFETCH(int, code);
+        QFETCH(QString, message);
+        test::StandinScratch scratch;
+        m_game->WriteBytes(QStringLiteral("System/Mod.u"), "compiled");
+        const Outcome run = Run({"--export", package});
+        QCOMPARE(run.code, code);
+        QVERIFY2(run.ErrLines().contains(QStringLiteral("Kelvarin: ") + message.arg(m_base)), qPrintable(run.err));
+        QVERIFY(scratch.Starts().isEmpty());
+    }
+
+    // SIGTERM during an export ends UCC before the program ends: nothing
+    // keeps writing into the package's sources afterwards.
+    void signalDuringExportEndsUcc()
+    {
+        test::StandinScratch scratch;
+        const QString ucc = m_game->Native(QStringLiteral("System/UCC.exe"));
+        QVERIFY(QFile::copy(QStringLiteral(KELVARIN_UCC_STANDIN), ucc));
+        QFile::setPermissions(ucc, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+        QCOMPARE(Run({"--yes", "--compile", "Engine"}).code, 0);   // a package the stand-in can export
+        const qsizetype compiles = scratch.Starts().size();
+
+        QProcess process;
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert(QStringLiteral("XDG_CONFIG_HOME"), m_config->dir.path());
+        env.insert(QStringLiteral("KELVARIN_UCC_HANG"), QStringLiteral("1"));
+        process.setProcessEnvironment(env);
+        process.start(QStringLiteral(KELVARIN_CLI_PATH), {"--base", m_base, "--yes", "--export", "Engine", "--print", "classes"});
+        QVERIFY(process.waitForStarted(10000));
+        QTRY_VERIFY_WITH_TIMEOUT(scratch.Starts().size() > compiles, 30000);
+        const qint64 uccPid = scratch.Starts().last().pid;
+        QCOMPARE(scratch.Starts().last().arguments.value(0), QStringLiteral("BatchExport"));
+        ::kill(pid_t(process.processId()), SIGTERM);
+        const bool ended = process.waitForFinished(30000);
+        const bool uccAlive = ::kill(pid_t(uccPid), 0) == 0;
+        if (uccAlive)
+            ::kill(pid_t(uccPid), SIGKILL);
+        QVERIFY(ended);
+        QVERIFY(!uccAlive);
+        QCOMPARE(process.exitStatus(), QProcess::NormalExit);
+        QCOMPARE(process.exitCode(), 1);
+        QVERIFY(process.readAllStandardOutput().isEmpty());   // no later action ran
     }
 
     void programEndToEnd()

@@ -73,12 +73,28 @@ bool OrphanFinder::Keep() const
 bool OrphanFinder::ListFiles(const QString &baseDir, const QString &pattern, QStringList &list,
                              bool upperCase)
 {
+    return ListFiles(baseDir, pattern, list, upperCase, nullptr);
+}
+
+bool OrphanFinder::ListFiles(const QString &baseDir, const QString &pattern, QStringList &list,
+                             bool upperCase, QList<QByteArray> *nativeNames)
+{
     list.clear();
-    const QStringList names = FileSystem::List(baseDir + pattern, FileSystem::ListWhat::Files);
-    list.reserve(names.size());
-    for (qsizetype i = 0; i < names.size(); ++i) {
-        list.append(upperCase ? UpperCase(names.at(i)) : names.at(i));
-        if (i == 0)
+    if (nativeNames)
+        nativeNames->clear();
+    // Everything but directories: a dangling link is listed too, so that
+    // it can be cleared away like any other orphan.
+    const FileSystem::Listing listing = FileSystem::ListWithKinds(baseDir + pattern);
+    if (nativeNames)
+        m_systemNative = listing.nativeDir;
+    qsizetype i = 0;
+    for (const FileSystem::Listing::Entry &entry : listing.entries) {
+        if (entry.kind == FileSystem::Listing::Kind::Directory)
+            continue;
+        list.append(upperCase ? UpperCase(entry.name) : entry.name);
+        if (nativeNames)
+            nativeNames->append(entry.nativeName);
+        if (i++ == 0)
             continue;
         m_pump.Pump();
         if (!Keep())
@@ -93,7 +109,7 @@ void OrphanFinder::ClearOrphans()
     m_keys.clear();
 }
 
-void OrphanFinder::AddOrphan(const QString &name)
+void OrphanFinder::AddOrphan(const QString &name, const QByteArray &nativeName)
 {
     SortKey key(name);
     // After every name that sorts the same, so equal names keep the order
@@ -102,7 +118,7 @@ void OrphanFinder::AddOrphan(const QString &name)
                                      [](const SortKey &a, const SortKey &b) { return a.Compare(b) < 0; });
     const qsizetype row = at - m_keys.cbegin();
     m_keys.insert(row, key);
-    m_orphans.insert(row, Orphan{name, true});
+    m_orphans.insert(row, Orphan{name, true, nativeName});
 }
 
 OrphanFinder::Outcome OrphanFinder::Search(const QString &baseDir, ClassModel *model)
@@ -121,11 +137,11 @@ OrphanFinder::Outcome OrphanFinder::Search(const QString &baseDir, ClassModel *m
         ~Reset() { flag = false; }
     } reset{m_searching};
 
-    if (!ListFiles(baseDir, QStringLiteral("\\System\\*.int"), m_intList, false)
+    if (!ListFiles(baseDir, QStringLiteral("\\System\\*.int"), m_intList, false, &m_intNative)
         || !ListFiles(baseDir, QStringLiteral("\\System\\*.u"), m_uList, true)
         || !ListFiles(baseDir, QStringLiteral("\\Textures\\*.utx"), m_utxList, true)
         || !ListFiles(baseDir, QStringLiteral("\\Sounds\\*.uax"), m_uaxList, true)
-        || !ListFiles(baseDir, QStringLiteral("\\System\\*.dll"), m_dllList, false))
+        || !ListFiles(baseDir, QStringLiteral("\\System\\*.dll"), m_dllList, false, &m_dllNative))
         return Outcome::ListingCut;
 
     ClearOrphans();
@@ -133,7 +149,8 @@ OrphanFinder::Outcome OrphanFinder::Search(const QString &baseDir, ClassModel *m
     const QSet<QString> sounds = AsSet(m_uaxList);
     const QSet<QString> textures = AsSet(m_utxList);
 
-    for (const QString &name : std::as_const(m_intList)) {
+    for (qsizetype i = 0; i < m_intList.size(); ++i) {
+        const QString &name = m_intList.at(i);
         m_pump.Pump();
         if (!Keep())
             return Outcome::Stopped;
@@ -143,15 +160,16 @@ OrphanFinder::Outcome OrphanFinder::Search(const QString &baseDir, ClassModel *m
         if (compiled.contains(base + QLatin1String(".U")) || sounds.contains(base + QLatin1String(".UAX"))
             || textures.contains(base + QLatin1String(".UTX")))
             continue;
-        AddOrphan(name);
+        AddOrphan(name, m_intNative.at(i));
     }
-    for (const QString &name : std::as_const(m_dllList)) {
+    for (qsizetype i = 0; i < m_dllList.size(); ++i) {
+        const QString &name = m_dllList.at(i);
         m_pump.Pump();
         if (!Keep())
             return Outcome::Stopped;
         const QString base = UpperBase(name);
         if (!IsGameFile(base) && !compiled.contains(base + QLatin1String(".U")))
-            AddOrphan(name);
+            AddOrphan(name, m_dllNative.at(i));
     }
     return Outcome::Done;
 }
@@ -200,8 +218,13 @@ QStringList OrphanFinder::DeleteCheckedOrphans(Prompter &prompter)
             continue;
         }
         const QString path = OrphanPath(orphan.name);
-        // A file that went away meanwhile is no failure: it is gone, as asked.
-        if (!FileSystem::RemoveFile(path) && StillThere(path))
+        // Found by a listing: removed by the name the file system holds (the
+        // link itself for a link). A file that went away meanwhile is no
+        // failure: it is gone, as asked.
+        const bool gone = orphan.nativeName.isEmpty()
+            ? FileSystem::RemoveFile(path) || !StillThere(path)
+            : FileSystem::RemoveListed(m_systemNative, orphan.nativeName);
+        if (!gone)
             failed.append(SpecPath::Display(path));
     }
     if (!failed.isEmpty())

@@ -2,6 +2,7 @@
 
 #include "model/TextRules.h"
 
+#include <QByteArray>
 #include <QList>
 #include <QString>
 #include <QStringList>
@@ -32,6 +33,7 @@ public:
     {
         QString name;   // the file name as found on disk, no directory
         bool checked = true;
+        QByteArray nativeName;   // the name as the file system holds it (deleted by it)
     };
 
     enum class Outcome {
@@ -97,7 +99,9 @@ public:
 
 private:
     bool Keep() const;
-    void AddOrphan(const QString &name);
+    bool ListFiles(const QString &baseDir, const QString &pattern, QStringList &list, bool upperCase,
+                   QList<QByteArray> *nativeNames);
+    void AddOrphan(const QString &name, const QByteArray &nativeName);
 
     EventPump &m_pump;
     bool m_stop = false;
@@ -109,6 +113,13 @@ private:
     QStringList m_uaxList;
     QStringList m_dllList;
     QList<Orphan> m_orphans;
+    // The System directory as listed, and the .int and .dll names as the
+    // file system holds them, row for row with m_intList and m_dllList: a
+    // name that is no valid text in the system's encoding is deleted by
+    // these bytes, not by its shown form.
+    QString m_systemNative;
+    QList<QByteArray> m_intNative;
+    QList<QByteArray> m_dllNative;
     // The orphans' places in the order, row for row with m_orphans.
     QList<SortKey> m_keys;
 };

@@ -14,6 +14,7 @@
 #include <thread>
 
 #ifndef Q_OS_WIN
+#include <cerrno>
 #include <dirent.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -172,14 +173,18 @@ Listing ListWithKinds(const QString &specPattern)
         if (!WildcardMatch(listed.name, split.pattern))
             continue;
         listed.nativeName = QByteArray(raw);
-        bool regular = entry->d_type == DT_REG;
+        listed.kind = entry->d_type == DT_REG   ? Listing::Kind::Regular
+                      : entry->d_type == DT_DIR ? Listing::Kind::Directory
+                                                : Listing::Kind::Other;
         if (entry->d_type == DT_UNKNOWN || entry->d_type == DT_LNK) {
             // The listing does not say (some file systems never do), or it is
             // a link: ask for what the name leads to.
             struct stat st;
-            regular = ::fstatat(::dirfd(dir), raw, &st, 0) == 0 && S_ISREG(st.st_mode);
+            if (::fstatat(::dirfd(dir), raw, &st, 0) == 0)
+                listed.kind = S_ISREG(st.st_mode)   ? Listing::Kind::Regular
+                              : S_ISDIR(st.st_mode) ? Listing::Kind::Directory
+                                                    : Listing::Kind::Other;
         }
-        listed.kind = regular ? Listing::Kind::Regular : Listing::Kind::Other;
         result.entries.push_back(std::move(listed));
     }
     ::closedir(dir);
@@ -192,7 +197,9 @@ Listing ListWithKinds(const QString &specPattern)
         if (!WildcardMatch(listed.name, split.pattern))
             continue;
         listed.nativeName = QFile::encodeName(listed.name);
-        listed.kind = it.fileInfo().isFile() ? Listing::Kind::Regular : Listing::Kind::Other;
+        listed.kind = it.fileInfo().isFile() ? Listing::Kind::Regular
+                      : it.fileInfo().isDir() ? Listing::Kind::Directory
+                                              : Listing::Kind::Other;
         result.entries.push_back(std::move(listed));
     }
 #endif
@@ -281,6 +288,32 @@ bool RemoveFile(const QString &specPath)
     if (!info.exists() || info.isDir())
         return false;
     const bool ok = QFile::remove(native);
+    SpecPath::ForgetListings();
+    return ok;
+}
+
+bool RemoveListed(const QString &nativeDir, const QByteArray &nativeName)
+{
+    QString dir = nativeDir;
+    if (!dir.endsWith(QLatin1Char('/')))
+        dir += QLatin1Char('/');
+#ifndef Q_OS_WIN
+    const QByteArray path = QFile::encodeName(dir) + nativeName;
+    struct stat st;
+    if (::lstat(path.constData(), &st) != 0)
+        return errno == ENOENT;
+    if (S_ISDIR(st.st_mode))
+        return false;
+    const bool ok = ::unlink(path.constData()) == 0 || errno == ENOENT;
+#else
+    const QString path = dir + QFile::decodeName(nativeName);
+    const QFileInfo info(path);
+    if (!info.exists() && !info.isSymLink())
+        return true;
+    if (info.isDir() && !info.isSymLink())
+        return false;
+    const bool ok = QFile::remove(path);
+#endif
     SpecPath::ForgetListings();
     return ok;
 }

@@ -25,12 +25,12 @@ QStringList List(const QString &specPattern, ListWhat what);
 // neither ask the file system again nor have it walk the path each time.
 struct Listing
 {
-    enum class Kind { Regular, Other };
+    enum class Kind { Regular, Directory, Other };
     struct Entry
     {
         QString name;
         QByteArray nativeName;      // the name as the file system holds it
-        Kind kind = Kind::Other;    // after symbolic links
+        Kind kind = Kind::Other;    // after symbolic links (a dangling link is Other)
     };
     QString nativeDir;   // the directory listed, as this OS names it; ends with a separator
     std::vector<Entry> entries;
@@ -52,6 +52,11 @@ std::vector<char> AnyMatchEach(const QStringList &specPatterns, EventPump &pump)
 bool FileExists(const QString &specPath);
 bool DirExists(const QString &specPath);
 bool RemoveFile(const QString &specPath);
+// Removes an entry of a listing by the name the file system holds (names
+// that are not valid in the system's encoding included); a symbolic link
+// itself, dangling or not, never what it leads to. True when the entry is
+// gone, also when it had gone already; false for a directory.
+bool RemoveListed(const QString &nativeDir, const QByteArray &nativeName);
 // Removes an empty directory; fails when it holds anything.
 bool RemoveDir(const QString &specPath);
 bool MakeDir(const QString &specPath);

@@ -13,6 +13,7 @@
 #include <QTest>
 
 #include <algorithm>
+#include <cstdio>
 #include <functional>
 
 using namespace kelvarin;
@@ -367,6 +368,45 @@ private slots:
         finder.DeleteCheckedOrphans(prompter);
         QVERIFY(game.Exists(QStringLiteral("System/TWIN.int")));
         QVERIFY(!game.Exists(QStringLiteral("System/Twin.int")));
+    }
+
+    // What is listed is what gets deleted: a name that is no UTF-8 by its
+    // bytes, a symbolic link by itself (dangling or not; never its target).
+    void DeletesWhatItLists_data()
+    {
+        QTest::addColumn<QByteArray>("name");     // below System, as bytes
+        QTest::addColumn<QByteArray>("linkTo");   // empty: a plain file
+#ifndef Q_OS_WIN
+        QTest::newRow("name that is no UTF-8") << QByteArray("\xffOld.int") << QByteArray();
+#endif
+        QTest::newRow("dangling link") << QByteArray("Dangling.int") << QByteArray("../Missing.txt");
+        QTest::newRow("link to a file") << QByteArray("Linked.dll") << QByteArray("../Target.txt");
+    }
+
+    void DeletesWhatItLists()
+    {
+        QFETCH(QByteArray, name);
+        QFETCH(QByteArray, linkTo);
+        test::GameDir game;
+        WriteFiles(game, {"System/Keep.u", "Target.txt"});
+        const QByteArray path = QFile::encodeName(game.Native(QStringLiteral("System"))) + '/' + name;
+        if (linkTo.isEmpty()) {
+            FILE *file = std::fopen(path.constData(), "wb");
+            QVERIFY(file);
+            std::fclose(file);
+        } else {
+            QVERIFY(QFile::link(QFile::decodeName(linkTo), QFile::decodeName(path)));
+        }
+        NullEventPump pump;
+        OrphanFinder finder(pump);
+        finder.Search(game.Base());
+        QCOMPARE(finder.Orphans().size(), 1);
+        test::ScriptedPrompter prompter;
+        QVERIFY(finder.ConfirmAndDeleteOrphans(prompter));
+        QVERIFY2(prompter.Texts() == QStringList{"Delete these 1 files?"}, qPrintable(prompter.Texts().join('|')));
+        QCOMPARE(QDir(game.Native(QStringLiteral("System"))).entryList(QDir::AllEntries | QDir::System | QDir::NoDotAndDotDot),
+                 QStringList{"Keep.u"});
+        QVERIFY(game.Exists(QStringLiteral("Target.txt")));
     }
 
     // Deletion uses the directory that was searched, not a later one.

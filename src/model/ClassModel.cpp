@@ -4,6 +4,7 @@
 #include "persist/Options.h"
 #include "platform/EventPump.h"
 #include "platform/FileSystem.h"
+#include "platform/SpecPath.h"
 
 namespace kelvarin {
 
@@ -208,8 +209,11 @@ void ClassModel::SortTrees()
 void ClassModel::ListPackageDirs()
 {
     const QString base = m_options.BaseDir;
-    const QStringList dirs = FileSystem::List(base + QLatin1String("\\*"),
-                                              FileSystem::ListWhat::Directories);
+    // A package's name becomes part of game paths built with backslashes:
+    // a directory named with a separator ("..\\outside", possible off
+    // Windows), or "." or "..", would lead out of its own directory.
+    QStringList dirs = FileSystem::List(base + QLatin1String("\\*"), FileSystem::ListWhat::Directories);
+    dirs.removeIf([](const QString &name) { return !SpecPath::IsSafeComponent(name); });
     QStringList sources;
     sources.reserve(dirs.size());
     for (const QString &name : dirs)

@@ -9,6 +9,7 @@
 #include "persist/Options.h"
 #include "platform/EventPump.h"
 #include "platform/FileSystem.h"
+#include "platform/SpecPath.h"
 #include "platform/Prompter.h"
 #include "platform/TextFile.h"
 
@@ -65,6 +66,14 @@ QString PackageLoader::ClassesDir(const QString &package) const
 
 bool PackageLoader::LoadPackage(const QString &package, bool merge)
 {
+    // A name that is not one plain directory name (from a state file or
+    // the configuration) has no sources of its own: it would name another
+    // directory's.
+    if (!SpecPath::IsSafeComponent(package)) {
+        m_model.Prompt().Error(QStringLiteral("Unable to find any source for ") + package,
+                               QStringLiteral("Kelvarin error"));
+        return false;
+    }
     const QString classesDir = ClassesDir(package);
     // Read ahead, the listing that gave the sources also tells whether there
     // are any.

@@ -216,6 +216,43 @@ private slots:
         QCOMPARE(h.model.Bindings().Count(), h.model.ClassCount());
     }
 
+    // Package names become parts of paths built with backslashes: a name
+    // that is not one plain directory name is never listed, and never
+    // loaded (from a state file, say), even when the place it names holds
+    // sources. The game is Game/ below the scratch; Outside/ is beside it.
+    void namesThatLeaveTheGameDirectory_data()
+    {
+        QTest::addColumn<QString>("directory");   // made below the game directory ("": none)
+        QTest::addColumn<QString>("package");     // then loaded by this name
+#ifndef Q_OS_WIN
+        QTest::newRow("directory named with backslashes") << "..\\Outside" << "..\\Outside";
+#endif
+        QTest::newRow("slashes") << "" << "../Outside";
+        QTest::newRow("two dots") << "" << "..";
+        QTest::newRow("one dot") << "" << ".";
+    }
+
+    void namesThatLeaveTheGameDirectory()
+    {
+        QFETCH(QString, directory);
+        QFETCH(QString, package);
+        ModelHarness h;
+        h.options.BaseDir = h.game.Native(QStringLiteral("Game"));
+        h.game.WriteClass(QStringLiteral("Game/Core"), QStringLiteral("Object.uc"), QStringLiteral("class Object;"));
+        h.game.WriteClass(QStringLiteral("Outside"), QStringLiteral("Stray.uc"), QStringLiteral("class Stray;"));
+        // What "." and ".." would reach.
+        h.game.WriteText(QStringLiteral("Game/Classes/Dot.uc"), QStringLiteral("class Dot;"));
+        h.game.WriteText(QStringLiteral("Classes/Up.uc"), QStringLiteral("class Up;"));
+        if (!directory.isEmpty())
+            h.game.WriteClass(QStringLiteral("Game/") + directory, QStringLiteral("Own.uc"), QStringLiteral("class Own;"));
+        h.model.ResetModel();
+        QCOMPARE(h.PackageItems(), QStringList{"Core"});
+        QVERIFY(!PackageLoader(h.model).LoadPackage(package, false));
+        QCOMPARE(h.prompter.Texts(), QStringList{"Unable to find any source for " + package});
+        QCOMPARE(DumpTree(h.model.Browser()), QStringList{"Classes"});
+        QVERIFY(h.model.Bindings().IsEmpty());
+    }
+
     void refreshListsNewDirectoriesAndRetriesWaitingClasses()
     {
         ModelHarness h;

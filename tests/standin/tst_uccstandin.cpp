@@ -349,6 +349,26 @@ private slots:
         QVERIFY(game.LogLinesStarting(QStringLiteral("Error: ")).first().startsWith(QStringLiteral("Error: Cannot open file")));
     }
 
+    // Without its log the caller cannot tell what make did: never success,
+    // also when every package compiled.
+    void UnopenableLogIsNoSuccess_data()
+    {
+        QTest::addColumn<QString>("log");
+        QTest::newRow("a directory in its place") << QStringLiteral("Taken.log");
+        QTest::newRow("name too long") << QString(300, QLatin1Char('L')) + QStringLiteral(".log");
+    }
+
+    void UnopenableLogIsNoSuccess()
+    {
+        QFETCH(QString, log);
+        Game game;
+        game.List({QStringLiteral("Core")});
+        QVERIFY(QDir().mkpath(game.Path(QStringLiteral("System/Taken.log/x"))));
+        QCOMPARE(game.Run({QStringLiteral("make"), QStringLiteral("-log=") + log}), 1);
+        QVERIFY(game.Read(QStringLiteral("stderr.txt")).contains("Unable to open the log"));
+        QVERIFY(game.Exists(QStringLiteral("System/Core.u")));   // the compile itself went well
+    }
+
     void IniArgumentNamesTheConfiguration()
     {
         Game game;

@@ -158,10 +158,10 @@ void SystemShell::Open(const ShellRequest &request, ShellAnswer answer)
 
 void SystemShell::OpenInTextEditor(const QString &specFile, ShellAnswer answer)
 {
-    const std::wstring quoted = (QLatin1Char('"') + QDir::toNativeSeparators(specFile) + QLatin1Char('"')).toStdWString();
-    const HINSTANCE result = ::ShellExecuteW(nullptr, L"open", L"C:\\Windows\\Notepad.exe", quoted.c_str(),
-                                             nullptr, SW_SHOWNORMAL);
-    d->Answer(std::move(answer), int(reinterpret_cast<INT_PTR>(result)));
+    // By name: the shell finds Notepad in the system's own folder, which is
+    // not always C:\Windows.
+    const QString quoted = QLatin1Char('"') + QDir::toNativeSeparators(specFile) + QLatin1Char('"');
+    d->Answer(std::move(answer), Execute(L"open", QStringLiteral("notepad.exe"), quoted, QString(), true));
 }
 
 #else

@@ -1,5 +1,5 @@
 #include "cli/CliRunner.h"
-#include "platform/RegFileRegistry.h"
+#include "platform/SystemRegistry.h"
 
 #include <QCoreApplication>
 #include <QTextStream>
@@ -14,6 +14,6 @@ int main(int argc, char *argv[])
     QTextStream err(stderr);
     out.setEncoding(QStringConverter::Utf8);
     err.setEncoding(QStringConverter::Utf8);
-    kelvarin::RegFileRegistry registry(kelvarin::RegFileRegistry::DefaultPath());
-    return kelvarin::CliRunner::Run(app.arguments().mid(1), registry, out, err, true);
+    const std::unique_ptr<kelvarin::Registry> registry = kelvarin::OpenSystemRegistry();
+    return kelvarin::CliRunner::Run(app.arguments().mid(1), *registry, out, err, true);
 }

@@ -2,6 +2,9 @@
 
 #include "persist/RegistryKey.h"
 #include "platform/Errors.h"
+#include "platform/WindowsCommandLine.h"
+
+#include <algorithm>
 
 namespace kelvarin::FileAssociation {
 
@@ -58,6 +61,41 @@ QString ReadOpenCommand(Registry &registry, const QString &extension)
     if (!reg.OpenKey(key, false))
         return QString();
     return reg.ReadString(QString());
+}
+
+std::optional<AssociatedCommand> OpenCommandFor(Registry &registry, const QString &nativeFile)
+{
+    // The extension is the last component's own: "My.Mod/README" has none.
+    const qsizetype nameStart =
+        std::max(nativeFile.lastIndexOf(QLatin1Char('/')), nativeFile.lastIndexOf(QLatin1Char('\\'))) + 1;
+    const qsizetype dot = nativeFile.lastIndexOf(QLatin1Char('.'));
+    if (dot < nameStart)
+        return std::nullopt;
+
+    QString command;
+    try {
+        command = ReadOpenCommand(registry, nativeFile.mid(dot)).trimmed();
+    } catch (const KelvarinError &) {
+        return std::nullopt;
+    }
+    if (command.isEmpty())
+        return std::nullopt;
+
+    QStringList words = WindowsCommandLine::SplitCommand(command);
+    AssociatedCommand result;
+    if (!words.isEmpty())
+        result.program = words.takeFirst();
+    bool placed = false;
+    for (QString &word : words) {
+        if (word.contains(kFileArgument)) {
+            word.replace(kFileArgument, nativeFile);
+            placed = true;
+        }
+    }
+    if (!placed)
+        words.append(nativeFile);
+    result.arguments = words;
+    return result;
 }
 
 // `C:\Ed\ed.exe "%1"` -> `C:\Ed\ed.exe`: the quotes and blanks that lead up

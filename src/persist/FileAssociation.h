@@ -1,6 +1,10 @@
 #pragma once
 
+#include "platform/Shell.h"
+
 #include <QString>
+
+#include <optional>
 
 namespace kelvarin {
 
@@ -14,6 +18,12 @@ namespace FileAssociation {
 // (e.g. "\UCfile\shell\open\command"), or empty.
 QString FindOpenCommandKey(Registry &registry, const QString &extension);
 QString ReadOpenCommand(Registry &registry, const QString &extension);
+// The command that opens nativeFile by the association stored for its
+// extension, on every system: the stored command split by the Windows rules,
+// every "%1" replaced by the file's path, the path appended when no argument
+// holds "%1". None when the file's name has no extension or no command is
+// stored; a damaged association (a value of the wrong type) counts as none.
+std::optional<AssociatedCommand> OpenCommandFor(Registry &registry, const QString &nativeFile);
 QString StripFileArgument(const QString &command);
 QString AddFileArgument(const QString &command);
 // Rewrites the command of an existing association, or creates one (six keys).

@@ -1,8 +1,10 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
 
 #include <functional>
+#include <optional>
 
 namespace kelvarin {
 
@@ -15,6 +17,22 @@ struct ShellRequest
     QString directory;     // a game path; empty: this program's own
     bool shown = true;
 };
+
+// What the association stored for a document's extension runs to open it:
+// the program as the association names it (a bare name, a path) and its
+// arguments with the document's path in place. An empty program is an
+// association whose command names none.
+struct AssociatedCommand
+{
+    QString program;
+    QStringList arguments;
+
+    bool operator==(const AssociatedCommand &) const = default;
+};
+
+// Answers the associated command for a document given by its native path,
+// or none when nothing usable is stored for its extension.
+using AssociationLookup = std::function<std::optional<AssociatedCommand>(const QString &nativeFile)>;
 
 // The answer: above 32 success, otherwise a launch code (LaunchCodes.h).
 using ShellAnswer = std::function<void(int)>;

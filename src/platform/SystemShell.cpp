@@ -6,7 +6,10 @@
 #include <QMetaObject>
 
 #ifdef Q_OS_WIN
+#include "platform/WindowsCommandLine.h"
+
 #include <QDir>
+#include <QFileInfo>
 
 #include <windows.h>
 #include <shellapi.h>
@@ -15,7 +18,6 @@
 #include "platform/GamePrograms.h"
 #include "platform/Process.h"
 #include "platform/SpecPath.h"
-#include "platform/WindowsCommandLine.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -75,10 +77,15 @@ std::shared_ptr<AnswerPost> MakeAnswerPost()
 
 struct SystemShell::Impl
 {
-    std::function<QString(const QString &)> associationFor;
+    AssociationLookup association;
     std::shared_ptr<AnswerPost> post = MakeAnswerPost();
 
     void Answer(ShellAnswer answer, int code) { post->Post(post->Add(std::move(answer)), code); }
+
+    std::optional<AssociatedCommand> AssociationFor(const QString &nativePath) const
+    {
+        return association ? association(nativePath) : std::nullopt;
+    }
 
 #ifndef Q_OS_WIN
     void Document(const ShellRequest &request, ShellAnswer answer);
@@ -87,10 +94,10 @@ struct SystemShell::Impl
 #endif
 };
 
-SystemShell::SystemShell(std::function<QString(const QString &extension)> associationFor, QObject *parent)
+SystemShell::SystemShell(AssociationLookup association, QObject *parent)
     : QObject(parent), d(std::make_unique<Impl>())
 {
-    d->associationFor = std::move(associationFor);
+    d->association = std::move(association);
 }
 
 SystemShell::~SystemShell()
@@ -100,25 +107,61 @@ SystemShell::~SystemShell()
 
 #ifdef Q_OS_WIN
 
+namespace {
+
+// ShellExecute's answer: above 32 success, otherwise its error code.
+int Execute(const wchar_t *verb, const QString &file, const QString &parameters, const QString &directory,
+            bool shown)
+{
+    const std::wstring wideFile = QDir::toNativeSeparators(file).toStdWString();
+    const std::wstring wideParameters = parameters.toStdWString();
+    const std::wstring wideDirectory = QDir::toNativeSeparators(directory).toStdWString();
+    const HINSTANCE result = ::ShellExecuteW(nullptr, verb, wideFile.c_str(),
+                                             wideParameters.empty() ? nullptr : wideParameters.c_str(),
+                                             wideDirectory.empty() ? nullptr : wideDirectory.c_str(),
+                                             shown ? SW_SHOWNORMAL : SW_HIDE);
+    return int(reinterpret_cast<INT_PTR>(result));
+}
+
+bool IsProgram(const QString &file)
+{
+    return file.endsWith(QLatin1String(".exe"), Qt::CaseInsensitive);
+}
+
+} // namespace
+
 void SystemShell::Open(const ShellRequest &request, ShellAnswer answer)
 {
+    const bool open = request.verb.isEmpty() || request.verb.compare(QLatin1String("open"), Qt::CaseInsensitive) == 0;
+    if (open && !request.file.isEmpty() && !IsProgram(request.file)) {
+        // A document opens with the command stored for its extension, the
+        // same lookup as on every system; only without one does the shell
+        // choose. The path is made absolute: the program may run elsewhere.
+        const QString nativePath = QDir::toNativeSeparators(QFileInfo(request.file).absoluteFilePath());
+        if (!QFileInfo::exists(nativePath)) {
+            d->Answer(std::move(answer), LaunchCode::FileNotFound);
+            return;
+        }
+        if (const std::optional<AssociatedCommand> command = d->AssociationFor(nativePath)) {
+            const int code = command->program.isEmpty()
+                                 ? LaunchCode::IncompleteAssociation
+                                 : Execute(L"open", command->program, WindowsCommandLine::Join(command->arguments),
+                                           request.directory, true);
+            d->Answer(std::move(answer), code);
+            return;
+        }
+    }
     const std::wstring verb = request.verb.toStdWString();
-    const std::wstring file = QDir::toNativeSeparators(request.file).toStdWString();
-    const std::wstring parameters = request.parameters.toStdWString();
-    const std::wstring directory = QDir::toNativeSeparators(request.directory).toStdWString();
-    const HINSTANCE result = ::ShellExecuteW(nullptr, verb.empty() ? nullptr : verb.c_str(), file.c_str(),
-                                             parameters.empty() ? nullptr : parameters.c_str(),
-                                             directory.empty() ? nullptr : directory.c_str(),
-                                             request.shown ? SW_SHOWNORMAL : SW_HIDE);
-    d->Answer(std::move(answer), int(reinterpret_cast<INT_PTR>(result)));
+    d->Answer(std::move(answer), Execute(verb.empty() ? nullptr : verb.c_str(), request.file, request.parameters,
+                                         request.directory, request.shown));
 }
 
 void SystemShell::OpenInTextEditor(const QString &specFile, ShellAnswer answer)
 {
-    const std::wstring quoted = (QLatin1Char('"') + QDir::toNativeSeparators(specFile) + QLatin1Char('"')).toStdWString();
-    const HINSTANCE result = ::ShellExecuteW(nullptr, L"open", L"C:\\Windows\\Notepad.exe", quoted.c_str(),
-                                             nullptr, SW_SHOWNORMAL);
-    d->Answer(std::move(answer), int(reinterpret_cast<INT_PTR>(result)));
+    // By name: the shell finds Notepad in the system's own folder, which is
+    // not always C:\Windows.
+    const QString quoted = QLatin1Char('"') + QDir::toNativeSeparators(specFile) + QLatin1Char('"');
+    d->Answer(std::move(answer), Execute(L"open", QStringLiteral("notepad.exe"), quoted, QString(), true));
 }
 
 #else
@@ -149,32 +192,24 @@ bool StartsWithMZ(const QString &nativePath)
     return file.open(QIODevice::ReadOnly) && file.read(2) == "MZ";
 }
 
-// The command stored for a document's extension, ready to start on
-// nativePath; an error code when its program cannot be had.
+// The associated command, ready to start: its program found on PATH or as
+// a native path, a Windows program through wine; an error code when the
+// program cannot be had.
 struct Associated
 {
     ProcessStart start;
     int errorCode = 0;
 };
 
-Associated FromAssociation(const QString &command, const QString &nativePath)
+Associated Resolve(const AssociatedCommand &command)
 {
     Associated result;
-    QStringList words = WindowsCommandLine::SplitCommand(command);
-    if (words.isEmpty() || words.first().isEmpty()) {
+    QString program = command.program;
+    QStringList words = command.arguments;
+    if (program.isEmpty()) {
         result.errorCode = LaunchCode::IncompleteAssociation;
         return result;
     }
-    QString program = words.takeFirst();
-    bool pathPlaced = false;
-    for (QString &word : words) {
-        if (word.contains(QLatin1String("%1"))) {
-            word.replace(QLatin1String("%1"), nativePath);
-            pathPlaced = true;
-        }
-    }
-    if (!pathPlaced)
-        words.append(nativePath);
 
     if (!program.contains(QLatin1Char('/')) && !program.contains(QLatin1Char('\\'))) {
         program = Desktop::FindOnPath(program);
@@ -255,15 +290,12 @@ void SystemShell::Impl::Document(const ShellRequest &request, ShellAnswer answer
         Answer(std::move(answer), LaunchCode::FileNotFound);
         return;
     }
-    const QString name = LastComponent(request.file);
-    const qsizetype dot = name.lastIndexOf(QLatin1Char('.'));
-    const QString extension = dot < 0 ? QString() : name.mid(dot);
-    const QString command = extension.isEmpty() || !associationFor ? QString() : associationFor(extension).trimmed();
-    if (command.isEmpty()) {
+    const std::optional<AssociatedCommand> command = AssociationFor(nativePath);
+    if (!command) {
         OpenWithOpener(nativePath, std::move(answer));
         return;
     }
-    Associated associated = FromAssociation(command, nativePath);
+    Associated associated = Resolve(*command);
     if (associated.errorCode != 0) {
         Answer(std::move(answer), associated.errorCode);
         return;

@@ -91,6 +91,55 @@ private slots:
         QCOMPARE(ReadOpenCommand(reg, QStringLiteral(".UC")), command);
     }
 
+    // The command an association runs for one document, on every system.
+    void openCommandFor_data()
+    {
+        QTest::addColumn<QStringList>("entries");
+        QTest::addColumn<QString>("file");
+        QTest::addColumn<QStringList>("command");   // program, arguments; empty: none
+        const QStringList uc{".uc=UCfile"};
+        const auto with = [&uc](const QString &command) {
+            return uc + QStringList{"UCfile\\shell\\open\\command=" + command};
+        };
+        QTest::newRow("no association") << QStringList() << "/g/A.uc" << QStringList();
+        QTest::newRow("quoted %1") << with("ed \"%1\"") << "/g/My Mod/A.uc" << QStringList{"ed", "/g/My Mod/A.uc"};
+        QTest::newRow("no %1 appends the path") << with("ed -n") << "/g/A.uc" << QStringList{"ed", "-n", "/g/A.uc"};
+        QTest::newRow("%1 inside an argument, quoted program")
+            << with("\"C:\\Program Files\\Ed\\ed.exe\" --file=%1 -x") << "C:\\Game\\Pkg\\Classes\\A.uc"
+            << QStringList{"C:\\Program Files\\Ed\\ed.exe", "--file=C:\\Game\\Pkg\\Classes\\A.uc", "-x"};
+        QTest::newRow("every %1") << with("diff %1 %1.bak") << "/g/A.uc" << QStringList{"diff", "/g/A.uc", "/g/A.uc.bak"};
+        QTest::newRow("unbalanced quote") << with("ed -a \"%1 -b") << "/g/A.uc" << QStringList{"ed", "-a", "/g/A.uc -b"};
+        QTest::newRow("a path holding %1 is placed as it is")
+            << with("ed %1") << "/g/100%1.uc" << QStringList{"ed", "/g/100%1.uc"};
+        QTest::newRow("extension in other letter case") << with("ed %1") << "/g/A.UC" << QStringList{"ed", "/g/A.UC"};
+        QTest::newRow("other extension") << with("ed %1") << "/g/A.int" << QStringList();
+        QTest::newRow("no extension") << with("ed %1") << "/g/README" << QStringList();
+        QTest::newRow("dot in a folder only") << with("ed %1") << "/g/x.uc/README" << QStringList();
+        QTest::newRow("dot in a Windows folder only") << with("ed %1") << "C:\\x.uc\\README" << QStringList();
+        QTest::newRow("blank command") << with("   ") << "/g/A.uc" << QStringList();
+        QTest::newRow("no program") << with("\"\" %1") << "/g/A.uc" << QStringList{"", "/g/A.uc"};
+        QTest::newRow("command of the wrong type")
+            << uc + QStringList{"UCfile\\shell\\open\\command=dword"} << "/g/A.uc" << QStringList();
+    }
+
+    void openCommandFor()
+    {
+        QFETCH(QStringList, entries);
+        QFETCH(QString, file);
+        QFETCH(QStringList, command);
+        test::TempRegistry store;
+        for (const QString &entry : entries) {
+            if (entry.endsWith(QLatin1String("=dword")))
+                QVERIFY(store.reg.SetDword(RegRoot::ClassesRoot, entry.section('=', 0, 0), QString(), 1));
+            else
+                Populate(store.reg, {entry});
+        }
+        const std::optional<AssociatedCommand> found = OpenCommandFor(store.reg, file);
+        QCOMPARE(found.has_value(), !command.isEmpty());
+        if (found)
+            QCOMPARE(QStringList{found->program} + found->arguments, command);
+    }
+
     // The command is written into the association there is, which keeps its
     // type, icon and verb; with none, a new one of six keys is made.
     void writeOpenCommand_data()

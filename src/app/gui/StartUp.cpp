@@ -11,7 +11,7 @@
 #include "persist/StateFile.h"
 #include "persist/gui/SetDirForm.h"
 #include "platform/AppEventPump.h"
-#include "platform/RegFileRegistry.h"
+#include "platform/SystemRegistry.h"
 #include "platform/SystemShell.h"
 #include "platform/gui/MessageBoxPrompter.h"
 #include "platform/gui/QtKeyboard.h"
@@ -147,7 +147,8 @@ int StartUp::Run(QApplication &app, const ProgramArguments &arguments)
         if (!instance.TryAcquire(arguments.file))
             return ExitAlreadyRunning;
 
-        RegFileRegistry registry(RegFileRegistry::DefaultPath());
+        const std::unique_ptr<Registry> systemRegistry = OpenSystemRegistry();
+        Registry &registry = *systemRegistry;
         AppEventPump pump;
         QtKeyboard keyboard;
         ClassModel model(options, pump, prompter);
@@ -170,13 +171,7 @@ int StartUp::Run(QApplication &app, const ProgramArguments &arguments)
         // Documents open with the program stored for their extension (the
         // options dialog stores the class editor for ".uc") before the
         // desktop's own choice.
-        SystemShell shell([&registry](const QString &extension) {
-            try {
-                return FileAssociation::ReadOpenCommand(registry, extension);
-            } catch (...) {
-                return QString();   // a damaged association counts as none
-            }
-        });
+        SystemShell shell([&registry](const QString &file) { return FileAssociation::OpenCommandFor(registry, file); });
         displayForm.SetLaunchSeams(&shell, &executeErrorBox);
         TNewClassBelow newClassBelow(prompter, &displayForm);
         displayForm.SetNewClassDialog(&newClassBelow);

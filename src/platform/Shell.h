@@ -14,10 +14,17 @@ struct ShellRequest
     QString parameters;    // one text, split by the Windows rules
     QString directory;     // a game path; empty: this program's own
     bool shown = true;
+    // "open" of a document: the line to show, 0 for none. Editors that are
+    // known to take a line get it (EditorLine.h); a stored command may hold
+    // "%2" for it.
+    int line = 0;
 };
 
 // The answer: above 32 success, otherwise a launch code (LaunchCodes.h).
-using ShellAnswer = std::function<void(int)>;
+// missing names the program that could not be found when that, not the
+// file asked for, is what failed (the editor stored for ".uc" files is
+// gone); it is empty otherwise.
+using ShellAnswer = std::function<void(int code, const QString &missing)>;
 
 // Opens documents and folders and starts programs the way the Windows shell
 // does. Answers always arrive later, through the event loop of the thread
@@ -37,7 +44,8 @@ public:
 
     // The plain-text editor every system has (Notepad on Windows; elsewhere
     // the desktop's default text editor, then a well-known one on PATH).
-    virtual void OpenInTextEditor(const QString &specFile, ShellAnswer answer) = 0;
+    // line: the line to show, 0 for none.
+    virtual void OpenInTextEditor(const QString &specFile, ShellAnswer answer, int line = 0) = 0;
 };
 
 } // namespace kelvarin

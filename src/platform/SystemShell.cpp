@@ -12,6 +12,7 @@
 #include <shellapi.h>
 #else
 #include "platform/Desktop.h"
+#include "platform/EditorLine.h"
 #include "platform/GamePrograms.h"
 #include "platform/Process.h"
 #include "platform/SpecPath.h"
@@ -45,14 +46,14 @@ public:
     }
 
     // Thread-safe: queues the answer for the owning thread's event loop.
-    void Post(quint64 id, int code)
+    void Post(quint64 id, int code, const QString &missing = QString())
     {
         QMetaObject::invokeMethod(
             this,
-            [this, id, code] {
+            [this, id, code, missing] {
                 ShellAnswer answer = m_waiting.take(id);
                 if (answer)
-                    answer(code);
+                    answer(code, missing);
             },
             Qt::QueuedConnection);
     }
@@ -78,7 +79,10 @@ struct SystemShell::Impl
     std::function<QString(const QString &)> associationFor;
     std::shared_ptr<AnswerPost> post = MakeAnswerPost();
 
-    void Answer(ShellAnswer answer, int code) { post->Post(post->Add(std::move(answer)), code); }
+    void Answer(ShellAnswer answer, int code, const QString &missing = QString())
+    {
+        post->Post(post->Add(std::move(answer)), code, missing);
+    }
 
 #ifndef Q_OS_WIN
     void Document(const ShellRequest &request, ShellAnswer answer);
@@ -113,7 +117,7 @@ void SystemShell::Open(const ShellRequest &request, ShellAnswer answer)
     d->Answer(std::move(answer), int(reinterpret_cast<INT_PTR>(result)));
 }
 
-void SystemShell::OpenInTextEditor(const QString &specFile, ShellAnswer answer)
+void SystemShell::OpenInTextEditor(const QString &specFile, ShellAnswer answer, int)
 {
     const std::wstring quoted = (QLatin1Char('"') + QDir::toNativeSeparators(specFile) + QLatin1Char('"')).toStdWString();
     const HINSTANCE result = ::ShellExecuteW(nullptr, L"open", L"C:\\Windows\\Notepad.exe", quoted.c_str(),
@@ -150,14 +154,16 @@ bool StartsWithMZ(const QString &nativePath)
 }
 
 // The command stored for a document's extension, ready to start on
-// nativePath; an error code when its program cannot be had.
+// nativePath at line (0: none); an error code when its program cannot be
+// had, with the program's name when it is not there.
 struct Associated
 {
     ProcessStart start;
     int errorCode = 0;
+    QString missing;
 };
 
-Associated FromAssociation(const QString &command, const QString &nativePath)
+Associated FromAssociation(const QString &command, const QString &nativePath, int line)
 {
     Associated result;
     QStringList words = WindowsCommandLine::SplitCommand(command);
@@ -166,6 +172,8 @@ Associated FromAssociation(const QString &command, const QString &nativePath)
         return result;
     }
     QString program = words.takeFirst();
+    // The line first: a path may hold "%2" itself.
+    const bool linePlaced = EditorLine::PlaceLine(words, line);
     bool pathPlaced = false;
     for (QString &word : words) {
         if (word.contains(QLatin1String("%1"))) {
@@ -175,19 +183,30 @@ Associated FromAssociation(const QString &command, const QString &nativePath)
     }
     if (!pathPlaced)
         words.append(nativePath);
+    if (!linePlaced)
+        words = EditorLine::WithLine(program, words, nativePath, line);
 
+    // A program that is not there is named: the file asked for exists.
+    const QString written = program;
     if (!program.contains(QLatin1Char('/')) && !program.contains(QLatin1Char('\\'))) {
         program = Desktop::FindOnPath(program);
         if (program.isEmpty()) {
             result.errorCode = LaunchCode::FileNotFound;
+            result.missing = written;
             return result;
         }
     } else if (HasDrive(program)) {
         // A drive letter names nothing on this system.
         result.errorCode = LaunchCode::FileNotFound;
+        result.missing = written;
         return result;
     } else {
         program = QFileInfo(SpecPath::ToNative(program)).absoluteFilePath();
+        if (!QFileInfo::exists(program)) {
+            result.errorCode = LaunchCode::FileNotFound;
+            result.missing = program;
+            return result;
+        }
     }
 
     if (StartsWithMZ(program)) {
@@ -263,9 +282,9 @@ void SystemShell::Impl::Document(const ShellRequest &request, ShellAnswer answer
         OpenWithOpener(nativePath, std::move(answer));
         return;
     }
-    Associated associated = FromAssociation(command, nativePath);
+    Associated associated = FromAssociation(command, nativePath, request.line);
     if (associated.errorCode != 0) {
-        Answer(std::move(answer), associated.errorCode);
+        Answer(std::move(answer), associated.errorCode, associated.missing);
         return;
     }
     if (!request.directory.isEmpty())
@@ -301,19 +320,20 @@ void SystemShell::Open(const ShellRequest &request, ShellAnswer answer)
     d->Answer(std::move(answer), LaunchCode::NoAssociation);
 }
 
-void SystemShell::OpenInTextEditor(const QString &specFile, ShellAnswer answer)
+void SystemShell::OpenInTextEditor(const QString &specFile, ShellAnswer answer, int line)
 {
     const QString nativePath = NativeAbsolute(specFile);
     const quint64 id = d->post->Add(std::move(answer));
     std::shared_ptr<AnswerPost> target = d->post;
     // Finding the editor runs xdg-mime and waits for it.
-    auto work = [nativePath, target, id] {
+    auto work = [nativePath, target, id, line] {
         const std::optional<ProcessStart> editor = Desktop::TextEditorFor(nativePath);
         if (!editor) {
             target->Post(id, LaunchCode::NoAssociation);
             return;
         }
         ProcessStart start = *editor;
+        start.arguments = EditorLine::WithLine(start.program, start.arguments, nativePath, line);
         start.ownSession = true;
         int code = 0;
         const bool started = Process::Start(start, &code) != nullptr;

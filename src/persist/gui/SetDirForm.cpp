@@ -1,6 +1,7 @@
 #include "persist/gui/SetDirForm.h"
 
 #include "persist/Options.h"
+#include "platform/gui/DialogOwner.h"
 #include "platform/gui/Pickers.h"
 
 #include <QCheckBox>
@@ -182,6 +183,7 @@ SetDirValues TSetDirForm::GetOptions() const
 std::optional<SetDirValues> TSetDirForm::Edit(const TOptions &options)
 {
     SetOptions(options);
+    InFrontScope inFront(*this, parentWidget());
     m_dirEdit->setFocus();
     if (exec() != QDialog::Accepted)
         return std::nullopt;

@@ -410,6 +410,10 @@ void TDisplayForm::SetCompileTools(CompileRunner *runner, TCompilerLog *log, Pac
     m_exporter = exporter;
     m_exporterForm = exporterForm;
     const bool ready = runner && log && exporter && exporterForm;
+    if (log)
+        log->SetOpenSourceHandler([this](const QString &path, int line) {
+            RunGuarded(m_prompter, [this, &path, line] { m_commands->OpenInEditor(path, line); });
+        });
     for (QAction *action : m_compileCommands + m_toolCommands)
         action->setEnabled(ready);
     m_popup->SetAvailable(m_popup->CompilethispackageMenuItem, ready);

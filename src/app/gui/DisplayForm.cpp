@@ -127,7 +127,10 @@ TDisplayForm::TDisplayForm(TOptions &options, Registry &registry, ClassModel &mo
     if (m_keyboard.CtrlHeld())
         return;
     try {
-        if (!m_options.LoadOptions(m_registry))
+        // Without any store this is the first start: the options dialog
+        // greets the user (AsksForOptionsAtStart), not an error.
+        m_firstStart = !m_registry.StoreExists();
+        if (!m_options.LoadOptions(m_registry) && !m_firstStart)
             m_prompter.Error(QLatin1String(LoadFailedMessage));
         LoadWindowLayout();
     } catch (...) {

@@ -119,6 +119,10 @@ public:
     void ExitMenuItemClick();
     void AboutMenuClick();
     void SetbasedirMenuItemClick();
+    // True when start-up opens the options dialog before any window: the
+    // game directory is empty, or this is the first start (no settings
+    // store at all), which greets with the dialog instead of an error.
+    bool AsksForOptionsAtStart() const { return m_firstStart || m_options.BaseDir.isEmpty(); }
     void ResetMenuItemClick();
     void ReaddefaultpackagesMenuItemClick();
     void RefreshMenuItemClick();
@@ -264,6 +268,7 @@ private:
     std::unique_ptr<MainWindowPanes> m_windowPanes;
     KeywordTracker m_keywords;
     bool m_shownOnce = false;
+    bool m_firstStart = false;
     bool m_startedUp = false;
     bool m_openScheduled = false;
     QStringList m_waitingFiles;

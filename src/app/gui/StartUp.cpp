@@ -202,7 +202,7 @@ int StartUp::Run(QApplication &app, const ProgramArguments &arguments)
         // Opened at the end of the start-up, after the default state.
         displayForm.OpenFile(arguments.file);
 
-        if (options.BaseDir.isEmpty())
+        if (displayForm.AsksForOptionsAtStart())
             displayForm.SetbasedirMenuItemClick();
 
         waitBox.show();

@@ -180,39 +180,48 @@ private slots:
 
     void StartUpReadsTheStore_data()
     {
-        QTest::addColumn<bool>("seeded");
-        QTest::addColumn<bool>("damaged");
+        QTest::addColumn<QString>("store");   // "options", "none", "damaged", "wrong type"
         QTest::addColumn<bool>("ctrl");
         QTest::addColumn<QStringList>("messages");
         QTest::addColumn<QString>("baseDir");
         QTest::addColumn<QString>("commandLine");
         QTest::addColumn<QSize>("size");
         QTest::addColumn<bool>("toolBar");
+        QTest::addColumn<bool>("asksForOptions");   // the options dialog opens before any window
         const QStringList none;
-        QTest::newRow("options and layout") << true << false << false << none << "C:\\UT" << "dm-deck16"
-                                            << QSize(600, 450) << false;
-        QTest::newRow("Ctrl held: nothing read") << true << false << true << none << "" << "" << QSize(532, 395) << true;
-        QTest::newRow("nothing stored: defaults and a message") << false << false << false
-            << QStringList{"Unable to load user settings.\r\nUsing defaults."} << "." << "ctf-face" << QSize(532, 395) << true;
+        QTest::newRow("options and layout") << "options" << false << none << "C:\\UT" << "dm-deck16"
+                                            << QSize(600, 450) << false << false;
+        QTest::newRow("Ctrl held: nothing read") << "options" << true << none << "" << "" << QSize(532, 395) << true
+                                                 << true;
+        // The first start greets with the options dialog, not an error.
+        QTest::newRow("first start: no store at all") << "none" << false << none << "." << "ctf-face"
+                                                      << QSize(532, 395) << true << true;
+        QTest::newRow("a store that cannot be read: defaults and a message") << "damaged" << false
+            << QStringList{"Unable to load user settings.\r\nUsing defaults."} << "." << "ctf-face" << QSize(532, 395)
+            << true << false;
         // Reading stops silently at the damaged value; the layout comes after it.
-        QTest::newRow("value of the wrong type") << true << true << false << none << "C:\\UT" << "ctf-face"
-                                                 << QSize(532, 395) << true;
+        QTest::newRow("value of the wrong type") << "wrong type" << false << none << "C:\\UT" << "ctf-face"
+                                                 << QSize(532, 395) << true << false;
     }
 
     void StartUpReadsTheStore()
     {
-        QFETCH(bool, seeded);
-        QFETCH(bool, damaged);
+        QFETCH(QString, store);
         QFETCH(bool, ctrl);
         QFETCH(QStringList, messages);
         QFETCH(QString, baseDir);
         QFETCH(QString, commandLine);
         QFETCH(QSize, size);
         QFETCH(bool, toolBar);
+        QFETCH(bool, asksForOptions);
         Env env;
-        if (seeded)
+        if (store == QLatin1String("options") || store == QLatin1String("wrong type"))
             env.Seed(QStringLiteral("C:\\UT"));
-        if (damaged)
+        if (store == QLatin1String("damaged")) {
+            QFile damaged(env.store.filePath(QStringLiteral("registry.reg")));
+            QVERIFY(damaged.open(QIODevice::WriteOnly) && damaged.write("\x01\x02 not a store") > 0);
+        }
+        if (store == QLatin1String("wrong type"))
             QVERIFY(env.registry.SetDword(RegRoot::LocalMachine, QStringLiteral("\\Software\\Vexa\\Kelvarin"),
                                           QStringLiteral("CommandLine"), 7));
         env.keyboard.ctrl = ctrl;
@@ -226,6 +235,7 @@ private slots:
         QCOMPARE(env.Action("ToolbarMenuItem")->isChecked(), toolBar);
         QCOMPARE(form.StatusText(), QStringLiteral("Hollowgate Unreal Class Browser"));
         QVERIFY(form.PackageBindingList()->isHidden() && form.FilesList()->isHidden());
+        QCOMPARE(form.AsksForOptionsAtStart(), asksForOptions);
     }
 
     void CloseStoresAndExitDoesNot_data()

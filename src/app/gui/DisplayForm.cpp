@@ -393,6 +393,16 @@ void TDisplayForm::SetFindBox(TFindBox *findBox)
     m_popup->SetAvailable(m_popup->FindClassPopupItem, findBox != nullptr);
     if (!findBox)
         return;
+    // The finder opens where the user left it in an earlier run.
+    if (m_storedLayout && m_storedLayout->findBoxLeft && m_storedLayout->findBoxTop && m_storedLayout->findBoxWidth
+        && m_storedLayout->findBoxHeight) {
+        TFindBox::Placement placement;
+        placement.geometry = QRect(*m_storedLayout->findBoxLeft, *m_storedLayout->findBoxTop,
+                                   *m_storedLayout->findBoxWidth, *m_storedLayout->findBoxHeight);
+        for (int column = 0; column < TFindBox::ColumnCount; ++column)
+            placement.columns[column] = m_storedLayout->findBoxColumns[column].value_or(0);
+        findBox->RestorePlacement(placement);
+    }
     findBox->SetBrowseHandler([this](int column, TreeNode *node) {
         KelvarTreeView *view = column == 0 ? m_browser : m_packagesBrowser;
         view->Adapter()->SourceTree().Select(node);
@@ -1081,6 +1091,7 @@ void TDisplayForm::LoadWindowLayout()
         throw;
     }
     ApplyLayout(layout);
+    m_storedLayout = std::make_unique<WindowLayout>(layout);
 }
 
 void TDisplayForm::ApplyLayout(const WindowLayout &layout)
@@ -1091,7 +1102,25 @@ void TDisplayForm::ApplyLayout(const WindowLayout &layout)
 
 WindowLayout TDisplayForm::CurrentLayout()
 {
-    return m_windowPanes->CurrentLayout();
+    WindowLayout layout = m_windowPanes->CurrentLayout();
+    // The finder's place: where it is now once shown, else as stored.
+    const std::optional<TFindBox::Placement> placed = m_findBox ? m_findBox->CurrentPlacement() : std::nullopt;
+    if (placed) {
+        layout.findBoxLeft = placed->geometry.left();
+        layout.findBoxTop = placed->geometry.top();
+        layout.findBoxWidth = placed->geometry.width();
+        layout.findBoxHeight = placed->geometry.height();
+        for (int column = 0; column < TFindBox::ColumnCount; ++column)
+            layout.findBoxColumns[column] = placed->columns[column];
+    } else if (m_storedLayout) {
+        layout.findBoxLeft = m_storedLayout->findBoxLeft;
+        layout.findBoxTop = m_storedLayout->findBoxTop;
+        layout.findBoxWidth = m_storedLayout->findBoxWidth;
+        layout.findBoxHeight = m_storedLayout->findBoxHeight;
+        for (int column = 0; column < TFindBox::ColumnCount; ++column)
+            layout.findBoxColumns[column] = m_storedLayout->findBoxColumns[column];
+    }
+    return layout;
 }
 
 void TDisplayForm::SaveWindowLayout()

@@ -223,6 +223,9 @@ private:
     QPointer<TWaitBox> m_waitBox;
     QPointer<TAboutBox> m_aboutBox;
     QPointer<TFindBox> m_findBox;
+    // The finder's place as the layout store had it, until the finder
+    // takes it (SetFindBox) or is shown and placed anew.
+    std::unique_ptr<WindowLayout> m_storedLayout;
     QPointer<TFindOrphanForm> m_orphanForm;
     QPointer<TNewINTWizard> m_intWizard;
     QAction *m_orphanItem = nullptr;

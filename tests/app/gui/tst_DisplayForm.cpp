@@ -23,6 +23,7 @@
 #include <QListView>
 #include <QMenu>
 #include <QMenuBar>
+#include <QScrollBar>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QToolBar>
@@ -519,6 +520,23 @@ private slots:
         QCOMPARE(popup->DeleteClassPopupItem->text(), QStringLiteral("Delete package Bar"));
     }
 
+    // A name longer than the pane is never cut with "...": the column takes
+    // its width and the pane scrolls sideways.
+    void ClassNamesScrollSideways()
+    {
+        Env env;
+        TDisplayForm &form = env.Shown();
+        const QString name = QStringLiteral("StormPulseProjectileWithAVeryLongDescriptiveClassNameIndeed");
+        Tree &browser = env.model.Browser();
+        browser.Add(browser.First(), name);
+        KelvarTreeView *view = form.Browser();
+        view->expandAll();
+        QCOMPARE(view->textElideMode(), Qt::ElideNone);
+        QTRY_VERIFY(view->columnWidth(0) > view->fontMetrics().horizontalAdvance(name));
+        QVERIFY(view->columnWidth(0) > view->viewport()->width());
+        QTRY_VERIFY(view->horizontalScrollBar()->maximum() > 0);
+    }
+
     void DeleteFromThePopupRemovesTheTaggedClass()
     {
         Env env;
@@ -532,6 +550,7 @@ private slots:
         view->expandAll();
         const QModelIndex foo = view->model()->index(0, 0, view->model()->index(0, 0));
         QTest::mousePress(view->viewport(), Qt::RightButton, {}, view->visualRect(foo).center());
+        QCOMPARE(form.Popup()->DeleteClassPopupItem->text(), QStringLiteral("Delete class Foo"));
         env.prompter.answers = {MessageAnswer::Yes};
         form.Popup()->DeleteClassPopupItem->trigger();
         QVERIFY(!env.game.Exists(QStringLiteral("MyMod/Classes/Foo.uc")));

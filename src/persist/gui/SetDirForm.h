@@ -5,6 +5,7 @@
 #include <QDialog>
 
 class QCheckBox;
+class QLabel;
 class QLineEdit;
 class QPushButton;
 class QSlider;
@@ -75,7 +76,7 @@ private:
     QSlider *m_priorityBar = nullptr;
     QPushButton *m_okButton = nullptr;
     QPushButton *m_cancelButton = nullptr;
-    class QLabel *m_dirWarningLabel = nullptr;
+    QLabel *m_dirWarningLabel = nullptr;
     // The directory text the warning was shown for.
     QString m_warnedDir;
 };

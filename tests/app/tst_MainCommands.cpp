@@ -227,7 +227,7 @@ private slots:
         QVERIFY(env.commands.BrowserMouseDown());
         QCOMPARE(env.commands.PopupTag(), actor);
         QCOMPARE(env.commands.Popup().compileCaption, QStringLiteral("Compile Engine"));
-        QCOMPARE(env.commands.Popup().deleteCaption, QStringLiteral("Delete class Foo"));
+        QCOMPARE(env.commands.Popup().deleteCaption, QStringLiteral("Delete class Actor"));
     }
 
     void NodesThatGoAreForgotten_data()

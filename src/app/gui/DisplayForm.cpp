@@ -23,6 +23,7 @@
 #include "platform/EventPump.h"
 #include "platform/Keyboard.h"
 #include "platform/Prompter.h"
+#include "platform/Registry.h"
 #include "platform/gui/Pickers.h"
 #include "authoring/NewClassCommands.h"
 #include "tools/CompileRunner.h"
@@ -886,6 +887,11 @@ void TDisplayForm::PackageListClickCheck(int row, kelvarin::PackageList::Mark re
         m_model.Packages().SetMark(row, requested);
         PackageLoader(m_model).PackageTickChanged(row);
     });
+}
+
+bool TDisplayForm::AsksForOptionsAtStart() const
+{
+    return m_firstStart || m_options.BaseDir.isEmpty();
 }
 
 void TDisplayForm::SetbasedirMenuItemClick()

@@ -122,7 +122,7 @@ public:
     // True when start-up opens the options dialog before any window: the
     // game directory is empty, or this is the first start (no settings
     // store at all), which greets with the dialog instead of an error.
-    bool AsksForOptionsAtStart() const { return m_firstStart || m_options.BaseDir.isEmpty(); }
+    bool AsksForOptionsAtStart() const;
     void ResetMenuItemClick();
     void ReaddefaultpackagesMenuItemClick();
     void RefreshMenuItemClick();

@@ -244,13 +244,15 @@ private slots:
         QCOMPARE(captions, (QStringList{
             "Kelvarin options:",
             "GroupBox1= Please enter the Unreal Tournament directory: ", "BrowseButton=&Browse",
-            "GroupBox2= Enter the commandline for the test runs: ",
+            "DirWarningLabel=", "GroupBox2= Enter the commandline for the test runs: ",
             "GroupBox5= Enter the program to edit Unreal Class files with: ", "UCBrowseButton=&Browse",
             "GroupBox3= Miscellanious options: ", "ShowUCCCompileCheck=Show UCC when compiling scripts",
             "ShowUCCExportCheck=Show UCC when exporting packages",
             "TestrunCheckBox=Test run after a successful compile",
             "GroupBox4= UCC priority: ", "Label1=Priority when compiling/exporting:",
             "OKButton=&Ok", "CancelButton=&Cancel"}));
+        // The editor field's hint tells how a line reaches the editor.
+        QVERIFY(Edit(form, "UScriptEditCommandEdit")->toolTip().contains(QStringLiteral("\"%2\" for the line")));
 
         const QStringList expected{"DirEdit", "BrowseButton", "CommandlineEdit",
                                    "ShowUCCCompileCheck", "ShowUCCExportCheck", "TestrunCheckBox",

@@ -212,10 +212,14 @@ void TSetDirForm::OKButtonClick()
     const QString dir = m_dirEdit->text();
     if (dir != m_warnedDir && !EditPackagesFile::HasGameConfiguration(dir)) {
         m_warnedDir = dir;
-        m_dirWarningLabel->setText(
-            QStringLiteral("There is no System\\UnrealTournament.ini in this directory, so no game is there to "
-                           "browse. Press Ok again to keep it, or correct it."));
+        m_dirWarningLabel->setText(QStringLiteral(
+            "There is no System\\UnrealTournament.ini in this directory. Press Ok again to keep it."));
         m_dirWarningLabel->show();
+        // Room for the warning: the designed height has none to spare.
+        if (QLayout *dialogLayout = layout()) {
+            dialogLayout->activate();
+            resize(width(), std::max(height(), dialogLayout->totalSizeHint().height()));
+        }
         m_dirEdit->setFocus();
         return;
     }

@@ -8,7 +8,8 @@ root=$(cd "$(dirname "$0")/.." && pwd)
 
 game="$root/build/sample"
 # A private settings store in the build tree: the user's own settings are never
-# touched, and the first start finds options instead of greeting with an error.
+# touched, and the first start opens on the sample instead of asking for the
+# game directory.
 export XDG_CONFIG_HOME="$root/build/config"
 store="$XDG_CONFIG_HOME/Kelvarin/registry.reg"
 if [ ! -f "$store" ]; then

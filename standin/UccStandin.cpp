@@ -8,6 +8,7 @@
 #include "UccMake.h"
 
 #include <QCoreApplication>
+#include <QDir>
 #include <QString>
 #include <QStringList>
 
@@ -25,10 +26,20 @@ struct CommandEntry
     Command run;
 };
 
-// A dedicated server: runs without a window until SIGTERM ends it.
-int Server(int argc, char **argv, const QStringList &)
+// A dedicated server: says what it received and what it does, as the
+// game's server does in its console, then runs until SIGTERM (or the
+// terminal's Ctrl+C) ends it.
+int Server(int argc, char **argv, const QStringList &arguments)
 {
     QCoreApplication app(argc, argv);
+    const QByteArray map = arguments.isEmpty() ? QByteArray("(no map)") : arguments.first().toLocal8Bit();
+    QStringList commandLine{QStringLiteral("UCC"), QStringLiteral("server")};
+    commandLine += arguments;
+    std::printf("%s\n", commandLine.join(QLatin1Char(' ')).toLocal8Bit().constData());
+    std::printf("Dedicated server stand-in: serving %s from %s (no game runs; this only stands in for one).\n"
+                "Stop it with Ctrl+C or by closing this window.\n",
+                map.constData(), QDir::currentPath().toLocal8Bit().constData());
+    std::fflush(stdout);
     return app.exec();
 }
 

@@ -11,10 +11,10 @@ void ClassPopupState::CaptionForPackageTree(const TreeNode &node)
     const QString package = packageNode ? node.Text() : node.Parent()->Text();
     compileCaption = QLatin1String(CompileCaptionPrefix) + package;
     createCaption = QStringLiteral("Create new class in package ") + package;
-    // The package tree always names a real package. The class tree may have
-    // disabled the compile item for a class of unknown package; that must
-    // not carry over to a package that can be compiled.
+    // Every item is captioned and enabled for this node: nothing carries
+    // over from a right click on the other tree.
     compileEnabled = true;
+    createEnabled = true;
     if (packageNode) {
         editEnabled = false;
         switchEnabled = false;
@@ -33,6 +33,8 @@ void ClassPopupState::CaptionForPackageTree(const TreeNode &node)
 void ClassPopupState::CaptionForClassTree(const TreeNode &node, const QString &package)
 {
     editEnabled = true;
+    switchEnabled = true;
+    deleteCaption = QStringLiteral("Delete class ") + node.Text();
     compileCaption = QLatin1String(CompileCaptionPrefix) + package;
     // "? ? ?" names no package: compiling it would add a bogus EditPackages
     // line to the game's configuration.

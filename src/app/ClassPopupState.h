@@ -7,9 +7,9 @@ namespace kelvarin {
 class ClassModel;
 class TreeNode;
 
-// Captions and enabled states of the trees' pop-up menu. Each right click
-// rewrites only the items its tree is responsible for; the rest keep what
-// the last right click on the other tree left.
+// Captions and enabled states of the trees' pop-up menu. Every right click
+// captions and enables every item for the node that was clicked, so what an
+// item says is what choosing it does.
 struct ClassPopupState
 {
     static constexpr const char *CompileCaptionPrefix = "Compile ";

@@ -139,30 +139,31 @@ void MainCommands::Edit(TreeNode *node)
     OpenInEditor(path);
 }
 
-void MainCommands::OpenInEditor(const QString &path)
+void MainCommands::OpenInEditor(const QString &path, int line)
 {
     if (!m_shell)
         return;
     const std::weak_ptr<MainCommands *> alive = m_alive;
-    const auto report = [alive, path](int answer) {
+    const auto report = [alive, path](int answer, const QString &missing) {
         const auto self = alive.lock();
         if (!self || LaunchCode::Succeeded(answer) || !(*self)->m_errors)
             return;
-        (*self)->m_errors->ShowError(answer, SpecPath::Display(path));
+        (*self)->m_errors->ShowError(answer, missing.isEmpty() ? SpecPath::Display(path) : missing);
     };
     ShellRequest request;
     request.verb = QStringLiteral("open");
     request.file = path;
-    m_shell->Open(request, [alive, path, report](int answer) {
+    request.line = line;
+    m_shell->Open(request, [alive, path, line, report](int answer, const QString &missing) {
         const auto self = alive.lock();
         if (!self)
             return;
         if ((answer == LaunchCode::NoAssociation || answer == LaunchCode::IncompleteAssociation)
             && (*self)->m_shell) {
-            (*self)->m_shell->OpenInTextEditor(path, report);
+            (*self)->m_shell->OpenInTextEditor(path, report, line);
             return;
         }
-        report(answer);
+        report(answer, missing);
     });
 }
 
@@ -193,7 +194,7 @@ void MainCommands::EditUTiniMenuItemClick()
     const std::weak_ptr<MainCommands *> alive = m_alive;
     // The answer is not reported; but where no program is associated with
     // ".ini" files (common off Windows) the plain-text editor opens it.
-    m_shell->Open(request, [alive, file](int answer) {
+    m_shell->Open(request, [alive, file](int answer, const QString &) {
         const auto self = alive.lock();
         if (self && (*self)->m_shell
             && (answer == LaunchCode::NoAssociation || answer == LaunchCode::IncompleteAssociation))

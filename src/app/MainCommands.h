@@ -53,8 +53,10 @@ public:
     void Edit(TreeNode *node);
     // Opens a file in the user's editor: the shell's "open" (the stored
     // association first, then the desktop's), the plain-text editor when no
-    // program is associated, the launch error box when all fails.
-    void OpenInEditor(const QString &path);
+    // program is associated, the launch error box when all fails: it names
+    // the editor when the editor, not the file, is missing. line > 0 asks
+    // the editor to show that line (see EditorLine).
+    void OpenInEditor(const QString &path, int line = 0);
     // "&Edit this class...": the pop-up's node, unless a root or a package.
     void EditthisclassMenuItemClick();
     // A double click on a tree: the node under the mouse (null for none).

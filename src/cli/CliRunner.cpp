@@ -284,7 +284,7 @@ int CliRunner::Run(const QStringList &arguments, Registry &registry, QTextStream
 
     // Launches answer through the event loop; each launching action waits
     // for its answers before the next action runs.
-    SystemShell systemShell([&registry](const QString &file) { return FileAssociation::OpenCommandFor(registry, file); });
+    SystemShell systemShell([&registry](const QString &file, int line) { return FileAssociation::OpenCommandFor(registry, file, line); });
     PendingShell shell(systemShell);
     StreamErrorReporter errors(prompter);
     MainCommands commands(options, model);

@@ -7,10 +7,10 @@ namespace kelvarin {
 ShellAnswer PendingShell::Counted(ShellAnswer answer)
 {
     ++m_outstanding;
-    return [this, answer = std::move(answer)](int code) {
+    return [this, answer = std::move(answer)](int code, const QString &missing) {
         --m_outstanding;
         if (answer)
-            answer(code);
+            answer(code, missing);
     };
 }
 
@@ -19,9 +19,9 @@ void PendingShell::Open(const ShellRequest &request, ShellAnswer answer)
     m_shell.Open(request, Counted(std::move(answer)));
 }
 
-void PendingShell::OpenInTextEditor(const QString &specFile, ShellAnswer answer)
+void PendingShell::OpenInTextEditor(const QString &specFile, ShellAnswer answer, int line)
 {
-    m_shell.OpenInTextEditor(specFile, Counted(std::move(answer)));
+    m_shell.OpenInTextEditor(specFile, Counted(std::move(answer)), line);
 }
 
 void PendingShell::Settle()

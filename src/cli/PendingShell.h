@@ -12,7 +12,7 @@ public:
     explicit PendingShell(Shell &shell) : m_shell(shell) {}
 
     void Open(const ShellRequest &request, ShellAnswer answer) override;
-    void OpenInTextEditor(const QString &specFile, ShellAnswer answer) override;
+    void OpenInTextEditor(const QString &specFile, ShellAnswer answer, int line = 0) override;
 
     int Outstanding() const { return m_outstanding; }
     // Processes events until every answer has arrived.

@@ -49,6 +49,8 @@ void ClassModel::ResetModel()
     m_packageList.Clear();
     ForgetMemo();
     ListPackageDirs();
+    // The status bar must not go on counting the classes just dropped.
+    Status(QString::number(ClassCount()) + QLatin1String(" classes loaded"));
 }
 
 TreeNode *ClassModel::FindNode(Tree &tree, const QString &name)

@@ -44,7 +44,8 @@ public:
     void ShowProcess(const QString &text);
 
     // Empties both trees down to new roots, clears the three lists, lists the
-    // package directories again and forgets the parent-lookup memo.
+    // package directories again and forgets the parent-lookup memo. The status
+    // then counts the classes loaded ("0 classes loaded").
     void ResetModel();
 
     // First node below the tree's root whose text equals name ignoring case,

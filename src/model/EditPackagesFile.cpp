@@ -2,6 +2,7 @@
 
 #include "model/TextRules.h"
 #include "platform/Errors.h"
+#include "platform/FileSystem.h"
 #include "platform/Prompter.h"
 #include "platform/SpecPath.h"
 #include "platform/TextFile.h"
@@ -30,6 +31,11 @@ EditPackagesFile::EditPackagesFile(const QString &baseDir, Prompter &prompter)
 QString EditPackagesFile::Path() const
 {
     return m_baseDir + QLatin1String("\\System\\UnrealTournament.ini");
+}
+
+bool EditPackagesFile::HasGameConfiguration(const QString &baseDir)
+{
+    return FileSystem::FileExists(baseDir + QLatin1String("\\System\\UnrealTournament.ini"));
 }
 
 QString EditPackagesFile::BackupPath() const

@@ -18,6 +18,11 @@ public:
     QString Path() const;
     QString BackupPath() const;
 
+    // True when baseDir holds the game's configuration file
+    // (baseDir + "\System\UnrealTournament.ini"), the mark of a game
+    // directory.
+    static bool HasGameConfiguration(const QString &baseDir);
+
     // Appends every EditPackages value of the section, in file order. Shows
     // "Unable to locate [Editor.EditorEngine] section." and answers false
     // when there is none. Raises "Cannot open file %s" when the file cannot

@@ -1,6 +1,7 @@
 #include "persist/FileAssociation.h"
 
 #include "persist/RegistryKey.h"
+#include "platform/EditorLine.h"
 #include "platform/Errors.h"
 #include "platform/WindowsCommandLine.h"
 
@@ -63,7 +64,7 @@ QString ReadOpenCommand(Registry &registry, const QString &extension)
     return reg.ReadString(QString());
 }
 
-std::optional<AssociatedCommand> OpenCommandFor(Registry &registry, const QString &nativeFile)
+std::optional<AssociatedCommand> OpenCommandFor(Registry &registry, const QString &nativeFile, int line)
 {
     // The extension is the last component's own: "My.Mod/README" has none.
     const qsizetype nameStart =
@@ -85,6 +86,8 @@ std::optional<AssociatedCommand> OpenCommandFor(Registry &registry, const QStrin
     AssociatedCommand result;
     if (!words.isEmpty())
         result.program = words.takeFirst();
+    // The line first: the path may hold "%2" itself.
+    const bool linePlaced = EditorLine::PlaceLine(words, line);
     bool placed = false;
     for (QString &word : words) {
         if (word.contains(kFileArgument)) {
@@ -94,7 +97,7 @@ std::optional<AssociatedCommand> OpenCommandFor(Registry &registry, const QStrin
     }
     if (!placed)
         words.append(nativeFile);
-    result.arguments = words;
+    result.arguments = linePlaced ? words : EditorLine::WithLine(result.program, words, nativeFile, line);
     return result;
 }
 

@@ -22,6 +22,11 @@ void ReadBool(RegistryKey &reg, const char *name, std::optional<bool> &field)
         field = reg.ReadBool(n);
 }
 
+QString FindBoxColumnName(int column)
+{
+    return QStringLiteral("FindBoxColumn%1").arg(column);
+}
+
 } // namespace
 
 void WindowLayout::LoadWindowLayout(Registry &registry)
@@ -42,6 +47,12 @@ void WindowLayout::LoadWindowLayout(Registry &registry)
     ReadBool(reg, "PackageBrowserVis", packageBrowserVis);
     ReadInt(reg, "PackageTag", packageTag);
     ReadBool(reg, "PackageListVis", packageListVis);
+    ReadInt(reg, "FindBoxLeft", findBoxLeft);
+    ReadInt(reg, "FindBoxTop", findBoxTop);
+    ReadInt(reg, "FindBoxWidth", findBoxWidth);
+    ReadInt(reg, "FindBoxHeight", findBoxHeight);
+    for (int column = 0; column < 4; ++column)
+        ReadInt(reg, FindBoxColumnName(column).toLatin1().constData(), findBoxColumns[column]);
     reg.CloseKey();
 }
 
@@ -66,6 +77,16 @@ void WindowLayout::SaveWindowLayout(Registry &registry) const
     reg.WriteBool(QStringLiteral("PackageBrowserVis"), packageBrowserVis.value_or(true));
     reg.WriteInteger(QStringLiteral("PackageTag"), packageTag.value_or(0));
     reg.WriteBool(QStringLiteral("PackageListVis"), packageListVis.value_or(true));
+    const auto writeSet = [&reg](const QString &name, const std::optional<int> &value) {
+        if (value)
+            reg.WriteInteger(name, *value);
+    };
+    writeSet(QStringLiteral("FindBoxLeft"), findBoxLeft);
+    writeSet(QStringLiteral("FindBoxTop"), findBoxTop);
+    writeSet(QStringLiteral("FindBoxWidth"), findBoxWidth);
+    writeSet(QStringLiteral("FindBoxHeight"), findBoxHeight);
+    for (int column = 0; column < 4; ++column)
+        writeSet(FindBoxColumnName(column), findBoxColumns[column]);
     reg.CloseKey();
     if (!changes.End())
         throw KelvarinError(QStringLiteral("Failed to set data for 'WindowTop'"));

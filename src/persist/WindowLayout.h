@@ -16,6 +16,10 @@ struct WindowLayout
     std::optional<int> packageWidth;    // package check list
     std::optional<bool> toolbarVis, browserVis, packageBrowserVis, packageListVis;
     std::optional<int> packageTag;      // remembered package tree pane width
+    // The class finder where the user left it and its result columns'
+    // widths; stored after the values above, and only once it was shown.
+    std::optional<int> findBoxLeft, findBoxTop, findBoxWidth, findBoxHeight;
+    std::optional<int> findBoxColumns[4];
 
     static constexpr const char *Key = "\\Software\\Vexa\\Kelvarin";
 
@@ -23,7 +27,8 @@ struct WindowLayout
     // that cannot be opened leaves every value unset. A value of the wrong
     // type raises "Invalid data type for '%s'"; values read before it stay set.
     void LoadWindowLayout(Registry &registry);
-    // Writes every value (all must be set) in the writer's order. Raises
+    // Writes every value in the writer's order (an unset one as designed),
+    // then the finder's values that are set. Raises
     // "Failed to set data for '%s'" at the first value that cannot be stored.
     void SaveWindowLayout(Registry &registry) const;
 };

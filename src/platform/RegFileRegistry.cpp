@@ -569,6 +569,12 @@ RegFileRegistry::RegFileRegistry(const QString &nativePath)
 
 RegFileRegistry::~RegFileRegistry() = default;
 
+bool RegFileRegistry::StoreExists()
+{
+    const QFileInfo info(m_path);
+    return info.exists() || info.isSymLink();
+}
+
 QString RegFileRegistry::DefaultPath()
 {
     QString base = qEnvironmentVariable("XDG_CONFIG_HOME");

@@ -41,6 +41,8 @@ public:
     void BeginChanges() override;
     bool EndChanges() override;
     void CancelChanges() override;
+    // The file is there (a damaged one too).
+    bool StoreExists() override;
 
     const QString &FilePath() const { return m_path; }
     // Where a damaged store was set aside, empty when none was.

@@ -33,6 +33,9 @@ public:
                            const QString &value) = 0;
     virtual bool SetDword(RegRoot root, const QString &path, const QString &name,
                           quint32 value) = 0;
+    // False when there is no store at all yet, as on the first start of
+    // the program for this user.
+    virtual bool StoreExists() { return true; }
 
     // Changes made between BeginChanges and EndChanges may be held back and
     // stored together: a store kept in a file replaces it once, so a record

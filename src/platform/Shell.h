@@ -16,6 +16,10 @@ struct ShellRequest
     QString parameters;    // one text, split by the Windows rules
     QString directory;     // a game path; empty: this program's own
     bool shown = true;
+    // "open" of a document: the line to show, 0 for none. Editors that are
+    // known to take a line get it (EditorLine.h); a stored command may hold
+    // "%2" for it.
+    int line = 0;
 };
 
 // What the association stored for a document's extension runs to open it:
@@ -31,11 +35,15 @@ struct AssociatedCommand
 };
 
 // Answers the associated command for a document given by its native path,
-// or none when nothing usable is stored for its extension.
-using AssociationLookup = std::function<std::optional<AssociatedCommand>(const QString &nativeFile)>;
+// to show it at line (0: none), or none when nothing usable is stored for
+// its extension.
+using AssociationLookup = std::function<std::optional<AssociatedCommand>(const QString &nativeFile, int line)>;
 
 // The answer: above 32 success, otherwise a launch code (LaunchCodes.h).
-using ShellAnswer = std::function<void(int)>;
+// missing names the program that could not be found when that, not the
+// file asked for, is what failed (the editor stored for ".uc" files is
+// gone); it is empty otherwise.
+using ShellAnswer = std::function<void(int code, const QString &missing)>;
 
 // Opens documents and folders and starts programs the way the Windows shell
 // does. Answers always arrive later, through the event loop of the thread
@@ -55,7 +63,8 @@ public:
 
     // The plain-text editor every system has (Notepad on Windows; elsewhere
     // the desktop's default text editor, then a well-known one on PATH).
-    virtual void OpenInTextEditor(const QString &specFile, ShellAnswer answer) = 0;
+    // line: the line to show, 0 for none.
+    virtual void OpenInTextEditor(const QString &specFile, ShellAnswer answer, int line = 0) = 0;
 };
 
 } // namespace kelvarin

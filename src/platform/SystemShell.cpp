@@ -15,6 +15,7 @@
 #include <shellapi.h>
 #else
 #include "platform/Desktop.h"
+#include "platform/EditorLine.h"
 #include "platform/GamePrograms.h"
 #include "platform/Process.h"
 #include "platform/SpecPath.h"
@@ -47,14 +48,14 @@ public:
     }
 
     // Thread-safe: queues the answer for the owning thread's event loop.
-    void Post(quint64 id, int code)
+    void Post(quint64 id, int code, const QString &missing = QString())
     {
         QMetaObject::invokeMethod(
             this,
-            [this, id, code] {
+            [this, id, code, missing] {
                 ShellAnswer answer = m_waiting.take(id);
                 if (answer)
-                    answer(code);
+                    answer(code, missing);
             },
             Qt::QueuedConnection);
     }
@@ -80,11 +81,14 @@ struct SystemShell::Impl
     AssociationLookup association;
     std::shared_ptr<AnswerPost> post = MakeAnswerPost();
 
-    void Answer(ShellAnswer answer, int code) { post->Post(post->Add(std::move(answer)), code); }
-
-    std::optional<AssociatedCommand> AssociationFor(const QString &nativePath) const
+    void Answer(ShellAnswer answer, int code, const QString &missing = QString())
     {
-        return association ? association(nativePath) : std::nullopt;
+        post->Post(post->Add(std::move(answer)), code, missing);
+    }
+
+    std::optional<AssociatedCommand> AssociationFor(const QString &nativePath, int line) const
+    {
+        return association ? association(nativePath, line) : std::nullopt;
     }
 
 #ifndef Q_OS_WIN
@@ -142,7 +146,7 @@ void SystemShell::Open(const ShellRequest &request, ShellAnswer answer)
             d->Answer(std::move(answer), LaunchCode::FileNotFound);
             return;
         }
-        if (const std::optional<AssociatedCommand> command = d->AssociationFor(nativePath)) {
+        if (const std::optional<AssociatedCommand> command = d->AssociationFor(nativePath, request.line)) {
             const int code = command->program.isEmpty()
                                  ? LaunchCode::IncompleteAssociation
                                  : Execute(L"open", command->program, WindowsCommandLine::Join(command->arguments),
@@ -156,7 +160,7 @@ void SystemShell::Open(const ShellRequest &request, ShellAnswer answer)
                                          request.directory, request.shown));
 }
 
-void SystemShell::OpenInTextEditor(const QString &specFile, ShellAnswer answer)
+void SystemShell::OpenInTextEditor(const QString &specFile, ShellAnswer answer, int)
 {
     // By name: the shell finds Notepad in the system's own folder, which is
     // not always C:\Windows.
@@ -194,11 +198,12 @@ bool StartsWithMZ(const QString &nativePath)
 
 // The associated command, ready to start: its program found on PATH or as
 // a native path, a Windows program through wine; an error code when the
-// program cannot be had.
+// program cannot be had, with the program's name when it is not there.
 struct Associated
 {
     ProcessStart start;
     int errorCode = 0;
+    QString missing;
 };
 
 Associated Resolve(const AssociatedCommand &command)
@@ -211,18 +216,27 @@ Associated Resolve(const AssociatedCommand &command)
         return result;
     }
 
+    // A program that is not there is named: the file asked for exists.
+    const QString written = program;
     if (!program.contains(QLatin1Char('/')) && !program.contains(QLatin1Char('\\'))) {
         program = Desktop::FindOnPath(program);
         if (program.isEmpty()) {
             result.errorCode = LaunchCode::FileNotFound;
+            result.missing = written;
             return result;
         }
     } else if (HasDrive(program)) {
         // A drive letter names nothing on this system.
         result.errorCode = LaunchCode::FileNotFound;
+        result.missing = written;
         return result;
     } else {
         program = QFileInfo(SpecPath::ToNative(program)).absoluteFilePath();
+        if (!QFileInfo::exists(program)) {
+            result.errorCode = LaunchCode::FileNotFound;
+            result.missing = program;
+            return result;
+        }
     }
 
     if (StartsWithMZ(program)) {
@@ -290,14 +304,14 @@ void SystemShell::Impl::Document(const ShellRequest &request, ShellAnswer answer
         Answer(std::move(answer), LaunchCode::FileNotFound);
         return;
     }
-    const std::optional<AssociatedCommand> command = AssociationFor(nativePath);
+    const std::optional<AssociatedCommand> command = AssociationFor(nativePath, request.line);
     if (!command) {
         OpenWithOpener(nativePath, std::move(answer));
         return;
     }
     Associated associated = Resolve(*command);
     if (associated.errorCode != 0) {
-        Answer(std::move(answer), associated.errorCode);
+        Answer(std::move(answer), associated.errorCode, associated.missing);
         return;
     }
     if (!request.directory.isEmpty())
@@ -333,19 +347,20 @@ void SystemShell::Open(const ShellRequest &request, ShellAnswer answer)
     d->Answer(std::move(answer), LaunchCode::NoAssociation);
 }
 
-void SystemShell::OpenInTextEditor(const QString &specFile, ShellAnswer answer)
+void SystemShell::OpenInTextEditor(const QString &specFile, ShellAnswer answer, int line)
 {
     const QString nativePath = NativeAbsolute(specFile);
     const quint64 id = d->post->Add(std::move(answer));
     std::shared_ptr<AnswerPost> target = d->post;
     // Finding the editor runs xdg-mime and waits for it.
-    auto work = [nativePath, target, id] {
+    auto work = [nativePath, target, id, line] {
         const std::optional<ProcessStart> editor = Desktop::TextEditorFor(nativePath);
         if (!editor) {
             target->Post(id, LaunchCode::NoAssociation);
             return;
         }
         ProcessStart start = *editor;
+        start.arguments = EditorLine::WithLine(start.program, start.arguments, nativePath, line);
         start.ownSession = true;
         int code = 0;
         const bool started = Process::Start(start, &code) != nullptr;

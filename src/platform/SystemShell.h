@@ -29,7 +29,7 @@ public:
     ~SystemShell() override;
 
     void Open(const ShellRequest &request, ShellAnswer answer) override;
-    void OpenInTextEditor(const QString &specFile, ShellAnswer answer) override;
+    void OpenInTextEditor(const QString &specFile, ShellAnswer answer, int line = 0) override;
 
 private:
     struct Impl;

@@ -26,6 +26,7 @@ public:
                    const QString &value) override;
     bool SetDword(RegRoot root, const QString &path, const QString &name,
                   quint32 value) override;
+    bool StoreExists() override;
 };
 
 } // namespace kelvarin

@@ -102,6 +102,14 @@ bool WindowsRegistry::OpenKey(RegRoot root, const QString &path, bool create)
     return create && OpenForWriting(root, path, created);
 }
 
+bool WindowsRegistry::StoreExists()
+{
+    // The programs' own key: before the first close stores the options,
+    // there is none, and the start is a first start.
+    KeyHandle key;
+    return OpenForReading(RegRoot::LocalMachine, QStringLiteral("Software\\Vexa\\Kelvarin"), KEY_READ, key);
+}
+
 std::optional<RegValue> WindowsRegistry::Value(RegRoot root, const QString &path, const QString &name)
 {
     KeyHandle key;

@@ -10,6 +10,8 @@
 
 #include <QHash>
 
+#include <algorithm>
+
 #include <vector>
 
 namespace kelvarin {
@@ -275,6 +277,17 @@ TreeNode *ClassFinder::NodeForCell(int column, const QString &text)
     if (column == 1)
         return m_model.FindNode(m_model.PackagesBrowser(), text);
     return nullptr;
+}
+
+std::array<int, 4> StartingColumnWidths(int gridWidth)
+{
+    // Room for a long class name, a package name and five digits.
+    constexpr int classWidth = 120;
+    constexpr int packageWidth = 90;
+    constexpr int lineWidth = 44;
+    constexpr int leastContext = 92;
+    return {classWidth, packageWidth, lineWidth,
+            std::max(leastContext, gridWidth - classWidth - packageWidth - lineWidth)};
 }
 
 } // namespace kelvarin

@@ -4,6 +4,7 @@
 #include <QString>
 #include <QStringList>
 
+#include <array>
 #include <functional>
 #include <memory>
 
@@ -21,7 +22,16 @@ struct FindResult
     QString package;     // "? ? ?" when the name is no known class
     int line = 0;
     QString context;
+
+    // The grid's Line cell: the number, or nothing for a result found by
+    // its name alone (no line was looked for).
+    QString LineText() const { return line > 0 ? QString::number(line) : QString(); }
 };
+
+// The results grid's starting column widths for a grid of the given
+// width: Class, Package and Line narrow, Context the rest (never narrower
+// than the others' default).
+std::array<int, 4> StartingColumnWidths(int gridWidth);
 
 // The class finder without its window: where to search (LookIn and the
 // three "Search in" choices), one search at a time over the live trees, and

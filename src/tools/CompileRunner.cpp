@@ -234,7 +234,9 @@ CompileOutcome CompileRunner::CompilePackage(const QString &package)
             m_logView->ShowCompileLog();
         }
         if (m_options.bTestrunAfterCompile && !outcome.errorsFound && !m_pump.Terminating()) {
-            if (m_logView)
+            // Warnings stay readable: the log window, which stays on top,
+            // keeps showing them while the game starts.
+            if (m_logView && !CompilerLog::HasWarningLine(outcome.parsedLog))
                 m_logView->CloseCompileLog();
             if (m_testRun) {
                 m_testRun();

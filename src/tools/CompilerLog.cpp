@@ -1,7 +1,10 @@
 #include "tools/CompilerLog.h"
 
+#include "platform/FileSystem.h"
 #include "platform/SpecPath.h"
 #include "platform/TextFile.h"
+
+#include <QRegularExpression>
 
 namespace kelvarin {
 
@@ -63,10 +66,55 @@ bool CompilerLog::HasErrorLine(const QStringList &lines)
     return false;
 }
 
+bool CompilerLog::HasWarningLine(const QStringList &parsed)
+{
+    for (const QString &line : parsed)
+        if (line.startsWith(kWarning))
+            return true;
+    return false;
+}
+
+std::optional<CompilerLog::SourceLine> CompilerLog::SourceOf(const QString &logLine, const QString &baseDir)
+{
+    QString rest;
+    for (const QLatin1String prefix : {kError, kWarning, QLatin1String("Warning: ")}) {
+        if (logLine.startsWith(prefix)) {
+            rest = logLine.mid(prefix.size());
+            break;
+        }
+    }
+    static const QRegularExpression located(QStringLiteral("^(.+\\.uc)\\(([0-9]{1,9})\\)"),
+                                            QRegularExpression::CaseInsensitiveOption);
+    const QRegularExpressionMatch match = located.match(rest);
+    if (!match.hasMatch())
+        return std::nullopt;
+    const QStringList parts = match.captured(1).split(QRegularExpression(QStringLiteral("[\\\\/]")));
+    if (parts.size() < 3)
+        return std::nullopt;
+    const QString &file = parts.at(parts.size() - 1);
+    const QString &classes = parts.at(parts.size() - 2);
+    const QString &package = parts.at(parts.size() - 3);
+    if (classes.compare(QLatin1String("Classes"), Qt::CaseInsensitive) != 0 || !SpecPath::IsSafeComponent(package)
+        || !SpecPath::IsSafeComponent(file))
+        return std::nullopt;
+    const int line = match.captured(2).toInt();
+    if (line <= 0)
+        return std::nullopt;
+    return SourceLine{baseDir + QLatin1Char('\\') + package + QLatin1String("\\Classes\\") + file, line};
+}
+
 CompilerLog::View CompilerLog::LoadLog(const QString &baseDir, bool parsed)
 {
     View view;
     m_path = LogPath(baseDir);
+    // Before the first compile there is no log: that is no error.
+    if (!FileSystem::FileExists(m_path) && !FileSystem::DirExists(m_path)) {
+        view.opened = true;
+        view.empty = true;
+        view.lines = QStringList{QLatin1String(NoLogLine)};
+        m_errorsFound = false;
+        return view;
+    }
     const std::optional<QString> text = TextFile::ReadAll(m_path);
     if (!text) {
         view.errorText = QStringLiteral("Cannot open file %1").arg(SpecPath::Display(m_path));

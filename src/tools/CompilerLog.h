@@ -3,6 +3,8 @@
 #include <QString>
 #include <QStringList>
 
+#include <optional>
+
 namespace kelvarin {
 
 // The log that UCC's make writes for a compile (System\KelvarinCompiler.log)
@@ -30,6 +32,21 @@ public:
     static QStringList WithNote(QStringList parsed, const QString &note);
     // True when a line of the log, after the first, starts with "Error: ".
     static bool HasErrorLine(const QStringList &lines);
+    // True when a line of a parsed view is a warning.
+    static bool HasWarningLine(const QStringList &parsed);
+
+    // The source file and line that an error or warning line names
+    // ("Error: ..\MyMod\Classes\A.uc(12) : Error, ...", or with the game's
+    // own path in front, as UCC writes it on the machine it runs on): the
+    // file is taken in the game directory, BaseDir + "\" + package +
+    // "\Classes\" + file. Nothing for any other line, or for a path that
+    // names no package's Classes folder.
+    struct SourceLine
+    {
+        QString path;
+        int line = 0;
+    };
+    static std::optional<SourceLine> SourceOf(const QString &logLine, const QString &baseDir);
 
     // What LoadLog shows.
     struct View
@@ -45,7 +62,8 @@ public:
     // text unchanged, split into lines only for showing. ErrorsFound is
     // computed from the file in either view, so the verdict never depends
     // on how the window happens to show the log; a file that cannot be read
-    // leaves it as it was, an empty one clears it.
+    // leaves it as it was; an empty one, or none at all (no compile has run
+    // yet), shows "No log" and clears it.
     View LoadLog(const QString &baseDir, bool parsed);
 
     bool ErrorsFound() const { return m_errorsFound; }

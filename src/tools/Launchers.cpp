@@ -82,7 +82,7 @@ void Launchers::Explore(const QString &dir)
     QPointer<Launchers> self(this);
     const QString target = SpecPath::Display(dir);
     m_shell.Open(ShellRequest{ExploreVerb, dir, QString(), dir},
-                 [self, target](int answer) {
+                 [self, target](int answer, const QString &) {
                      if (self && !LaunchCode::Succeeded(answer))
                          self->m_errors.ShowError(answer, target);
                  });

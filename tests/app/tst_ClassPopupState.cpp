@@ -46,14 +46,12 @@ private slots:
         QTest::newRow("localisation file") << true << "Packages/Bar/Bar.int" << ""
             << QStringList{"edit|on", "switch|on", "Compile Bar|on", "Create new class in package Bar|on",
                            "Delete class Bar.int", "int|off", "comment|off"};
-        // The class tree leaves the delete caption and the switch item as
-        // the designed pop-up has them.
         QTest::newRow("class of the class tree") << false << "Classes/Object/Actor" << "Engine"
             << QStringList{"edit|on", "switch|on", "Compile Engine|on", "Create new class below Actor|on",
-                           "&Delete this class...", "int|off", "comment|off"};
+                           "Delete class Actor", "int|off", "comment|off"};
         QTest::newRow("class of unknown package") << false << "Classes/Object" << "? ? ?"
             << QStringList{"edit|on", "switch|on", "Compile ? ? ?|off", "Create new class below Object|on",
-                           "&Delete this class...", "int|off", "comment|off"};
+                           "Delete class Object", "int|off", "comment|off"};
     }
 
     void Captions()
@@ -84,7 +82,9 @@ private slots:
         QCOMPARE(state.createCaption, QStringLiteral("Create new class in package DUNNO..."));
     }
 
-    void EachTreeKeepsWhatTheOtherOneSet()
+    // Right clicks alternating between the trees: each one captions every
+    // item for its own node, whatever the click before it left.
+    void MixedRightClicksCaptionForTheClickedNode()
     {
         Tree packages(Tree::Kind::PackageTree);
         test::BuildTree(packages, PackageTree);
@@ -95,15 +95,18 @@ private slots:
         state.CaptionForPackageTree(*test::NodeAtPath(packages, QStringLiteral("Packages/Bar")));
         state.CaptionForClassTree(*test::NodeAtPath(classes, QStringLiteral("Classes/Object/Actor")),
                                   QStringLiteral("Engine"));
-        QCOMPARE(state.deleteCaption, QStringLiteral("Delete package Bar"));
-        QVERIFY(!state.switchEnabled);
+        QCOMPARE(state.deleteCaption, QStringLiteral("Delete class Actor"));
+        QVERIFY(state.switchEnabled);
 
-        // A stray top-level class disables "Create"; the package tree keeps
-        // that, but a compile it names can always run.
+        // A stray top-level class disables "Create" and its unknown package
+        // the compile item; a package right-clicked next can have both.
         state.CaptionForClassTree(*classes.TopLevel(1), QStringLiteral("? ? ?"));
+        QCOMPARE(state.deleteCaption, QStringLiteral("Delete class Stray"));
         state.CaptionForPackageTree(*test::NodeAtPath(packages, QStringLiteral("Packages/Baz")));
-        QVERIFY(!state.createEnabled);
+        QVERIFY(state.createEnabled);
         QVERIFY(state.compileEnabled);
+        QVERIFY(!state.switchEnabled);
+        QCOMPARE(state.deleteCaption, QStringLiteral("Delete package Baz"));
         QCOMPARE(state.CompilePackage(), QStringLiteral("Baz"));
     }
 

@@ -116,16 +116,20 @@ private slots:
         QTest::addColumn<QList<int>>("answers");
         QTest::addColumn<QStringList>("kinds");
         QTest::addColumn<int>("errorCode");   // 0: no error box
+        QTest::addColumn<QString>("missing");  // the program the shell names
 
-        QTest::newRow("opened") << QList<int>{42} << QStringList{"shell"} << 0;
+        QTest::newRow("opened") << QList<int>{42} << QStringList{"shell"} << 0 << "";
         QTest::newRow("no association, text editor") << QList<int>{31, 42}
-                                                     << QStringList{"shell", "text editor"} << 0;
+                                                     << QStringList{"shell", "text editor"} << 0 << "";
         QTest::newRow("incomplete association, nothing") << QList<int>{27, 31}
-                                                         << QStringList{"shell", "text editor"} << 31;
-        QTest::newRow("text editor missing") << QList<int>{31, 2} << QStringList{"shell", "text editor"} << 2;
-        QTest::newRow("not found: no fallback") << QList<int>{2} << QStringList{"shell"} << 2;
-        QTest::newRow("access denied") << QList<int>{5} << QStringList{"shell"} << 5;
-        QTest::newRow("32 is a failure") << QList<int>{32} << QStringList{"shell"} << 32;
+                                                         << QStringList{"shell", "text editor"} << 31 << "";
+        QTest::newRow("text editor missing") << QList<int>{31, 2} << QStringList{"shell", "text editor"}
+                                             << 2 << "";
+        QTest::newRow("not found: no fallback") << QList<int>{2} << QStringList{"shell"} << 2 << "";
+        QTest::newRow("access denied") << QList<int>{5} << QStringList{"shell"} << 5 << "";
+        QTest::newRow("32 is a failure") << QList<int>{32} << QStringList{"shell"} << 32 << "";
+        // The file is there; the stored editor is not: the box names it.
+        QTest::newRow("editor missing: named") << QList<int>{2} << QStringList{"shell"} << 2 << "/usr/bin/gone-editor";
     }
 
     void OpenInEditorFallsBackThenReports()
@@ -133,8 +137,10 @@ private slots:
         QFETCH(QList<int>, answers);
         QFETCH(QStringList, kinds);
         QFETCH(int, errorCode);
+        QFETCH(QString, missing);
         Env env;
         env.shell.answers = answers;
+        env.shell.missing = missing;
         const QString path = env.Base(QStringLiteral("\\My Mod\\Classes\\A&B.uc"));
         env.commands.OpenInEditor(path);
         env.Calls();
@@ -151,7 +157,8 @@ private slots:
             QCOMPARE(env.errors.shown.size(), 1);
             QCOMPARE(env.errors.shown.first().first, errorCode);
             QCOMPARE(env.errors.shown.first().second,
-                     QDir::toNativeSeparators(env.h.game.Base() + QStringLiteral("/My Mod/Classes/A&B.uc")));
+                     !missing.isEmpty() ? missing
+                                        : QDir::toNativeSeparators(env.h.game.Base() + QStringLiteral("/My Mod/Classes/A&B.uc")));
         }
     }
 
@@ -220,7 +227,7 @@ private slots:
         QVERIFY(env.commands.BrowserMouseDown());
         QCOMPARE(env.commands.PopupTag(), actor);
         QCOMPARE(env.commands.Popup().compileCaption, QStringLiteral("Compile Engine"));
-        QCOMPARE(env.commands.Popup().deleteCaption, QStringLiteral("Delete class Foo"));
+        QCOMPARE(env.commands.Popup().deleteCaption, QStringLiteral("Delete class Actor"));
     }
 
     void NodesThatGoAreForgotten_data()

@@ -39,7 +39,11 @@ private slots:
         h.model.Bindings().Add(QStringLiteral("Core&Object"));
         h.model.Files().Add(QStringLiteral("Bar=Foo&Pkg"));
         h.model.Memo().valid = true;
+        // The status reports what is loaded now, not what was before.
+        QString status = QStringLiteral("1 classes loaded");
+        h.model.SetStatusSink([&status](const QString &text) { status = text; });
         h.model.ResetModel();
+        QCOMPARE(status, QStringLiteral("0 classes loaded"));
         for (Tree *tree : {&h.model.Browser(), &h.model.PackagesBrowser()}) {
             QCOMPARE(tree->Selected(), tree->First());
             QCOMPARE(tree->First()->ImageIndex(), 2);

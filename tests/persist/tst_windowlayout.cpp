@@ -37,6 +37,13 @@ QMap<QString, int> Values(const WindowLayout &l)
     add("PackageBrowserVis", l.packageBrowserVis);
     add("PackageTag", l.packageTag);
     add("PackageListVis", l.packageListVis);
+    add("FindBoxLeft", l.findBoxLeft);
+    add("FindBoxTop", l.findBoxTop);
+    add("FindBoxWidth", l.findBoxWidth);
+    add("FindBoxHeight", l.findBoxHeight);
+    for (int column = 0; column < 4; ++column)
+        if (l.findBoxColumns[column])
+            values.insert(QStringLiteral("FindBoxColumn%1").arg(column), *l.findBoxColumns[column]);
     return values;
 }
 
@@ -74,6 +81,18 @@ private slots:
         loaded.LoadWindowLayout(store.reg);
         QCOMPARE(Values(loaded), Values(saved));
         QCOMPARE(Values(loaded).size(), kReadOrder.size());
+
+        // The finder's place is kept too, once it is known.
+        saved.findBoxLeft = 30;
+        saved.findBoxTop = -20;
+        saved.findBoxWidth = 500;
+        saved.findBoxHeight = 360;
+        saved.findBoxColumns[0] = 130;
+        saved.findBoxColumns[3] = 250;
+        saved.SaveWindowLayout(store.reg);
+        loaded.LoadWindowLayout(store.reg);
+        QCOMPARE(Values(loaded), Values(saved));
+        QCOMPARE(Values(loaded).size(), kReadOrder.size() + 6);
     }
 
     void onlyStoredValuesAreSet()

@@ -27,8 +27,15 @@ class TestSystemShell : public QObject
     std::unique_ptr<StandinScratch> m_scratch;
     QList<int> m_answers;
     std::unique_ptr<test::TempRegistry> m_registry;
+    QString m_missing;   // of the last answer
 
-    ShellAnswer Record() { return [this](int code) { m_answers.append(code); }; }
+    ShellAnswer Record()
+    {
+        return [this](int code, const QString &missing) {
+            m_answers.append(code);
+            m_missing = missing;
+        };
+    }
 
     // Stores command as the association for files with this extension.
     void Associate(const QString &extension, const QString &command)
@@ -41,7 +48,7 @@ class TestSystemShell : public QObject
     // The lookup the programs give the shell.
     AssociationLookup Associations()
     {
-        return [this](const QString &file) { return FileAssociation::OpenCommandFor(m_registry->reg, file); };
+        return [this](const QString &file, int line) { return FileAssociation::OpenCommandFor(m_registry->reg, file, line); };
     }
 
     // Runs one request (or, with editor, opens that file in the text editor)
@@ -49,6 +56,7 @@ class TestSystemShell : public QObject
     int Run(SystemShell &shell, const ShellRequest &request, bool editor = false)
     {
         m_answers.clear();
+        m_missing.clear();
         if (editor)
             shell.OpenInTextEditor(request.file, Record());
         else
@@ -95,23 +103,37 @@ private slots:
     {
         // @BIN@ stands for the stand-ins' directory; %1 is left to the shell.
         QTest::addColumn<QString>("command");
+        QTest::addColumn<int>("line");                // asked for; 0: none
         QTest::addColumn<QStringList>("arguments");   // @PATH@ for the document's path
-        QTest::addColumn<bool>("throughWine");
-        QTest::newRow("bare name, quoted %1") << "editor \"%1\"" << QStringList{"@PATH@"} << false;
-        QTest::newRow("quoted program path") << "\"@BIN@/editor\" --file=%1 -x"
-                                             << QStringList{"--file=@PATH@", "-x"} << false;
-        QTest::newRow("windows-style program path") << "@WINBIN@\\editor \"%1\"" << QStringList{"@PATH@"} << false;
-        QTest::newRow("windows program through wine") << "\"@BIN@/ed.exe\" /e \"%1\""
-                                                      << QStringList{"@BIN@/ed.exe", "/e", "@PATH@"} << true;
+        QTest::addColumn<QString>("program");         // the stand-in started
+        QTest::newRow("bare name, quoted %1") << "editor \"%1\"" << 0 << QStringList{"@PATH@"} << "editor";
+        QTest::newRow("%1 inside an argument") << "\"@BIN@/editor\" --file=%1 -x" << 0
+                                               << QStringList{"--file=@PATH@", "-x"} << "editor";
+        QTest::newRow("windows-style program path") << "@WINBIN@\\editor \"%1\"" << 0 << QStringList{"@PATH@"}
+                                                    << "editor";
+        QTest::newRow("windows program through wine") << "\"@BIN@/ed.exe\" /e \"%1\"" << 0
+                                                      << QStringList{"@BIN@/ed.exe", "/e", "@PATH@"} << "wine";
+        // A line: %2 in the command takes it; known editors get their own
+        // argument for it; any other editor opens the file as always.
+        QTest::newRow("%2 takes the line") << "editor --line=%2 \"%1\"" << 12
+                                           << QStringList{"--line=12", "@PATH@"} << "editor";
+        QTest::newRow("%2 without a line is 1") << "editor +%2 %1" << 0 << QStringList{"+1", "@PATH@"} << "editor";
+        QTest::newRow("gedit: +N before the file") << "gedit \"%1\"" << 12 << QStringList{"+12", "@PATH@"}
+                                                   << "gedit";
+        QTest::newRow("code: -g FILE:N") << "\"@BIN@/code\" -n %1" << 7 << QStringList{"-n", "-g", "@PATH@:7"}
+                                         << "code";
+        QTest::newRow("known editor, no line") << "gedit %1" << 0 << QStringList{"@PATH@"} << "gedit";
+        QTest::newRow("unknown editor opens the file") << "editor %1" << 12 << QStringList{"@PATH@"} << "editor";
     }
 
     void association()
     {
         QFETCH(QString, command);
+        QFETCH(int, line);
         QFETCH(QStringList, arguments);
-        QFETCH(bool, throughWine);
-        const QString editor = m_scratch->AddProgram(QStringLiteral("editor"));
-        const QString wine = m_scratch->AddProgram(QStringLiteral("wine"));
+        QFETCH(QString, program);
+        for (const char *name : {"editor", "wine", "gedit", "code"})
+            m_scratch->AddProgram(QLatin1String(name));
         m_scratch->AddProgram(QStringLiteral("xdg-open"));   // must not be used
         m_scratch->Write(QStringLiteral("bin/ed.exe"), QByteArray("MZ\x90\0", 4), true);
         const QString bin = m_scratch->Bin();
@@ -126,11 +148,12 @@ private slots:
         SystemShell shell(Associations());
         ShellRequest request = OpenRequest(m_scratch->Path(QStringLiteral("Docs\\")) + AwkwardName.toUpper());
         request.directory = m_scratch->Path(QStringLiteral("run here"));
+        request.line = line;
         QCOMPARE(Run(shell, request), LaunchCode::Success);
 
         const QList<StandinScratch::Start> starts = StartsWhenThere(1);
         QCOMPARE(starts.size(), 1);
-        QCOMPARE(starts.first().program, throughWine ? wine : editor);
+        QCOMPARE(starts.first().program, bin + QLatin1Char('/') + program);
         QCOMPARE(starts.first().workingDirectory, m_scratch->Path(QStringLiteral("Run Here")));
         for (QString &argument : arguments) {
             argument.replace(QLatin1String("@PATH@"), document);
@@ -143,12 +166,16 @@ private slots:
     {
         QTest::addColumn<QString>("command");
         QTest::addColumn<int>("expected");
-        QTest::newRow("program not on PATH") << "no-such-editor %1" << LaunchCode::FileNotFound;
-        QTest::newRow("drive letter") << "\"C:\\Ed\\ed.exe\" \"%1\"" << LaunchCode::FileNotFound;
-        QTest::newRow("windows program, no wine") << "@BIN@/ed.exe %1" << LaunchCode::NoAssociation;
-        QTest::newRow("empty quoted program") << "\"\" %1" << LaunchCode::IncompleteAssociation;
-        QTest::newRow("junk program") << "@BIN@/junk %1" << LaunchCode::BadFormat;
-        QTest::newRow("directory as program") << "@BIN@ %1" << LaunchCode::AccessDenied;
+        QTest::addColumn<QString>("missing");   // the program the answer names
+        QTest::newRow("program not on PATH") << "no-such-editor %1" << LaunchCode::FileNotFound << "no-such-editor";
+        QTest::newRow("drive letter") << "\"C:\\Ed\\ed.exe\" \"%1\"" << LaunchCode::FileNotFound
+                                      << "C:\\Ed\\ed.exe";
+        QTest::newRow("program path that is gone") << "\"@BIN@/gone editor\" %1" << LaunchCode::FileNotFound
+                                                   << "@BIN@/gone editor";
+        QTest::newRow("windows program, no wine") << "@BIN@/ed.exe %1" << LaunchCode::NoAssociation << "";
+        QTest::newRow("empty quoted program") << "\"\" %1" << LaunchCode::IncompleteAssociation << "";
+        QTest::newRow("junk program") << "@BIN@/junk %1" << LaunchCode::BadFormat << "";
+        QTest::newRow("directory as program") << "@BIN@ %1" << LaunchCode::AccessDenied << "";
     }
 
     void associationFailures()
@@ -162,6 +189,8 @@ private slots:
 
         SystemShell shell(Associations());
         QTEST(Run(shell, OpenRequest(m_scratch->Path(QStringLiteral("A.uc")))), "expected");
+        QFETCH(QString, missing);
+        QCOMPARE(m_missing, missing.replace(QLatin1String("@BIN@"), m_scratch->Bin()));
         QVERIFY(m_scratch->Starts().isEmpty());
     }
 
@@ -346,7 +375,7 @@ private slots:
         m_scratch->Write(QStringLiteral("A.txt"), "x");
         auto shell = std::make_unique<SystemShell>(Associations());
         bool answered = false;
-        shell->Open(OpenRequest(m_scratch->Path(QStringLiteral("A.txt"))), [&answered](int) { answered = true; });
+        shell->Open(OpenRequest(m_scratch->Path(QStringLiteral("A.txt"))), [&answered](int, const QString &) { answered = true; });
         shell.reset();
         // The opener runs and ends; its watcher then posts to nobody.
         QTRY_COMPARE(m_scratch->Starts().size(), 1);

@@ -501,6 +501,27 @@ private slots:
         QVERIFY(game.LogLinesStarting(QStringLiteral("Error: ")).first().startsWith(QStringLiteral("Error: Unable to write")));
         QVERIFY(QFileInfo(game.Path(QStringLiteral("System/Core.u"))).isDir());
     }
+
+    // In its terminal the server shows the command line it received and
+    // what it does, then serves until it is told to end.
+    void ServerSaysWhatItDoes()
+    {
+        Game game;
+        QProcess process;
+        process.setProgram(QStringLiteral(KELVARIN_UCC_STANDIN));
+        process.setArguments({QStringLiteral("server"), QStringLiteral("ctf-face?Game=Botpack.CTFGame")});
+        process.setWorkingDirectory(game.Path(QStringLiteral("System")));
+        process.start();
+        QVERIFY(process.waitForStarted());
+        QTRY_VERIFY_WITH_TIMEOUT(process.bytesAvailable() > 0 && process.peek(4096).count('\n') >= 3, 20000);
+        const QStringList lines = QString::fromLocal8Bit(process.readAllStandardOutput()).split(QLatin1Char('\n'));
+        QCOMPARE(lines.at(0), QStringLiteral("UCC server ctf-face?Game=Botpack.CTFGame"));
+        QVERIFY(lines.at(1).contains(QStringLiteral("serving ctf-face?Game=Botpack.CTFGame from ")
+                                     + QDir(game.Path(QStringLiteral("System"))).canonicalPath()));
+        QCOMPARE(process.state(), QProcess::Running);
+        process.terminate();
+        QVERIFY(process.waitForFinished(20000));
+    }
 };
 
 QTEST_GUILESS_MAIN(TestUccStandin)

@@ -79,7 +79,7 @@ struct AppHarness
         form.SetWaitBox(&waitBox);
         form.SetAboutBox(&aboutBox);
         form.SetPickers(&pickers);
-        // The empty store made the window start on defaults and say so.
+        // The store is empty: a first start, on defaults.
         options.BaseDir = game.Base();
         prompter.shown.clear();
         model.ResetModel();

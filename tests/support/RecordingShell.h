@@ -26,11 +26,12 @@ public:
         Answer(std::move(answer));
     }
 
-    void OpenInTextEditor(const QString &specFile, ShellAnswer answer) override
+    void OpenInTextEditor(const QString &specFile, ShellAnswer answer, int line = 0) override
     {
         ShellRequest request;
         request.verb = QStringLiteral("open");
         request.file = specFile;
+        request.line = line;
         calls.append(Call{QStringLiteral("text editor"), request});
         Answer(std::move(answer));
     }
@@ -40,13 +41,15 @@ public:
 
     QList<Call> calls;
     QList<int> answers;   // taken in order; 42 (success) when empty
+    QString missing;      // the program named with every failed answer
 
 private:
     void Answer(ShellAnswer answer)
     {
         const int code = answers.isEmpty() ? 42 : answers.takeFirst();
+        const QString named = code > 32 ? QString() : missing;
         if (answer)
-            QMetaObject::invokeMethod(QCoreApplication::instance(), [answer, code] { answer(code); },
+            QMetaObject::invokeMethod(QCoreApplication::instance(), [answer, code, named] { answer(code, named); },
                                       Qt::QueuedConnection);
     }
 };

@@ -57,7 +57,7 @@ private slots:
     }
 
     // The verdict comes from the file whichever view is shown; an empty
-    // log shows "No log"; a missing one reports and keeps the flag.
+    // log shows "No log".
     void loadLog_data()
     {
         QTest::addColumn<QByteArray>("bytes");
@@ -102,14 +102,16 @@ private slots:
         QCOMPARE(game.Read(kLog), bytes);
     }
 
-    void missingLogKeepsFlag_data()
+    // Before any compile there is no log: "No log", as for an empty one. A
+    // log that cannot be read is reported and keeps the flag.
+    void missingOrUnreadableLog_data()
     {
         QTest::addColumn<bool>("asDirectory");
-        QTest::newRow("no file") << false;
+        QTest::newRow("no file: no compile yet") << false;
         QTest::newRow("a directory in its place") << true;
     }
 
-    void missingLogKeepsFlag()
+    void missingOrUnreadableLog()
     {
         QFETCH(bool, asDirectory);
         test::GameDir game;
@@ -121,10 +123,46 @@ private slots:
         if (asDirectory)
             game.MakeDir(kLog + QLatin1String("/inside"));
         const CompilerLog::View view = log.LoadLog(game.Base(), true);
-        QVERIFY(!view.opened);
-        QVERIFY(view.lines.isEmpty());
-        QCOMPARE(view.errorText, QStringLiteral("Cannot open file ") + QDir::toNativeSeparators(game.Native(kLog)));
-        QVERIFY(log.ErrorsFound());
+        QCOMPARE(view.opened, !asDirectory);
+        QCOMPARE(view.lines, asDirectory ? QStringList() : QStringList{"No log"});
+        QCOMPARE(view.errorText, asDirectory ? QStringLiteral("Cannot open file ")
+                                                   + QDir::toNativeSeparators(game.Native(kLog))
+                                             : QString());
+        QCOMPARE(log.ErrorsFound(), asDirectory);
+    }
+
+    // A double click on an error or warning line leads to the source file
+    // in the game directory, whatever path UCC wrote in front of it.
+    void sourceOf_data()
+    {
+        QTest::addColumn<QString>("line");
+        QTest::addColumn<QString>("path");   // below BaseDir; empty: none
+        QTest::addColumn<int>("number");
+        QTest::newRow("error, path from System") << "Error: ..\\StormMod\\Classes\\StormMutator.uc(12) : Error, x"
+                                                 << "\\StormMod\\Classes\\StormMutator.uc" << 12;
+        QTest::newRow("warning, the game's own path") << "ExecWarning: C:\\UnrealTournament\\P\\classes\\A.UC(3) : Warning, y"
+                                                      << "\\P\\Classes\\A.UC" << 3;
+        QTest::newRow("plain warning, slashes") << "Warning: /home/u/ut/P/Classes/A.uc(7) : Warning, z"
+                                                << "\\P\\Classes\\A.uc" << 7;
+        QTest::newRow("no line number") << "Error: 'x' is not a package name" << "" << 0;
+        QTest::newRow("not below Classes") << "Error: ..\\P\\Other\\A.uc(1) : Error, x" << "" << 0;
+        QTest::newRow("package leading outside") << "Error: ..\\..\\Classes\\A.uc(1) : Error, x" << "" << 0;
+        QTest::newRow("line 0") << "Error: ..\\P\\Classes\\A.uc(0) : Error, x" << "" << 0;
+        QTest::newRow("heading") << "Heading: ..\\P\\Classes\\A.uc(4)" << "" << 0;
+        QTest::newRow("Error: inside a line") << "Log: Error: ..\\P\\Classes\\A.uc(4)" << "" << 0;
+    }
+
+    void sourceOf()
+    {
+        QFETCH(QString, line);
+        QFETCH(QString, path);
+        QFETCH(int, number);
+        const std::optional<CompilerLog::SourceLine> source = CompilerLog::SourceOf(line, QStringLiteral("/g/UT"));
+        QCOMPARE(source.has_value(), !path.isEmpty());
+        if (source) {
+            QCOMPARE(source->path, QStringLiteral("/g/UT") + path);
+            QCOMPARE(source->line, number);
+        }
     }
 
     void hundredThousandLines()

@@ -83,7 +83,7 @@ struct Harness
     test::RecordingErrors errors;
     FakeScript script;
     CompileRunner runner{options, pump, prompter, errors};
-    int beeps = 0, marks = 0, testRuns = 0, logShows = 0;
+    int beeps = 0, marks = 0, testRuns = 0, logShows = 0, logCloses = 0;
     QString logNote;
     QList<bool> busyChanges;
 
@@ -91,7 +91,7 @@ struct Harness
     {
         Harness *h;
         void ShowCompileLog() override { ++h->logShows; }
-        void CloseCompileLog() override {}
+        void CloseCompileLog() override { ++h->logCloses; }
         void SetCompileNote(const QString &note) override { h->logNote = note; }
     } logView;
 
@@ -204,6 +204,31 @@ private slots:
         QCOMPARE(h.game.Read(kIni), kIniBytes);
         QVERIFY(h.options.LastCompiledPackage.isEmpty());
         QCOMPARE(h.marks, 0);
+    }
+
+    // A test run after a clean compile starts the game either way; the log
+    // window closes first only when it has no warnings to read.
+    void warningsStayReadableOverTheTestRun_data()
+    {
+        QTest::addColumn<QByteArray>("log");
+        QTest::addColumn<int>("logCloses");
+        QTest::newRow("clean") << kGoodLog << 1;
+        QTest::newRow("warnings") << QByteArray("Log: Log file open, t\r\nHeading: ----MyMod----\r\n"
+                                                "ExecWarning: ..\\MyMod\\Classes\\A.uc(2) : Warning, case\r\n")
+                                  << 0;
+    }
+
+    void warningsStayReadableOverTheTestRun()
+    {
+        QFETCH(QByteArray, log);
+        QFETCH(int, logCloses);
+        Harness h;
+        h.options.bTestrunAfterCompile = true;
+        h.Makes(QByteArray("new"), log);
+        QVERIFY(h.runner.CompilePackage(QStringLiteral("MyMod")).Succeeded());
+        QCOMPARE(h.logShows, 1);
+        QCOMPARE(h.logCloses, logCloses);
+        QCOMPARE(h.testRuns, 1);
     }
 
     // The road of a compile: EditPackages holds the package and the old .u

@@ -23,6 +23,7 @@
 #include "platform/EventPump.h"
 #include "platform/Keyboard.h"
 #include "platform/Prompter.h"
+#include "platform/Registry.h"
 #include "platform/gui/Pickers.h"
 #include "authoring/NewClassCommands.h"
 #include "tools/CompileRunner.h"
@@ -127,7 +128,10 @@ TDisplayForm::TDisplayForm(TOptions &options, Registry &registry, ClassModel &mo
     if (m_keyboard.CtrlHeld())
         return;
     try {
-        if (!m_options.LoadOptions(m_registry))
+        // Without any store this is the first start: the options dialog
+        // greets the user (AsksForOptionsAtStart), not an error.
+        m_firstStart = !m_registry.StoreExists();
+        if (!m_options.LoadOptions(m_registry) && !m_firstStart)
             m_prompter.Error(QLatin1String(LoadFailedMessage));
         LoadWindowLayout();
     } catch (...) {
@@ -390,6 +394,16 @@ void TDisplayForm::SetFindBox(TFindBox *findBox)
     m_popup->SetAvailable(m_popup->FindClassPopupItem, findBox != nullptr);
     if (!findBox)
         return;
+    // The finder opens where the user left it in an earlier run.
+    if (m_storedLayout && m_storedLayout->findBoxLeft && m_storedLayout->findBoxTop && m_storedLayout->findBoxWidth
+        && m_storedLayout->findBoxHeight) {
+        TFindBox::Placement placement;
+        placement.geometry = QRect(*m_storedLayout->findBoxLeft, *m_storedLayout->findBoxTop,
+                                   *m_storedLayout->findBoxWidth, *m_storedLayout->findBoxHeight);
+        for (int column = 0; column < TFindBox::ColumnCount; ++column)
+            placement.columns[column] = m_storedLayout->findBoxColumns[column].value_or(0);
+        findBox->RestorePlacement(placement);
+    }
     findBox->SetBrowseHandler([this](int column, TreeNode *node) {
         KelvarTreeView *view = column == 0 ? m_browser : m_packagesBrowser;
         view->Adapter()->SourceTree().Select(node);
@@ -410,6 +424,10 @@ void TDisplayForm::SetCompileTools(CompileRunner *runner, TCompilerLog *log, Pac
     m_exporter = exporter;
     m_exporterForm = exporterForm;
     const bool ready = runner && log && exporter && exporterForm;
+    if (log)
+        log->SetOpenSourceHandler([this](const QString &path, int line) {
+            RunGuarded(m_prompter, [this, &path, line] { m_commands->OpenInEditor(path, line); });
+        });
     for (QAction *action : m_compileCommands + m_toolCommands)
         action->setEnabled(ready);
     m_popup->SetAvailable(m_popup->CompilethispackageMenuItem, ready);
@@ -871,6 +889,11 @@ void TDisplayForm::PackageListClickCheck(int row, kelvarin::PackageList::Mark re
     });
 }
 
+bool TDisplayForm::AsksForOptionsAtStart() const
+{
+    return m_firstStart || m_options.BaseDir.isEmpty();
+}
+
 void TDisplayForm::SetbasedirMenuItemClick()
 {
     if (!m_optionsEditor || RefuseWhileBusy())
@@ -1074,6 +1097,7 @@ void TDisplayForm::LoadWindowLayout()
         throw;
     }
     ApplyLayout(layout);
+    m_storedLayout = std::make_unique<WindowLayout>(layout);
 }
 
 void TDisplayForm::ApplyLayout(const WindowLayout &layout)
@@ -1084,7 +1108,25 @@ void TDisplayForm::ApplyLayout(const WindowLayout &layout)
 
 WindowLayout TDisplayForm::CurrentLayout()
 {
-    return m_windowPanes->CurrentLayout();
+    WindowLayout layout = m_windowPanes->CurrentLayout();
+    // The finder's place: where it is now once shown, else as stored.
+    const std::optional<TFindBox::Placement> placed = m_findBox ? m_findBox->CurrentPlacement() : std::nullopt;
+    if (placed) {
+        layout.findBoxLeft = placed->geometry.left();
+        layout.findBoxTop = placed->geometry.top();
+        layout.findBoxWidth = placed->geometry.width();
+        layout.findBoxHeight = placed->geometry.height();
+        for (int column = 0; column < TFindBox::ColumnCount; ++column)
+            layout.findBoxColumns[column] = placed->columns[column];
+    } else if (m_storedLayout) {
+        layout.findBoxLeft = m_storedLayout->findBoxLeft;
+        layout.findBoxTop = m_storedLayout->findBoxTop;
+        layout.findBoxWidth = m_storedLayout->findBoxWidth;
+        layout.findBoxHeight = m_storedLayout->findBoxHeight;
+        for (int column = 0; column < TFindBox::ColumnCount; ++column)
+            layout.findBoxColumns[column] = m_storedLayout->findBoxColumns[column];
+    }
+    return layout;
 }
 
 void TDisplayForm::SaveWindowLayout()

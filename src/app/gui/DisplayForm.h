@@ -119,6 +119,10 @@ public:
     void ExitMenuItemClick();
     void AboutMenuClick();
     void SetbasedirMenuItemClick();
+    // True when start-up opens the options dialog before any window: the
+    // game directory is empty, or this is the first start (no settings
+    // store at all), which greets with the dialog instead of an error.
+    bool AsksForOptionsAtStart() const;
     void ResetMenuItemClick();
     void ReaddefaultpackagesMenuItemClick();
     void RefreshMenuItemClick();
@@ -219,6 +223,9 @@ private:
     QPointer<TWaitBox> m_waitBox;
     QPointer<TAboutBox> m_aboutBox;
     QPointer<TFindBox> m_findBox;
+    // The finder's place as the layout store had it, until the finder
+    // takes it (SetFindBox) or is shown and placed anew.
+    std::unique_ptr<WindowLayout> m_storedLayout;
     QPointer<TFindOrphanForm> m_orphanForm;
     QPointer<TNewINTWizard> m_intWizard;
     QAction *m_orphanItem = nullptr;
@@ -264,6 +271,7 @@ private:
     std::unique_ptr<MainWindowPanes> m_windowPanes;
     KeywordTracker m_keywords;
     bool m_shownOnce = false;
+    bool m_firstStart = false;
     bool m_startedUp = false;
     bool m_openScheduled = false;
     QStringList m_waitingFiles;

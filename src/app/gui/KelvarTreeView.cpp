@@ -5,6 +5,9 @@
 
 #include <QHeaderView>
 #include <QMouseEvent>
+#include <QTimer>
+
+#include <algorithm>
 
 namespace kelvarin {
 
@@ -18,6 +21,36 @@ KelvarTreeView::KelvarTreeView(QWidget *parent)
     setExpandsOnDoubleClick(false);
     setSelectionMode(QAbstractItemView::SingleSelection);
     setUniformRowHeights(true);
+    // Names are never cut short with "...": the column is fitted to the
+    // shown names after each change (once per batch of changes, a load adds
+    // thousands), and a narrow pane scrolls sideways.
+    setTextElideMode(Qt::ElideNone);
+    setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+    header()->setStretchLastSection(false);
+    connect(this, &QTreeView::expanded, this, &KelvarTreeView::ScheduleFitColumn);
+    connect(this, &QTreeView::collapsed, this, &KelvarTreeView::ScheduleFitColumn);
+}
+
+void KelvarTreeView::ScheduleFitColumn()
+{
+    if (m_fitScheduled)
+        return;
+    m_fitScheduled = true;
+    QTimer::singleShot(0, this, &KelvarTreeView::FitColumn);
+}
+
+void KelvarTreeView::FitColumn()
+{
+    m_fitScheduled = false;
+    if (!model())
+        return;
+    setColumnWidth(0, std::max(sizeHintForColumn(0), viewport()->width()));
+}
+
+void KelvarTreeView::resizeEvent(QResizeEvent *event)
+{
+    QTreeView::resizeEvent(event);
+    ScheduleFitColumn();
 }
 
 void KelvarTreeView::SetAdapter(TreeModelAdapter *adapter)
@@ -34,6 +67,13 @@ void KelvarTreeView::SetAdapter(TreeModelAdapter *adapter)
     connect(adapter, &QAbstractItemModel::rowsInserted, this, &KelvarTreeView::ExpandTopLevel);
     connect(adapter, &QAbstractItemModel::modelReset, this,
             [this] { ExpandTopLevel(QModelIndex(), 0, m_adapter->rowCount() - 1); });
+    connect(adapter, &QAbstractItemModel::rowsInserted, this, &KelvarTreeView::ScheduleFitColumn);
+    connect(adapter, &QAbstractItemModel::rowsRemoved, this, &KelvarTreeView::ScheduleFitColumn);
+    connect(adapter, &QAbstractItemModel::rowsMoved, this, &KelvarTreeView::ScheduleFitColumn);
+    connect(adapter, &QAbstractItemModel::modelReset, this, &KelvarTreeView::ScheduleFitColumn);
+    connect(adapter, &QAbstractItemModel::layoutChanged, this, &KelvarTreeView::ScheduleFitColumn);
+    connect(adapter, &QAbstractItemModel::dataChanged, this, &KelvarTreeView::ScheduleFitColumn);
+    ScheduleFitColumn();
     ExpandTopLevel(QModelIndex(), 0, adapter->rowCount() - 1);
     FollowTreeSelection();
 }

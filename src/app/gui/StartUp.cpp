@@ -171,7 +171,7 @@ int StartUp::Run(QApplication &app, const ProgramArguments &arguments)
         // Documents open with the program stored for their extension (the
         // options dialog stores the class editor for ".uc") before the
         // desktop's own choice.
-        SystemShell shell([&registry](const QString &file) { return FileAssociation::OpenCommandFor(registry, file); });
+        SystemShell shell([&registry](const QString &file, int line) { return FileAssociation::OpenCommandFor(registry, file, line); });
         displayForm.SetLaunchSeams(&shell, &executeErrorBox);
         TNewClassBelow newClassBelow(prompter, &displayForm);
         displayForm.SetNewClassDialog(&newClassBelow);
@@ -197,7 +197,7 @@ int StartUp::Run(QApplication &app, const ProgramArguments &arguments)
         // Opened at the end of the start-up, after the default state.
         displayForm.OpenFile(arguments.file);
 
-        if (options.BaseDir.isEmpty())
+        if (displayForm.AsksForOptionsAtStart())
             displayForm.SetbasedirMenuItemClick();
 
         waitBox.show();

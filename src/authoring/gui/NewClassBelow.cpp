@@ -1,6 +1,7 @@
 #include "authoring/gui/NewClassBelow.h"
 
 #include "platform/Prompter.h"
+#include "platform/gui/DialogOwner.h"
 
 #include <QGridLayout>
 #include <QHBoxLayout>
@@ -92,6 +93,7 @@ void TNewClassBelow::SetParentClass(const QString &parent)
 
 bool TNewClassBelow::Execute()
 {
+    InFrontScope inFront(*this, parentWidget());
     m_nameEdit->setFocus();
     const int result = m_runner(*this);
     // A runner that never closed the dialog still ends this showing.

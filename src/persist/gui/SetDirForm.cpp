@@ -1,6 +1,8 @@
 #include "persist/gui/SetDirForm.h"
 
+#include "model/EditPackagesFile.h"
 #include "persist/Options.h"
+#include "platform/gui/DialogOwner.h"
 #include "platform/gui/Pickers.h"
 
 #include <QCheckBox>
@@ -78,10 +80,23 @@ TSetDirForm::TSetDirForm(Pickers &pickers, QWidget *parent)
     auto *groupBox1 = Group(this, "GroupBox1", QStringLiteral(" Please enter the Unreal Tournament directory: "));
     m_dirEdit = LineEdit(groupBox1, "DirEdit");
     m_browseButton = Button(groupBox1, "BrowseButton", QStringLiteral("&Browse"));
-    auto *row1 = Tight(new QHBoxLayout(groupBox1));
+    m_dirWarningLabel = new QLabel(groupBox1);
+    m_dirWarningLabel->setObjectName(QStringLiteral("DirWarningLabel"));
+    m_dirWarningLabel->setWordWrap(true);
+    m_dirWarningLabel->hide();
+    auto *column1 = Tight(new QVBoxLayout(groupBox1));
+    auto *row1 = new QHBoxLayout;
+    row1->setSpacing(2);
     row1->addWidget(m_dirEdit, 1);
     row1->addWidget(m_browseButton);
+    column1->addLayout(row1);
+    column1->addWidget(m_dirWarningLabel);
     layout->addWidget(groupBox1);
+    // Any change to the directory makes the next OK check it again.
+    connect(m_dirEdit, &QLineEdit::textChanged, this, [this] {
+        m_warnedDir.clear();
+        m_dirWarningLabel->hide();
+    });
 
     auto *groupBox2 = Group(this, "GroupBox2", QStringLiteral(" Enter the commandline for the test runs: "));
     m_commandlineEdit = LineEdit(groupBox2, "CommandlineEdit");
@@ -91,6 +106,7 @@ TSetDirForm::TSetDirForm(Pickers &pickers, QWidget *parent)
 
     auto *groupBox5 = Group(this, "GroupBox5", QStringLiteral(" Enter the program to edit Unreal Class files with: "));
     m_editCommandEdit = LineEdit(groupBox5, "UScriptEditCommandEdit");
+    m_editCommandEdit->setToolTip(QLatin1String(EditorHint));
     m_ucBrowseButton = Button(groupBox5, "UCBrowseButton", QStringLiteral("&Browse"));
     auto *row5 = Tight(new QHBoxLayout(groupBox5));
     row5->addWidget(m_editCommandEdit, 1);
@@ -148,7 +164,7 @@ TSetDirForm::TSetDirForm(Pickers &pickers, QWidget *parent)
 
     connect(m_browseButton, &QPushButton::clicked, this, &TSetDirForm::BrowseButtonClick);
     connect(m_ucBrowseButton, &QPushButton::clicked, this, &TSetDirForm::UCBrowseButtonClick);
-    connect(m_okButton, &QPushButton::clicked, this, &QDialog::accept);
+    connect(m_okButton, &QPushButton::clicked, this, &TSetDirForm::OKButtonClick);
     connect(m_cancelButton, &QPushButton::clicked, this, &QDialog::reject);
 
     setMinimumSize(385, 324);
@@ -158,6 +174,8 @@ TSetDirForm::TSetDirForm(Pickers &pickers, QWidget *parent)
 void TSetDirForm::SetOptions(const TOptions &options)
 {
     m_dirEdit->setText(options.BaseDir);
+    m_warnedDir.clear();
+    m_dirWarningLabel->hide();
     m_commandlineEdit->setText(options.CommandLine);
     m_showCompileCheck->setChecked(options.bUCCVisibleCompile);
     m_showExportCheck->setChecked(options.bUCCVisibleExport);
@@ -182,10 +200,35 @@ SetDirValues TSetDirForm::GetOptions() const
 std::optional<SetDirValues> TSetDirForm::Edit(const TOptions &options)
 {
     SetOptions(options);
+    InFrontScope inFront(*this, parentWidget());
     m_dirEdit->setFocus();
     if (exec() != QDialog::Accepted)
         return std::nullopt;
     return GetOptions();
+}
+
+void TSetDirForm::OKButtonClick()
+{
+    const QString dir = m_dirEdit->text();
+    if (dir != m_warnedDir && !EditPackagesFile::HasGameConfiguration(dir)) {
+        m_warnedDir = dir;
+        m_dirWarningLabel->setText(QStringLiteral(
+            "There is no System\\UnrealTournament.ini in this directory. Press Ok again to keep it."));
+        m_dirWarningLabel->show();
+        // Room for the warning: the designed height has none to spare.
+        if (QLayout *dialogLayout = layout()) {
+            dialogLayout->activate();
+            resize(width(), std::max(height(), dialogLayout->totalSizeHint().height()));
+        }
+        m_dirEdit->setFocus();
+        return;
+    }
+    accept();
+}
+
+QString TSetDirForm::DirWarning() const
+{
+    return m_dirWarningLabel->isHidden() ? QString() : m_dirWarningLabel->text();
 }
 
 int TSetDirForm::PositionForPriority(qint32 value)

@@ -5,6 +5,7 @@
 #include <QDialog>
 
 class QCheckBox;
+class QLabel;
 class QLineEdit;
 class QPushButton;
 class QSlider;
@@ -13,9 +14,11 @@ namespace kelvarin {
 
 class Pickers;
 
-// The options dialog. It checks nothing: whatever its fields hold on OK
-// becomes the options. It also owns the conversion between the priority
-// slider's position and the priority class stored in UCCPriority.
+// The options dialog. Whatever its fields hold on OK becomes the options;
+// the one thing it checks is the game directory: a directory without
+// System\UnrealTournament.ini is said so in the dialog, and a second OK with
+// the same directory keeps it. It also owns the conversion between the
+// priority slider's position and the priority class stored in UCCPriority.
 class TSetDirForm : public QDialog, public OptionsEditor
 {
     Q_OBJECT
@@ -50,6 +53,15 @@ public:
 
     void BrowseButtonClick();
     void UCBrowseButtonClick();
+    // OK: closes with OK, unless the directory has to be pointed out first.
+    void OKButtonClick();
+
+    static constexpr const char *EditorHint =
+        "The program that opens class files. \"%1\" stands for the file and \"%2\" for the line to show "
+        "(a compile log error leads there); without \"%1\" the file goes last. gedit, kate, vim, code "
+        "and other known editors get the line without \"%2\".";
+    // The warning under the directory field; empty while none is shown.
+    QString DirWarning() const;
 
 private:
     Pickers &m_pickers;
@@ -64,6 +76,9 @@ private:
     QSlider *m_priorityBar = nullptr;
     QPushButton *m_okButton = nullptr;
     QPushButton *m_cancelButton = nullptr;
+    QLabel *m_dirWarningLabel = nullptr;
+    // The directory text the warning was shown for.
+    QString m_warnedDir;
 };
 
 } // namespace kelvarin

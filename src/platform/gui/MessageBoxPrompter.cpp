@@ -1,6 +1,7 @@
 #include "platform/gui/MessageBoxPrompter.h"
 
-#include <QApplication>
+#include "platform/gui/DialogOwner.h"
+
 #include <QMessageBox>
 #include <QPushButton>
 
@@ -41,11 +42,13 @@ MessageAnswer MessageBoxPrompter::Ask(const QString &text, const QString &title,
                                       MessageIcon icon, MessageButtons buttons,
                                       MessageAnswer defaultAnswer)
 {
-    QWidget *parent = m_parent ? m_parent.data() : QApplication::activeWindow();
-    // A hidden parent would centre the box over nothing; use the screen then.
-    if (parent && !parent->isVisible())
-        parent = nullptr;
-    QMessageBox box(BoxIcon(icon), title, text, QMessageBox::NoButton, parent);
+    // Owned by a window of ours that is shown (one that stays on top first),
+    // so the box opens in front of them all and can be reached; with none
+    // shown it is centred on the screen.
+    QWidget *owner = DialogOwner(m_parent);
+    QMessageBox box(BoxIcon(icon), title, text, QMessageBox::NoButton, owner);
+    if (StaysOnTop(owner))
+        box.setWindowFlag(Qt::WindowStaysOnTopHint, true);
     box.setTextFormat(Qt::PlainText);
     if (buttons == MessageButtons::YesNo) {
         QPushButton *yes = box.addButton(QMessageBox::Yes);

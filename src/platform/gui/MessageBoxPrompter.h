@@ -8,8 +8,9 @@ class QWidget;
 
 namespace kelvarin {
 
-// Asks through a modal QMessageBox. The box is parented to the window given
-// (or to the active window when none is set) so it stays above the program.
+// Asks through a modal QMessageBox, owned by the window DialogOwner chooses:
+// a shown window of ours that stays on top, else the active window of ours,
+// else the window given here.
 class MessageBoxPrompter : public Prompter
 {
 public:

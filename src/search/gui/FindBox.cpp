@@ -4,6 +4,7 @@
 #include "search/ClassFinder.h"
 
 #include <QApplication>
+#include <QGuiApplication>
 #include <QButtonGroup>
 #include <QCloseEvent>
 #include <QGridLayout>
@@ -17,6 +18,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QResizeEvent>
+#include <QScreen>
 #include <QStatusBar>
 #include <QTableWidget>
 #include <QVBoxLayout>
@@ -263,8 +265,7 @@ void TFindBox::ClearResults()
 void TFindBox::AddRow(const FindResult &result)
 {
     const int row = m_grid->rowCount() - 1;
-    const QString cells[ColumnCount] = {result.className, result.package, QString::number(result.line),
-                                        result.context};
+    const QString cells[ColumnCount] = {result.className, result.package, result.LineText(), result.context};
     for (int column = 0; column < ColumnCount; ++column)
         m_grid->setItem(row, column, new QTableWidgetItem(cells[column]));
     m_grid->setRowCount(row + 2);
@@ -348,6 +349,56 @@ bool TFindBox::eventFilter(QObject *watched, QEvent *event)
         FollowGridWidth(resize->oldSize().width(), resize->size().width());
     }
     return QDialog::eventFilter(watched, event);
+}
+
+void TFindBox::showEvent(QShowEvent *event)
+{
+    QDialog::showEvent(event);
+    m_shownOnce = true;
+    // Until the user sets them (now or in an earlier run), the columns
+    // start at useful widths for the grid as it is shown.
+    if (!m_sharesKnown && m_grid->width() > 0) {
+        if (!m_columnsRestored) {
+            const std::array<int, ColumnCount> widths = StartingColumnWidths(m_grid->viewport()->width());
+            m_followingWidth = true;
+            for (int column = 0; column < ColumnCount; ++column)
+                m_grid->setColumnWidth(column, widths[column]);
+            m_followingWidth = false;
+        }
+        RememberShares(m_grid->width());
+    }
+}
+
+std::optional<TFindBox::Placement> TFindBox::CurrentPlacement() const
+{
+    if (!m_shownOnce)
+        return std::nullopt;
+    Placement placement;
+    placement.geometry = geometry();
+    for (int column = 0; column < ColumnCount; ++column)
+        placement.columns[column] = m_grid->columnWidth(column);
+    return placement;
+}
+
+void TFindBox::RestorePlacement(const Placement &placement)
+{
+    const QRect &place = placement.geometry;
+    if (place.width() < minimumWidth() || place.height() < minimumHeight())
+        return;
+    bool onScreen = false;
+    for (const QScreen *screen : QGuiApplication::screens())
+        onScreen = onScreen || screen->availableGeometry().intersects(place);
+    if (!onScreen)
+        return;
+    setGeometry(place);
+    m_followingWidth = true;
+    for (int column = 0; column < ColumnCount; ++column)
+        if (placement.columns[column] > 0)
+            m_grid->setColumnWidth(column, placement.columns[column]);
+    m_followingWidth = false;
+    // The shares follow from the grid as it is shown in this geometry.
+    m_sharesKnown = false;
+    m_columnsRestored = true;
 }
 
 void TFindBox::RememberShares(int gridWidth)

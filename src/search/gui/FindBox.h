@@ -1,8 +1,11 @@
 #pragma once
 
 #include <QDialog>
+#include <QRect>
 
+#include <array>
 #include <functional>
+#include <optional>
 
 class QButtonGroup;
 class QGroupBox;
@@ -71,8 +74,21 @@ public:
     // Each column's share of the grid's width.
     const float *ColumnShares() const { return m_shares; }
 
+    // Where the user left the finder: its geometry and the grid's column
+    // widths, kept by the layout store between runs. Nothing before the
+    // finder was first shown.
+    struct Placement
+    {
+        QRect geometry;
+        std::array<int, ColumnCount> columns{};
+    };
+    std::optional<Placement> CurrentPlacement() const;
+    // Puts the finder where it was left; a place on no screen is ignored.
+    void RestorePlacement(const Placement &placement);
+
 protected:
     void closeEvent(QCloseEvent *event) override;
+    void showEvent(QShowEvent *event) override;
     bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
@@ -108,6 +124,8 @@ private:
     float m_shares[ColumnCount] = {0.25f, 0.25f, 0.25f, 0.25f};
     bool m_sharesKnown = false;
     bool m_followingWidth = false;
+    bool m_shownOnce = false;
+    bool m_columnsRestored = false;
 };
 
 } // namespace kelvarin

@@ -7,6 +7,8 @@
 #include <QFontDatabase>
 #include <QGuiApplication>
 #include <QHBoxLayout>
+#include <QMouseEvent>
+#include <QTextBlock>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QScreen>
@@ -30,6 +32,8 @@ TCompilerLog::TCompilerLog(const TOptions &options, Prompter &prompter, QWidget 
     font.setStyleHint(QFont::TypeWriter);
     font.setFixedPitch(true);
     m_logMemo->setFont(font);
+    m_logMemo->setToolTip(QStringLiteral("Double-click an error or warning to open its source at that line"));
+    m_logMemo->viewport()->installEventFilter(this);
     layout->addWidget(m_logMemo, 1);
 
     auto *row = new QHBoxLayout;
@@ -72,6 +76,28 @@ void TCompilerLog::showEvent(QShowEvent *event)
     QDialog::showEvent(event);
     if (!event->spontaneous())
         LoadLog();
+}
+
+bool TCompilerLog::eventFilter(QObject *watched, QEvent *event)
+{
+    if (watched == m_logMemo->viewport() && event->type() == QEvent::MouseButtonDblClick) {
+        const auto *mouse = static_cast<QMouseEvent *>(event);
+        if (mouse->button() == Qt::LeftButton) {
+            const QTextBlock block = m_logMemo->cursorForPosition(mouse->position().toPoint()).block();
+            if (block.isValid())
+                LogMemoDblClick(block.blockNumber());
+        }
+    }
+    return QDialog::eventFilter(watched, event);
+}
+
+void TCompilerLog::LogMemoDblClick(int lineIndex)
+{
+    const QTextBlock block = m_logMemo->document()->findBlockByNumber(lineIndex);
+    if (!block.isValid() || !m_openSource)
+        return;
+    if (const auto source = CompilerLog::SourceOf(block.text(), m_options.BaseDir))
+        m_openSource(source->path, source->line);
 }
 
 void TCompilerLog::LoadLog()

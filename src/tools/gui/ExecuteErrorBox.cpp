@@ -1,5 +1,6 @@
 #include "tools/gui/ExecuteErrorBox.h"
 
+#include "platform/gui/DialogOwner.h"
 #include "tools/ExecuteErrorText.h"
 
 #include <QGuiApplication>
@@ -58,6 +59,8 @@ void TExecuteErrorBox::ShowError(int code, const QString &target)
     shown.replace(QLatin1String("\r\n"), QLatin1String("\n"));
     m_errorMemo->setPlainText(shown);
     m_closeButton->setFocus();
+    // In front of every window of ours, the ones that stay on top included.
+    InFrontScope inFront(*this, parentWidget());
     CenterOnScreen();
     RunModal();
 }

@@ -23,6 +23,7 @@
 #include <QListView>
 #include <QMenu>
 #include <QMenuBar>
+#include <QScrollBar>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QToolBar>
@@ -180,39 +181,48 @@ private slots:
 
     void StartUpReadsTheStore_data()
     {
-        QTest::addColumn<bool>("seeded");
-        QTest::addColumn<bool>("damaged");
+        QTest::addColumn<QString>("store");   // "options", "none", "damaged", "wrong type"
         QTest::addColumn<bool>("ctrl");
         QTest::addColumn<QStringList>("messages");
         QTest::addColumn<QString>("baseDir");
         QTest::addColumn<QString>("commandLine");
         QTest::addColumn<QSize>("size");
         QTest::addColumn<bool>("toolBar");
+        QTest::addColumn<bool>("asksForOptions");   // the options dialog opens before any window
         const QStringList none;
-        QTest::newRow("options and layout") << true << false << false << none << "C:\\UT" << "dm-deck16"
-                                            << QSize(600, 450) << false;
-        QTest::newRow("Ctrl held: nothing read") << true << false << true << none << "" << "" << QSize(532, 395) << true;
-        QTest::newRow("nothing stored: defaults and a message") << false << false << false
-            << QStringList{"Unable to load user settings.\r\nUsing defaults."} << "." << "ctf-face" << QSize(532, 395) << true;
+        QTest::newRow("options and layout") << "options" << false << none << "C:\\UT" << "dm-deck16"
+                                            << QSize(600, 450) << false << false;
+        QTest::newRow("Ctrl held: nothing read") << "options" << true << none << "" << "" << QSize(532, 395) << true
+                                                 << true;
+        // The first start greets with the options dialog, not an error.
+        QTest::newRow("first start: no store at all") << "none" << false << none << "." << "ctf-face"
+                                                      << QSize(532, 395) << true << true;
+        QTest::newRow("a store that cannot be read: defaults and a message") << "damaged" << false
+            << QStringList{"Unable to load user settings.\r\nUsing defaults."} << "." << "ctf-face" << QSize(532, 395)
+            << true << false;
         // Reading stops silently at the damaged value; the layout comes after it.
-        QTest::newRow("value of the wrong type") << true << true << false << none << "C:\\UT" << "ctf-face"
-                                                 << QSize(532, 395) << true;
+        QTest::newRow("value of the wrong type") << "wrong type" << false << none << "C:\\UT" << "ctf-face"
+                                                 << QSize(532, 395) << true << false;
     }
 
     void StartUpReadsTheStore()
     {
-        QFETCH(bool, seeded);
-        QFETCH(bool, damaged);
+        QFETCH(QString, store);
         QFETCH(bool, ctrl);
         QFETCH(QStringList, messages);
         QFETCH(QString, baseDir);
         QFETCH(QString, commandLine);
         QFETCH(QSize, size);
         QFETCH(bool, toolBar);
+        QFETCH(bool, asksForOptions);
         Env env;
-        if (seeded)
+        if (store == QLatin1String("options") || store == QLatin1String("wrong type"))
             env.Seed(QStringLiteral("C:\\UT"));
-        if (damaged)
+        if (store == QLatin1String("damaged")) {
+            QFile damaged(env.store.filePath(QStringLiteral("registry.reg")));
+            QVERIFY(damaged.open(QIODevice::WriteOnly) && damaged.write("\x01\x02 not a store") > 0);
+        }
+        if (store == QLatin1String("wrong type"))
             QVERIFY(env.registry.SetDword(RegRoot::LocalMachine, QStringLiteral("\\Software\\Vexa\\Kelvarin"),
                                           QStringLiteral("CommandLine"), 7));
         env.keyboard.ctrl = ctrl;
@@ -226,6 +236,7 @@ private slots:
         QCOMPARE(env.Action("ToolbarMenuItem")->isChecked(), toolBar);
         QCOMPARE(form.StatusText(), QStringLiteral("Hollowgate Unreal Class Browser"));
         QVERIFY(form.PackageBindingList()->isHidden() && form.FilesList()->isHidden());
+        QCOMPARE(form.AsksForOptionsAtStart(), asksForOptions);
     }
 
     void CloseStoresAndExitDoesNot_data()
@@ -509,6 +520,23 @@ private slots:
         QCOMPARE(popup->DeleteClassPopupItem->text(), QStringLiteral("Delete package Bar"));
     }
 
+    // A name longer than the pane is never cut with "...": the column takes
+    // its width and the pane scrolls sideways.
+    void ClassNamesScrollSideways()
+    {
+        Env env;
+        TDisplayForm &form = env.Shown();
+        const QString name = QStringLiteral("StormPulseProjectileWithAVeryLongDescriptiveClassNameIndeed");
+        Tree &browser = env.model.Browser();
+        browser.Add(browser.First(), name);
+        KelvarTreeView *view = form.Browser();
+        view->expandAll();
+        QCOMPARE(view->textElideMode(), Qt::ElideNone);
+        QTRY_VERIFY(view->columnWidth(0) > view->fontMetrics().horizontalAdvance(name));
+        QVERIFY(view->columnWidth(0) > view->viewport()->width());
+        QTRY_VERIFY(view->horizontalScrollBar()->maximum() > 0);
+    }
+
     void DeleteFromThePopupRemovesTheTaggedClass()
     {
         Env env;
@@ -522,6 +550,7 @@ private slots:
         view->expandAll();
         const QModelIndex foo = view->model()->index(0, 0, view->model()->index(0, 0));
         QTest::mousePress(view->viewport(), Qt::RightButton, {}, view->visualRect(foo).center());
+        QCOMPARE(form.Popup()->DeleteClassPopupItem->text(), QStringLiteral("Delete class Foo"));
         env.prompter.answers = {MessageAnswer::Yes};
         form.Popup()->DeleteClassPopupItem->trigger();
         QVERIFY(!env.game.Exists(QStringLiteral("MyMod/Classes/Foo.uc")));

@@ -3,11 +3,14 @@
 #include "support/ScriptedPickers.h"
 
 #include <QCheckBox>
+#include <QDir>
+#include <QFile>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QSlider>
+#include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
 
@@ -160,39 +163,67 @@ private slots:
         QCOMPARE(target.InstanceMessage, quint32(777));
     }
 
+    // OK answers the values; a directory without System\UnrealTournament.ini
+    // is said so in the dialog first, and a second OK keeps it, unless it
+    // was corrected meanwhile.
     void EditAnswersOnOkOnly_data()
     {
         QTest::addColumn<QString>("button");   // empty: a key instead
         QTest::addColumn<int>("key");
+        // "game" holds the game's ini; in "empty" a directory stands in its place
+        QTest::addColumn<QString>("dir");
+        QTest::addColumn<int>("presses");
+        QTest::addColumn<QString>("correction");   // typed after the first press
         QTest::addColumn<bool>("answered");
-        QTest::newRow("Ok") << "OKButton" << 0 << true;
-        QTest::newRow("Enter") << "" << int(Qt::Key_Return) << true;
-        QTest::newRow("Cancel") << "CancelButton" << 0 << false;
-        QTest::newRow("Esc") << "" << int(Qt::Key_Escape) << false;
+        QTest::addColumn<bool>("warned");      // the warning shows at the end
+        QTest::newRow("Ok") << "OKButton" << 0 << "game" << 1 << "" << true << false;
+        QTest::newRow("Enter") << "" << int(Qt::Key_Return) << "game" << 1 << "" << true << false;
+        QTest::newRow("Cancel") << "CancelButton" << 0 << "game" << 1 << "" << false << false;
+        QTest::newRow("Esc") << "" << int(Qt::Key_Escape) << "game" << 1 << "" << false << false;
+        QTest::newRow("no game: said, not closed") << "OKButton" << 0 << "empty" << 1 << "" << false << true;
+        QTest::newRow("no game: Ok again keeps it") << "OKButton" << 0 << "empty" << 2 << "" << true << true;
+        QTest::newRow("no game, corrected") << "" << int(Qt::Key_Return) << "empty" << 2 << "game" << true << false;
     }
 
     void EditAnswersOnOkOnly()
     {
         QFETCH(QString, button);
         QFETCH(int, key);
+        QFETCH(QString, dir);
+        QFETCH(int, presses);
+        QFETCH(QString, correction);
         QFETCH(bool, answered);
+        QFETCH(bool, warned);
+        QTemporaryDir scratch;
+        QVERIFY(QDir(scratch.path()).mkpath(QStringLiteral("game/System")));
+        QVERIFY(QDir(scratch.path()).mkpath(QStringLiteral("empty/System/UnrealTournament.ini/inside")));
+        QFile ini(scratch.filePath(QStringLiteral("game/System/UnrealTournament.ini")));
+        QVERIFY(ini.open(QIODevice::WriteOnly));
+        ini.close();
         test::ScriptedPickers pickers;
         TSetDirForm form(pickers);
         TOptions options;
-        options.BaseDir = QStringLiteral("/games/UT");
+        options.BaseDir = scratch.filePath(dir);
+        QString warning;
         QTimer::singleShot(0, &form, [&] {
             Edit(form, "CommandlineEdit")->setText(QStringLiteral("dm-tempest"));
-            if (button.isEmpty())
-                QTest::keyClick(&form, Qt::Key(key));
-            else
-                Child<QPushButton>(form, button)->click();
+            for (int press = 0; press < presses && form.isVisible(); ++press) {
+                if (press == 1 && !correction.isEmpty())
+                    Edit(form, "DirEdit")->setText(scratch.filePath(correction));
+                if (button.isEmpty())
+                    QTest::keyClick(&form, Qt::Key(key));
+                else
+                    Child<QPushButton>(form, button)->click();
+            }
+            warning = form.DirWarning();
             if (form.isVisible())   // neither answered nor cancelled: end it instead of hanging
                 form.done(-1);
         });
         const std::optional<SetDirValues> values = form.Edit(options);
         QCOMPARE(values.has_value(), answered);
+        QCOMPARE(warning.contains(QStringLiteral("no System\\UnrealTournament.ini")), warned);
         if (values) {
-            QCOMPARE(values->BaseDir, QStringLiteral("/games/UT"));
+            QCOMPARE(values->BaseDir, scratch.filePath(correction.isEmpty() ? dir : correction));
             QCOMPARE(values->CommandLine, QStringLiteral("dm-tempest"));
         }
     }
@@ -213,13 +244,15 @@ private slots:
         QCOMPARE(captions, (QStringList{
             "Kelvarin options:",
             "GroupBox1= Please enter the Unreal Tournament directory: ", "BrowseButton=&Browse",
-            "GroupBox2= Enter the commandline for the test runs: ",
+            "DirWarningLabel=", "GroupBox2= Enter the commandline for the test runs: ",
             "GroupBox5= Enter the program to edit Unreal Class files with: ", "UCBrowseButton=&Browse",
             "GroupBox3= Miscellanious options: ", "ShowUCCCompileCheck=Show UCC when compiling scripts",
             "ShowUCCExportCheck=Show UCC when exporting packages",
             "TestrunCheckBox=Test run after a successful compile",
             "GroupBox4= UCC priority: ", "Label1=Priority when compiling/exporting:",
             "OKButton=&Ok", "CancelButton=&Cancel"}));
+        // The editor field's hint tells how a line reaches the editor.
+        QVERIFY(Edit(form, "UScriptEditCommandEdit")->toolTip().contains(QStringLiteral("\"%2\" for the line")));
 
         const QStringList expected{"DirEdit", "BrowseButton", "CommandlineEdit",
                                    "ShowUCCCompileCheck", "ShowUCCExportCheck", "TestrunCheckBox",

@@ -135,7 +135,8 @@ private slots:
         f.box.ContainEdit()->clear();
         f.box.NameEdit()->setText(QStringLiteral("t"));
         f.box.FindButtonClick();
-        QCOMPARE(f.Rows(), (QStringList{"Actor|Engine|0|", "Object|Core|0|", EmptyRow}));
+        // Found by name alone: no line was looked for, the Line cell stays empty.
+        QCOMPARE(f.Rows(), (QStringList{"Actor|Engine||", "Object|Core||", EmptyRow}));
     }
 
     // Clicks that reach the window while the walk lets events run.
@@ -146,7 +147,7 @@ private slots:
         QTest::addColumn<bool>("visible");
         // The walk pumps before each node below the root: the third pump
         // comes before Info, after Object and Actor were found.
-        const QStringList soFar{"Object|Core|0|", "Actor|Engine|0|", EmptyRow};
+        const QStringList soFar{"Object|Core||", "Actor|Engine||", EmptyRow};
         QTest::newRow("stop") << "stop" << soFar << true;
         QTest::newRow("reset") << "reset" << QStringList{EmptyRow} << true;
         QTest::newRow("close") << "close" << soFar << false;
@@ -186,7 +187,7 @@ private slots:
         f.box.show();
         f.box.NameEdit()->setText(QStringLiteral("o"));
         f.box.FindButtonClick();
-        QCOMPARE(f.Rows(), (QStringList{"Object|Core|0|", "Actor|Engine|0|", "Info|Engine|0|", EmptyRow}));
+        QCOMPARE(f.Rows(), (QStringList{"Object|Core||", "Actor|Engine||", "Info|Engine||", EmptyRow}));
     }
 
     void LookInThatGoesIsDropped()
@@ -199,7 +200,7 @@ private slots:
         QVERIFY(f.box.SearchInItem(0)->isChecked());
         f.box.NameEdit()->setText(QStringLiteral("o"));
         f.box.FindButtonClick();   // all classes, without the node that went
-        QCOMPARE(f.Rows(), (QStringList{"Object|Core|0|", EmptyRow}));
+        QCOMPARE(f.Rows(), (QStringList{"Object|Core||", EmptyRow}));
     }
 
     void GridCommandsLeadBackToTheTrees()
@@ -251,6 +252,50 @@ private slots:
         for (int column = 0; column < 4; ++column)
             QVERIFY2(qAbs(grid->columnWidth(column) - 2 * before[column]) <= 1,
                      qPrintable(QStringLiteral("column %1: %2 then %3").arg(column).arg(before[column]).arg(grid->columnWidth(column))));
+    }
+
+    // The columns start at useful widths (Class, Package and Line narrow,
+    // Context the rest); the finder's place and the widths the user gave
+    // come back in a finder of a later run.
+    void ColumnsStartUsefulAndThePlaceIsKept()
+    {
+        QRect placed;
+        std::array<int, TFindBox::ColumnCount> widths{};
+        {
+            Finder f;
+            QVERIFY(!f.box.CurrentPlacement());
+            f.box.show();
+            QVERIFY(QTest::qWaitForWindowExposed(&f.box));
+            QTableWidget *grid = f.box.ResultsGrid();
+            QCOMPARE(grid->columnWidth(0), 120);
+            QCOMPARE(grid->columnWidth(1), 90);
+            QCOMPARE(grid->columnWidth(2), 44);
+            QCOMPARE(grid->columnWidth(3), grid->viewport()->width() - 254);
+            f.box.setGeometry(QRect(QPoint(40, 50), QSize(500, 360)));
+            grid->setColumnWidth(3, 300);
+            QTRY_COMPARE(f.box.geometry(), QRect(QPoint(40, 50), QSize(500, 360)));
+            const std::optional<TFindBox::Placement> placement = f.box.CurrentPlacement();
+            QVERIFY(placement);
+            placed = placement->geometry;
+            widths = placement->columns;
+            QCOMPARE(widths[3], 300);
+        }
+        Finder later;
+        TFindBox::Placement placement;
+        placement.geometry = placed;
+        placement.columns = widths;
+        later.box.RestorePlacement(placement);
+        later.box.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&later.box));
+        QCOMPARE(later.box.geometry(), placed);
+        for (int column = 0; column < TFindBox::ColumnCount; ++column)
+            QCOMPARE(later.box.ResultsGrid()->columnWidth(column), widths[column]);
+
+        // A place on no screen (a monitor since removed) is not taken.
+        Finder elsewhere;
+        placement.geometry.moveTo(-100000, -100000);
+        elsewhere.box.RestorePlacement(placement);
+        QCOMPARE(elsewhere.box.size(), QSize(403, 330));
     }
 };
 

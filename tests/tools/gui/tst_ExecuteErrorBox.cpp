@@ -17,12 +17,16 @@ class RecordingBox : public TExecuteErrorBox
 public:
     int runs = 0;
     QString memoAtRun;
+    QWidget *ownerAtRun = nullptr;
+    bool onTopAtRun = false;
 
 protected:
     int RunModal() override
     {
         ++runs;
         memoAtRun = ErrorMemo()->toPlainText();
+        ownerAtRun = parentWidget();
+        onTopAtRun = windowFlags().testFlag(Qt::WindowStaysOnTopHint);
         return QDialog::Accepted;
     }
 };
@@ -54,6 +58,24 @@ private slots:
         QVERIFY(close);
         QCOMPARE(close->text(), QStringLiteral("&Close"));
         QVERIFY(close->isDefault());
+    }
+
+    // While a window of ours that stays on top is shown (the compile log),
+    // the box opens in front of it, owned by it; afterwards it belongs to
+    // the main window again.
+    void OpensInFrontOfAWindowThatStaysOnTop()
+    {
+        QWidget main;
+        main.show();
+        QWidget log(nullptr, Qt::Window | Qt::WindowStaysOnTopHint);
+        log.show();
+        auto *box = new RecordingBox;
+        box->setParent(&main, box->windowFlags());
+        box->ShowError(2, QStringLiteral("/usr/bin/gone-editor"));
+        QCOMPARE(box->ownerAtRun, &log);
+        QVERIFY(box->onTopAtRun);
+        QCOMPARE(box->parentWidget(), &main);
+        QVERIFY(!box->windowFlags().testFlag(Qt::WindowStaysOnTopHint));
     }
 
     void Shown_data()

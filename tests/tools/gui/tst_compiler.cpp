@@ -15,6 +15,8 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QSlider>
+#include <QTextBlock>
+#include <QTextCursor>
 #include <QtTest>
 
 #include <functional>
@@ -166,6 +168,16 @@ private slots:
                  QStringLiteral("Compilation started at: now\n---P---\nError: ..\\P\\Classes\\A.uc(2) : Error, x\n"
                                 "Compilation stopped due to errors."));
         QVERIFY(log.ErrorsFound());
+        // A double click on an error line opens its source at its line; on
+        // any other line it does nothing.
+        QList<QPair<QString, int>> opened;
+        log.SetOpenSourceHandler([&opened](const QString &path, int line) { opened.append({path, line}); });
+        const auto lineCentre = [&log](int n) {
+            return log.LogMemo()->cursorRect(QTextCursor(log.LogMemo()->document()->findBlockByNumber(n))).center();
+        };
+        QTest::mouseDClick(log.LogMemo()->viewport(), Qt::LeftButton, {}, lineCentre(1));
+        QTest::mouseDClick(log.LogMemo()->viewport(), Qt::LeftButton, {}, lineCentre(2));
+        QCOMPARE(opened, (QList<QPair<QString, int>>{{options.BaseDir + QStringLiteral("\\P\\Classes\\A.uc"), 2}}));
         log.ShowParsedCheck()->setFocus();
         QTest::keyClick(log.ShowParsedCheck(), Qt::Key_Space);
         QCOMPARE(log.LogMemo()->toPlainText(),

@@ -56,6 +56,14 @@ PackageFile PackageFile::Open(const QString &specPath)
     return package;
 }
 
+bool PackageFile::HasPackageTag(const QString &specPath)
+{
+    ReadOnlyFile file;
+    QByteArray tag;
+    return file.Open(specPath) && file.ReadMore(tag, 4)
+        && ByteCursor(tag, 0, 4, specPath, QStringLiteral("the header")).U32() == kPackageTag;
+}
+
 PackageFile PackageFile::FromBytes(const QByteArray &bytes, const QString &packageName, const QString &fileName)
 {
     PackageFile package;

@@ -66,6 +66,9 @@ public:
     // stand-in's containers included), has a file version outside 61 to 69,
     // or is damaged.
     static PackageFile Open(const QString &specPath);
+    // True when the file opens and starts with the game's package tag: a
+    // cheap look at a file before listing it as a package (it reads 4 bytes).
+    static bool HasPackageTag(const QString &specPath);
     // The same from bytes already in memory; fileName names them in messages.
     static PackageFile FromBytes(const QByteArray &bytes, const QString &packageName, const QString &fileName);
 

@@ -146,6 +146,8 @@ bool StateFile::LoadState(const QString &fileName)
     TreeText::ReadText(m_model.PackagesBrowser(), ReadCompanion(base + QLatin1String(".UPack")));
     pump.Pump();
     m_model.Bindings().Assign(TextFile::SplitLines(ReadCompanion(base + QLatin1String(".UBind"))));
+    // The state does not record which classes came from compiled packages.
+    m_model.FindCompiledClasses();
 
     Tree &browser = m_model.Browser();
     if (browser.Count() > 2)

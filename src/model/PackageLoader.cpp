@@ -77,8 +77,10 @@ bool PackageLoader::LoadPackage(const QString &package, bool merge)
             return false;   // the application is terminating
     }
     if (read ? !read->anyMatch : !FileSystem::AnyMatch(classesDir + QLatin1String("*.uc"))) {
+        // Only a game package is read; any other file of that name (the UCC
+        // stand-in's containers among them) leaves the package without sources.
         if (m_model.Options().bReadCompiledPackages
-            && FileSystem::FileExists(m_model.CompiledPackagePath(package)))
+            && PackageFile::HasPackageTag(m_model.CompiledPackagePath(package)))
             return LoadCompiledPackage(package, merge);
         m_model.Prompt().Error(QStringLiteral("Unable to find any source for ") + package,
                                QStringLiteral("Kelvarin error"));
@@ -90,12 +92,10 @@ bool PackageLoader::LoadPackage(const QString &package, bool merge)
     if (!read)
         read = Scanner::ReadPackageSources(classesDir, &m_model.Pump());
     // Read from sources now, the classes are no longer the compiled ones.
-    if (m_model.Options().bReadCompiledPackages) {
-        QStringList classes;
-        for (const QString &line : read->lines)
-            classes.append(line.section(QLatin1Char('='), 1).section(QLatin1Char('&'), 0, 0));
-        m_model.MarkCompiledClasses(classes, false);
-    }
+    QStringList classes;
+    for (const QString &line : read->lines)
+        classes.append(line.section(QLatin1Char('='), 1).section(QLatin1Char('&'), 0, 0));
+    m_model.MarkCompiledClasses(classes, false);
     Scanner::StageSources(m_model.Files(), std::move(*read));
     FinishLoad(merge);
     return true;

@@ -15,7 +15,7 @@ public:
 
     // Scans base directory + "\" + package + "\Classes\" and resolves. A
     // package without sources is read from System\<package>.u instead, when
-    // reading compiled packages is on and that file exists. False (after
+    // reading compiled packages is on and that file is a game package. False (after
     // "Unable to find any source for …", or the compiled package's error)
     // when there is neither.
     bool LoadPackage(const QString &package, bool merge);

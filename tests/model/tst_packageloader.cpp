@@ -222,6 +222,8 @@ private slots:
     {
         ModelHarness h;
         WritePackages(h.game, kAll);
+        // A compiled file that is no game package changes nothing.
+        h.game.WriteBytes(QStringLiteral("System/Textures.u"), "KelvarinStandinPackage 1\npackage Textures\n");
         QVERIFY(!PackageLoader(h.model).LoadPackage(QStringLiteral("Textures"), false));
         QCOMPARE(h.prompter.Texts(), QStringList{"Unable to find any source for Textures"});
         QCOMPARE(h.prompter.shown[0].title, QStringLiteral("Kelvarin error"));

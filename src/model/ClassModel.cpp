@@ -1,10 +1,13 @@
 #include "model/ClassModel.h"
 
 #include "model/TextRules.h"
+#include "package/PackageFile.h"
 #include "persist/Options.h"
 #include "platform/EventPump.h"
 #include "platform/FileSystem.h"
 #include "platform/SpecPath.h"
+
+#include <QHash>
 
 namespace kelvarin {
 
@@ -47,6 +50,7 @@ void ClassModel::ResetModel()
     m_files.Clear();
     m_bindings.Clear();
     m_packageList.Clear();
+    m_compiledClasses.clear();
     ForgetMemo();
     ListPackageDirs();
     // The status bar must not go on counting the classes just dropped.
@@ -231,6 +235,72 @@ void ClassModel::ListPackageDirs()
         if (m_packageList.IndexOf(name) < 0)
             m_packageList.Add(name);
     }
+    if (!m_options.bReadCompiledPackages)
+        return;
+    // Packages without sources that have a compiled file can be loaded
+    // from it. Files that are not game packages (the UCC stand-in's
+    // containers, anything else named *.u) are no such package.
+    const QString system = base + QLatin1String("\\System\\");
+    for (const QString &name : FileSystem::List(system + QLatin1String("*.u"), FileSystem::ListWhat::Files)) {
+        m_pump.Pump();
+        if (m_pump.Terminating())
+            return;
+        if (!name.endsWith(QLatin1String(".u"), Qt::CaseInsensitive))
+            continue;
+        const QString package = name.chopped(2);
+        if (!IsIdentifier(package, NameLetters::Latin1) || m_packageList.IndexOf(package) >= 0)
+            continue;
+        if (PackageFile::HasPackageTag(system + name))
+            m_packageList.Add(package);
+    }
+}
+
+bool ClassModel::IsCompiledClass(const QString &className) const
+{
+    return !m_compiledClasses.isEmpty() && m_compiledClasses.contains(UpperCase(className));
+}
+
+void ClassModel::MarkCompiledClasses(const QStringList &classNames, bool compiled)
+{
+    for (const QString &name : classNames) {
+        if (compiled)
+            m_compiledClasses.insert(UpperCase(name));
+        else if (!m_compiledClasses.isEmpty())
+            m_compiledClasses.remove(UpperCase(name));
+    }
+}
+
+QString ClassModel::CompiledPackagePath(const QString &package) const
+{
+    return m_options.BaseDir + QLatin1String("\\System\\") + package + QLatin1String(".u");
+}
+
+bool ClassModel::ReadsCompiledPackage(const QString &package) const
+{
+    return m_options.bReadCompiledPackages
+        && !FileSystem::AnyMatch(m_options.BaseDir + QLatin1Char('\\') + package + QLatin1String("\\Classes\\*.uc"))
+        && PackageFile::HasPackageTag(CompiledPackagePath(package));
+}
+
+void ClassModel::FindCompiledClasses()
+{
+    if (!m_options.bReadCompiledPackages)
+        return;
+    // Bindings are "package&class"; each package is asked once.
+    QHash<QString, bool> compiledPackages;
+    QStringList classes;
+    for (const QString &entry : m_bindings.Entries()) {
+        const qsizetype amp = entry.indexOf(QLatin1Char('&'));
+        if (amp <= 0)
+            continue;
+        const QString package = UpperCase(entry.left(amp));
+        auto known = compiledPackages.find(package);
+        if (known == compiledPackages.end())
+            known = compiledPackages.insert(package, ReadsCompiledPackage(entry.left(amp)));
+        if (known.value())
+            classes.append(entry.mid(amp + 1));
+    }
+    MarkCompiledClasses(classes, true);
 }
 
 void ClassModel::MarkLastCompiledPackage()

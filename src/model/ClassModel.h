@@ -4,6 +4,7 @@
 #include "model/SortedList.h"
 #include "model/Tree.h"
 
+#include <QSet>
 #include <QString>
 
 #include <functional>
@@ -69,6 +70,21 @@ public:
     // Adds every package directory of the base directory (a directory with
     // Classes\*.uc) to the package list; existing items keep their marks.
     void ListPackageDirs();
+    // Classes read from a package's compiled file (System\<package>.u)
+    // because the package has no sources; both trees show them with their
+    // own image. ResetModel forgets them.
+    bool IsCompiledClass(const QString &className) const;
+    void MarkCompiledClasses(const QStringList &classNames, bool compiled);
+    // base directory + "\System\" + package + ".u"
+    QString CompiledPackagePath(const QString &package) const;
+    // True when the package's classes come from its compiled file: reading
+    // compiled packages is on, the package directory holds no sources and
+    // the compiled file is a game package.
+    bool ReadsCompiledPackage(const QString &package) const;
+    // Marks the bound classes of every package that ReadsCompiledPackage,
+    // for trees read from a state file (which do not record it).
+    void FindCompiledClasses();
+
     // Gives the last compiled package its own image in the package tree.
     void MarkLastCompiledPackage();
 
@@ -118,6 +134,7 @@ private:
     SortedList m_bindings;
     SortedList m_files;
     ParentMemo m_memo;
+    QSet<QString> m_compiledClasses;   // upper-cased class names
     std::function<void(const QString &)> m_status;
     std::function<void(const QString &)> m_process;
     int m_busy = 0;

@@ -6,7 +6,9 @@
 #include "model/Scanner.h"
 #include "model/SourceReadAhead.h"
 #include "model/TextRules.h"
+#include "package/PackageFile.h"
 #include "persist/Options.h"
+#include "platform/Errors.h"
 #include "platform/EventPump.h"
 #include "platform/FileSystem.h"
 #include "platform/SpecPath.h"
@@ -84,6 +86,11 @@ bool PackageLoader::LoadPackage(const QString &package, bool merge)
             return false;   // the application is terminating
     }
     if (read ? !read->anyMatch : !FileSystem::AnyMatch(classesDir + QLatin1String("*.uc"))) {
+        // Only a game package is read; any other file of that name (the UCC
+        // stand-in's containers among them) leaves the package without sources.
+        if (m_model.Options().bReadCompiledPackages
+            && PackageFile::HasPackageTag(m_model.CompiledPackagePath(package)))
+            return LoadCompiledPackage(package, merge);
         m_model.Prompt().Error(QStringLiteral("Unable to find any source for ") + package,
                                QStringLiteral("Kelvarin error"));
         return false;
@@ -91,17 +98,60 @@ bool PackageLoader::LoadPackage(const QString &package, bool merge)
     m_model.Status(QStringLiteral("Loading: ") + package);
     if (merge)
         DropWaiting(m_model.Files(), package);
-    if (read)
-        Scanner::StageSources(m_model.Files(), std::move(*read));
-    else
-        Scanner::ScanPackageDir(m_model, m_model.Files(), classesDir);
+    if (!read)
+        read = Scanner::ReadPackageSources(classesDir, &m_model.Pump());
+    // Read from sources now, the classes are no longer the compiled ones.
+    QStringList classes;
+    for (const QString &line : read->lines)
+        classes.append(line.section(QLatin1Char('='), 1).section(QLatin1Char('&'), 0, 0));
+    m_model.MarkCompiledClasses(classes, false);
+    Scanner::StageSources(m_model.Files(), std::move(*read));
+    FinishLoad(merge);
+    return true;
+}
+
+bool PackageLoader::LoadCompiledPackage(const QString &package, bool merge)
+{
+    std::optional<PackageFile> compiled;
+    try {
+        compiled = PackageFile::Open(m_model.CompiledPackagePath(package));
+    } catch (const KelvarinError &error) {
+        m_model.Prompt().Error(error.Message(), QStringLiteral("Kelvarin error"));
+        return false;
+    }
+    m_model.Status(QStringLiteral("Loading: ") + package);
+    if (merge)
+        DropWaiting(m_model.Files(), package);
+    // The classes are staged as a source of each would stage them, in the
+    // package's export order; a name that could not be a class's (and so
+    // would break the staged line) is passed over, as a source file of that
+    // name would be.
+    Scanner::StagedSources staged;
+    QStringList classes;
+    for (const PackageClass &packageClass : compiled->Classes()) {
+        if (!IsIdentifier(packageClass.name, NameLetters::Latin1)
+            || (!packageClass.parent.isEmpty() && !IsIdentifier(packageClass.parent, NameLetters::Latin1)))
+            continue;
+        QString line = packageClass.parent + QLatin1Char('=') + packageClass.name + QLatin1Char('&') + package;
+        staged.keys.emplace_back(line);
+        staged.lines.append(std::move(line));
+        classes.append(packageClass.name);
+    }
+    staged.anyMatch = !staged.lines.isEmpty();
+    m_model.MarkCompiledClasses(classes, true);
+    Scanner::StageSources(m_model.Files(), std::move(staged));
+    FinishLoad(merge);
+    return true;
+}
+
+void PackageLoader::FinishLoad(bool merge)
+{
     Scanner::ResolveFilesList(m_model, m_model.Browser(), m_model.Files(), merge);
     m_model.SortTrees();
     Tree &browser = m_model.Browser();
     if (browser.Selected() && browser.Selected() == browser.First() && browser.Count() > 1)
         browser.Select(Tree::Next(browser.First()));
     m_model.Status(QStringLiteral("Done"));
-    return true;
 }
 
 void PackageLoader::ReadEditPackages()

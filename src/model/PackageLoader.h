@@ -13,8 +13,11 @@ class PackageLoader
 public:
     explicit PackageLoader(ClassModel &model);
 
-    // Scans base directory + "\" + package + "\Classes\" and resolves. False
-    // (after "Unable to find any source for …") when there is no source.
+    // Scans base directory + "\" + package + "\Classes\" and resolves. A
+    // package without sources is read from System\<package>.u instead, when
+    // reading compiled packages is on and that file is a game package. False (after
+    // "Unable to find any source for …", or the compiled package's error)
+    // when there is neither.
     bool LoadPackage(const QString &package, bool merge);
 
     // Loads the EditPackages lines of the first [Editor.EditorEngine] section
@@ -44,6 +47,10 @@ public:
 
 private:
     QString ClassesDir(const QString &package) const;
+    bool LoadCompiledPackage(const QString &package, bool merge);
+    // Resolves what was staged, sorts the trees and moves the class tree's
+    // selection off its root.
+    void FinishLoad(bool merge);
 
     ClassModel &m_model;
     int m_readAheadThreads = DefaultReadAheadThreads();

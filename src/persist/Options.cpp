@@ -20,6 +20,7 @@ bool TOptions::LoadOptions(Registry &registry)
     bUCCVisibleCompile = false;
     bUCCVisibleExport = false;
     bTestrunAfterCompile = false;
+    bReadCompiledPackages = true;
     LastCompiledPackage.clear();
     if (RegistryKey.isEmpty())
         RegistryKey = QLatin1String(DefaultRegistryKey);
@@ -42,6 +43,8 @@ bool TOptions::LoadOptions(Registry &registry)
         UCCPriority = reg.ReadInteger(QStringLiteral("UCCPriority"));
     if (reg.ValueExists(QStringLiteral("LastCompiledPackage")))
         LastCompiledPackage = reg.ReadString(QStringLiteral("LastCompiledPackage"));
+    if (reg.ValueExists(QStringLiteral("bReadCompiledPackages")))
+        bReadCompiledPackages = reg.ReadBool(QStringLiteral("bReadCompiledPackages"));
 
     UScriptEditCommand = FileAssociation::StripFileArgument(
         FileAssociation::ReadOpenCommand(registry, kEditorExtension));
@@ -67,6 +70,7 @@ bool TOptions::SaveOptions(Registry &registry, const QString &programPath)
     reg.WriteBool(QStringLiteral("bTestrunAfterCompile"), bTestrunAfterCompile);
     reg.WriteInteger(QStringLiteral("UCCPriority"), UCCPriority);
     reg.WriteString(QStringLiteral("LastCompiledPackage"), LastCompiledPackage);
+    reg.WriteBool(QStringLiteral("bReadCompiledPackages"), bReadCompiledPackages);
 
     // An empty editor setting leaves whatever association there is alone.
     if (!UScriptEditCommand.isEmpty())

@@ -17,6 +17,9 @@ public:
     bool bUCCVisibleCompile = false;
     bool bUCCVisibleExport = false;
     bool bTestrunAfterCompile = false;
+    // Packages without sources are read from their compiled package
+    // (System\<package>.u) when there is one.
+    bool bReadCompiledPackages = true;
     quint32 InstanceMessage = 0;
     qint32 UCCPriority = 32;
     QString UScriptEditCommand;
@@ -29,7 +32,7 @@ public:
     // wrong type ("Invalid data type for '%s'").
     bool LoadOptions(Registry &registry);
 
-    // Writes the seven stored values and, when an editor is set, the file
+    // Writes the eight stored values and, when an editor is set, the file
     // association. False when the key cannot be opened or created. Raises
     // KelvarinError when a value cannot be written. programPath is the running
     // program's full path (for the association's icon).

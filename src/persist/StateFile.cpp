@@ -187,6 +187,8 @@ bool StateFile::LoadState(const QString &fileName)
     TreeText::ReadText(m_model.PackagesBrowser(), packageTreeText);
     pump.Pump();
     m_model.Bindings().Assign(bindings);
+    // The state does not record which classes came from compiled packages.
+    m_model.FindCompiledClasses();
 
     Tree &browser = m_model.Browser();
     if (browser.Count() > 2)

@@ -97,6 +97,14 @@ bool ReadOnlyFile::ReadMore(QByteArray &bytes, qint64 maxBytes)
     return got == maxBytes;
 }
 
+qint64 ReadOnlyFile::Size() const
+{
+    struct stat st;
+    if (m_fd < 0 || ::fstat(m_fd, &st) != 0)
+        return -1;
+    return qint64(st.st_size);
+}
+
 qint64 ReadOnlyFile::ReadSome(QByteArray &bytes, qint64 maxBytes)
 {
     if (m_fd < 0 || maxBytes <= 0)
@@ -151,6 +159,12 @@ qint64 ReadOnlyFile::ReadSome(QByteArray &bytes, qint64 maxBytes)
     const QByteArray piece = file->read(maxBytes);
     bytes.append(piece);
     return piece.size();
+}
+
+qint64 ReadOnlyFile::Size() const
+{
+    const auto *file = static_cast<const QFile *>(m_qfile);
+    return file ? file->size() : -1;
 }
 
 bool ReadOnlyFile::ReadMore(QByteArray &bytes, qint64 maxBytes)

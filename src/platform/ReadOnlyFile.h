@@ -30,6 +30,9 @@ public:
     // or on an error. (A reader that may stop early saves the read that
     // would only find the end.)
     qint64 ReadSome(QByteArray &bytes, qint64 maxBytes);
+    // The file's size now, in bytes; -1 when no file is open or it cannot
+    // be asked.
+    qint64 Size() const;
     void Close();
 
 private:

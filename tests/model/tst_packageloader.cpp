@@ -1,8 +1,11 @@
 #include "model/PackageLoader.h"
 #include "model/Scanner.h"
 
+#include "persist/StateFile.h"
 #include "support/ModelHarness.h"
+#include "support/PackageWriter.h"
 
+#include <QDir>
 #include <QLocale>
 #include <QMap>
 #include <QRegularExpression>
@@ -38,6 +41,24 @@ QString NotLoadable(const QString &upperName)
 const QString kCoreMissing = QStringLiteral(
     "Unable to load package CORE. This ususally indicates that you haven't exported the UScript "
     "code the right way. Please read the readme file.");
+
+// A stock game without sources: System/Core.u (Object) and System/engine.U
+// (Actor, parent Core.Object, stripped of its source), a container of the UCC
+// stand-in and a damaged package; MyMod has sources.
+void WriteCompiledGame(const test::GameDir &game)
+{
+    test::PackageWriter core;
+    core.Class("Object", 0, QByteArray("class Object;\r\n"));
+    game.WriteBytes(QStringLiteral("System/Core.u"), core.Bytes());
+    test::PackageWriter engine;
+    engine.Class("Actor", engine.ImportClass(engine.ImportPackage("Core"), "Object"), std::nullopt);
+    game.WriteBytes(QStringLiteral("System/engine.U"), engine.Bytes());
+    game.WriteBytes(QStringLiteral("System/Standin.u"), "KelvarinStandinPackage 1\npackage Standin\nclasses 0\nend\n");
+    game.WriteBytes(QStringLiteral("System/Broken.u"), engine.Bytes().left(60));
+    game.WriteClass(QStringLiteral("MyMod"), QStringLiteral("MyActor.uc"), QStringLiteral("class MyActor expands Actor;"));
+    game.WriteText(QStringLiteral("System/UnrealTournament.ini"),
+                   QStringLiteral("[Editor.EditorEngine]\r\nEditPackages=Core\r\nEditPackages=Engine\r\nEditPackages=MyMod\r\n"));
+}
 
 const QStringList kAll{QStringLiteral("Core"), QStringLiteral("Engine"), QStringLiteral("MyMod")};
 
@@ -123,10 +144,86 @@ private slots:
                  QString::fromLatin1(loaded.contains(QStringLiteral("Core")) ? "Core" : "? ? ?"));
     }
 
+    void compiledPackages_data()
+    {
+        QTest::addColumn<bool>("option");
+        QTest::addColumn<bool>("coreSources");
+        QTest::addColumn<QStringList>("items");
+        QTest::addColumn<QStringList>("tree");
+        QTest::addColumn<QStringList>("compiled");
+        QTest::addColumn<QStringList>("messages");
+        const QStringList tree{"Classes", "-Object", "--Actor", "---MyActor"};
+        QTest::newRow("classes of packages without sources")
+            << true << false << QStringList{"Broken", "Core", "engine", "MyMod"} << tree
+            << QStringList{"Object", "Actor"} << QStringList();
+        QTest::newRow("sources win, the compiled file is not read")
+            << true << true << QStringList{"Broken", "Core", "engine", "MyMod"} << tree
+            << QStringList{"Actor"} << QStringList();
+        QTest::newRow("option off: as without compiled packages")
+            << false << false << QStringList{"MyMod"} << QStringList{"Classes"} << QStringList()
+            << QStringList{kCoreMissing};
+    }
+
+    void compiledPackages()
+    {
+        QFETCH(bool, option);
+        QFETCH(bool, coreSources);
+        QFETCH(QStringList, items);
+        QFETCH(QStringList, tree);
+        QFETCH(QStringList, compiled);
+        QFETCH(QStringList, messages);
+        ModelHarness h;
+        WriteCompiledGame(h.game);
+        if (coreSources) {
+            h.game.WriteClass(QStringLiteral("Core"), QStringLiteral("Object.uc"), QStringLiteral("class Object;"));
+            h.game.WriteBytes(QStringLiteral("System/Core.u"), "\xC1\x83\x2A\x9E damaged");
+        }
+        h.options.bReadCompiledPackages = option;
+        PackageLoader(h.model).ReadDefaultPackages();
+        QCOMPARE(h.PackageItems(), items);
+        QCOMPARE(DumpTree(h.model.Browser()), tree);
+        QCOMPARE(h.prompter.Texts(), messages);
+        const auto marked = [&] {
+            QStringList found;
+            for (const char *name : {"Object", "Actor", "MyActor"})
+                if (h.model.IsCompiledClass(QLatin1String(name)))
+                    found.append(QLatin1String(name));
+            return found;
+        };
+        QCOMPARE(marked(), compiled);
+        if (!option)
+            return;
+        QCOMPARE(h.model.FindPackage(QStringLiteral("Actor")), QStringLiteral("Engine"));
+        QCOMPARE(DumpTree(h.model.PackagesBrowser()).filter(QStringLiteral("-Actor")), QStringList{"--Actor"});
+
+        // A saved state loads back the same; the marks come from the disk again.
+        const QString state = h.game.Base() + QStringLiteral("\\Compiled.Kelvar");
+        QVERIFY(StateFile(h.model).SaveState(state));
+        const QStringList packageTree = DumpTree(h.model.PackagesBrowser());
+        h.model.ResetModel();
+        QVERIFY(marked().isEmpty());
+        QVERIFY(StateFile(h.model).LoadState(state));
+        QCOMPARE(DumpTree(h.model.Browser()), tree);
+        QCOMPARE(DumpTree(h.model.PackagesBrowser()), packageTree);
+        QCOMPARE(marked(), compiled);
+
+        // A damaged compiled package says what is wrong with it.
+        const int row = h.model.Packages().IndexOf(QStringLiteral("Broken"));
+        h.model.Packages().SetMark(row, PackageList::Mark::Checked);
+        PackageLoader(h.model).PackageTickChanged(row);
+        QCOMPARE(h.prompter.Texts().size(), 1);
+        QVERIFY2(h.prompter.Texts().at(0).startsWith(
+                     QDir::toNativeSeparators(h.game.Native(QStringLiteral("System/Broken.u"))) + " is damaged: "),
+                 qPrintable(h.prompter.Texts().at(0)));
+        QCOMPARE(h.prompter.shown[0].title, QStringLiteral("Kelvarin error"));
+    }
+
     void loadPackageWithoutSources()
     {
         ModelHarness h;
         WritePackages(h.game, kAll);
+        // A compiled file that is no game package changes nothing.
+        h.game.WriteBytes(QStringLiteral("System/Textures.u"), "KelvarinStandinPackage 1\npackage Textures\n");
         QVERIFY(!PackageLoader(h.model).LoadPackage(QStringLiteral("Textures"), false));
         QCOMPARE(h.prompter.Texts(), QStringList{"Unable to find any source for Textures"});
         QCOMPARE(h.prompter.shown[0].title, QStringLiteral("Kelvarin error"));

@@ -43,7 +43,8 @@ QMap<QString, QVariant> Fields(const TOptions &o)
             {"bUCCVisibleExport", int(o.bUCCVisibleExport)},
             {"bTestrunAfterCompile", int(o.bTestrunAfterCompile)},
             {"UCCPriority", o.UCCPriority},
-            {"LastCompiledPackage", o.LastCompiledPackage}};
+            {"LastCompiledPackage", o.LastCompiledPackage},
+            {"bReadCompiledPackages", int(o.bReadCompiledPackages)}};
 }
 
 } // namespace
@@ -66,6 +67,7 @@ private slots:
         QTest::newRow("priority 256") << "UCCPriority" << 256u << QVariant(256);
         QTest::newRow("flag 5 is true") << "bUCCVisibleExport" << 5u << QVariant(1);
         QTest::newRow("flag 0 is false") << "bTestrunAfterCompile" << 0u << QVariant(0);
+        QTest::newRow("compiled packages off") << "bReadCompiledPackages" << 0u << QVariant(0);
     }
 
     void load()
@@ -89,7 +91,8 @@ private slots:
                                          {"bUCCVisibleExport", 0},
                                          {"bTestrunAfterCompile", 0},
                                          {"UCCPriority", 77},
-                                         {"LastCompiledPackage", ""}};
+                                         {"LastCompiledPackage", ""},
+                                         {"bReadCompiledPackages", 1}};
         if (field.isValid())
             expected[name] = field;
         QCOMPARE(Fields(o), expected);
@@ -99,9 +102,9 @@ private slots:
 
     void saveThenLoad_data()
     {
-        QTest::addColumn<int>("flags");   // 1 visible compile, 2 visible export, 4 test run
+        QTest::addColumn<int>("flags");   // 1 visible compile, 2 visible export, 4 test run, 8 compiled packages
         QTest::addColumn<bool>("texts");  // false: every text empty
-        QTest::newRow("all flags on") << 7 << true;
+        QTest::newRow("all flags on") << 15 << true;
         QTest::newRow("all flags off, texts empty") << 0 << false;
         QTest::newRow("compile only") << 1 << true;
         QTest::newRow("export only") << 2 << false;
@@ -118,6 +121,7 @@ private slots:
         saved.bUCCVisibleCompile = flags & 1;
         saved.bUCCVisibleExport = flags & 2;
         saved.bTestrunAfterCompile = flags & 4;
+        saved.bReadCompiledPackages = flags & 8;
         saved.UCCPriority = texts ? 256 : 64;
         saved.LastCompiledPackage = texts ? QStringLiteral("MyMod") : QString();
         saved.UScriptEditCommand = texts ? QStringLiteral("C:\\Ed\\ed.exe") : QString();

@@ -163,7 +163,10 @@ void TDisplayForm::BuildPanes()
     m_splitter->setObjectName(QStringLiteral("Splitter"));
     m_splitter->setChildrenCollapsible(false);
 
-    m_browserModel = new TreeModelAdapter(m_model.Browser(), this);
+    const TreeModelAdapter::CompiledTest isCompiled = [this](const TreeNode &node) {
+        return m_model.IsCompiledClass(node.Text());
+    };
+    m_browserModel = new TreeModelAdapter(m_model.Browser(), this, isCompiled);
     m_browser = new KelvarTreeView(m_splitter);
     m_browser->setObjectName(QStringLiteral("Browser"));
     m_browser->setMinimumWidth(PaneLayout::MinBrowserWidth);
@@ -181,7 +184,7 @@ void TDisplayForm::BuildPanes()
     m_bindingList->hide();
     panelLayout->addWidget(m_bindingList, 1);
 
-    m_packagesModel = new TreeModelAdapter(m_model.PackagesBrowser(), this);
+    m_packagesModel = new TreeModelAdapter(m_model.PackagesBrowser(), this, isCompiled);
     m_packagesBrowser = new KelvarTreeView(m_panel1);
     m_packagesBrowser->setObjectName(QStringLiteral("PackagesBrowser"));
     m_packagesBrowser->SetAdapter(m_packagesModel);

@@ -74,6 +74,27 @@ void Document(QPainter &p, const QColor &accent, const QString &letter)
     p.drawText(QRect(3, 4, 11, 10), Qt::AlignCenter, letter);
 }
 
+// The class badge in grey with the tree's colour as a rim: its source is
+// not at hand, only the compiled package.
+QPixmap PaintCompiled(int imageIndex)
+{
+    QPixmap pixmap(Size, Size);
+    pixmap.fill(Qt::transparent);
+    QPainter p(&pixmap);
+    p.setRenderHint(QPainter::Antialiasing);
+    const QColor rim = imageIndex == 0 ? QColor(52, 101, 164) : QColor(78, 154, 6);
+    p.setPen(QPen(rim, 2));
+    p.setBrush(QColor(136, 138, 133));
+    p.drawRoundedRect(QRectF(2, 2, 12, 12), 3, 3);
+    QFont font = p.font();
+    font.setPixelSize(10);
+    font.setBold(true);
+    p.setFont(font);
+    p.setPen(Qt::white);
+    p.drawText(QRect(0, 0, Size, Size), Qt::AlignCenter, QStringLiteral("u"));
+    return pixmap;
+}
+
 QPixmap Paint(int imageIndex)
 {
     QPixmap pixmap(Size, Size);
@@ -115,6 +136,13 @@ QIcon NodeIcons::Icon(int imageIndex)
     if (imageIndex < 0 || imageIndex >= Count)
         return QIcon();
     return QIcon(Paint(imageIndex));
+}
+
+QIcon NodeIcons::CompiledClassIcon(int imageIndex)
+{
+    if (imageIndex != 0 && imageIndex != 1)
+        return QIcon();
+    return QIcon(PaintCompiled(imageIndex));
 }
 
 } // namespace kelvarin

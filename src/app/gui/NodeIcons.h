@@ -13,6 +13,9 @@ class NodeIcons
 public:
     static constexpr int Count = 7;
     static QIcon Icon(int imageIndex);
+    // A class read from a compiled package, for a class node's image (0 or
+    // 1); no image for any other index.
+    static QIcon CompiledClassIcon(int imageIndex);
 };
 
 } // namespace kelvarin

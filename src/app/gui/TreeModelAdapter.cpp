@@ -6,11 +6,13 @@
 
 namespace kelvarin {
 
-TreeModelAdapter::TreeModelAdapter(Tree &tree, QObject *parent)
-    : QAbstractItemModel(parent), m_tree(tree)
+TreeModelAdapter::TreeModelAdapter(Tree &tree, QObject *parent, CompiledTest isCompiled)
+    : QAbstractItemModel(parent), m_tree(tree), m_isCompiled(std::move(isCompiled))
 {
     for (int i = 0; i < int(m_icons.size()); ++i)
         m_icons[size_t(i)] = NodeIcons::Icon(i);
+    for (int i = 0; i < int(m_compiledIcons.size()); ++i)
+        m_compiledIcons[size_t(i)] = NodeIcons::CompiledClassIcon(i);
     m_tree.AddObserver(this);
 }
 
@@ -79,12 +81,19 @@ QVariant TreeModelAdapter::data(const QModelIndex &index, int role) const
     TreeNode *node = NodeAt(index);
     if (!node)
         return QVariant();
+    // Class nodes carry image 0 (class tree) or 1 (package tree).
+    const int image = node->ImageIndex();
+    const bool compiled = (image == 0 || image == 1) && node->Parent() && m_isCompiled && m_isCompiled(*node);
     switch (role) {
     case Qt::DisplayRole:
+        return node->Text();
     case Qt::ToolTipRole:
+        if (compiled)
+            return node->Text() + QStringLiteral(" (read from the compiled package: its source is not exported)");
         return node->Text();
     case Qt::DecorationRole: {
-        const int image = node->ImageIndex();
+        if (compiled)
+            return m_compiledIcons[size_t(image)];
         if (image >= 0 && image < int(m_icons.size()))
             return m_icons[size_t(image)];
         return QVariant();

@@ -7,6 +7,7 @@
 #include <QIcon>
 
 #include <array>
+#include <functional>
 
 namespace kelvarin {
 
@@ -20,7 +21,11 @@ class TreeModelAdapter : public QAbstractItemModel, private TreeObserver
     Q_OBJECT
 
 public:
-    explicit TreeModelAdapter(Tree &tree, QObject *parent = nullptr);
+    // Tells whether a class node stands for a class read from a compiled
+    // package (shown with its own image and a tooltip saying so).
+    using CompiledTest = std::function<bool(const TreeNode &)>;
+
+    explicit TreeModelAdapter(Tree &tree, QObject *parent = nullptr, CompiledTest isCompiled = {});
     ~TreeModelAdapter() override;
 
     Tree &SourceTree() const { return m_tree; }
@@ -53,6 +58,8 @@ private:
 
     Tree &m_tree;
     std::array<QIcon, 7> m_icons;
+    std::array<QIcon, 2> m_compiledIcons;   // class nodes of either tree
+    CompiledTest m_isCompiled;
     // Nodes behind the persistent indexes while the order changes.
     QModelIndexList m_layoutIndexes;
     QList<TreeNode *> m_layoutNodes;

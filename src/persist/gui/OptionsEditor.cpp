@@ -12,6 +12,7 @@ SetDirValues SetDirValues::From(const TOptions &options)
     values.bUCCVisibleCompile = options.bUCCVisibleCompile;
     values.bUCCVisibleExport = options.bUCCVisibleExport;
     values.bTestrunAfterCompile = options.bTestrunAfterCompile;
+    values.bReadCompiledPackages = options.bReadCompiledPackages;
     values.UCCPriority = options.UCCPriority;
     values.UScriptEditCommand = options.UScriptEditCommand;
     return values;
@@ -24,6 +25,7 @@ void SetDirValues::ApplyTo(TOptions &options) const
     options.bUCCVisibleCompile = bUCCVisibleCompile;
     options.bUCCVisibleExport = bUCCVisibleExport;
     options.bTestrunAfterCompile = bTestrunAfterCompile;
+    options.bReadCompiledPackages = bReadCompiledPackages;
     options.UCCPriority = UCCPriority;
     options.UScriptEditCommand = UScriptEditCommand;
 }

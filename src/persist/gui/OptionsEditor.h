@@ -8,7 +8,7 @@ namespace kelvarin {
 
 class TOptions;
 
-// The seven values the options dialog edits. The other fields of TOptions
+// The eight values the options dialog edits. The other fields of TOptions
 // (LastCompiledPackage, RegistryKey, InstanceMessage) are not the dialog's.
 struct SetDirValues
 {
@@ -17,11 +17,12 @@ struct SetDirValues
     bool bUCCVisibleCompile = false;
     bool bUCCVisibleExport = false;
     bool bTestrunAfterCompile = false;
+    bool bReadCompiledPackages = true;
     qint32 UCCPriority = 32;
     QString UScriptEditCommand;
 
     static SetDirValues From(const TOptions &options);
-    // Copies the seven values into options; nothing else changes.
+    // Copies the eight values into options; nothing else changes.
     void ApplyTo(TOptions &options) const;
 };
 

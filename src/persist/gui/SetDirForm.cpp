@@ -117,10 +117,13 @@ TSetDirForm::TSetDirForm(Pickers &pickers, QWidget *parent)
     m_showCompileCheck = Check(groupBox3, "ShowUCCCompileCheck", QStringLiteral("Show UCC when compiling scripts"));
     m_showExportCheck = Check(groupBox3, "ShowUCCExportCheck", QStringLiteral("Show UCC when exporting packages"));
     m_testrunCheck = Check(groupBox3, "TestrunCheckBox", QStringLiteral("Test run after a successful compile"));
+    m_compiledCheck = Check(groupBox3, "ReadCompiledCheck",
+                            QStringLiteral("Read packages without sources from their compiled .u file"));
     auto *column3 = Tight(new QVBoxLayout(groupBox3));
     column3->addWidget(m_showCompileCheck);
     column3->addWidget(m_showExportCheck);
     column3->addWidget(m_testrunCheck);
+    column3->addWidget(m_compiledCheck);
     layout->addWidget(groupBox3);
 
     auto *groupBox4 = Group(this, "GroupBox4", QStringLiteral(" UCC priority: "));
@@ -150,13 +153,14 @@ TSetDirForm::TSetDirForm(Pickers &pickers, QWidget *parent)
     layout->addLayout(buttons);
 
     // The designed tab order: directory and its button, command line, the
-    // three switches, OK, Cancel, the slider, the editor and its button.
+    // switches, OK, Cancel, the slider, the editor and its button.
     QWidget::setTabOrder(m_dirEdit, m_browseButton);
     QWidget::setTabOrder(m_browseButton, m_commandlineEdit);
     QWidget::setTabOrder(m_commandlineEdit, m_showCompileCheck);
     QWidget::setTabOrder(m_showCompileCheck, m_showExportCheck);
     QWidget::setTabOrder(m_showExportCheck, m_testrunCheck);
-    QWidget::setTabOrder(m_testrunCheck, m_okButton);
+    QWidget::setTabOrder(m_testrunCheck, m_compiledCheck);
+    QWidget::setTabOrder(m_compiledCheck, m_okButton);
     QWidget::setTabOrder(m_okButton, m_cancelButton);
     QWidget::setTabOrder(m_cancelButton, m_priorityBar);
     QWidget::setTabOrder(m_priorityBar, m_editCommandEdit);
@@ -167,8 +171,8 @@ TSetDirForm::TSetDirForm(Pickers &pickers, QWidget *parent)
     connect(m_okButton, &QPushButton::clicked, this, &TSetDirForm::OKButtonClick);
     connect(m_cancelButton, &QPushButton::clicked, this, &QDialog::reject);
 
-    setMinimumSize(385, 324);
-    resize(385, 380);
+    setMinimumSize(385, 344);
+    resize(385, 400);
 }
 
 void TSetDirForm::SetOptions(const TOptions &options)
@@ -180,6 +184,7 @@ void TSetDirForm::SetOptions(const TOptions &options)
     m_showCompileCheck->setChecked(options.bUCCVisibleCompile);
     m_showExportCheck->setChecked(options.bUCCVisibleExport);
     m_testrunCheck->setChecked(options.bTestrunAfterCompile);
+    m_compiledCheck->setChecked(options.bReadCompiledPackages);
     SetPriority(options.UCCPriority);
     m_editCommandEdit->setText(options.UScriptEditCommand);
 }
@@ -192,6 +197,7 @@ SetDirValues TSetDirForm::GetOptions() const
     values.bUCCVisibleCompile = m_showCompileCheck->isChecked();
     values.bUCCVisibleExport = m_showExportCheck->isChecked();
     values.bTestrunAfterCompile = m_testrunCheck->isChecked();
+    values.bReadCompiledPackages = m_compiledCheck->isChecked();
     values.UCCPriority = GetPriority();
     values.UScriptEditCommand = m_editCommandEdit->text();
     return values;

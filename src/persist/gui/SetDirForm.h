@@ -73,6 +73,7 @@ private:
     QCheckBox *m_showCompileCheck = nullptr;
     QCheckBox *m_showExportCheck = nullptr;
     QCheckBox *m_testrunCheck = nullptr;
+    QCheckBox *m_compiledCheck = nullptr;
     QSlider *m_priorityBar = nullptr;
     QPushButton *m_okButton = nullptr;
     QPushButton *m_cancelButton = nullptr;

@@ -114,6 +114,39 @@ private slots:
             QCOMPARE(shown == Image(NodeIcons::Icon(other)), other == image);
     }
 
+    void MarksCompiledClasses_data()
+    {
+        QTest::addColumn<int>("image");   // of the node named "Canvas"
+        QTest::addColumn<bool>("marked");
+        QTest::newRow("class in the class tree") << 0 << true;
+        QTest::newRow("class in the package tree") << 1 << true;
+        QTest::newRow("package of that name") << 3 << false;
+        QTest::newRow(".int file of that name") << 4 << false;
+    }
+
+    void MarksCompiledClasses()
+    {
+        QFETCH(int, image);
+        QFETCH(bool, marked);
+        Tree tree(image == 0 ? Tree::Kind::ClassTree : Tree::Kind::PackageTree);
+        TreeModelAdapter adapter(tree, nullptr, [](const TreeNode &node) { return node.Text() == "Canvas"; });
+        TreeNode *root = tree.Add(nullptr, QStringLiteral("Canvas"), 2);
+        TreeNode *plain = tree.Add(root, QStringLiteral("Object"), image);
+        TreeNode *canvas = tree.Add(root, QStringLiteral("Canvas"), image);
+
+        const QModelIndex index = adapter.IndexOf(canvas);
+        const QImage shown = Image(index.data(Qt::DecorationRole).value<QIcon>());
+        QCOMPARE(shown == Image(NodeIcons::CompiledClassIcon(image)), marked);
+        QCOMPARE(shown == Image(NodeIcons::Icon(image)), !marked);
+        QCOMPARE(index.data(Qt::DisplayRole).toString(), QStringLiteral("Canvas"));
+        QCOMPARE(index.data(Qt::ToolTipRole).toString(),
+                 marked ? QStringLiteral("Canvas (read from the compiled package: its source is not exported)")
+                        : QStringLiteral("Canvas"));
+        // Other nodes, and the root whatever its name, are shown as ever.
+        QCOMPARE(adapter.IndexOf(plain).data(Qt::ToolTipRole).toString(), QStringLiteral("Object"));
+        QCOMPARE(Image(adapter.IndexOf(root).data(Qt::DecorationRole).value<QIcon>()), Image(NodeIcons::Icon(2)));
+    }
+
     void SelectionFollowsBothWays()
     {
         View v;

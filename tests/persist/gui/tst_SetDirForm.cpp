@@ -141,22 +141,27 @@ private slots:
         options.CommandLine = QStringLiteral("ctf-face");
         options.bUCCVisibleCompile = true;
         options.bTestrunAfterCompile = true;
+        options.bReadCompiledPackages = false;
         options.UScriptEditCommand = QStringLiteral("C:\\Ed\\ed.exe");
         form.SetOptions(options);
         QCOMPARE(Edit(form, "DirEdit")->text(), options.BaseDir);
         QCOMPARE(Edit(form, "CommandlineEdit")->text(), options.CommandLine);
         QVERIFY(Child<QCheckBox>(form, "ShowUCCCompileCheck")->isChecked());
         QVERIFY(!Child<QCheckBox>(form, "ShowUCCExportCheck")->isChecked());
+        QVERIFY(!Child<QCheckBox>(form, "ReadCompiledCheck")->isChecked());
 
         Edit(form, "DirEdit")->clear();   // nothing checks the directory
         Child<QCheckBox>(form, "ShowUCCExportCheck")->setChecked(true);
+        Child<QCheckBox>(form, "ReadCompiledCheck")->setChecked(true);
         TOptions target;
+        target.bReadCompiledPackages = false;
         target.LastCompiledPackage = QStringLiteral("MyMod");
         target.InstanceMessage = 777;
         form.GetOptions().ApplyTo(target);
         QCOMPARE(target.BaseDir, QString());
         QCOMPARE(target.CommandLine, options.CommandLine);
-        QVERIFY(target.bUCCVisibleCompile && target.bUCCVisibleExport && target.bTestrunAfterCompile);
+        QVERIFY(target.bUCCVisibleCompile && target.bUCCVisibleExport && target.bTestrunAfterCompile
+                && target.bReadCompiledPackages);
         QCOMPARE(target.UScriptEditCommand, options.UScriptEditCommand);
         // Values that are not the dialog's stay as they were.
         QCOMPARE(target.LastCompiledPackage, QStringLiteral("MyMod"));
@@ -249,6 +254,7 @@ private slots:
             "GroupBox3= Miscellanious options: ", "ShowUCCCompileCheck=Show UCC when compiling scripts",
             "ShowUCCExportCheck=Show UCC when exporting packages",
             "TestrunCheckBox=Test run after a successful compile",
+            "ReadCompiledCheck=Read packages without sources from their compiled .u file",
             "GroupBox4= UCC priority: ", "Label1=Priority when compiling/exporting:",
             "OKButton=&Ok", "CancelButton=&Cancel"}));
         // The editor field's hint tells how a line reaches the editor.
@@ -256,7 +262,7 @@ private slots:
 
         const QStringList expected{"DirEdit", "BrowseButton", "CommandlineEdit",
                                    "ShowUCCCompileCheck", "ShowUCCExportCheck", "TestrunCheckBox",
-                                   "OKButton", "CancelButton", "PriorityBar",
+                                   "ReadCompiledCheck", "OKButton", "CancelButton", "PriorityBar",
                                    "UScriptEditCommandEdit", "UCBrowseButton"};
         QStringList actual;
         QWidget *w = Edit(form, "DirEdit");

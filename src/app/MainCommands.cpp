@@ -1,13 +1,19 @@
 #include "app/MainCommands.h"
 
 #include "model/ClassModel.h"
+#include "model/ClassSource.h"
 #include "model/TreeRemovalWatch.h"
 #include "persist/Options.h"
+#include "platform/Errors.h"
 #include "platform/EventPump.h"
 #include "platform/GamePrograms.h"
 #include "platform/LaunchCodes.h"
+#include "platform/Prompter.h"
 #include "platform/Shell.h"
 #include "platform/SpecPath.h"
+#include "platform/UserCache.h"
+
+#include <QDir>
 #include "tools/ErrorReporter.h"
 
 namespace kelvarin {
@@ -127,8 +133,11 @@ void MainCommands::Edit(TreeNode *node)
         const QString package = BoundPackage(*node);
         if (package.isEmpty() || !SpecPath::IsSafeComponent(package))
             return;
-        path = m_options.BaseDir + QLatin1Char('\\') + package + QLatin1String("\\Classes\\") + text
-            + QLatin1String(".uc");
+        if (m_model.IsCompiledClass(text)) {
+            EditCompiledClass(package, text);
+            return;
+        }
+        path = ClassSource::SourcePath(m_options.BaseDir, package, text);
     }
 
     if (image == LocalisationFileImage) {
@@ -137,6 +146,24 @@ void MainCommands::Edit(TreeNode *node)
         return;
     }
     OpenInEditor(path);
+}
+
+void MainCommands::EditCompiledClass(const QString &package, const QString &className)
+{
+    // The package keeps the only source there is: the editor gets a copy in
+    // the user's cache, read-only so that no change is made that could never
+    // be compiled back into the package.
+    QString copy;
+    try {
+        copy = UserCache::WriteReadOnlyCopy(package, className + QLatin1String(".uc"),
+                                            ClassSource::CopyBytes(ClassSource::CompiledText(m_model, package, className)));
+    } catch (const KelvarinError &error) {
+        m_model.Prompt().Error(error.Message());
+        return;
+    }
+    m_model.Status(QStringLiteral("Opened a read-only copy of ") + className
+                   + QStringLiteral(" from the compiled package ") + package + QStringLiteral(".u"));
+    OpenInEditor(QDir::toNativeSeparators(copy));
 }
 
 void MainCommands::OpenInEditor(const QString &path, int line)

@@ -49,7 +49,11 @@ public:
     void ClearPopupTag() { m_popupTag = nullptr; }
 
     // ---- Opening files ---------------------------------------------------
-    // Opens the file behind a class, localisation or configuration node.
+    // Opens the file behind a class, localisation or configuration node. A
+    // class read from a compiled package opens as a read-only copy of the
+    // source text the package keeps, written to the user's cache
+    // (<cache>/<package>/<class>.uc, replacing an earlier copy); the status
+    // bar says so.
     void Edit(TreeNode *node);
     // Opens a file in the user's editor: the shell's "open" (the stored
     // association first, then the desktop's), the plain-text editor when no
@@ -78,6 +82,7 @@ private:
     // The package of a class node as the bindings give it, or empty when
     // none is bound (or the application is terminating).
     QString BoundPackage(const TreeNode &node);
+    void EditCompiledClass(const QString &package, const QString &className);
 
     const TOptions &m_options;
     ClassModel &m_model;

@@ -6,6 +6,7 @@
 #include "cli/StreamErrorReporter.h"
 #include "cli/StreamPrompter.h"
 #include "model/ClassModel.h"
+#include "model/ClassSource.h"
 #include "model/PackageLoader.h"
 #include "model/PackageRemover.h"
 #include "model/TextRules.h"
@@ -16,6 +17,7 @@
 #include "platform/Errors.h"
 #include "platform/EventPump.h"
 #include "platform/SystemShell.h"
+#include "platform/TextFile.h"
 #include "authoring/IntWizard.h"
 #include "authoring/NewClassCommands.h"
 #include "authoring/NewClassForm.h"
@@ -153,6 +155,8 @@ QString CliRunner::Usage()
         "  --remove CLASS        delete a class (its source file) from the class tree\n"
         "  --remove-package PKG  delete a package's classes and directory\n"
         "  --edit CLASS          open a class's source in the editor\n"
+        "  --print-source CLASS  print a class's source (from its file, or from its\n"
+        "                        compiled package)\n"
         "  --test-run            start the game with the options' command line\n"
         "  --join                start the game connected to this machine\n"
         "  --server              start a dedicated server; prints its process id\n"
@@ -194,6 +198,7 @@ int CliRunner::Run(const QStringList &arguments, Registry &registry, QTextStream
                                    QStringLiteral("--remove-package"), QStringLiteral("--edit"),
                                    QStringLiteral("--name"), QStringLiteral("--containing"),
                                    QStringLiteral("--in"), QStringLiteral("--print-int"),
+                                   QStringLiteral("--print-source"),
                                    QStringLiteral("--compile"), QStringLiteral("--export")};
     const QStringList plain{QStringLiteral("--read-default"), QStringLiteral("--refresh"),
                             QStringLiteral("--reset"), QStringLiteral("--test-run"),
@@ -270,7 +275,7 @@ int CliRunner::Run(const QStringList &arguments, Registry &registry, QTextStream
     auto owned = std::make_unique<ClassModel>(options, pump, prompter);
     ClassModel &model = *owned;
     model.SetStatusSink([&prompter](const QString &text) {
-        if (text.startsWith(QLatin1String("Load time: ")))
+        if (text.startsWith(QLatin1String("Load time: ")) || text.startsWith(QLatin1String("Opened a read-only copy")))
             prompter.Say(text);
     });
     // The model starts reset; an action that resets first makes that work
@@ -384,6 +389,14 @@ int CliRunner::Run(const QStringList &arguments, Registry &registry, QTextStream
                                  + QStringLiteral("\" is not known; nothing was opened."));
                 }
                 shell.Settle();
+            } else if (action.option == QLatin1String("--print-source")) {
+                if (!model.FindNode(model.Browser(), arg)) {
+                    prompter.NoteError();
+                    prompter.Say(QStringLiteral("There is no class \"") + arg
+                                 + QStringLiteral("\" in the class tree."));
+                    continue;
+                }
+                PrintLines(out, TextFile::SplitLines(ClassSource::Text(model, arg)));
             } else if (action.option == QLatin1String("--test-run")) {
                 launchers.TestRunButtonClick();
                 shell.Settle();

@@ -1,9 +1,12 @@
 #include "search/ClassFinder.h"
 
 #include "model/ClassModel.h"
+#include "model/ClassSource.h"
 #include "model/TextRules.h"
 #include "model/TreeRemovalWatch.h"
+#include "package/PackageFile.h"
 #include "persist/Options.h"
+#include "platform/Errors.h"
 #include "platform/EventPump.h"
 #include "platform/SpecPath.h"
 #include "search/SourceSearch.h"
@@ -11,7 +14,7 @@
 #include <QHash>
 
 #include <algorithm>
-
+#include <memory>
 #include <vector>
 
 namespace kelvarin {
@@ -35,6 +38,10 @@ struct ClassFinder::Pass
     // Upper-cased class → package of the first binding naming it, in list
     // order, as FindPackage answers (one lookup instead of a list walk per node).
     QHash<QString, QString> packages;
+    // Compiled packages opened for the source of their classes, by upper-cased
+    // package name; null for one that could not be read. Each is read once
+    // per search.
+    mutable QHash<QString, std::shared_ptr<const PackageFile>> compiled;
 };
 
 ClassFinder::ClassFinder(ClassModel &model)
@@ -243,6 +250,30 @@ bool ClassFinder::WalkParents(TreeNode *start, const Pass &pass)
     }
 }
 
+SourceSearch::FileMatch ClassFinder::SearchCompiled(const QString &package, const QString &className,
+                                                    const Pass &pass)
+{
+    const QString upperPackage = UpperCase(package);
+    auto known = pass.compiled.find(upperPackage);
+    if (known == pass.compiled.end()) {
+        std::shared_ptr<const PackageFile> opened;
+        try {
+            opened = std::make_shared<const PackageFile>(PackageFile::Open(m_model.CompiledPackagePath(package)));
+        } catch (const KelvarinError &) {
+            // A package that cannot be read holds nothing to find, as a
+            // source file that cannot be read.
+        }
+        known = pass.compiled.insert(upperPackage, opened);
+    }
+    if (!known.value())
+        return {};
+    try {
+        return SourceSearch::SearchText(ClassSource::CompiledText(*known.value(), className), pass.upperContaining);
+    } catch (const KelvarinError &) {
+        return {};
+    }
+}
+
 void ClassFinder::Visit(const TreeNode &node, const Pass &pass)
 {
     if (!pass.upperName.isEmpty() && !node.UpperText().contains(pass.upperName))
@@ -256,9 +287,11 @@ void ClassFinder::Visit(const TreeNode &node, const Pass &pass)
         match.matched = true;
     } else if (known && SpecPath::IsSafeComponent(package) && SpecPath::IsSafeComponent(text)) {
         // Only a bound class has a source; the path never leaves the game.
-        match = SourceSearch::SearchFile(pass.baseDir + QLatin1Char('\\') + package
-                                             + QLatin1String("\\Classes\\") + text + QLatin1String(".uc"),
-                                         pass.upperContaining);
+        if (m_model.IsCompiledClass(text))
+            match = SearchCompiled(package, text, pass);
+        else
+            match = SourceSearch::SearchFile(ClassSource::SourcePath(pass.baseDir, package, text),
+                                             pass.upperContaining);
     }
     if (!match.matched)
         return;

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "search/SourceSearch.h"
+
 #include <QList>
 #include <QString>
 #include <QStringList>
@@ -115,6 +117,8 @@ private:
     bool WalkChildren(TreeNode *start, const Pass &pass);
     bool WalkParents(TreeNode *start, const Pass &pass);
     void Visit(const TreeNode &node, const Pass &pass);
+    // Containing in the source text a compiled package keeps for the class.
+    SourceSearch::FileMatch SearchCompiled(const QString &package, const QString &className, const Pass &pass);
     bool WalkEnds() const;
 
     ClassModel &m_model;

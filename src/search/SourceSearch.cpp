@@ -211,7 +211,7 @@ bool IsAscii(const QString &text)
 }
 
 // Decoded text (a source with a byte-order mark), line by line.
-FileMatch SearchText(const QString &text, const QString &upperContaining)
+FileMatch SearchDecoded(const QString &text, const QString &upperContaining)
 {
     const qsizetype size = text.size();
     qsizetype start = 0;
@@ -323,6 +323,18 @@ private:
 
 } // namespace
 
+FileMatch SearchText(const QString &text, const QString &upperContaining)
+{
+    if (upperContaining.isEmpty()) {
+        FileMatch match;
+        match.matched = true;
+        return match;
+    }
+    if (upperContaining.contains(QLatin1Char('\r')) || upperContaining.contains(QLatin1Char('\n')))
+        return {};
+    return SearchDecoded(text, upperContaining);
+}
+
 FileMatch SearchFile(const QString &specPath, const QString &upperContaining)
 {
     if (upperContaining.isEmpty()) {
@@ -341,7 +353,7 @@ FileMatch SearchFile(const QString &specPath, const QString &upperContaining)
     if (HasByteOrderMark(buffer)) {
         while (more)
             more = file.ReadMore(buffer, std::max<qint64>(BlockSize, buffer.size()));
-        return SearchText(TextFile::Decode(buffer), upperContaining);
+        return SearchDecoded(TextFile::Decode(buffer), upperContaining);
     }
     return Latin1Search(file, buffer, more, upperContaining).Run();
 }

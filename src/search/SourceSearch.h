@@ -18,5 +18,7 @@ struct FileMatch
 // the text is the match. An empty text matches without reading the file;
 // a file that is missing or cannot be read (a directory, say) does not.
 FileMatch SearchFile(const QString &specPath, const QString &upperContaining);
+// The same in text already read (the source a compiled package keeps).
+FileMatch SearchText(const QString &text, const QString &upperContaining);
 
 } // namespace kelvarin::SourceSearch

@@ -1,9 +1,12 @@
 #include "app/MainCommands.h"
 #include "support/ModelHarness.h"
+#include "support/PackageWriter.h"
 #include "support/RecordingShell.h"
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
+#include <QTemporaryDir>
 #include <QTest>
 
 using namespace kelvarin;
@@ -88,6 +91,77 @@ private slots:
             : QStringList{QStringLiteral("shell|open|") + env.Base(opened) + QStringLiteral("||")};
         QCOMPARE(env.Calls(), expected);
         QCOMPARE(env.wizards, wizard.isEmpty() ? QStringList{} : QStringList{wizard});
+        QVERIFY(env.errors.shown.isEmpty());
+    }
+
+    // A compiled class opens as a read-only copy of the source its package
+    // keeps, in the user's cache; anything in the way is reported.
+    void EditOfACompiledClassOpensAReadOnlyCopy_data()
+    {
+        QTest::addColumn<QString>("path");
+        QTest::addColumn<QByteArray>("before");   // the copy's place: "dir" a directory, else a file's bytes
+        QTest::addColumn<QByteArray>("copy");     // empty: nothing opened
+        QTest::addColumn<QString>("message");
+        const QByteArray source = "class Object;\r\n\tvar int Caf\xE9;\r\n";
+        QTest::newRow("source kept") << "Classes/Object" << QByteArray() << source << "";
+        QTest::newRow("package tree node") << "Packages/Core/Object" << QByteArray() << source << "";
+        QTest::newRow("earlier read-only copy replaced") << "Classes/Object" << QByteArray("stale") << source << "";
+        QTest::newRow("source stripped") << "Classes/Object/Actor" << QByteArray() << QByteArray()
+                                         << "PACKAGE holds no source text for class Actor";
+        QTest::newRow("a directory in the way") << "Classes/Object" << QByteArray("dir") << QByteArray()
+                                                << "Unable to write COPY";
+    }
+
+    void EditOfACompiledClassOpensAReadOnlyCopy()
+    {
+        QFETCH(QString, path);
+        QFETCH(QByteArray, before);
+        QFETCH(QByteArray, copy);
+        QFETCH(QString, message);
+        QTemporaryDir cache;
+        const QByteArray oldCache = qgetenv("XDG_CACHE_HOME");
+        qputenv("XDG_CACHE_HOME", QFile::encodeName(cache.path()));
+        const auto restore = qScopeGuard([&] { qputenv("XDG_CACHE_HOME", oldCache); });
+
+        Env env;
+        test::PackageWriter core;
+        core.Class("Actor", core.Class("Object", 0, QByteArray("class Object;\r\n\tvar int Caf\xE9;\r\n")), std::nullopt);
+        env.h.game.WriteBytes(QStringLiteral("System/Core.u"), core.Bytes());
+        env.h.model.Bindings().AddMany({"Core&Object", "Core&Actor"});
+        env.h.model.MarkCompiledClasses({"Object", "Actor"}, true);
+        const QString target = cache.path() + QStringLiteral("/Kelvarin/Core/") + path.section(QLatin1Char('/'), -1)
+            + QStringLiteral(".uc");
+        QVERIFY(QDir().mkpath(cache.path() + QStringLiteral("/Kelvarin/Core")));
+        if (before == "dir") {
+            QVERIFY(QDir().mkpath(target));
+        } else if (!before.isEmpty()) {
+            QFile stale(target);
+            QVERIFY(stale.open(QIODevice::WriteOnly) && stale.write(before) == before.size());
+            stale.close();
+            QVERIFY(QFile::setPermissions(target, QFile::ReadOwner));
+        }
+
+        env.commands.Edit(path.startsWith(QLatin1String("Packages")) ? env.Package(path) : env.Class(path));
+        const QString name = path.section(QLatin1Char('/'), -1);
+        if (copy.isEmpty()) {
+            QVERIFY(env.Calls().isEmpty());
+            QCOMPARE(env.h.prompter.Texts(),
+                     QStringList{message
+                                     .replace(QStringLiteral("PACKAGE"),
+                                              QDir::toNativeSeparators(env.h.game.Native(QStringLiteral("System/Core.u"))))
+                                     .replace(QStringLiteral("COPY"), QDir::toNativeSeparators(target))});
+            QVERIFY(env.h.StatusesStartingWith(QStringLiteral("Opened")).isEmpty());
+            return;
+        }
+        QFile written(target);
+        QVERIFY(written.open(QIODevice::ReadOnly));
+        QCOMPARE(written.readAll(), copy);
+        QVERIFY(!(QFileInfo(target).permissions() & (QFile::WriteOwner | QFile::WriteGroup | QFile::WriteOther)));
+        QCOMPARE(env.Calls(), QStringList{QStringLiteral("shell|open|") + QDir::toNativeSeparators(target) + QStringLiteral("||")});
+        QCOMPARE(env.h.StatusesStartingWith(QStringLiteral("Opened")),
+                 QStringList{QStringLiteral("Opened a read-only copy of ") + name
+                             + QStringLiteral(" from the compiled package Core.u")});
+        QVERIFY(env.h.prompter.Texts().isEmpty());
         QVERIFY(env.errors.shown.isEmpty());
     }
 

@@ -1,5 +1,6 @@
 #include "cli/CliRunner.h"
 #include "support/GameDir.h"
+#include "support/PackageWriter.h"
 #include "support/StandinScratch.h"
 #include "support/TempRegistry.h"
 #include "tools/CompilerLog.h"
@@ -295,6 +296,45 @@ private slots:
         QCOMPARE(run.code, 1);
         QVERIFY2(run.ErrLines().contains(QStringLiteral("Kelvarin: ") + message.arg(m_base)), qPrintable(run.err));
         QVERIFY(scratch.Starts().isEmpty());
+    }
+
+    // Sources from a class's file or from its compiled package, UTF-8 with
+    // LF line ends.
+    void printSource_data()
+    {
+        QTest::addColumn<QStringList>("actions");
+        QTest::addColumn<QByteArray>("out");
+        QTest::addColumn<int>("code");
+        QTest::addColumn<QString>("message");   // a line standard error holds
+        QTest::newRow("from its file") << QStringList{"--read-default", "--print-source", "info"}
+            << QByteArray("// generated for a test\nclass Info extends Actor;\n\nvar int Counter;\n") << 0 << "";
+        QTest::newRow("from its compiled package") << QStringList{"--read-default", "--tick", "Relics", "--print-source", "Relic"}
+            << QByteArray("class Relic extends Object;\n\tvar int Caf\xC3\xA9;\n\n// last line\n") << 0 << "";
+        QTest::newRow("stripped from its package") << QStringList{"--read-default", "--tick", "Relics", "--print-source", "Bare"}
+            << QByteArray() << 1 << "PACKAGE holds no source text for class Bare";
+        QTest::newRow("unknown class") << QStringList{"--read-default", "--print-source", "Nope"} << QByteArray() << 1
+            << "There is no class \"Nope\" in the class tree.";
+    }
+
+    void printSource()
+    {
+        QFETCH(QStringList, actions);
+        QFETCH(QByteArray, out);
+        QFETCH(int, code);
+        QFETCH(QString, message);
+        test::PackageWriter relics;
+        const int32_t object = relics.ImportClass(relics.ImportPackage("Core"), "Object");
+        relics.Class("Relic", object, QByteArray("class Relic extends Object;\r\n\tvar int Caf\xE9;\r\n\r\n// last line"));
+        relics.Class("Bare", object, std::nullopt);
+        m_game->WriteBytes(QStringLiteral("System/Relics.u"), relics.Bytes());
+        const Outcome run = Run(actions);
+        QCOMPARE(run.out, out);
+        QCOMPARE(run.code, code);
+        if (!message.isEmpty())
+            QVERIFY2(run.ErrLines().contains(QStringLiteral("Kelvarin: ")
+                                             + QString(message).replace(QStringLiteral("PACKAGE"),
+                                                                        QDir::toNativeSeparators(m_game->Native(QStringLiteral("System/Relics.u"))))),
+                     qPrintable(run.err));
     }
 
     void editOpensTheClassInAnEditor()

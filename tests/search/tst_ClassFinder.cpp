@@ -1,5 +1,6 @@
 #include "search/ClassFinder.h"
 #include "support/ModelHarness.h"
+#include "support/PackageWriter.h"
 #include "support/ScriptedPump.h"
 
 #include <QTest>
@@ -190,9 +191,16 @@ private slots:
         env.model.Browser().Add(env.At(QStringLiteral("Classes/Object")), QStringLiteral("Sub/Evil"));
         env.model.Browser().Add(env.At(QStringLiteral("Classes/Object")), QStringLiteral("Leak"));
         env.model.Bindings().AddMany({"Engine&Sub/Evil", "..&Leak"});
+        // Core is read from its compiled package, which keeps Object's source
+        // and not Util's.
+        test::PackageWriter core;
+        core.Class("Util", core.Class("Object", 0, QByteArray("class Object;\r\n\r\n// health kept\r\n")), std::nullopt);
+        env.game.WriteBytes(QStringLiteral("Game/System/Core.u"), core.Bytes());
+        env.model.MarkCompiledClasses({"Object", "Util"}, true);
 
         QCOMPARE(env.finder.SearchClasses(QString(), QStringLiteral("Health"), false), ClassFinder::Outcome::Done);
-        QCOMPARE(env.Rows(), (QStringList{"Actor|Engine|3|var int Health;", "Bot|Bots|1|// health"}));
+        QCOMPARE(env.Rows(), (QStringList{"Object|Core|3|// health kept", "Actor|Engine|3|var int Health;",
+                                          "Bot|Bots|1|// health"}));
 
         // A name narrows the classes whose sources are read.
         QCOMPARE(env.finder.SearchClasses(QStringLiteral("act"), QStringLiteral("CLASS"), false),

@@ -382,8 +382,11 @@ int CliRunner::Run(const QStringList &arguments, Registry &registry, QTextStream
                     continue;
                 }
                 const int before = shell.Outstanding();
+                const bool erredBefore = prompter.ErrorShown();
                 commands.Edit(node);
-                if (shell.Outstanding() == before) {
+                // A compiled class whose source could not be copied has
+                // said why already.
+                if (shell.Outstanding() == before && (erredBefore || !prompter.ErrorShown())) {
                     prompter.NoteError();
                     prompter.Say(QStringLiteral("The package of class \"") + arg
                                  + QStringLiteral("\" is not known; nothing was opened."));

@@ -337,17 +337,40 @@ private slots:
                      qPrintable(run.err));
     }
 
+    void editOpensTheClassInAnEditor_data()
+    {
+        QTest::addColumn<QStringList>("actions");
+        QTest::addColumn<QString>("opened");    // "BASE/" in the game, "CACHE/" in the user's cache
+        QTest::addColumn<QString>("message");   // a line standard error holds
+        QTest::newRow("its source file") << QStringList{"--read-default", "--edit", "INFO"}
+                                         << "BASE/Engine/Classes/Info.uc" << "";
+        QTest::newRow("a copy from its compiled package") << QStringList{"--read-default", "--tick", "Relics", "--edit", "relic"}
+            << "CACHE/Kelvarin/Relics/Relic.uc" << "Opened a read-only copy of Relic from the compiled package Relics.u";
+    }
+
     void editOpensTheClassInAnEditor()
     {
+        QFETCH(QStringList, actions);
+        QFETCH(QString, opened);
+        QFETCH(QString, message);
+        QTemporaryDir cache;
+        const QByteArray oldCache = qgetenv("XDG_CACHE_HOME");
+        qputenv("XDG_CACHE_HOME", QFile::encodeName(cache.path()));
+        const auto restore = qScopeGuard([&] { qputenv("XDG_CACHE_HOME", oldCache); });
+        test::PackageWriter relics;
+        relics.Class("Relic", relics.ImportClass(relics.ImportPackage("Core"), "Object"), QByteArray("class Relic;\r\n"));
+        m_game->WriteBytes(QStringLiteral("System/Relics.u"), relics.Bytes());
         test::StandinScratch scratch;
         scratch.AddProgram(QStringLiteral("gedit"));
         qputenv("KELVARIN_STANDIN_EXIT", "0");
-        const Outcome run = Run({"--read-default", "--edit", "INFO"});
+        const Outcome run = Run(actions);
         QCOMPARE(run.code, 0);
+        if (!message.isEmpty())
+            QVERIFY2(run.ErrLines().contains(QStringLiteral("Kelvarin: ") + message), qPrintable(run.err));
         QList<test::StandinScratch::Start> starts;
         QTRY_COMPARE_WITH_TIMEOUT((starts = scratch.Starts()).size(), 1, 10000);
         QCOMPARE(QFileInfo(starts.first().program).fileName(), QStringLiteral("gedit"));
-        QCOMPARE(starts.first().arguments, QStringList{m_base + QStringLiteral("/Engine/Classes/Info.uc")});
+        QCOMPARE(starts.first().arguments, QStringList{opened.replace(QStringLiteral("BASE"), m_base).replace(QStringLiteral("CACHE"), cache.path())});
     }
 
     void find_data()

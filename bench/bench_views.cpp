@@ -149,6 +149,7 @@ int main(int argc, char *argv[])
     MainWindowParts parts(seams);
     TDisplayForm &form = parts.form;
     ClassModel &model = parts.model;
+    TOptions &options = parts.options;
     form.resize(900, 700);
     form.show();
     form.activateWindow();

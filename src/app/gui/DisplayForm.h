@@ -8,11 +8,9 @@
 #include "session/StartSequence.h"
 
 #include <QMainWindow>
-#include <QRect>
 
 #include <functional>
 #include <memory>
-#include <optional>
 
 class QLabel;
 class QListView;

@@ -141,8 +141,10 @@ int StartUp::Run(QApplication &app, const ProgramArguments &arguments)
             return FileAssociation::OpenCommandFor(registry, file, line);
         });
 
-        // Every window, in its order; the main window comes first.
-        MainWindowParts parts({registry, pump, prompter, keyboard, pickers, shell});
+        // Every window, in its order; the main window comes first. The launch
+        // error box, the options dialog, pop-ups and the end of the message
+        // loop are the windows' own.
+        MainWindowParts parts({registry, pump, prompter, keyboard, pickers, shell, nullptr, nullptr, {}, {}});
         TDisplayForm &displayForm = parts.form;
         prompter.SetParent(&displayForm);
         // The default state, relative to the directory the program runs in.

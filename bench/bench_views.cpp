@@ -24,6 +24,9 @@
 #include "SyntheticGame.h"
 
 #include "app/gui/DisplayForm.h"
+#include "app/gui/MainWindowParts.h"
+#include "platform/SystemShell.h"
+#include "platform/gui/WidgetPickers.h"
 #include "app/gui/KelvarTreeView.h"
 #include "app/gui/TreeModelAdapter.h"
 #include "model/ClassModel.h"
@@ -136,13 +139,17 @@ int main(int argc, char *argv[])
         seed.SaveOptions(registry, QString());
     }
 
-    TOptions options;
     AppEventPump pump;
     CountingPrompter prompter;
     NoModifiers keyboard;
-    ClassModel model(options, pump, prompter);
-    TDisplayForm form(options, registry, model, prompter, keyboard, pump);
-    form.SetQuitHandler([] {});
+    WidgetPickers pickers;
+    SystemShell shell;
+    MainWindowSeams seams{registry, pump, prompter, keyboard, pickers, shell};
+    seams.quit = [] {};
+    MainWindowParts parts(seams);
+    TDisplayForm &form = parts.form;
+    ClassModel &model = parts.model;
+    TOptions &options = parts.options;
     form.resize(900, 700);
     form.show();
     form.activateWindow();

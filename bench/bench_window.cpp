@@ -37,6 +37,9 @@
 #include "SyntheticGame.h"
 
 #include "app/gui/DisplayForm.h"
+#include "app/gui/MainWindowParts.h"
+#include "platform/SystemShell.h"
+#include "platform/gui/WidgetPickers.h"
 #include "model/ClassModel.h"
 #include "persist/Options.h"
 #include "persist/StateFile.h"
@@ -117,15 +120,18 @@ bool PrepareUserSetting(const QString &gameDir, const QString &configDir, QTextS
 
     const QString previous = QDir::currentPath();
     QDir::setCurrent(gameDir);
-    TOptions options;
     AppEventPump pump;
     CountingPrompter prompter;
     NoModifiers keyboard;
-    ClassModel model(options, pump, prompter);
+    WidgetPickers pickers;
+    SystemShell shell;
     bool saved = false;
     {
-        TDisplayForm form(options, registry, model, prompter, keyboard, pump);
-        form.SetQuitHandler([] {});
+        MainWindowSeams seams{registry, pump, prompter, keyboard, pickers, shell};
+        seams.quit = [] {};
+        MainWindowParts parts(seams);
+        TDisplayForm &form = parts.form;
+        ClassModel &model = parts.model;
         form.show();
         QCoreApplication::processEvents();
         form.ReaddefaultpackagesMenuItemClick();

@@ -1,7 +1,7 @@
 #include "cli/CliRunner.h"
 
-#include "app/MainCommands.h"
-#include "app/ProgramArguments.h"
+#include "session/MainCommands.h"
+#include "session/ProgramArguments.h"
 #include "cli/PendingShell.h"
 #include "cli/StreamErrorReporter.h"
 #include "cli/StreamPrompter.h"

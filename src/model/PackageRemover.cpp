@@ -1,5 +1,6 @@
 #include "model/PackageRemover.h"
 
+#include "model/ClassLocator.h"
 #include "model/ClassModel.h"
 #include "model/DeclarationParser.h"
 #include "model/TextRules.h"
@@ -19,21 +20,6 @@ const QString kBigBug = QStringLiteral(
     "This package can not be removed.\r\nThis has nothing to do with the pacakge,\r\nit is just a "
     "big bug.\r\n\r\nKelvarin has to shut down now, because\r\nmemory might be heavily "
     "corrupted.\r\nI'm sorry.");
-
-// The package node itself: package nodes are the children of the root. (A
-// search of the whole tree could return a class of another package that
-// happens to carry the package's name.)
-TreeNode *PackageNodeOf(Tree &packageTree, const QString &package)
-{
-    TreeNode *root = packageTree.First();
-    if (!root)
-        return nullptr;
-    const QString upper = UpperCase(package);
-    for (int row = 0; row < root->ChildCount(); ++row)
-        if (root->Child(row)->UpperText() == upper)
-            return root->Child(row);
-    return nullptr;
-}
 
 QString SourcePath(const QString &base, const QString &package, const QString &className)
 {
@@ -187,7 +173,7 @@ void PackageRemover::RemoveFromTrees(const QString &package, const QStringList &
             browser.Remove(node);
     }
     m_model.ForgetMemo();
-    if (TreeNode *packageNode = PackageNodeOf(m_model.PackagesBrowser(), package))
+    if (TreeNode *packageNode = ClassLocator::PackageNode(m_model.PackagesBrowser(), package))
         m_model.PackagesBrowser().Remove(packageNode);
 }
 
@@ -280,8 +266,7 @@ bool PackageRemover::RemoveClassNode(TreeNode *node, bool ask)
         // Searched below the class's own package node: a search of the whole
         // tree would first meet a package node of the same name (a package
         // MyMod with a class MyMod) and take the whole package away.
-        if (TreeNode *packageNode = PackageNodeOf(packages, package))
-            packageTreeNode = m_model.FindNode(packageNode, classNode->UpperText());
+        packageTreeNode = ClassLocator(m_model).NodeInPackage(package, className);
     }
     m_model.ForgetMemo();
     browser.Remove(classNode);

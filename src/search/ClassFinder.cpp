@@ -1,5 +1,6 @@
 #include "search/ClassFinder.h"
 
+#include "model/ClassLocator.h"
 #include "model/ClassModel.h"
 #include "model/ClassSource.h"
 #include "model/TextRules.h"
@@ -308,7 +309,7 @@ TreeNode *ClassFinder::NodeForCell(int column, const QString &text)
     if (column == 0)
         return m_model.FindNode(m_model.Browser(), text);
     if (column == 1)
-        return m_model.FindNode(m_model.PackagesBrowser(), text);
+        return ClassLocator::PackageNode(m_model.PackagesBrowser(), text);
     return nullptr;
 }
 

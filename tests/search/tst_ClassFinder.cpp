@@ -411,6 +411,7 @@ private slots:
         QCOMPARE(env.finder.NodeForCell(1, QStringLiteral("ENGINE")), env.At(QStringLiteral("Packages/Engine")));
         QVERIFY(!env.finder.NodeForCell(0, QStringLiteral("Classes")));   // the root's text
         QVERIFY(!env.finder.NodeForCell(1, QStringLiteral("? ? ?")));     // unknown package
+        QVERIFY(!env.finder.NodeForCell(1, QStringLiteral("Pawn")));      // a class is no package
     }
 
     void LooksForNothing()

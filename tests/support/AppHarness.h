@@ -1,106 +1,111 @@
 #pragma once
 
-#include "app/gui/AboutBox.h"
-#include "app/gui/DisplayForm.h"
-#include "app/gui/WaitBox.h"
-#include "authoring/IntWizard.h"
-#include "authoring/gui/FindOrphanForm.h"
-#include "authoring/gui/NewClassBelow.h"
-#include "authoring/gui/NewINTWizard.h"
-#include "model/ClassModel.h"
-#include "persist/Options.h"
-#include "persist/gui/SetDirForm.h"
-#include "platform/gui/QtKeyboard.h"
-#include "search/ClassFinder.h"
-#include "search/gui/FindBox.h"
+#include "app/gui/MainWindowParts.h"
 #include "support/GameDir.h"
 #include "support/RecordingShell.h"
 #include "support/ScriptedPickers.h"
 #include "support/ScriptedPrompter.h"
 #include "support/ScriptedPump.h"
 #include "support/TempRegistry.h"
-#include "tools/CompileRunner.h"
-#include "tools/PackageExporter.h"
-#include "tools/gui/Compiler.h"
-#include "tools/gui/CompilerLog.h"
-#include "tools/gui/ExporterForm.h"
+#include "support/TestKeyboard.h"
 
 #include <QAbstractItemModel>
 #include <QListView>
+#include <QTest>
+#include <QToolBar>
+
+#include <functional>
 
 namespace kelvarin::test {
 
-// The whole application wired as StartUp::Run wires it, every window
-// included, but on test seams: a scripted pump, scripted message boxes and
-// pickers, a recording shell and launch error box, a registry store of its
-// own and a game directory of its own (BaseDir). Nothing is shown, and the
-// main window's close does not end any event loop.
-struct AppHarness
+// The test doubles the windows run on: a scripted pump, scripted message
+// boxes and pickers, a recording shell and launch error box, a keyboard
+// whose Ctrl the test holds, a registry store of its own and a game
+// directory of its own. Pop-ups are shown nowhere (unless popups is set)
+// and the main window's close ends no event loop (it counts quits).
+struct TestSeams
 {
     GameDir game;
     TempRegistry registry;
-    TOptions options;
     ScriptedPump pump;
     ScriptedPrompter prompter;
     ScriptedPickers pickers;
     RecordingShell shell;
     RecordingErrors errors;
-    QtKeyboard keyboard;
-    ClassModel model{options, pump, prompter};
-    TDisplayForm form{options, registry.reg, model, prompter, keyboard, pump};
-    TSetDirForm setDirForm{pickers, &form};
-    TWaitBox waitBox;
-    TAboutBox aboutBox{&form};
-    CompileRunner compileRunner{options, pump, prompter, errors};
-    TCompiler compiler{options, compileRunner, &form};
-    TCompilerLog compilerLog{options, prompter, &form};
-    PackageExporter exporter{model, errors};
-    TExporterForm exporterForm{exporter, &form};
-    TNewClassBelow newClassBelow{prompter, &form};
-    ClassFinder finder{model};
-    TFindBox findBox{finder, prompter, &form};
-    IntWizard intWizard{model};
-    TNewINTWizard newIntWizard{intWizard, prompter, &form};
-    TFindOrphanForm findOrphanForm{options, pump, prompter, &form};
+    TestKeyboard keyboard;
+    // Another store than registry.reg (a damaged or blocked one).
+    Registry *store = nullptr;
+    // Another options dialog than TSetDirForm.
+    OptionsEditor *optionsEditor = nullptr;
+    std::function<void(QMenu *, const QPoint &)> popups;
+    int quits = 0;
 
-    AppHarness()
+    MainWindowSeams Seams()
     {
-        form.SetQuitHandler([] {});
-        form.SetPopupRunner([](QMenu *, const QPoint &) {});
-        findBox.SetPopupRunner([](QMenu *, const QPoint &) {});
-        compileRunner.SetView(&compiler);
-        form.SetCompileTools(&compileRunner, &compilerLog, &exporter, &exporterForm);
-        form.SetLaunchSeams(&shell, &errors);
-        form.SetNewClassDialog(&newClassBelow);
-        form.SetFindBox(&findBox);
-        form.SetIntWizard(&newIntWizard);
-        form.SetOrphanForm(&findOrphanForm);
-        form.SetOptionsEditor(&setDirForm);
-        form.SetWaitBox(&waitBox);
-        form.SetAboutBox(&aboutBox);
-        form.SetPickers(&pickers);
-        // The store is empty: a first start, on defaults.
+        MainWindowSeams seams{store ? *store : registry.reg, pump, prompter, keyboard, pickers, shell};
+        seams.errors = &errors;
+        seams.optionsEditor = optionsEditor;
+        seams.popupRunner = [this](QMenu *menu, const QPoint &at) {
+            if (popups)
+                popups(menu, at);
+        };
+        seams.quit = [this] { ++quits; };
+        return seams;
+    }
+};
+
+// The whole application as the composition root builds it at start, every
+// window included, on test seams. Nothing is shown until Show().
+struct AppHarness : TestSeams
+{
+    enum class Start
+    {
+        OnGame,       // the store is empty: a first start, then BaseDir is set to the game directory
+        AsStored,     // the window as the store (seeded by prepare) leaves it
+    };
+    using Prepare = std::function<void(TestSeams &)>;
+
+    // prepare runs before any window exists: seeds the store, holds Ctrl,
+    // writes the game's files.
+    explicit AppHarness(Start start = Start::OnGame, const Prepare &prepare = {})
+        : parts(Prepared(*this, prepare))
+    {
+        if (start == Start::AsStored)
+            return;
         options.BaseDir = game.Base();
         prompter.shown.clear();
         model.ResetModel();
     }
 
-    ~AppHarness() { form.SetLaunchSeams(nullptr, nullptr); }
+    // Shows the main window and makes it the active one.
+    TDisplayForm &Show()
+    {
+        form.show();
+        form.activateWindow();
+        [&] { QVERIFY(QTest::qWaitForWindowActive(&form)); }();
+        return form;
+    }
 
     QAction *Action(const char *name) const { return form.findChild<QAction *>(QLatin1String(name)); }
 
-    // The package list's row of a package, -1 when it is not listed.
-    int PackageRow(const QString &package)
+    // The tool bar's button with the given hint, null when there is none.
+    QAction *Button(const QString &hint) const
     {
-        return model.Packages().IndexOf(package);
+        for (QAction *action : form.ToolBar()->actions())
+            if (action->toolTip() == hint)
+                return action;
+        return nullptr;
     }
 
+    // The package list's row of a package, -1 when it is not listed.
+    int PackageRow(const QString &package) { return model.Packages().IndexOf(package); }
+
     // Ticks or unticks a package list item as a click on its box does.
-    void Tick(const QString &package, bool on)
+    bool Tick(const QString &package, bool on)
     {
         QAbstractItemModel *list = form.PackageList()->model();
-        list->setData(list->index(PackageRow(package), 0), on ? Qt::Checked : Qt::Unchecked,
-                      Qt::CheckStateRole);
+        return list->setData(list->index(PackageRow(package), 0), on ? Qt::Checked : Qt::Unchecked,
+                             Qt::CheckStateRole);
     }
 
     // Opens the trees' pop-up on a node, as a right-button press on it does.
@@ -113,6 +118,31 @@ struct AppHarness
             form.BrowserMouseDown(QPoint());
         else
             form.PackagesBrowserMouseDown(QPoint());
+    }
+
+    MainWindowParts parts;
+    TOptions &options = parts.options;
+    ClassModel &model = parts.model;
+    TDisplayForm &form = parts.form;
+    TSetDirForm *setDirForm = parts.setDirForm.get();
+    TWaitBox &waitBox = parts.waitBox;
+    CompileRunner &compileRunner = parts.compileRunner;
+    TCompiler &compiler = parts.compiler;
+    TCompilerLog &compilerLog = parts.compilerLog;
+    PackageExporter &exporter = parts.exporter;
+    TExporterForm &exporterForm = parts.exporterForm;
+    TNewClassBelow &newClassBelow = parts.newClassBelow;
+    ClassFinder &finder = parts.finder;
+    TFindBox &findBox = parts.findBox;
+    TNewINTWizard &newIntWizard = parts.newIntWizard;
+    TFindOrphanForm &findOrphanForm = parts.findOrphanForm;
+
+private:
+    static MainWindowSeams Prepared(TestSeams &seams, const Prepare &prepare)
+    {
+        if (prepare)
+            prepare(seams);
+        return seams.Seams();
     }
 };
 

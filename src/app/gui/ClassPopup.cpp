@@ -1,6 +1,6 @@
 #include "app/gui/ClassPopup.h"
 
-#include "app/ClassPopupState.h"
+#include "session/ClassPopupState.h"
 
 namespace kelvarin {
 

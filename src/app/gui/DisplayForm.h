@@ -3,9 +3,11 @@
 #include "app/KeywordTracker.h"
 #include "app/PaneLayout.h"
 #include "model/PackageList.h"
+#include "session/FileOpenQueue.h"
+#include "session/OptionsChange.h"
+#include "session/StartSequence.h"
 
 #include <QMainWindow>
-#include <QPointer>
 
 #include <functional>
 #include <memory>
@@ -19,40 +21,25 @@ namespace kelvarin {
 
 class ClassModel;
 class ClassPopup;
-class ErrorReporter;
 class EventPump;
-class Keyboard;
 class KelvarTreeView;
-class Launchers;
 class MainCommands;
 class MainWindowPanes;
-class OptionsEditor;
-class Pickers;
+class MainWindowParts;
 class PackageListAdapter;
 class Prompter;
 class Registry;
-class Shell;
 class SortedListAdapter;
-class NewClassCommands;
-class NewClassDialog;
-class CompileRunner;
-class PackageExporter;
-class TCompilerLog;
-class TExporterForm;
-class TFindBox;
-class TFindOrphanForm;
-class TNewINTWizard;
-class TAboutBox;
 class TOptions;
-class TWaitBox;
 class TreeModelAdapter;
 class TreeNode;
 struct WindowLayout;
 
 // The main window: the class tree, the package tree with the two hidden
 // lists, the package check list, menus, tool bar and status bar. It owns no
-// rule of the model; every command forwards to the model or the options and
-// catches what they raise at its own boundary.
+// rule of the model; every command forwards to the model, the options or
+// another window of the composition root (MainWindowParts) and catches what
+// they raise at its own boundary.
 class TDisplayForm : public QMainWindow
 {
     Q_OBJECT
@@ -60,56 +47,30 @@ class TDisplayForm : public QMainWindow
 public:
     static constexpr const char *Caption = "Kelvarin 2.7.0";
     static constexpr const char *InitialStatus = "Hollowgate Unreal Class Browser";
-    static constexpr const char *LoadFailedMessage = "Unable to load user settings.\r\nUsing defaults.";
-    static constexpr const char *StoreFailedMessage = "Unable to store options.\r\nChanges might not be remembered.";
+    static constexpr const char *LoadFailedMessage = StartSequence::LoadFailedMessage;
+    static constexpr const char *StoreFailedMessage = OptionsChange::StoreFailedMessage;
     static constexpr int DesignedWidth = 532;
     static constexpr int DesignedHeight = 395;
 
     // Builds the window, then (unless Ctrl is held) loads the options and
-    // the window layout.
-    TDisplayForm(TOptions &options, Registry &registry, ClassModel &model, Prompter &prompter,
-                 Keyboard &keyboard, EventPump &pump, QWidget *parent = nullptr);
+    // the window layout. The other windows of parts are built after this
+    // one and reached only from its handlers.
+    explicit TDisplayForm(MainWindowParts &parts, QWidget *parent = nullptr);
     ~TDisplayForm() override;
-
-    // The windows created after this one.
-    void SetOptionsEditor(OptionsEditor *editor) { m_optionsEditor = editor; }
-    void SetWaitBox(TWaitBox *waitBox);
-    void SetAboutBox(TAboutBox *aboutBox);
-    // The file pickers of the state commands.
-    void SetPickers(Pickers *pickers) { m_pickers = pickers; }
 
     // Loads the default browser state at the first showing (skipped with
     // Ctrl held). Unset: nothing is loaded, as when no default state exists.
     void SetDefaultStateLoader(std::function<void()> loader) { m_defaultStateLoader = std::move(loader); }
-    // Opens a file given on the command line or handed over by a later start:
-    // a browser state (".Kelvar") is loaded as "&Load state..." loads it, a
-    // class source (".uc") selects its class in the trees. Files wait until
-    // the start-up has loaded the default state and no other operation runs;
-    // they are opened in the order given, from the event loop.
+    // Opens a file given on the command line or handed over by a later start
+    // (see FileOpenQueue), from the event loop.
     void OpenFile(const QString &path);
     // Opens the waiting files now when the start-up is over and nothing else
     // runs; otherwise they wait on.
     void OpenWaitingFiles();
-    // Where files, folders and the game's programs are opened, and where a
-    // failed launch is shown. Unset: those commands do nothing.
-    void SetLaunchSeams(Shell *shell, ErrorReporter *errors);
-    // The class finder, opened from the pop-up; its grid's Browse and Edit
-    // come back to the trees and the editor.
-    void SetFindBox(TFindBox *findBox);
-    // The compile runner with its log window, and the package exporter.
-    void SetCompileTools(CompileRunner *runner, TCompilerLog *log, PackageExporter *exporter,
-                         TExporterForm *exporterForm);
-    // The new-class dialog of the pop-up's "Create new class ..." items.
-    void SetNewClassDialog(NewClassDialog *dialog);
-    // The INT wizard of the pop-up and of localisation-file nodes.
-    void SetIntWizard(TNewINTWizard *wizard);
-    // The orphan file finder of "&Find orphan files..".
-    void SetOrphanForm(TFindOrphanForm *form);
-    // Shows the pop-up at a screen position. Default: QMenu::popup.
-    void SetPopupRunner(std::function<void(QMenu *, const QPoint &)> runner) { m_popupRunner = std::move(runner); }
-    // Ends the message loop. Default: QCoreApplication::exit(0), which does
-    // not send close events, so the close handler does not run again.
-    void SetQuitHandler(std::function<void()> quit) { m_quit = std::move(quit); }
+    // Puts the finder where the layout store had it in an earlier run.
+    void PlaceFindBox();
+    // The compile commands follow the UCC gate.
+    void EnableCompileCommands(bool enable);
 
     // Handlers of the window and its commands.
     void FormShow();
@@ -138,6 +99,11 @@ public:
     void PackageslistMenuItemClick();
     void SwitchtreesPopupItemClick();
     void BrowserDblClick(TreeNode *node);
+    // The finder's grid: Browse selects a node in one of the trees (column 0
+    // the class tree), Edit opens its source; the compiler log opens a line.
+    void BrowseNode(int column, TreeNode *node);
+    void EditNode(TreeNode *node);
+    void OpenSourceLine(const QString &path, int line);
     // Right-button presses on the trees (viewport position of the mouse).
     void BrowserMouseDown(const QPoint &pos);
     void PackagesBrowserMouseDown(const QPoint &pos);
@@ -179,8 +145,7 @@ public:
     QWidget *Panel1() const { return m_panel1; }
     QToolBar *ToolBar() const { return m_toolBar; }
     ClassPopup *Popup() const { return m_popup; }
-    MainCommands &Commands() const { return *m_commands; }
-    Launchers *LaunchCommands() const { return m_launchers.get(); }
+    MainCommands &Commands() const;
 
 
 protected:
@@ -192,13 +157,9 @@ protected:
 
 private:
     void BuildPanes();
-    void BuildMenus();
-    void BuildToolBar();
+    void BuildCommands();
     void BuildPopup();
     void OpenPopup(KelvarTreeView *view, const QPoint &pos);
-    QAction *AddAction(QWidget *container, const char *name, const QString &caption,
-                       void (TDisplayForm::*handler)() = nullptr,
-                       const QKeySequence &shortcut = QKeySequence());
     void UpdateViewChecks();
     bool RefuseWhileBusy();
     // Runs a command that reads or changes the model: refused while another
@@ -208,41 +169,23 @@ private:
     void SwitchToTree(KelvarTreeView *target);
     void HandleTypedText(const QString &text);
     void ScheduleWaitingFiles(int delayMs);
-    void LoadStateFile(const QString &path);
+    bool LoadStateFile(const QString &path);
     void SelectClass(const QString &name);
+    void ShowOnTop(QWidget *window);
 
+    MainWindowParts &m_parts;
     TOptions &m_options;
     Registry &m_registry;
     ClassModel &m_model;
     Prompter &m_prompter;
-    Keyboard &m_keyboard;
     EventPump &m_pump;
+    StartSequence m_start;
+    FileOpenQueue m_waitingFiles;
 
-    OptionsEditor *m_optionsEditor = nullptr;
-    Pickers *m_pickers = nullptr;
-    QPointer<TWaitBox> m_waitBox;
-    QPointer<TAboutBox> m_aboutBox;
-    QPointer<TFindBox> m_findBox;
-    // The finder's place as the layout store had it, until the finder
-    // takes it (SetFindBox) or is shown and placed anew.
+    // The finder's place as the layout store had it, until the finder is
+    // shown and placed anew.
     std::unique_ptr<WindowLayout> m_storedLayout;
-    QPointer<TFindOrphanForm> m_orphanForm;
-    QPointer<TNewINTWizard> m_intWizard;
-    QAction *m_orphanItem = nullptr;
-    CompileRunner *m_compileRunner = nullptr;
-    QPointer<TCompilerLog> m_compilerLog;
-    PackageExporter *m_exporter = nullptr;
-    QPointer<TExporterForm> m_exporterForm;
-    // Compile, compiler log and exporter commands: usable once the tools
-    // are set; the compile commands wait while UCC runs.
-    QList<QAction *> m_compileCommands;
-    QList<QAction *> m_toolCommands;
     std::function<void()> m_defaultStateLoader;
-    std::function<void()> m_quit;
-    std::function<void(QMenu *, const QPoint &)> m_popupRunner;
-    std::unique_ptr<MainCommands> m_commands;
-    std::unique_ptr<Launchers> m_launchers;
-    std::unique_ptr<NewClassCommands> m_newClass;
 
     TreeModelAdapter *m_browserModel = nullptr;
     TreeModelAdapter *m_packagesModel = nullptr;
@@ -267,14 +210,13 @@ private:
     QAction *m_packagesListItem = nullptr;
     // Commands that read or change the model: greyed while one runs.
     QList<QAction *> m_modelCommands;
+    // The compile commands: greyed while UCC runs.
+    QList<QAction *> m_compileCommands;
 
     std::unique_ptr<MainWindowPanes> m_windowPanes;
     KeywordTracker m_keywords;
     bool m_shownOnce = false;
-    bool m_firstStart = false;
-    bool m_startedUp = false;
     bool m_openScheduled = false;
-    QStringList m_waitingFiles;
     bool m_exiting = false;
     bool m_closed = false;
 };

@@ -10,17 +10,37 @@ namespace {
 
 constexpr int Size = 16;
 
-void Badge(QPainter &p, const QColor &fill, const QString &letter)
+// A transparent 16x16 icon with whatever draw paints on it.
+template <typename Draw>
+QIcon Painted(Draw draw)
 {
-    p.setPen(fill.darker(160));
-    p.setBrush(fill);
-    p.drawRoundedRect(QRectF(1.5, 1.5, 13, 13), 3, 3);
+    QPixmap pixmap(Size, Size);
+    pixmap.fill(Qt::transparent);
+    {
+        QPainter p(&pixmap);
+        p.setRenderHint(QPainter::Antialiasing);
+        draw(p);
+    }
+    return QIcon(pixmap);
+}
+
+// A white bold letter in the middle of a badge.
+void BadgeLetter(QPainter &p, const QString &letter)
+{
     QFont font = p.font();
     font.setPixelSize(10);
     font.setBold(true);
     p.setFont(font);
     p.setPen(Qt::white);
     p.drawText(QRect(0, 0, Size, Size), Qt::AlignCenter, letter);
+}
+
+void Badge(QPainter &p, const QColor &fill, const QString &letter)
+{
+    p.setPen(fill.darker(160));
+    p.setBrush(fill);
+    p.drawRoundedRect(QRectF(1.5, 1.5, 13, 13), 3, 3);
+    BadgeLetter(p, letter);
 }
 
 void Folder(QPainter &p)
@@ -76,31 +96,17 @@ void Document(QPainter &p, const QColor &accent, const QString &letter)
 
 // The class badge in grey with the tree's colour as a rim: its source is
 // not at hand, only the compiled package.
-QPixmap PaintCompiled(int imageIndex)
+void CompiledBadge(QPainter &p, int imageIndex)
 {
-    QPixmap pixmap(Size, Size);
-    pixmap.fill(Qt::transparent);
-    QPainter p(&pixmap);
-    p.setRenderHint(QPainter::Antialiasing);
     const QColor rim = imageIndex == 0 ? QColor(52, 101, 164) : QColor(78, 154, 6);
     p.setPen(QPen(rim, 2));
     p.setBrush(QColor(136, 138, 133));
     p.drawRoundedRect(QRectF(2, 2, 12, 12), 3, 3);
-    QFont font = p.font();
-    font.setPixelSize(10);
-    font.setBold(true);
-    p.setFont(font);
-    p.setPen(Qt::white);
-    p.drawText(QRect(0, 0, Size, Size), Qt::AlignCenter, QStringLiteral("u"));
-    return pixmap;
+    BadgeLetter(p, QStringLiteral("u"));
 }
 
-QPixmap Paint(int imageIndex)
+void Draw(QPainter &p, int imageIndex)
 {
-    QPixmap pixmap(Size, Size);
-    pixmap.fill(Qt::transparent);
-    QPainter p(&pixmap);
-    p.setRenderHint(QPainter::Antialiasing);
     switch (imageIndex) {
     case 0:
         Badge(p, QColor(52, 101, 164), QStringLiteral("C"));
@@ -126,7 +132,6 @@ QPixmap Paint(int imageIndex)
     default:
         break;
     }
-    return pixmap;
 }
 
 } // namespace
@@ -135,14 +140,14 @@ QIcon NodeIcons::Icon(int imageIndex)
 {
     if (imageIndex < 0 || imageIndex >= Count)
         return QIcon();
-    return QIcon(Paint(imageIndex));
+    return Painted([imageIndex](QPainter &p) { Draw(p, imageIndex); });
 }
 
 QIcon NodeIcons::CompiledClassIcon(int imageIndex)
 {
     if (imageIndex != 0 && imageIndex != 1)
         return QIcon();
-    return QIcon(PaintCompiled(imageIndex));
+    return Painted([imageIndex](QPainter &p) { CompiledBadge(p, imageIndex); });
 }
 
 } // namespace kelvarin

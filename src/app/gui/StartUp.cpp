@@ -1,15 +1,9 @@
 #include "app/gui/StartUp.h"
 
-#include "app/gui/AboutBox.h"
-#include "app/CommandGuard.h"
-#include "app/ProgramArguments.h"
 #include "app/gui/DisplayForm.h"
-#include "app/gui/WaitBox.h"
-#include "model/ClassModel.h"
+#include "app/gui/MainWindowParts.h"
 #include "persist/FileAssociation.h"
-#include "persist/Options.h"
 #include "persist/StateFile.h"
-#include "persist/gui/SetDirForm.h"
 #include "platform/AppEventPump.h"
 #include "platform/SystemRegistry.h"
 #include "platform/SystemShell.h"
@@ -17,18 +11,8 @@
 #include "platform/gui/QtKeyboard.h"
 #include "platform/gui/SingleInstance.h"
 #include "platform/gui/WidgetPickers.h"
-#include "authoring/gui/FindOrphanForm.h"
-#include "authoring/IntWizard.h"
-#include "authoring/gui/NewClassBelow.h"
-#include "authoring/gui/NewINTWizard.h"
-#include "search/ClassFinder.h"
-#include "search/gui/FindBox.h"
-#include "tools/CompileRunner.h"
-#include "tools/PackageExporter.h"
-#include "tools/gui/Compiler.h"
-#include "tools/gui/CompilerLog.h"
-#include "tools/gui/ExecuteErrorBox.h"
-#include "tools/gui/ExporterForm.h"
+#include "session/CommandGuard.h"
+#include "session/ProgramArguments.h"
 
 #include <QScreen>
 #include <QTextStream>
@@ -139,8 +123,6 @@ int StartUp::Run(QApplication &app, const ProgramArguments &arguments)
 
     MessageBoxPrompter prompter;
     try {
-        TOptions options;
-
         SingleInstance instance;
         // The file goes to the running instance as a whole path: its working
         // directory is not ours.
@@ -151,44 +133,23 @@ int StartUp::Run(QApplication &app, const ProgramArguments &arguments)
         Registry &registry = *systemRegistry;
         AppEventPump pump;
         QtKeyboard keyboard;
-        ClassModel model(options, pump, prompter);
-
-        // The windows, in their order; the main window comes first.
-        TDisplayForm displayForm(options, registry, model, prompter, keyboard, pump);
-        prompter.SetParent(&displayForm);
         WidgetPickers pickers;
-        TSetDirForm setDirForm(pickers, &displayForm);
-        TWaitBox waitBox;
-        TAboutBox aboutBox(&displayForm);
-        TExecuteErrorBox executeErrorBox(&displayForm);
-        CompileRunner compileRunner(options, pump, prompter, executeErrorBox);
-        TCompiler compiler(options, compileRunner, &displayForm);
-        compileRunner.SetView(&compiler);
-        TCompilerLog compilerLog(options, prompter, &displayForm);
-        PackageExporter exporter(model, executeErrorBox);
-        TExporterForm exporterForm(exporter, &displayForm);
-        displayForm.SetCompileTools(&compileRunner, &compilerLog, &exporter, &exporterForm);
         // Documents open with the program stored for their extension (the
         // options dialog stores the class editor for ".uc") before the
         // desktop's own choice.
-        SystemShell shell([&registry](const QString &file, int line) { return FileAssociation::OpenCommandFor(registry, file, line); });
-        displayForm.SetLaunchSeams(&shell, &executeErrorBox);
-        TNewClassBelow newClassBelow(prompter, &displayForm);
-        displayForm.SetNewClassDialog(&newClassBelow);
-        ClassFinder finder(model);
-        TFindBox findBox(finder, prompter, &displayForm);
-        displayForm.SetFindBox(&findBox);
-        IntWizard intWizard(model);
-        TNewINTWizard newIntWizard(intWizard, prompter, &displayForm);
-        displayForm.SetIntWizard(&newIntWizard);
-        TFindOrphanForm findOrphanForm(options, pump, prompter, &displayForm);
-        displayForm.SetOrphanForm(&findOrphanForm);
-        displayForm.SetOptionsEditor(&setDirForm);
-        displayForm.SetWaitBox(&waitBox);
-        displayForm.SetAboutBox(&aboutBox);
-        displayForm.SetPickers(&pickers);
+        SystemShell shell([&registry](const QString &file, int line) {
+            return FileAssociation::OpenCommandFor(registry, file, line);
+        });
+
+        // Every window, in its order; the main window comes first. The launch
+        // error box, the options dialog, pop-ups and the end of the message
+        // loop are the windows' own.
+        MainWindowParts parts({registry, pump, prompter, keyboard, pickers, shell, nullptr, nullptr, {}, {}});
+        TDisplayForm &displayForm = parts.form;
+        prompter.SetParent(&displayForm);
         // The default state, relative to the directory the program runs in.
         // A missing file is the normal case of a first start: nothing happens.
+        ClassModel &model = parts.model;
         displayForm.SetDefaultStateLoader([&model] {
             StateFile(model).LoadState(QString::fromLatin1(StateFile::DefaultState));
         });
@@ -200,12 +161,11 @@ int StartUp::Run(QApplication &app, const ProgramArguments &arguments)
         if (displayForm.AsksForOptionsAtStart())
             displayForm.SetbasedirMenuItemClick();
 
-        waitBox.show();
-        waitBox.repaint();
+        parts.waitBox.show();
+        parts.waitBox.repaint();
         QCoreApplication::processEvents();
         displayForm.show();
         app.exec();
-        displayForm.SetLaunchSeams(nullptr, nullptr);
         instance.Release();
     } catch (...) {
         const QString message = CurrentErrorMessage();

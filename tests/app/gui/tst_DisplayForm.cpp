@@ -1,19 +1,9 @@
-#include "app/MainCommands.h"
 #include "app/gui/ClassPopup.h"
-#include "app/gui/DisplayForm.h"
 #include "app/gui/KelvarTreeView.h"
-#include "app/gui/WaitBox.h"
-#include "model/ClassModel.h"
-#include "persist/Options.h"
 #include "persist/WindowLayout.h"
 #include "persist/gui/OptionsEditor.h"
 #include "platform/Errors.h"
-#include "platform/EventPump.h"
-#include "platform/Keyboard.h"
-#include "platform/RegFileRegistry.h"
-#include "support/GameDir.h"
-#include "support/RecordingShell.h"
-#include "support/ScriptedPrompter.h"
+#include "support/AppHarness.h"
 
 #include <QAction>
 #include <QApplication>
@@ -32,15 +22,9 @@
 #include <memory>
 
 using namespace kelvarin;
+using App = test::AppHarness;
 
 namespace {
-
-class FakeKeyboard : public Keyboard
-{
-public:
-    bool CtrlHeld() const override { return ctrl; }
-    bool ctrl = false;
-};
 
 class ScriptedEditor : public OptionsEditor
 {
@@ -56,68 +40,35 @@ public:
     QString shownBaseDir;
 };
 
-// Everything a main window needs, with doubles where the real thing would
-// need a user or a running event loop.
-struct Env
+// Stores options naming baseDir (empty: the game directory) and a layout
+// with the tool bar hidden and a 600x450 window.
+void Seed(test::TestSeams &seams, QString baseDir = QString())
 {
-    // Stores options naming baseDir and a layout with the tool bar hidden
-    // and a 600x450 window.
-    void Seed(const QString &baseDir)
-    {
-        TOptions seed;
-        seed.BaseDir = baseDir;
-        seed.CommandLine = QStringLiteral("dm-deck16");
-        QVERIFY(seed.SaveOptions(registry, QStringLiteral("/opt/kelvarin")));
-        WindowLayout layout;
-        layout.windowWidth = 600;
-        layout.windowHeight = 450;
-        layout.toolbarVis = false;
-        layout.SaveWindowLayout(registry);
-    }
+    TOptions seed;
+    seed.BaseDir = baseDir.isEmpty() ? seams.game.Base() : baseDir;
+    seed.CommandLine = QStringLiteral("dm-deck16");
+    QVERIFY(seed.SaveOptions(seams.registry.reg, QStringLiteral("/opt/kelvarin")));
+    WindowLayout layout;
+    layout.windowWidth = 600;
+    layout.windowHeight = 450;
+    layout.toolbarVis = false;
+    layout.SaveWindowLayout(seams.registry.reg);
+}
 
-    TDisplayForm &Make()
-    {
-        form = std::make_unique<TDisplayForm>(options, registry, model, prompter, keyboard, pump);
-        form->SetQuitHandler([this] { ++quits; });
-        form->SetOptionsEditor(&editor);
-        form->SetLaunchSeams(&shell, &errors);
-        return *form;
-    }
-
-    // A window on a stored game directory, shown and active.
-    TDisplayForm &Shown()
-    {
-        Seed(game.Base());
-        Make();
-        form->show();
-        form->activateWindow();
-        [&] { QVERIFY(QTest::qWaitForWindowActive(form.get())); }();
-        return *form;
-    }
-
-    QAction *Action(const char *name) const { return form->findChild<QAction *>(QLatin1String(name)); }
-
-    QTemporaryDir store;
-    test::GameDir game;
-    RegFileRegistry registry{store.filePath(QStringLiteral("registry.reg"))};
-    TOptions options;
-    NullEventPump pump;
-    test::ScriptedPrompter prompter;
-    FakeKeyboard keyboard;
-    ScriptedEditor editor;
-    test::RecordingShell shell;
-    test::RecordingErrors errors;
-    ClassModel model{options, pump, prompter};
-    int quits = 0;
-    std::unique_ptr<TDisplayForm> form;
+// A window on a stored game directory, shown and active.
+struct Shown : App
+{
+    Shown() : App(Start::AsStored, [](test::TestSeams &seams) { Seed(seams); }) { Show(); }
 };
 
-QString Describe(const QList<QAction *> &actions)
+// Menu items by caption, tool bar buttons by hint: "text|shortcut|on".
+QString Describe(const QList<QAction *> &actions, bool hints)
 {
     QStringList items;
     for (QAction *action : actions)
         items << (action->isSeparator() ? QStringLiteral("-")
-                                        : action->text() + QLatin1Char('|') + action->shortcut().toString()
+                                        : (hints ? action->toolTip() : action->text()) + QLatin1Char('|')
+                                              + action->shortcut().toString()
                                               + QLatin1String(action->isEnabled() ? "|on" : "|off"));
     return items.join(QLatin1Char(','));
 }
@@ -140,43 +91,48 @@ private slots:
                            "&Save as default state||on", "-", "E&xit||on"};
         QTest::newRow("View") << "&View"
             << QStringList{"&Edit UnrealTournament.ini|F4|on", "&Refresh browser|F5|on",
-                           "&Switch Class/Package tree|F6|on", "Compiler log...|F10|off",
+                           "&Switch Class/Package tree|F6|on", "Compiler log...|F10|on",
                            "&UT Log...|F11|on", "-", "Toolbar||on", "Classes tree||on",
                            "Packages tree||on", "Packages list||on", "-", "&About...|F12|on"};
         QTest::newRow("Misc") << "&Misc"
-            << QStringList{"&Set options...||on", "&Package exporter...|F7|off",
-                           "&Compile...|F9|off", "&Explore UT directory||on",
-                           "&Find orphan files..||off"};
+            << QStringList{"&Set options...||on", "&Package exporter...|F7|on",
+                           "&Compile...|F9|on", "&Explore UT directory||on",
+                           "&Find orphan files..||on"};
         QTest::newRow("Server") << "&Server"
             << QStringList{"&Run dedicated server||on", "Join yourself||on"};
         QTest::newRow("tool bar") << "tool bar"
             << QStringList{"Read default packages||on", "Reset||on", "-",
                            "Load state||on", "Save state||on", "Save current state as the default||on", "-",
-                           "Switch between the two trees||on", "Show compilation log||off", "-",
-                           "Edit UnrealTournament.ini||on", "Edit options||on", "Package exporter||off",
-                           "Compile default package||off", "-",
-                           "Explore UT directory||on", "Test run!||on", "-", "About||on"};
+                           "Switch between the two trees|F6|on", "Show compilation log|F10|on", "-",
+                           "Edit UnrealTournament.ini|F4|on", "Edit options||on", "Package exporter|F7|on",
+                           "Compile default package|F9|on", "-",
+                           "Explore UT directory||on", "Test run!||on", "-", "About|F12|on"};
     }
 
     void Bars()
     {
         QFETCH(QString, bar);
         QFETCH(QStringList, items);
-        Env env;
-        env.keyboard.ctrl = true;   // nothing loaded: the window as designed
-        TDisplayForm &form = env.Make();
+        // Nothing loaded: the window as designed.
+        App env(App::Start::AsStored, [](test::TestSeams &seams) { seams.keyboard.ctrl = true; });
+        TDisplayForm &form = env.form;
         QList<QAction *> actions = form.menuBar()->actions();
-        if (bar == QLatin1String("tool bar")) {
+        const bool toolBar = bar == QLatin1String("tool bar");
+        if (toolBar) {
             actions = form.ToolBar()->actions();
+            // One action serves a command's menu item and its button.
+            QList<QAction *> inMenus;
+            for (QAction *top : form.menuBar()->actions())
+                inMenus << top->menu()->actions();
             for (QAction *action : actions)
-                if (!action->isSeparator())
-                    QCOMPARE(action->toolTip(), action->text());   // the hint says what the button does
+                if (!action->isSeparator() && action->toolTip() != QLatin1String("Test run!"))
+                    QVERIFY2(inMenus.contains(action), qPrintable(action->toolTip()));
         } else if (!bar.isEmpty()) {
             const auto top = std::find_if(actions.begin(), actions.end(), [&](QAction *a) { return a->text() == bar; });
             QVERIFY(top != actions.end());
             actions = (*top)->menu()->actions();
         }
-        QCOMPARE(Describe(actions), items.join(QLatin1Char(',')));
+        QCOMPARE(Describe(actions, toolBar), items.join(QLatin1Char(',')));
     }
 
     void StartUpReadsTheStore_data()
@@ -215,18 +171,17 @@ private slots:
         QFETCH(QSize, size);
         QFETCH(bool, toolBar);
         QFETCH(bool, asksForOptions);
-        Env env;
-        if (store == QLatin1String("options") || store == QLatin1String("wrong type"))
-            env.Seed(QStringLiteral("C:\\UT"));
-        if (store == QLatin1String("damaged")) {
-            QFile damaged(env.store.filePath(QStringLiteral("registry.reg")));
-            QVERIFY(damaged.open(QIODevice::WriteOnly) && damaged.write("\x01\x02 not a store") > 0);
-        }
-        if (store == QLatin1String("wrong type"))
-            QVERIFY(env.registry.SetDword(RegRoot::LocalMachine, QStringLiteral("\\Software\\Vexa\\Kelvarin"),
-                                          QStringLiteral("CommandLine"), 7));
-        env.keyboard.ctrl = ctrl;
-        TDisplayForm &form = env.Make();
+        App env(App::Start::AsStored, [&](test::TestSeams &seams) {
+            if (store == QLatin1String("options") || store == QLatin1String("wrong type"))
+                Seed(seams, QStringLiteral("C:\\UT"));
+            if (store == QLatin1String("damaged"))
+                QVERIFY(seams.registry.Write("\x01\x02 not a store"));
+            if (store == QLatin1String("wrong type"))
+                QVERIFY(seams.registry.reg.SetDword(RegRoot::LocalMachine, test::kKelvarinKey,
+                                                    QStringLiteral("CommandLine"), 7));
+            seams.keyboard.ctrl = ctrl;
+        });
+        TDisplayForm &form = env.form;
         QCOMPARE(env.prompter.Texts(), messages);
         QCOMPARE(env.options.BaseDir, baseDir);
         QCOMPARE(env.options.CommandLine, commandLine);
@@ -249,8 +204,8 @@ private slots:
     void CloseStoresAndExitDoesNot()
     {
         QFETCH(bool, viaExit);
-        Env env;
-        TDisplayForm &form = env.Shown();
+        Shown env;
+        TDisplayForm &form = env.form;
         env.options.CommandLine = QStringLiteral("ctf-coret");
         env.Action("ToolbarMenuItem")->trigger();   // shows the tool bar again
         form.resize(640, 480);
@@ -261,11 +216,11 @@ private slots:
         QVERIFY(env.pump.Terminating());
 
         TOptions stored;
-        QVERIFY(stored.LoadOptions(env.registry));
+        QVERIFY(stored.LoadOptions(env.registry.reg));
         QCOMPARE(stored.BaseDir, env.game.Base());
         QCOMPARE(stored.CommandLine, viaExit ? QStringLiteral("dm-deck16") : QStringLiteral("ctf-coret"));
         WindowLayout layout;
-        layout.LoadWindowLayout(env.registry);
+        layout.LoadWindowLayout(env.registry.reg);
         QCOMPARE(layout.toolbarVis, std::optional<bool>(!viaExit));
         QCOMPARE(layout.windowWidth, std::optional<int>(viaExit ? 600 : 640));
     }
@@ -277,17 +232,16 @@ private slots:
         QFile blocker(dir.filePath(QStringLiteral("blocker")));
         QVERIFY(blocker.open(QIODevice::WriteOnly));
         blocker.close();
-        Env env;
         RegFileRegistry broken(dir.filePath(QStringLiteral("blocker/registry.reg")));
-        env.keyboard.ctrl = true;
-        TDisplayForm form(env.options, broken, env.model, env.prompter, env.keyboard, env.pump);
-        int quits = 0;
-        form.SetQuitHandler([&] { ++quits; });
-        form.close();
+        App env(App::Start::AsStored, [&](test::TestSeams &seams) {
+            seams.store = &broken;
+            seams.keyboard.ctrl = true;
+        });
+        env.form.close();
         QCOMPARE(env.prompter.Texts(),
                  (QStringList{"Failed to set data for 'WindowTop'",
                               "Unable to store options.\r\nChanges might not be remembered."}));
-        QCOMPARE(quits, 1);
+        QCOMPARE(env.quits, 1);
     }
 
     void FirstShowingLoadsTheDefaultState_data()
@@ -310,10 +264,12 @@ private slots:
         QFETCH(int, loads);
         QFETCH(QStringList, messages);
         QFETCH(int, classes);
-        Env env;
-        env.Seed(env.game.Base());
-        env.game.WriteClass(QStringLiteral("MyMod"), QStringLiteral("Foo.uc"), QStringLiteral("class Foo extends Actor;"));
-        TDisplayForm &form = env.Make();
+        App env(App::Start::AsStored, [](test::TestSeams &seams) {
+            Seed(seams);
+            seams.game.WriteClass(QStringLiteral("MyMod"), QStringLiteral("Foo.uc"),
+                                  QStringLiteral("class Foo extends Actor;"));
+        });
+        TDisplayForm &form = env.form;
         int calls = 0;
         form.SetDefaultStateLoader([&] {
             ++calls;
@@ -323,9 +279,8 @@ private slots:
             for (const char *name : {"Zeta", "Alpha", "Mid"})
                 browser.Add(browser.First(), QLatin1String(name));
         });
-        TWaitBox waitBox;
+        TWaitBox &waitBox = env.waitBox;
         waitBox.show();
-        form.SetWaitBox(&waitBox);
         env.keyboard.ctrl = ctrl;
         form.show();
         form.hide();
@@ -369,8 +324,8 @@ private slots:
         QFETCH(bool, elsewhere);
         QFETCH(int, crashes);
         QFETCH(bool, listsShown);
-        Env env;
-        TDisplayForm &form = env.Shown();
+        Shown env;
+        TDisplayForm &form = env.form;
         QLineEdit other;
         QWidget *target = form.PackagesBrowser();
         if (elsewhere) {
@@ -403,25 +358,28 @@ private slots:
         QFETCH(QString, command);
         QFETCH(QString, newBaseDir);
         QFETCH(bool, resets);
-        Env env;
-        const QString oldBaseDir = env.game.Base() + QStringLiteral("/Game");
-        env.Seed(oldBaseDir);
-        env.Make();
+        ScriptedEditor editor;
+        QString oldBaseDir;
+        App env(App::Start::AsStored, [&](test::TestSeams &seams) {
+            oldBaseDir = seams.game.Base() + QStringLiteral("/Game");
+            Seed(seams, oldBaseDir);
+            seams.optionsEditor = &editor;
+        });
         env.model.ResetModel();
         env.model.Browser().Add(env.model.Browser().First(), QStringLiteral("Foo"));
         if (!newBaseDir.isEmpty()) {
             SetDirValues values = SetDirValues::From(env.options);
             values.BaseDir = newBaseDir.replace(QStringLiteral("<game>"), env.game.Base());
             values.CommandLine = QStringLiteral("dm-morpheus");
-            env.editor.answer = values;
+            editor.answer = values;
         }
-        env.form->findChild<QAction *>(command)->trigger();
-        QCOMPARE(env.editor.calls, 1);
-        QCOMPARE(env.editor.shownBaseDir, oldBaseDir);
+        (command == QLatin1String("OptionsButton") ? env.Button(QStringLiteral("Edit options")) : env.Action("SetbasedirMenuItem"))->trigger();
+        QCOMPARE(editor.calls, 1);
+        QCOMPARE(editor.shownBaseDir, oldBaseDir);
         const bool taken = !newBaseDir.isEmpty();
         QCOMPARE(env.options.BaseDir, taken ? newBaseDir : oldBaseDir);
         TOptions stored;
-        QVERIFY(stored.LoadOptions(env.registry));
+        QVERIFY(stored.LoadOptions(env.registry.reg));
         QCOMPARE(stored.BaseDir, env.options.BaseDir);
         QCOMPARE(stored.CommandLine, taken ? QStringLiteral("dm-morpheus") : QStringLiteral("dm-deck16"));
         QCOMPARE(env.model.ClassCount(), resets ? 0 : 1);
@@ -430,8 +388,8 @@ private slots:
 
     void ViewTogglesKeepOnePaneVisible()
     {
-        Env env;
-        TDisplayForm &form = env.Shown();
+        Shown env;
+        TDisplayForm &form = env.form;
         const int before = form.Panes().browserWidth;
         const int panel = form.Panes().packagesWidth;
 
@@ -456,8 +414,8 @@ private slots:
 
     void DoubleClickEditsClassesOnly()
     {
-        Env env;
-        TDisplayForm &form = env.Shown();
+        Shown env;
+        TDisplayForm &form = env.form;
         Tree &browser = env.model.Browser();
         Tree &packages = env.model.PackagesBrowser();
         browser.Add(browser.First(), QStringLiteral("Foo"));
@@ -482,10 +440,10 @@ private slots:
 
     void RightClickOpensThePopupForTheNode()
     {
-        Env env;
-        TDisplayForm &form = env.Shown();
+        Shown env;
+        TDisplayForm &form = env.form;
         QList<QPair<QMenu *, QPoint>> popups;
-        form.SetPopupRunner([&](QMenu *menu, const QPoint &at) { popups.append({menu, at}); });
+        env.popups = [&](QMenu *menu, const QPoint &at) { popups.append({menu, at}); };
         Tree &packages = env.model.PackagesBrowser();
         TreeNode *package = packages.Add(packages.First(), QStringLiteral("Bar"));
         packages.Add(package, QStringLiteral("Foo"));
@@ -508,8 +466,7 @@ private slots:
         QCOMPARE(popups.first().first, static_cast<QMenu *>(popup));
         QCOMPARE(popup->DeleteClassPopupItem->text(), QStringLiteral("Delete class Foo"));
         QCOMPARE(popup->CompilethispackageMenuItem->text(), QStringLiteral("Compile Bar"));
-        // Its work comes with the compile window: shown, captioned, disabled.
-        QVERIFY(!popup->CompilethispackageMenuItem->isEnabled());
+        QVERIFY(popup->CompilethispackageMenuItem->isEnabled());
         QVERIFY(popup->EditthisclassMenuItem->isEnabled());
         QCOMPARE(popup->defaultAction(), popup->EditthisclassMenuItem);
         QVERIFY(view->hasFocus());
@@ -524,8 +481,8 @@ private slots:
     // its width and the pane scrolls sideways.
     void ClassNamesScrollSideways()
     {
-        Env env;
-        TDisplayForm &form = env.Shown();
+        Shown env;
+        TDisplayForm &form = env.form;
         const QString name = QStringLiteral("StormPulseProjectileWithAVeryLongDescriptiveClassNameIndeed");
         Tree &browser = env.model.Browser();
         browser.Add(browser.First(), name);
@@ -539,9 +496,8 @@ private slots:
 
     void DeleteFromThePopupRemovesTheTaggedClass()
     {
-        Env env;
-        TDisplayForm &form = env.Shown();
-        form.SetPopupRunner([](QMenu *, const QPoint &) {});
+        Shown env;
+        TDisplayForm &form = env.form;
         env.game.WriteClass(QStringLiteral("MyMod"), QStringLiteral("Foo.uc"), QStringLiteral("class Foo;"));
         Tree &browser = env.model.Browser();
         browser.Add(browser.First(), QStringLiteral("Foo"));
@@ -570,7 +526,7 @@ private slots:
             << "open|\\System\\UnrealTournament.exe|127.0.0.1|\\System";
         QTest::newRow("log") << "UTLogMenuItem" << "open|\\System\\UnrealTournament.log||";
         QTest::newRow("explore") << "ExploreUTMenuItem" << "Explore|||";
-        QTest::newRow("explore button") << "ExploreUTButton" << "Explore|||";
+        QTest::newRow("explore button") << "button:Explore UT directory" << "Explore|||";
         QTest::newRow("configuration") << "EditUTiniMenuItem" << "open|\\System\\UnrealTournament.ini||\\System";
     }
 
@@ -578,9 +534,9 @@ private slots:
     {
         QFETCH(QString, action);
         QFETCH(QString, request);
-        Env env;
-        env.Shown();
-        env.Action(qPrintable(action))->trigger();
+        Shown env;
+        (action.startsWith(QLatin1String("button:")) ? env.Button(action.mid(7)) : env.Action(qPrintable(action)))
+            ->trigger();
         test::RecordingShell::Settle();
         QCOMPARE(env.shell.calls.size(), 1);
         const ShellRequest &r = env.shell.calls.first().request;
@@ -594,8 +550,8 @@ private slots:
 
     void SwitchFindsTheNodeInTheOtherTree()
     {
-        Env env;
-        TDisplayForm &form = env.Shown();
+        Shown env;
+        TDisplayForm &form = env.form;
         Tree &browser = env.model.Browser();
         Tree &packages = env.model.PackagesBrowser();
         TreeNode *foo = browser.Add(browser.First(), QStringLiteral("Foo"));

@@ -3,6 +3,7 @@
 // file pickers, and the first showing of the window.
 
 #include "app/gui/DisplayForm.h"
+#include "support/AppHarness.h"
 #include "model/ClassModel.h"
 #include "persist/Options.h"
 #include "persist/StateFile.h"
@@ -27,36 +28,29 @@ using test::DumpTree;
 
 namespace {
 
-class NoKeys : public Keyboard
+// A game of Core and Engine, and a Mod package that EditPackages leaves out.
+void WriteGame(test::TestSeams &seams)
 {
-public:
-    bool CtrlHeld() const override { return false; }
-};
+    const test::GameDir &game = seams.game;
+    game.WriteText(QStringLiteral("System/UnrealTournament.ini"),
+                   QStringLiteral("[Editor.EditorEngine]\r\nEditPackages=Core\r\nEditPackages=Engine\r\n"));
+    game.WriteClass(QStringLiteral("Core"), QStringLiteral("Object.uc"), QStringLiteral("class Object native;"));
+    game.WriteClass(QStringLiteral("Engine"), QStringLiteral("Actor.uc"), QStringLiteral("class Actor extends Object;"));
+    game.WriteClass(QStringLiteral("Engine"), QStringLiteral("Info.uc"), QStringLiteral("class Info extends Actor;"));
+    game.WriteClass(QStringLiteral("Mod"), QStringLiteral("Gadget.uc"), QStringLiteral("class Gadget extends Info;"));
+}
 
-struct Window
+struct Window : test::AppHarness
 {
     Window()
+        : AppHarness(Start::OnGame, WriteGame)
     {
-        game.WriteText(QStringLiteral("System/UnrealTournament.ini"),
-                       QStringLiteral("[Editor.EditorEngine]\r\nEditPackages=Core\r\nEditPackages=Engine\r\n"));
-        game.WriteClass(QStringLiteral("Core"), QStringLiteral("Object.uc"), QStringLiteral("class Object native;"));
-        game.WriteClass(QStringLiteral("Engine"), QStringLiteral("Actor.uc"), QStringLiteral("class Actor extends Object;"));
-        game.WriteClass(QStringLiteral("Engine"), QStringLiteral("Info.uc"), QStringLiteral("class Info extends Actor;"));
-        game.WriteClass(QStringLiteral("Mod"), QStringLiteral("Gadget.uc"), QStringLiteral("class Gadget extends Info;"));
-        form = std::make_unique<TDisplayForm>(options, registry, model, prompter, keyboard, pump);
-        form->SetQuitHandler([] {});
-        form->SetPickers(&pickers);
-        // The store is empty: the window started with the load defaults and
-        // said so. The game directory is set as the options dialog would.
-        prompter.shown.clear();
-        options.BaseDir = game.Base();
-        model.ResetModel();
     }
 
     // The package list item of a package, as the window shows it.
     QModelIndex Item(const QString &package) const
     {
-        QAbstractItemModel *list = form->PackageList()->model();
+        QAbstractItemModel *list = form.PackageList()->model();
         for (int row = 0; row < list->rowCount(); ++row)
             if (list->index(row, 0).data().toString() == package)
                 return list->index(row, 0);
@@ -66,8 +60,8 @@ struct Window
     // Ticks or unticks the item of a package, as a click does.
     bool Tick(const QString &package, bool on)
     {
-        return form->PackageList()->model()->setData(Item(package), on ? Qt::Checked : Qt::Unchecked,
-                                                     Qt::CheckStateRole);
+        return form.PackageList()->model()->setData(Item(package), on ? Qt::Checked : Qt::Unchecked,
+                                                    Qt::CheckStateRole);
     }
 
     Qt::CheckState Mark(const QString &package) const
@@ -75,17 +69,6 @@ struct Window
         const QModelIndex index = Item(package);   // no item: neither ticked nor unticked
         return index.isValid() ? Qt::CheckState(index.data(Qt::CheckStateRole).toInt()) : Qt::PartiallyChecked;
     }
-
-    QTemporaryDir store;
-    RegFileRegistry registry{store.filePath(QStringLiteral("registry.reg"))};
-    test::GameDir game;
-    TOptions options;
-    NullEventPump pump;
-    test::ScriptedPrompter prompter;
-    test::ScriptedPickers pickers;
-    NoKeys keyboard;
-    ClassModel model{options, pump, prompter};
-    std::unique_ptr<TDisplayForm> form;
 };
 
 const QStringList LoadedTree{QStringLiteral("Classes"), QStringLiteral("-Object"), QStringLiteral("--Actor"),
@@ -125,10 +108,10 @@ private slots:
     void readDefaultPackagesReportsTheLoad()
     {
         Window w;
-        w.form->ReaddefaultpackagesMenuItemClick();
+        w.form.ReaddefaultpackagesMenuItemClick();
         QCOMPARE(DumpTree(w.model.Browser()), LoadedTree);
-        QVERIFY2(w.form->StatusText().startsWith(QStringLiteral("Load time: ")), qPrintable(w.form->StatusText()));
-        QVERIFY(w.form->StatusText().endsWith(QStringLiteral("  3 classes loaded")));
+        QVERIFY2(w.form.StatusText().startsWith(QStringLiteral("Load time: ")), qPrintable(w.form.StatusText()));
+        QVERIFY(w.form.StatusText().endsWith(QStringLiteral("  3 classes loaded")));
         QVERIFY(!w.model.Busy());
     }
 
@@ -137,38 +120,38 @@ private slots:
         Window w;
         w.Tick(QStringLiteral("Mod"), true);
         QCOMPARE(w.model.Files().Count(), 1);
-        w.form->ReaddefaultpackagesMenuItemClick();   // resets: Mod's waiting class is gone too
+        w.form.ReaddefaultpackagesMenuItemClick();   // resets: Mod's waiting class is gone too
         w.Tick(QStringLiteral("Mod"), true);
         QCOMPARE(w.model.ClassCount(), 4);
         w.game.WriteClass(QStringLiteral("Extra"), QStringLiteral("Late.uc"), QStringLiteral("class Late extends Gadget;"));
-        w.form->RefreshMenuItemClick();
-        QCOMPARE(w.form->PackageList()->model()->rowCount(), 4);
-        QCOMPARE(w.form->StatusText(), QStringLiteral("Done"));
+        w.form.RefreshMenuItemClick();
+        QCOMPARE(w.form.PackageList()->model()->rowCount(), 4);
+        QCOMPARE(w.form.StatusText(), QStringLiteral("Done"));
     }
 
     void savingAndLoadingStatesThroughThePickers()
     {
         Window w;
-        w.form->ReaddefaultpackagesMenuItemClick();
+        w.form.ReaddefaultpackagesMenuItemClick();
         const QString file = w.game.Native(QStringLiteral("Mine.Kelvar"));
         w.pickers.fileAnswer = file;
-        w.form->SavestateMenuItemClick();
+        w.form.SavestateMenuItemClick();
         QCOMPARE(w.pickers.request.title, QStringLiteral("Select a file to save the current state to"));
         QCOMPARE(w.pickers.request.startFolder, w.options.BaseDir);
         QCOMPARE(w.pickers.savingAsked, QList<bool>{true});
         QVERIFY(w.game.Exists(QStringLiteral("Mine.UTree")));
 
-        w.form->ResetMenuItemClick();
+        w.form.ResetMenuItemClick();
         QCOMPARE(w.model.ClassCount(), 0);
-        w.form->LoadStateMenuItemClick();
+        w.form.LoadStateMenuItemClick();
         QCOMPARE(w.pickers.request.title, QStringLiteral("Select a file to load"));
         QCOMPARE(DumpTree(w.model.Browser()), LoadedTree);
         QCOMPARE(w.Mark(QStringLiteral("Engine")), Qt::Checked);
 
         // Cancelling the picker changes nothing.
         w.pickers.fileAnswer.reset();
-        w.form->ResetMenuItemClick();
-        w.form->LoadStateMenuItemClick();
+        w.form.ResetMenuItemClick();
+        w.form.LoadStateMenuItemClick();
         QCOMPARE(w.model.ClassCount(), 0);
     }
 
@@ -179,8 +162,8 @@ private slots:
         QVERIFY(QDir::setCurrent(cwd.path()));
         {
             Window w;
-            w.form->ReaddefaultpackagesMenuItemClick();
-            w.form->SaveasdefaultstateMenuItemClick();
+            w.form.ReaddefaultpackagesMenuItemClick();
+            w.form.SaveasdefaultstateMenuItemClick();
             QVERIFY(QFile::exists(cwd.filePath(QStringLiteral("Default/Default.Kelvar"))));
         }
         {
@@ -188,13 +171,13 @@ private slots:
             // even though the sources are gone.
             Window w;
             QDir(w.game.Native(QStringLiteral("Engine"))).removeRecursively();
-            w.form->SetDefaultStateLoader([&w] {
+            w.form.SetDefaultStateLoader([&w] {
                 StateFile(w.model).LoadState(QString::fromLatin1(StateFile::DefaultState));
             });
-            w.form->FormShow();
+            w.form.FormShow();
             QCOMPARE(DumpTree(w.model.Browser()), LoadedTree);
-            QVERIFY(w.form->StatusText().startsWith(QStringLiteral("Startup time: ")));
-            QVERIFY(w.form->StatusText().endsWith(QStringLiteral("  3 classes loaded")));
+            QVERIFY(w.form.StatusText().startsWith(QStringLiteral("Startup time: ")));
+            QVERIFY(w.form.StatusText().endsWith(QStringLiteral("  3 classes loaded")));
         }
         QDir::setCurrent(previous);
     }

@@ -3,6 +3,7 @@
 // state, a class source selects its class in both trees.
 
 #include "app/gui/DisplayForm.h"
+#include "support/AppHarness.h"
 #include "app/gui/StartUp.h"
 #include "model/ClassModel.h"
 #include "model/Tree.h"
@@ -32,43 +33,37 @@ using test::DumpTree;
 
 namespace {
 
-class NoKeys : public Keyboard
-{
-public:
-    bool CtrlHeld() const override { return false; }
-};
-
 const QStringList FullTree{"Classes", "-Object", "--Actor", "---Info"};
 const QStringList CoreTree{"Classes", "-Object"};
 
-// A main window on a game of Core and Engine, with two saved states: Full
-// (both packages) and Core (Core alone). The default state of the start-up
-// is Full.
-struct Window
+// A game of Core and Engine, and a Mod package that EditPackages leaves out.
+void WriteGame(test::TestSeams &seams)
+{
+    const test::GameDir &game = seams.game;
+    game.WriteText(QStringLiteral("System/UnrealTournament.ini"),
+                   QStringLiteral("[Editor.EditorEngine]\r\nEditPackages=Core\r\nEditPackages=Engine\r\n"));
+    game.WriteClass(QStringLiteral("Core"), QStringLiteral("Object.uc"), QStringLiteral("class Object native;"));
+    game.WriteClass(QStringLiteral("Engine"), QStringLiteral("Actor.uc"), QStringLiteral("class Actor extends Object;"));
+    game.WriteClass(QStringLiteral("Engine"), QStringLiteral("Info.uc"), QStringLiteral("class Info extends Actor;"));
+    game.WriteClass(QStringLiteral("Mod"), QStringLiteral("Gadget.uc"), QStringLiteral("class Gadget extends Info;"));
+}
+
+// A main window on that game, with two saved states: Full (both packages)
+// and Core (Core alone). The default state of the start-up is Full.
+struct Window : test::AppHarness
 {
     Window()
+        : AppHarness(Start::OnGame, WriteGame)
     {
-        game.WriteText(QStringLiteral("System/UnrealTournament.ini"),
-                       QStringLiteral("[Editor.EditorEngine]\r\nEditPackages=Core\r\nEditPackages=Engine\r\n"));
-        game.WriteClass(QStringLiteral("Core"), QStringLiteral("Object.uc"), QStringLiteral("class Object native;"));
-        game.WriteClass(QStringLiteral("Engine"), QStringLiteral("Actor.uc"), QStringLiteral("class Actor extends Object;"));
-        game.WriteClass(QStringLiteral("Engine"), QStringLiteral("Info.uc"), QStringLiteral("class Info extends Actor;"));
-        game.WriteClass(QStringLiteral("Mod"), QStringLiteral("Gadget.uc"), QStringLiteral("class Gadget extends Info;"));
-        form = std::make_unique<TDisplayForm>(options, registry, model, prompter, keyboard, pump);
-        form->SetQuitHandler([] {});
-        prompter.shown.clear();
-        options.BaseDir = game.Base();
-        model.ResetModel();
-
-        form->ReaddefaultpackagesMenuItemClick();
+        form.ReaddefaultpackagesMenuItemClick();
         full = game.Native(QStringLiteral("Full.Kelvar"));
         StateFile(model).SaveState(full);
-        form->ResetMenuItemClick();
-        form->PackageListClickCheck(model.Packages().IndexOf(QStringLiteral("Core")), PackageList::Mark::Checked);
+        form.ResetMenuItemClick();
+        form.PackageListClickCheck(model.Packages().IndexOf(QStringLiteral("Core")), PackageList::Mark::Checked);
         coreOnly = game.Native(QStringLiteral("Core.Kelvar"));
         StateFile(model).SaveState(coreOnly);
-        form->ResetMenuItemClick();
-        form->SetDefaultStateLoader([this] { StateFile(model).LoadState(full); });
+        form.ResetMenuItemClick();
+        form.SetDefaultStateLoader([this] { StateFile(model).LoadState(full); });
     }
 
     // The selected node of a tree and its parent's text ("Parent/Node").
@@ -80,15 +75,6 @@ struct Window
         return (node->Parent() ? node->Parent()->Text() : QString()) + QLatin1Char('/') + node->Text();
     }
 
-    QTemporaryDir store;
-    RegFileRegistry registry{store.filePath(QStringLiteral("registry.reg"))};
-    test::GameDir game;
-    TOptions options;
-    NullEventPump pump;
-    test::ScriptedPrompter prompter;
-    NoKeys keyboard;
-    ClassModel model{options, pump, prompter};
-    std::unique_ptr<TDisplayForm> form;
     QString full;
     QString coreOnly;
 };
@@ -105,11 +91,11 @@ private slots:
     void stateIsLoadedAfterTheDefaultState()
     {
         Window w;
-        w.form->OpenFile(w.coreOnly);
+        w.form.OpenFile(w.coreOnly);
         // Nothing is opened before the start-up has run.
         QCoreApplication::processEvents();
         QCOMPARE(w.model.ClassCount(), 0);
-        w.form->FormShow();
+        w.form.FormShow();
         QCOMPARE(DumpTree(w.model.Browser()), CoreTree);
         QVERIFY(w.prompter.shown.isEmpty());
     }
@@ -125,8 +111,8 @@ private slots:
     {
         QFETCH(QString, file);
         Window w;
-        w.form->OpenFile(w.game.Native(file));
-        w.form->FormShow();
+        w.form.OpenFile(w.game.Native(file));
+        w.form.FormShow();
         QCOMPARE(DumpTree(w.model.Browser()), FullTree);   // the default state stays
         QCOMPARE(Window::Selected(w.model.Browser()), QStringLiteral("Object/Actor"));
         QCOMPARE(Window::Selected(w.model.PackagesBrowser()), QStringLiteral("Engine/Actor"));
@@ -153,11 +139,11 @@ private slots:
         // A state whose companions are missing: the loader's error is shown.
         w.game.WriteBytes(QStringLiteral("Junk.Kelvar"), QByteArray("\x01\xff junk", 7));
         const QString path = w.game.Native(file);
-        w.form->OpenFile(path);
-        w.form->FormShow();
+        w.form.OpenFile(path);
+        w.form.FormShow();
         if (status.contains(QLatin1String("%1")))
             status = status.arg(QDir::toNativeSeparators(path));
-        QCOMPARE(w.form->StatusText(), status);
+        QCOMPARE(w.form.StatusText(), status);
         // Nothing was lost: the default state is there still, or was
         // replaced by the loader's partial state (never a crash).
         if (!file.endsWith(QLatin1String("Junk.Kelvar")))
@@ -170,16 +156,16 @@ private slots:
         const QString name = QStringLiteral("kelvarin-test-") + QUuid::createUuid().toString(QUuid::Id128).left(12);
         SingleInstance first(name);
         QVERIFY(first.TryAcquire());
-        StartUp::ConnectHandOver(first, *w.form);
-        w.form->show();   // the start-up: the default state
+        StartUp::ConnectHandOver(first, w.form);
+        w.form.show();   // the start-up: the default state
         QCOMPARE(DumpTree(w.model.Browser()), FullTree);
         QSignalSpy received(&first, &SingleInstance::RequestReceived);
 
         // A start without a file only brings the window forward.
-        w.form->hide();
+        w.form.hide();
         QVERIFY(SingleInstance::SendRequest(name, 1, 1));
         QVERIFY(received.wait());
-        QTRY_VERIFY(w.form->isVisible());
+        QTRY_VERIFY(w.form.isVisible());
         QCoreApplication::processEvents();
         QCOMPARE(DumpTree(w.model.Browser()), FullTree);
 
@@ -200,10 +186,10 @@ private slots:
     void handedOverFileWaitsForARunningOperation()
     {
         Window w;
-        w.form->FormShow();
+        w.form.FormShow();
         {
             ClassModel::BusyScope busy(w.model, QStringLiteral("compiling"));
-            w.form->OpenFile(w.coreOnly);
+            w.form.OpenFile(w.coreOnly);
             QCoreApplication::processEvents();
             QCOMPARE(DumpTree(w.model.Browser()), FullTree);
         }

@@ -1,7 +1,7 @@
 // Every command the user can give while a long loop lets events run, given
 // in the middle of every such loop: it is refused or harmless, nothing
 // crashes, and the model is whole afterwards.
-#include "app/MainCommands.h"
+#include "session/MainCommands.h"
 #include "app/gui/ClassPopup.h"
 #include "authoring/OrphanFinder.h"
 #include "model/PackageLoader.h"
@@ -131,9 +131,9 @@ const Command Commands[] = {
     MENU("refresh", "RefreshMenuItem"),
     MENU("switch trees", "SwitchClassPackagetreeMenuitem"),
     {"options", [](App &a) {   // OK with the game directory spelt anew
-         QTimer::singleShot(0, &a.setDirForm, [&a] {
-             a.setDirForm.findChild<QLineEdit *>(QStringLiteral("DirEdit"))->setText(a.game.Base() + QStringLiteral("/."));
-             a.setDirForm.accept();
+         QTimer::singleShot(0, a.setDirForm, [&a] {
+             a.setDirForm->findChild<QLineEdit *>(QStringLiteral("DirEdit"))->setText(a.game.Base() + QStringLiteral("/."));
+             a.setDirForm->accept();
          });
          return Trigger(a, "SetbasedirMenuItem");
      }, true, "SetbasedirMenuItem"},

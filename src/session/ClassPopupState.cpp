@@ -1,4 +1,4 @@
-#include "app/ClassPopupState.h"
+#include "session/ClassPopupState.h"
 
 #include "model/ClassModel.h"
 #include "model/TreeNode.h"

@@ -1,4 +1,4 @@
-#include "app/MainCommands.h"
+#include "session/MainCommands.h"
 #include "support/ModelHarness.h"
 #include "support/PackageWriter.h"
 #include "support/RecordingShell.h"

@@ -1,4 +1,4 @@
-#include "app/ProgramArguments.h"
+#include "session/ProgramArguments.h"
 
 #include "persist/StateFile.h"
 

@@ -1,4 +1,4 @@
-#include "app/CommandGuard.h"
+#include "session/CommandGuard.h"
 #include "platform/Errors.h"
 #include "support/ScriptedPrompter.h"
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/ClassPopupState.h"
+#include "session/ClassPopupState.h"
 
 #include <QString>
 

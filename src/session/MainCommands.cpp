@@ -1,4 +1,4 @@
-#include "app/MainCommands.h"
+#include "session/MainCommands.h"
 
 #include "model/ClassModel.h"
 #include "model/ClassSource.h"

@@ -237,9 +237,11 @@ DefaultsRenderer::ClassInfo &DefaultsRenderer::Class(const PackageObject &object
     data.I32();                                   // text position
     const int32_t scriptSize = data.I32();
     int32_t none = -1;
-    for (int i = 0; i < package.NameCount() && none < 0; ++i)
-        if (package.NameIs(i, "None"))
-            none = i;
+    if (scriptSize != 0) {
+        for (int i = 0; i < package.NameCount() && none < 0; ++i)
+            if (package.NameIs(i, "None"))
+                none = i;
+    }
     ScriptReader::Skip(data, scriptSize, none);
     data.I64();                                   // probe mask
     data.I64();                                   // ignore mask

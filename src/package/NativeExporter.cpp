@@ -6,7 +6,9 @@
 #include "platform/Errors.h"
 #include "platform/FileSystem.h"
 #include "platform/SpecPath.h"
-#include "platform/TextFile.h"
+#include "platform/StagedFile.h"
+
+#include <QHash>
 
 namespace kelvarin {
 
@@ -53,6 +55,10 @@ NativeExportResult NativeExporter::Export(const QString &package)
     const QString packageDir = m_baseDir + QLatin1Char('\\') + package;
     const QString classesDir = packageDir + QStringLiteral("\\Classes");
     bool madeDir = false;
+    QString nativeDir;
+    // The files already there, by upper-cased name: a class's file keeps the
+    // letter case it has, as the game's case-blind file system would.
+    QHash<QString, QString> existing;
     NativeExportResult result;
     for (const PackageClass &packageClass : file.Classes()) {
         const QString &name = packageClass.name;
@@ -84,14 +90,20 @@ NativeExportResult NativeExporter::Export(const QString &package)
                 if (!FileSystem::DirExists(dir) && !FileSystem::MakeDir(dir))
                     throw KelvarinError(QStringLiteral("Unable to create the directory ") + SpecPath::Display(dir));
             madeDir = true;
+            nativeDir = SpecPath::ToNative(classesDir);
+            for (const QString &entry : FileSystem::List(classesDir + QStringLiteral("\\*"), FileSystem::ListWhat::Everything))
+                existing.insert(entry.toUpper(), entry);
         }
-        const QString path = classesDir + QLatin1Char('\\') + name + QStringLiteral(".uc");
-        if (!TextFile::WriteBytes(path, text.toLatin1())) {
-            result.refused.append({name, QStringLiteral("Unable to write ") + SpecPath::Display(path)});
+        const QString fileName = name + QStringLiteral(".uc");
+        const QString path = nativeDir + QLatin1Char('/') + existing.value(fileName.toUpper(), fileName);
+        if (!StagedFile::WriteFile(path, text.toLatin1())) {
+            result.refused.append({name, QStringLiteral("Unable to write ") + SpecPath::Display(classesDir + QLatin1Char('\\') + existing.value(fileName.toUpper(), fileName))});
             continue;
         }
         result.written.append(name);
     }
+    // The listings kept for finding names ignoring case are stale now.
+    SpecPath::ForgetListings();
     return result;
 }
 

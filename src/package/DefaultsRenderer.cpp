@@ -212,8 +212,32 @@ QString DefaultsRenderer::FormatFloat(float value)
 DefaultsRenderer::ClassInfo &DefaultsRenderer::Class(const PackageObject &object)
 {
     const QString key = KeyOf(object);
-    if (ClassInfo *known = m_classes.value(key))
+    if (ClassInfo *known = m_classes.value(key)) {
+        if (!known->failure.isEmpty())
+            throw KelvarinError(known->failure);
         return *known;
+    }
+    try {
+        return ReadClass(object, key);
+    } catch (const KelvarinError &error) {
+        // Kept, so that a class whose own data or declarations cannot be
+        // read is never taken later for one that declares less.
+        auto failed = std::make_unique<ClassInfo>();
+        failed->self = object;
+        failed->failure = error.Message();
+        ClassInfo *known = m_classes.value(key);
+        if (!known) {
+            m_classInfos.push_back(std::move(failed));
+            m_classes.insert(key, m_classInfos.back().get());
+        } else {
+            known->failure = error.Message();
+        }
+        throw;
+    }
+}
+
+DefaultsRenderer::ClassInfo &DefaultsRenderer::ReadClass(const PackageObject &object, const QString &key)
+{
     const PackageFile &package = *object.package;
     const PackageFile::Export &entry = package.Exports()[size_t(object.exportIndex)];
     const QString name = package.Name(entry.objectName);
@@ -365,7 +389,6 @@ const DefaultsRenderer::Declaration *DefaultsRenderer::ReadProperty(const Packag
             if (declaration->flags & kNet)
                 data.U16();
             const QString &kind = declaration->kind;
-            declaration->type = {};
             int32_t typeRef = 0;
             if (kind.compare(QLatin1String("ByteProperty"), Qt::CaseInsensitive) == 0
                 || kind.compare(QLatin1String("ObjectProperty"), Qt::CaseInsensitive) == 0
@@ -386,9 +409,7 @@ const DefaultsRenderer::Declaration *DefaultsRenderer::ReadProperty(const Packag
                 failure = QStringLiteral("%1 ends %2 bytes before its data does").arg(what).arg(data.Left());
                 continue;
             }
-            // The type is kept as a reference of the declaring package and
-            // looked up when a value needs it.
-            declaration->type = {&package, typeRef};
+            declaration->typeRef = typeRef;
             failure.clear();
             break;
         } catch (const KelvarinError &error) {
@@ -465,9 +486,9 @@ QString DefaultsRenderer::RenderItem(const PackageFile &package, const Declarati
     if (is("ByteProperty")) {
         const uint8_t value = data.U8();
         *zero = value == 0;
-        if (declaration.type.exportIndex == 0)
+        if (declaration.typeRef == 0)
             return QString::number(value);
-        const QStringList &names = EnumNames(m_packages.Resolve(*declaration.type.package, declaration.type.exportIndex));
+        const QStringList &names = EnumNames(m_packages.Resolve(*declaration.owner.package, declaration.typeRef));
         if (value >= names.size())
             Refuse(QStringLiteral("the value %1 of %2 has no name in its enum").arg(value).arg(declaration.name));
         return names[value];
@@ -525,13 +546,13 @@ QString DefaultsRenderer::RenderItem(const PackageFile &package, const Declarati
 QString DefaultsRenderer::RenderStruct(const PackageFile &package, const Declaration &declaration, ByteCursor &data,
                                        bool *zero)
 {
-    if (declaration.type.exportIndex == 0)
+    if (declaration.typeRef == 0)
         ThrowDamagedPackage(declaration.owner.package->FileName(),
                             QStringLiteral("the struct property %1 names no struct").arg(declaration.name));
     if (++m_depth > kMaxDepth)
         Refuse(QStringLiteral("structs nest deeper than %1 levels").arg(kMaxDepth));
     const std::vector<const Declaration *> &fields
-        = Fields(m_packages.Resolve(*declaration.type.package, declaration.type.exportIndex));
+        = Fields(m_packages.Resolve(*declaration.owner.package, declaration.typeRef));
     // Copied: rendering a nested struct may add to the cache.
     const std::vector<const Declaration *> list = fields;
     QStringList parts;
@@ -603,9 +624,9 @@ QString DefaultsRenderer::ZeroText(const Declaration &declaration)
     const QString &kind = declaration.kind;
     const auto is = [&](const char *name) { return kind.compare(QLatin1String(name), Qt::CaseInsensitive) == 0; };
     if (is("ByteProperty")) {
-        if (declaration.type.exportIndex == 0)
+        if (declaration.typeRef == 0)
             return QStringLiteral("0");
-        const QStringList &names = EnumNames(m_packages.Resolve(*declaration.type.package, declaration.type.exportIndex));
+        const QStringList &names = EnumNames(m_packages.Resolve(*declaration.owner.package, declaration.typeRef));
         return names.isEmpty() ? QStringLiteral("0") : names.first();
     }
     if (is("IntProperty"))
@@ -638,9 +659,9 @@ QString DefaultsRenderer::ConfigText(const Declaration &declaration, const QStri
         if (trimmed.compare(QLatin1String("False"), Qt::CaseInsensitive) == 0 || trimmed == QLatin1String("0"))
             return QStringLiteral("False");
     } else if (is("ByteProperty")) {
-        if (declaration.type.exportIndex == 0)
+        if (declaration.typeRef == 0)
             return QString::number(uint8_t(LeadingInt(value)));
-        const QStringList &names = EnumNames(m_packages.Resolve(*declaration.type.package, declaration.type.exportIndex));
+        const QStringList &names = EnumNames(m_packages.Resolve(*declaration.owner.package, declaration.typeRef));
         for (const QString &name : names)
             if (name.compare(trimmed, Qt::CaseInsensitive) == 0)
                 return name;

@@ -54,7 +54,9 @@ private:
         int arrayDim = 1;
         uint32_t flags = 0;
         PackageObject owner;   // the class or struct declaring it
-        PackageObject type;    // enum, object class or struct, as the kind needs
+        // The enum, object class or struct the kind needs, as a reference of
+        // the declaring package (0: none), looked up when a value needs it.
+        int32_t typeRef = 0;
     };
     struct StoredValue
     {
@@ -75,9 +77,12 @@ private:
         std::vector<const Declaration *> own;       // in the order the game walks them
         bool parentResolved = false;
         ClassInfo *parent = nullptr;
+        // Why the class's data could not be read, raised again at every use.
+        QString failure;
     };
 
     ClassInfo &Class(const PackageObject &object);
+    ClassInfo &ReadClass(const PackageObject &object, const QString &key);
     ClassInfo *Parent(ClassInfo &info);
     // Every property of the class and its parents, own first.
     std::vector<const Declaration *> AllProperties(ClassInfo &info);

@@ -300,6 +300,28 @@ private slots:
         QVERIFY(!game.Exists(QStringLiteral("Old")));
     }
 
+    // A parent whose declarations cannot be read refuses every child, not
+    // only the first one that meets it.
+    void unreadableParentRefusesEveryChild()
+    {
+        test::GameDir game;
+        P base;
+        const int32_t self = base.Class("Base", 0, QByteArray("class Base;\r\n"));
+        const int32_t cut = base.Declare(self, "Cut", "IntProperty");
+        base.exports[size_t(cut - 1)].data = P::Compact(base.Name("None"));
+        game.WriteBytes(QStringLiteral("System/Base.u"), base.Bytes());
+        P mod;
+        const int32_t parent = mod.ImportClass(mod.ImportPackage("Base"), "Base");
+        for (const QByteArray name : {"First", "Second"})
+            mod.Class(name, parent, "class " + name + " extends Base;\r\n");
+        game.WriteBytes(QStringLiteral("System/Two.u"), mod.Bytes());
+        const NativeExportResult result = NativeExporter(game.Base()).Export(QStringLiteral("Two"));
+        QCOMPARE(result.written, QStringList());
+        QCOMPARE(result.refused.size(), 2);
+        for (const auto &[name, why] : result.refused)
+            QVERIFY2(why.contains(QStringLiteral("the declaration of property Cut cannot be read")), qPrintable(why));
+    }
+
     void formatsFloats_data()
     {
         QTest::addColumn<float>("value");

@@ -152,6 +152,9 @@ QString CliRunner::Usage()
         "  --compile PACKAGE     compile a package with UCC make (\"\": the last compiled\n"
         "                        one); prints the parsed log\n"
         "  --export PACKAGE      export a compiled package (System/PACKAGE.u) to sources\n"
+        "                        with UCC, or without it when UCC cannot be started\n"
+        "  --export-native PACKAGE\n"
+        "                        export a compiled package to sources without UCC\n"
         "  --remove CLASS        delete a class (its source file) from the class tree\n"
         "  --remove-package PKG  delete a package's classes and directory\n"
         "  --edit CLASS          open a class's source in the editor\n"
@@ -199,7 +202,8 @@ int CliRunner::Run(const QStringList &arguments, Registry &registry, QTextStream
                                    QStringLiteral("--name"), QStringLiteral("--containing"),
                                    QStringLiteral("--in"), QStringLiteral("--print-int"),
                                    QStringLiteral("--print-source"),
-                                   QStringLiteral("--compile"), QStringLiteral("--export")};
+                                   QStringLiteral("--compile"), QStringLiteral("--export"),
+                                   QStringLiteral("--export-native")};
     const QStringList plain{QStringLiteral("--read-default"), QStringLiteral("--refresh"),
                             QStringLiteral("--reset"), QStringLiteral("--test-run"),
                             QStringLiteral("--join"), QStringLiteral("--server"),
@@ -436,12 +440,14 @@ int CliRunner::Run(const QStringList &arguments, Registry &registry, QTextStream
                     prompter.Say(QStringLiteral("Unable to store options.\r\nChanges might not be remembered."));
                 if (!outcome.Succeeded() && !outcome.declined)
                     prompter.NoteError();
-            } else if (action.option == QLatin1String("--export")) {
+            } else if (action.option == QLatin1String("--export")
+                       || action.option == QLatin1String("--export-native")) {
                 bool declined = false;
                 bool exported = false;
                 {
                     CancelOnSignals cancelOnSignals;
-                    exported = exporter.ExportPackage(arg, &declined);
+                    exported = exporter.ExportPackage(arg, &declined,
+                                                      action.option == QLatin1String("--export-native"));
                 }
                 if (g_signalled.load(std::memory_order_relaxed))
                     prompter.Say(QStringLiteral("The export was cancelled; UCC.exe has been ended."));

@@ -200,43 +200,54 @@ int32_t PackageFile::CheckedRef(int32_t ref, const QString &where) const
     return ref;
 }
 
-void PackageFile::ReadImports(int32_t count, int32_t offset)
+bool PackageFile::RefInTables(int32_t ref) const
+{
+    return int64_t(ref) <= int64_t(m_exportCount) && -int64_t(ref) <= int64_t(m_importCount);
+}
+
+bool PackageFile::NameInTable(int32_t index) const
+{
+    return index >= 0 && index < m_nameCount;
+}
+
+template <typename Entry, typename ReadEntry>
+void PackageFile::ReadTable(int32_t count, int32_t offset, const QString &what, std::vector<Entry> &into,
+                            ReadEntry &&readEntry)
 {
     if (count == 0)
         return;
-    ByteCursor table(m_bytes, offset, m_bytes.size(), m_fileName, QStringLiteral("the import table"));
-    m_imports.reserve(size_t(count));
-    const auto where = [](int32_t i) { return QStringLiteral("import %1").arg(i); };
-    for (int32_t i = 0; i < count; ++i) {
+    ByteCursor table(m_bytes, offset, m_bytes.size(), m_fileName, what);
+    // The header's count was checked against the bytes after the offset.
+    into.reserve(size_t(count));
+    for (int32_t i = 0; i < count; ++i)
+        into.push_back(readEntry(table, i));
+}
+
+void PackageFile::ReadImports(int32_t count, int32_t offset)
+{
+    ReadTable(count, offset, QStringLiteral("the import table"), m_imports, [this](ByteCursor &table, int32_t i) {
         Import entry;
         entry.classPackage = table.Compact();
         entry.className = table.Compact();
         entry.outer = table.I32();
         entry.objectName = table.Compact();
         // Checked together, so the message is only built for a bad entry.
-        if (entry.classPackage < 0 || entry.classPackage >= m_nameCount || entry.className < 0
-            || entry.className >= m_nameCount || entry.objectName < 0 || entry.objectName >= m_nameCount) {
-            CheckedName(entry.classPackage, where(i));
-            CheckedName(entry.className, where(i));
-            CheckedName(entry.objectName, where(i));
+        if (!NameInTable(entry.classPackage) || !NameInTable(entry.className) || !NameInTable(entry.objectName)
+            || !RefInTables(entry.outer)) {
+            const QString where = QStringLiteral("import %1").arg(i);
+            CheckedName(entry.classPackage, where);
+            CheckedName(entry.className, where);
+            CheckedName(entry.objectName, where);
+            CheckedRef(entry.outer, where);
         }
-        if (int64_t(entry.outer) > int64_t(m_exportCount) || -int64_t(entry.outer) > int64_t(m_importCount))
-            CheckedRef(entry.outer, where(i));
-        m_imports.push_back(entry);
-    }
+        return entry;
+    });
 }
 
 void PackageFile::ReadExports(int32_t count, int32_t offset)
 {
-    if (count == 0)
-        return;
-    ByteCursor table(m_bytes, offset, m_bytes.size(), m_fileName, QStringLiteral("the export table"));
-    m_exports.reserve(size_t(count));
     const qsizetype fileSize = m_bytes.size();
-    const auto refOk = [&](int32_t ref) {
-        return int64_t(ref) <= int64_t(m_exportCount) && -int64_t(ref) <= int64_t(m_importCount);
-    };
-    for (int32_t i = 0; i < count; ++i) {
+    ReadTable(count, offset, QStringLiteral("the export table"), m_exports, [&](ByteCursor &table, int32_t i) {
         Export entry;
         entry.classRef = table.Compact();
         entry.superRef = table.Compact();
@@ -254,16 +265,16 @@ void PackageFile::ReadExports(int32_t count, int32_t offset)
                                   .arg(entry.serialSize)
                                   .arg(entry.serialOffset));
         }
-        if (!refOk(entry.classRef) || !refOk(entry.superRef) || !refOk(entry.outer) || entry.objectName < 0
-            || entry.objectName >= m_nameCount) {
+        if (!RefInTables(entry.classRef) || !RefInTables(entry.superRef) || !RefInTables(entry.outer)
+            || !NameInTable(entry.objectName)) {
             const QString where = QStringLiteral("export %1").arg(i);
             CheckedRef(entry.classRef, where);
             CheckedRef(entry.superRef, where);
             CheckedRef(entry.outer, where);
             CheckedName(entry.objectName, where);
         }
-        m_exports.push_back(entry);
-    }
+        return entry;
+    });
 }
 
 int32_t PackageFile::NameOf(int32_t ref) const

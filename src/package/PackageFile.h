@@ -111,10 +111,16 @@ private:
     void Parse();
     void ReadHeader();
     void ReadNames(int32_t count, int32_t offset);
+    // Reads count entries of a table from offset, each by readEntry(cursor, i).
+    template <typename Entry, typename ReadEntry>
+    void ReadTable(int32_t count, int32_t offset, const QString &what, std::vector<Entry> &into,
+                   ReadEntry &&readEntry);
     void ReadImports(int32_t count, int32_t offset);
     void ReadExports(int32_t count, int32_t offset);
     void CheckOuterChains() const;
     void CollectClasses();
+    bool RefInTables(int32_t ref) const;
+    bool NameInTable(int32_t index) const;
     int32_t CheckedName(int32_t index, const QString &where) const;
     int32_t CheckedRef(int32_t ref, const QString &where) const;
     int32_t NameOf(int32_t ref) const;

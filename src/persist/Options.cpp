@@ -21,6 +21,7 @@ bool TOptions::LoadOptions(Registry &registry)
     bUCCVisibleExport = false;
     bTestrunAfterCompile = false;
     bReadCompiledPackages = true;
+    bNativeExport = false;
     LastCompiledPackage.clear();
     if (RegistryKey.isEmpty())
         RegistryKey = QLatin1String(DefaultRegistryKey);
@@ -45,6 +46,8 @@ bool TOptions::LoadOptions(Registry &registry)
         LastCompiledPackage = reg.ReadString(QStringLiteral("LastCompiledPackage"));
     if (reg.ValueExists(QStringLiteral("bReadCompiledPackages")))
         bReadCompiledPackages = reg.ReadBool(QStringLiteral("bReadCompiledPackages"));
+    if (reg.ValueExists(QStringLiteral("bNativeExport")))
+        bNativeExport = reg.ReadBool(QStringLiteral("bNativeExport"));
 
     UScriptEditCommand = FileAssociation::StripFileArgument(
         FileAssociation::ReadOpenCommand(registry, kEditorExtension));
@@ -71,6 +74,7 @@ bool TOptions::SaveOptions(Registry &registry, const QString &programPath)
     reg.WriteInteger(QStringLiteral("UCCPriority"), UCCPriority);
     reg.WriteString(QStringLiteral("LastCompiledPackage"), LastCompiledPackage);
     reg.WriteBool(QStringLiteral("bReadCompiledPackages"), bReadCompiledPackages);
+    reg.WriteBool(QStringLiteral("bNativeExport"), bNativeExport);
 
     // An empty editor setting leaves whatever association there is alone.
     if (!UScriptEditCommand.isEmpty())

@@ -20,6 +20,10 @@ public:
     // Packages without sources are read from their compiled package
     // (System\<package>.u) when there is one.
     bool bReadCompiledPackages = true;
+    // The package exporter writes sources with Kelvarin's own exporter
+    // instead of the game's UCC.exe (which it also falls back on when UCC.exe
+    // cannot be started).
+    bool bNativeExport = false;
     quint32 InstanceMessage = 0;
     qint32 UCCPriority = 32;
     QString UScriptEditCommand;

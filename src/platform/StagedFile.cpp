@@ -148,6 +148,11 @@ bool StagedFile::Commit()
 
 #endif
 
+bool StagedFile::SetPermissions(QFileDevice::Permissions permissions)
+{
+    return !m_temporary.isEmpty() && QFile::setPermissions(m_temporary, permissions);
+}
+
 bool StagedFile::WriteFile(const QString &native, const QByteArray &bytes)
 {
     StagedFile file(native);

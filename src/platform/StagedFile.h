@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QByteArray>
+#include <QFileDevice>
 #include <QString>
 
 namespace kelvarin {
@@ -27,6 +28,9 @@ public:
     // the target's permissions when it exists. False on any failure; the
     // temporary file is then gone.
     bool Write(const QByteArray &bytes);
+    // Gives the written temporary file these permissions, so that the file
+    // has them from the moment it is in place. False when that fails.
+    bool SetPermissions(QFileDevice::Permissions permissions);
     // Renames the written temporary file over the target. False when that
     // fails; the target is then as it was.
     bool Commit();

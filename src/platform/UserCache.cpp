@@ -40,10 +40,13 @@ QString WriteReadOnlyCopy(const QString &folder, const QString &fileName, const 
     if (written && QFile::exists(path))
         QFile::setPermissions(path, QFile::ReadOwner | QFile::WriteOwner);
 #endif
-    if (!written || !staged.Commit())
+    if (!written)
         throw KelvarinError(QStringLiteral("Unable to write ") + shown);
-    if (!QFile::setPermissions(path, QFile::ReadOwner | QFile::ReadUser | QFile::ReadGroup | QFile::ReadOther))
+    // Read-only before the rename: the copy is never writable in place.
+    if (!staged.SetPermissions(QFile::ReadOwner | QFile::ReadUser | QFile::ReadGroup | QFile::ReadOther))
         throw KelvarinError(QStringLiteral("Unable to mark ") + shown + QStringLiteral(" read-only"));
+    if (!staged.Commit())
+        throw KelvarinError(QStringLiteral("Unable to write ") + shown);
     return path;
 }
 

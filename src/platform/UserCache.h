@@ -12,8 +12,8 @@ namespace kelvarin::UserCache {
 QString Directory();
 
 // Writes bytes to Directory()/<folder>/<fileName> through a temporary file
-// renamed into place (an earlier copy, read-only or not, is replaced), then
-// marks the file read-only. Both names must be single safe components.
+// made read-only and then renamed into place (an earlier copy, read-only or
+// not, is replaced), so the copy is never writable where it lies. Both names must be single safe components.
 // Returns the file's native path; raises KelvarinError naming the path when
 // the directory cannot be made or the file cannot be written.
 QString WriteReadOnlyCopy(const QString &folder, const QString &fileName, const QByteArray &bytes);

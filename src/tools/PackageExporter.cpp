@@ -3,7 +3,9 @@
 #include "model/ClassModel.h"
 #include "model/PackageLoader.h"
 #include "model/TextRules.h"
+#include "package/NativeExporter.h"
 #include "persist/Options.h"
+#include "platform/Errors.h"
 #include "platform/EventPump.h"
 #include "platform/FileSystem.h"
 #include "platform/Prompter.h"
@@ -199,25 +201,39 @@ bool PackageExporter::Go()
     if (!AskOverwrite(m_queue.Entries()))
         return false;
     m_baseDir = m_model.Options().BaseDir;
+    m_uccFailed = false;
     SetBusy(true);
     ExportFirst();
     return true;
 }
 
-std::shared_ptr<WatchedProcess> PackageExporter::StartExport(const QString &package)
+std::shared_ptr<WatchedProcess> PackageExporter::StartUcc(const QString &package, int *code)
 {
     Status(QStringLiteral("Exporting ") + package);
     const ProgramCommand command = ExportCommand(package);
-    int code = 0;
-    std::shared_ptr<WatchedProcess> process = m_starter ? m_starter(command, &code) : nullptr;
-    if (!process) {
-        m_errors.ShowError(code, SpecPath::Display(command.program));
-        m_model.Prompt().Error(QLatin1String(StartFailedMessage));
+    std::shared_ptr<WatchedProcess> process = m_starter ? m_starter(command, code) : nullptr;
+    if (!process)
         return nullptr;
-    }
     // Raising the priority needs privileges; a refusal is not worth a word.
     process->SetPriorityClass(m_model.Options().UCCPriority);
     return process;
+}
+
+bool PackageExporter::ExportNative(const QString &package, bool alwaysReport)
+{
+    Status(QStringLiteral("Exporting ") + package + QStringLiteral(" without UCC.exe"));
+    NativeExportResult result;
+    try {
+        result = NativeExporter(m_baseDir).Export(package);
+    } catch (const KelvarinError &error) {
+        m_model.Prompt().Error(error.Message());
+        return false;
+    }
+    const QString report = result.Report(package);
+    Status(report.section(QStringLiteral("\r\n"), 0, 0));
+    if (alwaysReport || !result.Complete())
+        m_model.Prompt().Plain(report);
+    return result.Complete();
 }
 
 void PackageExporter::ExportFirst()
@@ -226,10 +242,26 @@ void PackageExporter::ExportFirst()
     // cancelled is no longer current either way.
     const quint64 ticket = ++m_ticket;
     StopWatching();
-    m_current = StartExport(m_queue.At(0));
-    m_awaitingEnd = bool(m_current);
-    if (!m_current)
-        return;   // stays busy until Cancel
+    const QString package = m_queue.At(0);
+    bool native = m_model.Options().bNativeExport || m_uccFailed;
+    if (!native) {
+        int code = 0;
+        m_current = StartUcc(package, &code);
+        if (!m_current) {
+            m_uccFailed = native = true;
+            m_model.Prompt().Plain(QString::fromLatin1(UccFallbackMessage).arg(package));
+        }
+    }
+    if (native) {
+        // Runs here and now; the queue moves on once the events queued
+        // meanwhile have run, as after a process's end.
+        m_current.reset();
+        m_awaitingEnd = false;
+        ExportNative(package, false);
+        QMetaObject::invokeMethod(this, [this, ticket] { OnProcessEnded(ticket); }, Qt::QueuedConnection);
+        return;
+    }
+    m_awaitingEnd = true;
     ReapWatchers();
     auto watcher = std::make_unique<TProcessWatcher>(m_current, ticket);
     connect(watcher.get(), &TProcessWatcher::ProcessEnded, this, &PackageExporter::OnProcessEnded,
@@ -309,7 +341,7 @@ void PackageExporter::RequestCancel() noexcept
     s_cancelRequested.store(true, std::memory_order_relaxed);
 }
 
-bool PackageExporter::ExportPackage(const QString &package, bool *declined)
+bool PackageExporter::ExportPackage(const QString &package, bool *declined, bool native)
 {
     if (declined)
         *declined = false;
@@ -347,8 +379,18 @@ bool PackageExporter::ExportPackage(const QString &package, bool *declined)
 
     m_baseDir = baseDir;
     SetBusy(true);
-    const std::shared_ptr<WatchedProcess> process = StartExport(name);
     bool exported = false;
+    std::shared_ptr<WatchedProcess> process;
+    if (native || m_model.Options().bNativeExport) {
+        exported = ExportNative(name, true);
+    } else {
+        int code = 0;
+        process = StartUcc(name, &code);
+        if (!process) {
+            m_model.Prompt().Plain(QString::fromLatin1(UccFallbackMessage).arg(name));
+            exported = ExportNative(name, true);
+        }
+    }
     if (process) {
         EventPump &pump = m_model.Pump();
         bool ended = false;
@@ -368,6 +410,8 @@ bool PackageExporter::ExportPackage(const QString &package, bool *declined)
         } else {
             exported = process->ExitCode() == 0
                 && FileSystem::AnyMatch(ClassesDir(baseDir, name) + QStringLiteral("\\*.uc"));
+            if (exported)
+                m_model.Prompt().Plain(QString::fromLatin1(UccRanMessage).arg(name));
         }
     }
     // A request is for this export only (one that came before it started

@@ -34,6 +34,8 @@ public:
     static constexpr const char *OverwriteHead = "These packages already have sources, which the export will overwrite:";
     static constexpr const char *OverwriteQuestion = "Export anyway?";
     static constexpr const char *OtherToolBusyMessage = "UCC.exe is busy with a compile; export when it has ended.";
+    static constexpr const char *UccFallbackMessage = "Unable to run UCC.exe: %1 is exported without it.";
+    static constexpr const char *UccRanMessage = "%1 was exported with UCC.exe.";
 
     PackageExporter(ClassModel &model, ErrorReporter &errors, QObject *parent = nullptr);
     // Stops watching and waits for every watcher thread; a running export
@@ -77,6 +79,10 @@ public:
     void RemoveAll();
 
     // ---- Running -----------------------------------------------------------
+    // Exports run with UCC.exe unless the option bNativeExport asks for
+    // Kelvarin's own exporter; when UCC.exe cannot be started (missing, no
+    // wine for a Windows UCC.exe, a refused start) the own exporter runs in
+    // its place for the rest of the queue, and the user is told.
     // Idle or busy as the window shows it: busy from Go until the queue runs
     // empty or Cancel.
     bool IsBusy() const { return m_busy; }
@@ -108,7 +114,10 @@ public:
     // directory holds sources. *declined (when given) tells a No to the
     // overwrite question apart from a failure. RequestCancel (a signal)
     // ends UCC.exe, waits for it, and answers false.
-    bool ExportPackage(const QString &package, bool *declined = nullptr);
+    // With native (kelvarin-cli's --export-native), or bNativeExport, the
+    // package is exported without UCC.exe; true when every class was
+    // written. Either way a message says which exporter ran.
+    bool ExportPackage(const QString &package, bool *declined = nullptr, bool native = false);
     // Asks a running ExportPackage to end UCC.exe and return; safe to call
     // from a signal handler (it only sets a lock-free flag).
     static void RequestCancel() noexcept;
@@ -121,7 +130,11 @@ private:
     void SetBusy(bool busy);
     void Status(const QString &text);
     bool AskOverwrite(const QStringList &packages);
-    std::shared_ptr<WatchedProcess> StartExport(const QString &package);
+    std::shared_ptr<WatchedProcess> StartUcc(const QString &package, int *code);
+    // Exports with Kelvarin's own exporter; the report goes to the status
+    // and, when some class was not written (or always when told), to a
+    // message. True when every class was written.
+    bool ExportNative(const QString &package, bool alwaysReport);
     void ExportFirst();
     void OnProcessEnded(quint64 ticket);
     void StopWatching();
@@ -145,6 +158,7 @@ private:
     // ticket's process moves the queue on.
     quint64 m_ticket = 0;
     bool m_awaitingEnd = false;
+    bool m_uccFailed = false;              // for the rest of this run
     std::shared_ptr<WatchedProcess> m_current;
     std::vector<std::unique_ptr<TProcessWatcher>> m_watchers;
 

@@ -4,6 +4,7 @@
 #include "support/StandinScratch.h"
 #include "support/TempRegistry.h"
 #include "tools/CompilerLog.h"
+#include "tools/PackageExporter.h"
 
 #include <QFile>
 #include <QLocale>
@@ -552,6 +553,45 @@ private slots:
         QCOMPARE(run.code, code);
         QVERIFY2(run.ErrLines().contains(QStringLiteral("Kelvarin: ") + message.arg(m_base)), qPrintable(run.err));
         QVERIFY(scratch.Starts().isEmpty());
+    }
+
+    // Without UCC (none in System here), --export and --export-native write
+    // the sources themselves and say so; a class left out fails the run.
+    void exportWithoutUcc_data()
+    {
+        QTest::addColumn<QString>("action");
+        QTest::addColumn<bool>("stripped");
+        QTest::addColumn<int>("code");
+        QTest::addColumn<QStringList>("messages");
+        const QString written = QStringLiteral("relics: 1 classes written without UCC.exe.");
+        const QString left = written + QStringLiteral(" Not written, their source is not in the package: Bare");
+        QTest::newRow("native") << "--export-native" << false << 0 << QStringList{written};
+        QTest::newRow("native, a class without source") << "--export-native" << true << 1 << QStringList{left};
+        QTest::newRow("UCC missing")
+            << "--export" << false << 0
+            << QStringList{QString::fromLatin1(PackageExporter::UccFallbackMessage).arg("relics"), written};
+    }
+
+    void exportWithoutUcc()
+    {
+        QFETCH(QString, action);
+        QFETCH(bool, stripped);
+        QFETCH(int, code);
+        QFETCH(QStringList, messages);
+        test::PackageWriter relics;
+        const int32_t object = relics.ImportClass(relics.ImportPackage("Core"), "Object");
+        relics.Class("Relic", object, QByteArray("class Relic extends Object;\r\n"));
+        if (stripped)
+            relics.Class("Bare", object, std::nullopt);
+        m_game->WriteBytes(QStringLiteral("System/relics.u"), relics.Bytes());
+        m_game->WriteBytes(QStringLiteral("System/Core.u"), test::SampleCorePackage().Bytes());
+        const Outcome run = Run({action, "RELICS"});
+        QCOMPARE(run.code, code);
+        for (const QString &message : messages)
+            QVERIFY2(run.ErrLines().contains(QStringLiteral("Kelvarin: ") + message), qPrintable(run.err));
+        QCOMPARE(m_game->Read(QStringLiteral("relics/Classes/Relic.uc")),
+                 QByteArray("class Relic extends Object;\r\ndefaultproperties\r\n{\r\n}\r\n"));
+        QVERIFY(!m_game->Exists(QStringLiteral("relics/Classes/Bare.uc")));
     }
 
     // SIGTERM during an export ends UCC before the program ends: nothing

@@ -44,7 +44,8 @@ QMap<QString, QVariant> Fields(const TOptions &o)
             {"bTestrunAfterCompile", int(o.bTestrunAfterCompile)},
             {"UCCPriority", o.UCCPriority},
             {"LastCompiledPackage", o.LastCompiledPackage},
-            {"bReadCompiledPackages", int(o.bReadCompiledPackages)}};
+            {"bReadCompiledPackages", int(o.bReadCompiledPackages)},
+            {"bNativeExport", int(o.bNativeExport)}};
 }
 
 } // namespace
@@ -68,6 +69,7 @@ private slots:
         QTest::newRow("flag 5 is true") << "bUCCVisibleExport" << 5u << QVariant(1);
         QTest::newRow("flag 0 is false") << "bTestrunAfterCompile" << 0u << QVariant(0);
         QTest::newRow("compiled packages off") << "bReadCompiledPackages" << 0u << QVariant(0);
+        QTest::newRow("native export on") << "bNativeExport" << 1u << QVariant(1);
     }
 
     void load()
@@ -92,7 +94,8 @@ private slots:
                                          {"bTestrunAfterCompile", 0},
                                          {"UCCPriority", 77},
                                          {"LastCompiledPackage", ""},
-                                         {"bReadCompiledPackages", 1}};
+                                         {"bReadCompiledPackages", 1},
+                                         {"bNativeExport", 0}};
         if (field.isValid())
             expected[name] = field;
         QCOMPARE(Fields(o), expected);
@@ -104,7 +107,7 @@ private slots:
     {
         QTest::addColumn<int>("flags");   // 1 visible compile, 2 visible export, 4 test run, 8 compiled packages
         QTest::addColumn<bool>("texts");  // false: every text empty
-        QTest::newRow("all flags on") << 15 << true;
+        QTest::newRow("all flags on") << 31 << true;
         QTest::newRow("all flags off, texts empty") << 0 << false;
         QTest::newRow("compile only") << 1 << true;
         QTest::newRow("export only") << 2 << false;
@@ -122,6 +125,7 @@ private slots:
         saved.bUCCVisibleExport = flags & 2;
         saved.bTestrunAfterCompile = flags & 4;
         saved.bReadCompiledPackages = flags & 8;
+        saved.bNativeExport = flags & 16;
         saved.UCCPriority = texts ? 256 : 64;
         saved.LastCompiledPackage = texts ? QStringLiteral("MyMod") : QString();
         saved.UScriptEditCommand = texts ? QStringLiteral("C:\\Ed\\ed.exe") : QString();

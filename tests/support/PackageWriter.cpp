@@ -106,17 +106,133 @@ int32_t PackageWriter::Class(const QByteArray &name, int32_t superRef, const std
                              const QByteArray &defaults)
 {
     const int32_t self = Export(0, superRef, 0, name, QByteArray(), 0x00070004);
-    const int32_t text = source ? ScriptText(self, *source) : 0;
+    ClassParts &parts = m_classes[self];
+    parts.name = name;
+    parts.superRef = superRef;
+    parts.text = source ? ScriptText(self, *source) : 0;
+    parts.defaults = defaults;
+    WriteClass(self);
+    return self;
+}
+
+void PackageWriter::WriteClass(int32_t self)
+{
+    const ClassParts &parts = m_classes[self];
+    const auto fields = m_fields.find(self);
+    const int32_t children = fields == m_fields.end() || fields->second.empty() ? 0 : fields->second.front();
     QByteArray data;
-    data += Compact(superRef) + Compact(0);                          // UField: super, next
-    data += Compact(text) + Compact(0) + Compact(Name(name));        // UStruct: text, children, friendly name
-    data += Int32(1) + Int32(0) + Int32(0);                          // line, text position, script size
-    data += QByteArray(8, '\xFF') + QByteArray(8, '\0');             // UState: probe and ignore masks
-    data += QByteArray(2, '\xFF') + Int32(0);                        // label table, state flags
-    data += Int32(0) + QByteArray(16, '\x5A');                       // UClass: flags, GUID
-    data += Compact(0) + Compact(0) + Compact(0) + Compact(Name("System"));   // dependencies, imports, within, config
-    data += defaults.isEmpty() ? EndOfProperties() : defaults;
+    data += Compact(parts.superRef) + Compact(0);                               // UField: super, next
+    data += Compact(parts.text) + Compact(children) + Compact(Name(parts.name));   // UStruct: text, children, friendly name
+    data += Int32(1) + Int32(0) + Int32(parts.scriptSize) + parts.script;        // line, text position, script
+    data += QByteArray(8, '\xFF') + QByteArray(8, '\0');                        // UState: probe and ignore masks
+    data += QByteArray(2, '\xFF') + Int32(0);                                   // label table, state flags
+    data += Int32(0) + QByteArray(16, '\x5A');                                  // UClass: flags, GUID
+    data += Compact(0) + Compact(0) + Compact(0) + Compact(Name(parts.configName));   // dependencies, imports, within, config
+    data += parts.defaults.isEmpty() ? EndOfProperties() : parts.defaults;
     exports[size_t(self - 1)].data = data;
+}
+
+void PackageWriter::SetScript(int32_t classRef, const QByteArray &bytecode, int32_t memorySize)
+{
+    m_classes[classRef].script = bytecode;
+    m_classes[classRef].scriptSize = memorySize;
+    WriteClass(classRef);
+}
+
+void PackageWriter::SetConfigName(int32_t classRef, const QByteArray &configName)
+{
+    m_classes[classRef].configName = configName;
+    WriteClass(classRef);
+}
+
+void PackageWriter::SetDefaults(int32_t classRef, const QByteArray &defaults)
+{
+    m_classes[classRef].defaults = defaults;
+    WriteClass(classRef);
+}
+
+int32_t PackageWriter::CoreClass(const QByteArray &name)
+{
+    for (size_t i = 0; i < imports.size(); ++i)
+        if (names[size_t(imports[i].objectName)] == name && names[size_t(imports[i].className)] == "Class")
+            return -int32_t(i) - 1;
+    if (m_core == 0)
+        m_core = ImportPackage("Core");
+    return ImportClass(m_core, name);
+}
+
+void PackageWriter::WriteField(int32_t self)
+{
+    const FieldParts &parts = m_fieldParts[self];
+    QByteArray data = EndOfProperties() + Compact(parts.superRef) + Compact(m_next[self]);
+    if (parts.isStruct) {
+        const auto fields = m_fields.find(self);
+        const int32_t children = fields == m_fields.end() || fields->second.empty() ? 0 : fields->second.front();
+        data += Compact(0) + Compact(children) + Compact(Name(names[size_t(exports[size_t(self - 1)].objectName)]))
+            + Int32(1) + Int32(0) + Int32(0);
+    }
+    exports[size_t(self - 1)].data = data + parts.tail;
+}
+
+int32_t PackageWriter::Declare(int32_t owner, const QByteArray &name, const QByteArray &kind, int32_t typeRef,
+                               int arrayDim, uint32_t flags)
+{
+    QByteArray tail;
+    AppendU16(tail, uint16_t(arrayDim));
+    tail += Int32(int32_t(flags)) + Compact(Name("None"));
+    if (flags & 0x20)
+        AppendU16(tail, 0);   // replication offset
+    if (kind == "ClassProperty")
+        tail += Compact(CoreClass("Class")) + Compact(typeRef);
+    else if (kind == "ByteProperty" || kind == "ObjectProperty" || kind == "StructProperty" || kind == "ArrayProperty")
+        tail += Compact(typeRef);
+    const int32_t self = Export(CoreClass(kind), 0, owner, name, QByteArray());
+    m_fieldParts[self] = {tail, false, 0};
+    Link(owner, self);
+    return self;
+}
+
+void PackageWriter::Link(int32_t owner, int32_t field)
+{
+    std::vector<int32_t> &list = m_fields[owner];
+    if (!list.empty()) {
+        m_next[list.back()] = field;
+        WriteField(list.back());
+    }
+    list.push_back(field);
+    WriteField(field);
+    if (m_classes.count(owner))
+        WriteClass(owner);
+    else
+        WriteField(owner);
+}
+
+int32_t PackageWriter::Struct(int32_t outer, const QByteArray &name, int32_t superStruct)
+{
+    const int32_t self = Export(CoreClass("Struct"), superStruct, outer, name, QByteArray());
+    m_fieldParts[self] = {QByteArray(), true, superStruct};
+    Link(outer, self);
+    return self;
+}
+
+int32_t PackageWriter::Enum(int32_t outer, const QByteArray &name, const QList<QByteArray> &values)
+{
+    QByteArray tail = Compact(values.size());
+    for (const QByteArray &value : values)
+        tail += Compact(Name(value));
+    const int32_t self = Export(CoreClass("Enum"), 0, outer, name, QByteArray());
+    m_fieldParts[self] = {tail, false, 0};
+    Link(outer, self);
+    return self;
+}
+
+int32_t PackageWriter::Function(int32_t owner, const QByteArray &name)
+{
+    // Enough of a function for the walk along the fields: its own data
+    // after "next" is not read.
+    const int32_t self = Export(CoreClass("Function"), 0, owner, name, QByteArray());
+    m_fieldParts[self] = {Compact(0) + Compact(0) + Compact(Name(name)) + Int32(1) + Int32(0) + Int32(0), false, 0};
+    Link(owner, self);
     return self;
 }
 

@@ -1,8 +1,10 @@
 #pragma once
 
 #include <QByteArray>
+#include <QList>
 
 #include <cstdint>
+#include <map>
 #include <optional>
 #include <vector>
 
@@ -61,11 +63,30 @@ public:
     // A text buffer named "ScriptText" within outer holding the text.
     int32_t ScriptText(int32_t outer, const QByteArray &text);
 
+    // The class's own bytecode as it lies on disk, and its size as counted
+    // in memory (references and names 4 bytes each).
+    void SetScript(int32_t classRef, const QByteArray &bytecode, int32_t memorySize);
+    void SetConfigName(int32_t classRef, const QByteArray &configName);
+    void SetDefaults(int32_t classRef, const QByteArray &defaults);
+
+    // Declarations, each linked at the end of its owner's (a class's or a
+    // struct's) list of fields. typeRef: a byte property's enum, an object
+    // property's class, a class property's meta class, a struct property's
+    // struct, an array property's inner property.
+    int32_t Declare(int32_t owner, const QByteArray &name, const QByteArray &kind, int32_t typeRef = 0,
+                    int arrayDim = 1, uint32_t flags = 0);
+    // A struct within outer (a class), its fields declared after it.
+    int32_t Struct(int32_t outer, const QByteArray &name, int32_t superStruct = 0);
+    // An enum within outer with its value names.
+    int32_t Enum(int32_t outer, const QByteArray &name, const QList<QByteArray> &values);
+    // A function within a class, linked among its fields.
+    int32_t Function(int32_t owner, const QByteArray &name);
+
     QByteArray Bytes() const;
 
     // Tagged default properties, one value each; the list ends with EndOfProperties.
     enum PropertyType { ByteType = 1, IntType = 2, BoolType = 3, FloatType = 4, ObjectType = 5, NameType = 6,
-                        StrType = 7, StructType = 10 };
+                        StrType = 7, ClassType = 8, ArrayType = 9, StructType = 10, DynamicStrType = 13 };
     QByteArray Property(const QByteArray &name, PropertyType type, const QByteArray &value, int arrayIndex = -1,
                         const QByteArray &structName = QByteArray());
     QByteArray BoolProperty(const QByteArray &name, bool value);
@@ -83,7 +104,33 @@ public:
     int version;
 
 private:
+    struct ClassParts
+    {
+        QByteArray name;
+        int32_t superRef = 0;
+        int32_t text = 0;
+        QByteArray script;
+        int32_t scriptSize = 0;
+        QByteArray configName = "System";
+        QByteArray defaults;
+    };
+    struct FieldParts
+    {
+        QByteArray tail;       // what follows the next field
+        bool isStruct = false;
+        int32_t superRef = 0;
+    };
+    void WriteClass(int32_t self);
+    void WriteField(int32_t self);
+    void Link(int32_t owner, int32_t field);
+    int32_t CoreClass(const QByteArray &name);
+
     int32_t m_textBufferClass = 0;
+    int32_t m_core = 0;
+    std::map<int32_t, ClassParts> m_classes;
+    std::map<int32_t, FieldParts> m_fieldParts;
+    std::map<int32_t, std::vector<int32_t>> m_fields;   // owner -> fields in order
+    std::map<int32_t, int32_t> m_next;
 };
 
 // Packages shared by the tests and the fuzz seeds.

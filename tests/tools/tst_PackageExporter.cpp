@@ -4,6 +4,7 @@
 #include "model/ClassModel.h"
 #include "platform/LaunchCodes.h"
 #include "support/ModelHarness.h"
+#include "support/PackageWriter.h"
 #include "support/RecordingShell.h"
 #include "tools/PackageExporter.h"
 #include "tools/TProcessWatcher.h"
@@ -277,24 +278,46 @@ private slots:
         QCOMPARE(t.busyChanges, (QList<bool>{true, false}));
     }
 
-    void failedStartStaysBusyUntilCancel()
+    // Without a UCC.exe that starts, or with the option, the queue is
+    // exported by Kelvarin's own exporter, and the user is told which ran.
+    void exportsWithoutUcc_data()
     {
+        QTest::addColumn<bool>("option");
+        QTest::addColumn<int>("starts");
+        QTest::addColumn<QStringList>("messages");
+        QTest::addColumn<QStringList>("statuses");   // before the native export's
+        const QString fallback = QString::fromLatin1(PackageExporter::UccFallbackMessage).arg("A");
+        QTest::newRow("UCC.exe cannot be started") << false << 1 << QStringList{fallback} << QStringList{"Exporting A"};
+        QTest::newRow("the option asks for it") << true << 0 << QStringList() << QStringList();
+    }
+
+    void exportsWithoutUcc()
+    {
+        QFETCH(bool, option);
+        QFETCH(int, starts);
+        QFETCH(QStringList, messages);
+        QFETCH(QStringList, statuses);
         Harness t;
-        t.Packages({"A.u"});
+        test::PackageWriter a;
+        a.Class("Alpha", 0, QByteArray("class Alpha;\r\n"));
+        a.Class("Beta", 0, QByteArray("class Beta;\r\n"));
+        t.h.game.WriteBytes("System/A.u", a.Bytes());
+        t.h.game.WriteBytes("System/B.u", "not a package");
+        t.exporter.ScanPackages();
         t.exporter.AddAll();
+        t.h.options.bNativeExport = option;
         t.failCode = LaunchCode::FileNotFound;
         QVERIFY(t.exporter.Go());
-        QCOMPARE(t.errors.shown.size(), 1);
-        QCOMPARE(t.errors.shown.first().first, 2);
-        QVERIFY(t.errors.shown.first().second.endsWith(QStringLiteral("UCC.Exe")));
-        QCOMPARE(t.h.prompter.Texts(), QStringList{PackageExporter::StartFailedMessage});
-        QVERIFY(t.exporter.IsBusy());
-        t.exporter.Cancel();
-        QVERIFY(!t.exporter.IsBusy());
-        QVERIFY(!t.exporter.Busy());
-        QCOMPARE(Entries(t.exporter.FoundList()), QStringList{"A"});
-        t.Settle();
-        QCOMPARE(t.beeps, 0);
+        QTRY_VERIFY_WITH_TIMEOUT(!t.exporter.Busy(), 30000);
+        QCOMPARE(t.commands.size(), starts);
+        QVERIFY(t.errors.shown.isEmpty());
+        QCOMPARE(t.h.game.Read("A/Classes/Beta.uc"), QByteArray("class Beta;\r\ndefaultproperties\r\n{\r\n}\r\n"));
+        QCOMPARE(t.h.prompter.Texts(),
+                 messages + QStringList{t.h.game.Native("System/B.u") + QStringLiteral(" is not a game package")});
+        QCOMPARE(t.statuses, statuses + (QStringList{"Exporting A without UCC.exe", "A: 2 classes written without UCC.exe.",
+                                          "Exporting B without UCC.exe", "Done"}));
+        QCOMPARE(t.beeps, 1);
+        QCOMPARE(Entries(t.exporter.FoundList()), (QStringList{"A", "B"}));
     }
 
     void cancelEndsWithBeepAndDone()
@@ -338,12 +361,17 @@ private slots:
         QCOMPARE(t.commands.size(), 2);
         t.processes.first()->End(255);
         t.Settle();
+        QCOMPARE(t.commands.size(), 2);
+        if (failCode) {
+            // B went to the native exporter; the stale end moved nothing.
+            QVERIFY(t.exporter.ExportList().IsEmpty());
+            QVERIFY(!t.exporter.IsBusy());
+            QCOMPARE(t.beeps, 1);
+            return;
+        }
         QCOMPARE(Entries(t.exporter.ExportList()), QStringList{"B"});
         QVERIFY(t.exporter.IsBusy());
         QCOMPARE(t.beeps, 0);
-        QCOMPARE(t.commands.size(), 2);
-        if (failCode)
-            return;
         t.EndLast();
         QVERIFY(t.exporter.ExportList().IsEmpty());
         QCOMPARE(t.beeps, 1);

@@ -13,6 +13,7 @@ SetDirValues SetDirValues::From(const TOptions &options)
     values.bUCCVisibleExport = options.bUCCVisibleExport;
     values.bTestrunAfterCompile = options.bTestrunAfterCompile;
     values.bReadCompiledPackages = options.bReadCompiledPackages;
+    values.bNativeExport = options.bNativeExport;
     values.UCCPriority = options.UCCPriority;
     values.UScriptEditCommand = options.UScriptEditCommand;
     return values;
@@ -26,6 +27,7 @@ void SetDirValues::ApplyTo(TOptions &options) const
     options.bUCCVisibleExport = bUCCVisibleExport;
     options.bTestrunAfterCompile = bTestrunAfterCompile;
     options.bReadCompiledPackages = bReadCompiledPackages;
+    options.bNativeExport = bNativeExport;
     options.UCCPriority = UCCPriority;
     options.UScriptEditCommand = UScriptEditCommand;
 }

@@ -18,6 +18,7 @@ struct SetDirValues
     bool bUCCVisibleExport = false;
     bool bTestrunAfterCompile = false;
     bool bReadCompiledPackages = true;
+    bool bNativeExport = false;
     qint32 UCCPriority = 32;
     QString UScriptEditCommand;
 

@@ -119,11 +119,14 @@ TSetDirForm::TSetDirForm(Pickers &pickers, QWidget *parent)
     m_testrunCheck = Check(groupBox3, "TestrunCheckBox", QStringLiteral("Test run after a successful compile"));
     m_compiledCheck = Check(groupBox3, "ReadCompiledCheck",
                             QStringLiteral("Read packages without sources from their compiled .u file"));
+    m_nativeExportCheck = Check(groupBox3, "NativeExportCheck",
+                                QStringLiteral("Export packages without UCC (Kelvarin's own exporter)"));
     auto *column3 = Tight(new QVBoxLayout(groupBox3));
     column3->addWidget(m_showCompileCheck);
     column3->addWidget(m_showExportCheck);
     column3->addWidget(m_testrunCheck);
     column3->addWidget(m_compiledCheck);
+    column3->addWidget(m_nativeExportCheck);
     layout->addWidget(groupBox3);
 
     auto *groupBox4 = Group(this, "GroupBox4", QStringLiteral(" UCC priority: "));
@@ -160,7 +163,8 @@ TSetDirForm::TSetDirForm(Pickers &pickers, QWidget *parent)
     QWidget::setTabOrder(m_showCompileCheck, m_showExportCheck);
     QWidget::setTabOrder(m_showExportCheck, m_testrunCheck);
     QWidget::setTabOrder(m_testrunCheck, m_compiledCheck);
-    QWidget::setTabOrder(m_compiledCheck, m_okButton);
+    QWidget::setTabOrder(m_compiledCheck, m_nativeExportCheck);
+    QWidget::setTabOrder(m_nativeExportCheck, m_okButton);
     QWidget::setTabOrder(m_okButton, m_cancelButton);
     QWidget::setTabOrder(m_cancelButton, m_priorityBar);
     QWidget::setTabOrder(m_priorityBar, m_editCommandEdit);
@@ -185,6 +189,7 @@ void TSetDirForm::SetOptions(const TOptions &options)
     m_showExportCheck->setChecked(options.bUCCVisibleExport);
     m_testrunCheck->setChecked(options.bTestrunAfterCompile);
     m_compiledCheck->setChecked(options.bReadCompiledPackages);
+    m_nativeExportCheck->setChecked(options.bNativeExport);
     SetPriority(options.UCCPriority);
     m_editCommandEdit->setText(options.UScriptEditCommand);
 }
@@ -198,6 +203,7 @@ SetDirValues TSetDirForm::GetOptions() const
     values.bUCCVisibleExport = m_showExportCheck->isChecked();
     values.bTestrunAfterCompile = m_testrunCheck->isChecked();
     values.bReadCompiledPackages = m_compiledCheck->isChecked();
+    values.bNativeExport = m_nativeExportCheck->isChecked();
     values.UCCPriority = GetPriority();
     values.UScriptEditCommand = m_editCommandEdit->text();
     return values;

@@ -74,6 +74,7 @@ private:
     QCheckBox *m_showExportCheck = nullptr;
     QCheckBox *m_testrunCheck = nullptr;
     QCheckBox *m_compiledCheck = nullptr;
+    QCheckBox *m_nativeExportCheck = nullptr;
     QSlider *m_priorityBar = nullptr;
     QPushButton *m_okButton = nullptr;
     QPushButton *m_cancelButton = nullptr;

@@ -149,10 +149,12 @@ private slots:
         QVERIFY(Child<QCheckBox>(form, "ShowUCCCompileCheck")->isChecked());
         QVERIFY(!Child<QCheckBox>(form, "ShowUCCExportCheck")->isChecked());
         QVERIFY(!Child<QCheckBox>(form, "ReadCompiledCheck")->isChecked());
+        QVERIFY(!Child<QCheckBox>(form, "NativeExportCheck")->isChecked());
 
         Edit(form, "DirEdit")->clear();   // nothing checks the directory
         Child<QCheckBox>(form, "ShowUCCExportCheck")->setChecked(true);
         Child<QCheckBox>(form, "ReadCompiledCheck")->setChecked(true);
+        Child<QCheckBox>(form, "NativeExportCheck")->setChecked(true);
         TOptions target;
         target.bReadCompiledPackages = false;
         target.LastCompiledPackage = QStringLiteral("MyMod");
@@ -161,7 +163,7 @@ private slots:
         QCOMPARE(target.BaseDir, QString());
         QCOMPARE(target.CommandLine, options.CommandLine);
         QVERIFY(target.bUCCVisibleCompile && target.bUCCVisibleExport && target.bTestrunAfterCompile
-                && target.bReadCompiledPackages);
+                && target.bReadCompiledPackages && target.bNativeExport);
         QCOMPARE(target.UScriptEditCommand, options.UScriptEditCommand);
         // Values that are not the dialog's stay as they were.
         QCOMPARE(target.LastCompiledPackage, QStringLiteral("MyMod"));
@@ -255,6 +257,7 @@ private slots:
             "ShowUCCExportCheck=Show UCC when exporting packages",
             "TestrunCheckBox=Test run after a successful compile",
             "ReadCompiledCheck=Read packages without sources from their compiled .u file",
+            "NativeExportCheck=Export packages without UCC (Kelvarin's own exporter)",
             "GroupBox4= UCC priority: ", "Label1=Priority when compiling/exporting:",
             "OKButton=&Ok", "CancelButton=&Cancel"}));
         // The editor field's hint tells how a line reaches the editor.
@@ -262,7 +265,7 @@ private slots:
 
         const QStringList expected{"DirEdit", "BrowseButton", "CommandlineEdit",
                                    "ShowUCCCompileCheck", "ShowUCCExportCheck", "TestrunCheckBox",
-                                   "ReadCompiledCheck", "OKButton", "CancelButton", "PriorityBar",
+                                   "ReadCompiledCheck", "NativeExportCheck", "OKButton", "CancelButton", "PriorityBar",
                                    "UScriptEditCommandEdit", "UCBrowseButton"};
         QStringList actual;
         QWidget *w = Edit(form, "DirEdit");

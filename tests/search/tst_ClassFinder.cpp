@@ -421,5 +421,5 @@ private slots:
     }
 };
 
-QTEST_GUILESS_MAIN(TestClassFinder)
+KELVARIN_TEST_GUILESS_MAIN(TestClassFinder)
 #include "tst_ClassFinder.moc"

@@ -179,5 +179,5 @@ private slots:
     }
 };
 
-QTEST_GUILESS_MAIN(tst_PackageExporterStandin)
+KELVARIN_TEST_GUILESS_MAIN(tst_PackageExporterStandin)
 #include "tst_PackageExporterStandin.moc"

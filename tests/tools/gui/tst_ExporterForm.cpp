@@ -190,5 +190,5 @@ private slots:
     }
 };
 
-QTEST_MAIN(tst_ExporterForm)
+KELVARIN_TEST_MAIN(tst_ExporterForm)
 #include "tst_ExporterForm.moc"

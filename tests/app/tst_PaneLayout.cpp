@@ -103,5 +103,5 @@ private slots:
     }
 };
 
-QTEST_APPLESS_MAIN(TestPaneLayout)
+KELVARIN_TEST_APPLESS_MAIN(TestPaneLayout)
 #include "tst_PaneLayout.moc"

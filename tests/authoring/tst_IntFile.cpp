@@ -223,5 +223,5 @@ private slots:
     }
 };
 
-QTEST_GUILESS_MAIN(TestIntFile)
+KELVARIN_TEST_GUILESS_MAIN(TestIntFile)
 #include "tst_IntFile.moc"

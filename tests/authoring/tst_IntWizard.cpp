@@ -408,5 +408,5 @@ private slots:
     }
 };
 
-QTEST_GUILESS_MAIN(TestIntWizard)
+KELVARIN_TEST_GUILESS_MAIN(TestIntWizard)
 #include "tst_IntWizard.moc"

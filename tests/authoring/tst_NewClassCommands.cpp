@@ -448,5 +448,5 @@ private slots:
     }
 };
 
-QTEST_GUILESS_MAIN(TestNewClassCommands)
+KELVARIN_TEST_GUILESS_MAIN(TestNewClassCommands)
 #include "tst_NewClassCommands.moc"

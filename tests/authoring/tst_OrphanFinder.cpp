@@ -463,5 +463,5 @@ private slots:
     }
 };
 
-QTEST_GUILESS_MAIN(TestOrphanFinder)
+KELVARIN_TEST_GUILESS_MAIN(TestOrphanFinder)
 #include "tst_OrphanFinder.moc"

@@ -643,5 +643,5 @@ private slots:
     }
 };
 
-QTEST_GUILESS_MAIN(TestCli)
+KELVARIN_TEST_GUILESS_MAIN(TestCli)
 #include "tst_cli.moc"

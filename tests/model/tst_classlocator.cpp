@@ -75,5 +75,5 @@ private slots:
     }
 };
 
-QTEST_GUILESS_MAIN(TestClassLocator)
+KELVARIN_TEST_GUILESS_MAIN(TestClassLocator)
 #include "tst_classlocator.moc"

@@ -286,5 +286,5 @@ private slots:
     }
 };
 
-QTEST_GUILESS_MAIN(TestClassModel)
+KELVARIN_TEST_GUILESS_MAIN(TestClassModel)
 #include "tst_classmodel.moc"

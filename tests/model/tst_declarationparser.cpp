@@ -304,5 +304,5 @@ private slots:
     }
 };
 
-QTEST_GUILESS_MAIN(TestDeclarationParser)
+KELVARIN_TEST_GUILESS_MAIN(TestDeclarationParser)
 #include "tst_declarationparser.moc"

@@ -255,5 +255,5 @@ private slots:
     }
 };
 
-QTEST_GUILESS_MAIN(TestEditPackagesFile)
+KELVARIN_TEST_GUILESS_MAIN(TestEditPackagesFile)
 #include "tst_editpackagesfile.moc"

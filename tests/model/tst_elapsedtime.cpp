@@ -71,5 +71,5 @@ private slots:
     }
 };
 
-QTEST_APPLESS_MAIN(TestElapsedText)
+KELVARIN_TEST_APPLESS_MAIN(TestElapsedText)
 #include "tst_elapsedtime.moc"

@@ -419,5 +419,5 @@ private slots:
     }
 };
 
-QTEST_GUILESS_MAIN(TestPackageLoader)
+KELVARIN_TEST_GUILESS_MAIN(TestPackageLoader)
 #include "tst_packageloader.moc"

@@ -447,5 +447,5 @@ private slots:
     }
 };
 
-QTEST_GUILESS_MAIN(TestPackageRemover)
+KELVARIN_TEST_GUILESS_MAIN(TestPackageRemover)
 #include "tst_packageremover.moc"

@@ -121,5 +121,5 @@ private slots:
     }
 };
 
-QTEST_GUILESS_MAIN(TestReadAhead)
+KELVARIN_TEST_GUILESS_MAIN(TestReadAhead)
 #include "tst_readahead.moc"

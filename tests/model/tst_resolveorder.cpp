@@ -213,5 +213,5 @@ private slots:
     }
 };
 
-QTEST_GUILESS_MAIN(TestResolveOrder)
+KELVARIN_TEST_GUILESS_MAIN(TestResolveOrder)
 #include "tst_resolveorder.moc"

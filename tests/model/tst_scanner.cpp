@@ -135,5 +135,5 @@ private slots:
     }
 };
 
-QTEST_GUILESS_MAIN(TestScanner)
+KELVARIN_TEST_GUILESS_MAIN(TestScanner)
 #include "tst_scanner.moc"

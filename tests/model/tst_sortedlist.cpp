@@ -65,5 +65,5 @@ private slots:
     }
 };
 
-QTEST_GUILESS_MAIN(TestSortedList)
+KELVARIN_TEST_GUILESS_MAIN(TestSortedList)
 #include "tst_sortedlist.moc"

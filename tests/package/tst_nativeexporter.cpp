@@ -393,5 +393,5 @@ private slots:
     }
 };
 
-QTEST_MAIN(TestNativeExporter)
+KELVARIN_TEST_MAIN(TestNativeExporter)
 #include "tst_nativeexporter.moc"

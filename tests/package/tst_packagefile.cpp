@@ -266,5 +266,5 @@ private slots:
     }
 };
 
-QTEST_GUILESS_MAIN(TestPackageFile)
+KELVARIN_TEST_GUILESS_MAIN(TestPackageFile)
 #include "tst_packagefile.moc"

@@ -176,5 +176,5 @@ private slots:
     }
 };
 
-QTEST_GUILESS_MAIN(TestFileAssociation)
+KELVARIN_TEST_GUILESS_MAIN(TestFileAssociation)
 #include "tst_fileassociation.moc"

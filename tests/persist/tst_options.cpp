@@ -219,5 +219,5 @@ private slots:
     }
 };
 
-QTEST_GUILESS_MAIN(TestOptions)
+KELVARIN_TEST_GUILESS_MAIN(TestOptions)
 #include "tst_options.moc"

@@ -310,5 +310,5 @@ private slots:
     }
 };
 
-QTEST_GUILESS_MAIN(TestStateFile)
+KELVARIN_TEST_GUILESS_MAIN(TestStateFile)
 #include "tst_statefile.moc"

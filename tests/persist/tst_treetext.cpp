@@ -107,5 +107,5 @@ private slots:
     }
 };
 
-QTEST_GUILESS_MAIN(TestTreeText)
+KELVARIN_TEST_GUILESS_MAIN(TestTreeText)
 #include "tst_treetext.moc"

@@ -142,5 +142,5 @@ private slots:
     }
 };
 
-QTEST_GUILESS_MAIN(TestWindowLayout)
+KELVARIN_TEST_GUILESS_MAIN(TestWindowLayout)
 #include "tst_windowlayout.moc"

@@ -147,5 +147,5 @@ private slots:
     }
 };
 
-QTEST_GUILESS_MAIN(TestDesktop)
+KELVARIN_TEST_GUILESS_MAIN(TestDesktop)
 #include "tst_desktop.moc"

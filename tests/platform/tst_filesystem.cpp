@@ -157,5 +157,5 @@ private slots:
     }
 };
 
-QTEST_GUILESS_MAIN(TestFileSystem)
+KELVARIN_TEST_GUILESS_MAIN(TestFileSystem)
 #include "tst_filesystem.moc"

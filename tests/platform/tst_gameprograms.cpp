@@ -276,5 +276,5 @@ private slots:
     }
 };
 
-QTEST_GUILESS_MAIN(TestGamePrograms)
+KELVARIN_TEST_GUILESS_MAIN(TestGamePrograms)
 #include "tst_gameprograms.moc"

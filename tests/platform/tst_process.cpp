@@ -256,5 +256,5 @@ private slots:
     }
 };
 
-QTEST_GUILESS_MAIN(TestProcess)
+KELVARIN_TEST_GUILESS_MAIN(TestProcess)
 #include "tst_process.moc"

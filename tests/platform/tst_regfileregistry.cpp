@@ -364,5 +364,5 @@ private slots:
     }
 };
 
-QTEST_GUILESS_MAIN(TestRegFileRegistry)
+KELVARIN_TEST_GUILESS_MAIN(TestRegFileRegistry)
 #include "tst_regfileregistry.moc"

@@ -143,5 +143,5 @@ private slots:
     }
 };
 
-QTEST_GUILESS_MAIN(TestSpecPath)
+KELVARIN_TEST_GUILESS_MAIN(TestSpecPath)
 #include "tst_specpath.moc"

@@ -386,5 +386,5 @@ private slots:
     }
 };
 
-QTEST_GUILESS_MAIN(TestSystemShell)
+KELVARIN_TEST_GUILESS_MAIN(TestSystemShell)
 #include "tst_systemshell.moc"

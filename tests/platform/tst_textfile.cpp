@@ -204,5 +204,5 @@ private slots:
     }
 };
 
-QTEST_GUILESS_MAIN(TestTextFile)
+KELVARIN_TEST_GUILESS_MAIN(TestTextFile)
 #include "tst_textfile.moc"

@@ -98,5 +98,5 @@ private slots:
     }
 };
 
-QTEST_GUILESS_MAIN(TestWindowsCommandLine)
+KELVARIN_TEST_GUILESS_MAIN(TestWindowsCommandLine)
 #include "tst_windowscommandline.moc"

@@ -150,5 +150,5 @@ private slots:
     }
 };
 
-QTEST_GUILESS_MAIN(TestFullDisk)
+KELVARIN_TEST_GUILESS_MAIN(TestFullDisk)
 #include "tst_fulldisk.moc"

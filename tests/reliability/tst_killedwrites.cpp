@@ -250,5 +250,5 @@ private slots:
     }
 };
 
-QTEST_GUILESS_MAIN(TestKilledWrites)
+KELVARIN_TEST_GUILESS_MAIN(TestKilledWrites)
 #include "tst_killedwrites.moc"

@@ -422,5 +422,5 @@ private slots:
     }
 };
 
-QTEST_GUILESS_MAIN(TestClassFinder)
+KELVARIN_TEST_GUILESS_MAIN(TestClassFinder)
 #include "tst_ClassFinder.moc"

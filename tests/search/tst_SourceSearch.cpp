@@ -176,5 +176,5 @@ private slots:
     }
 };
 
-QTEST_GUILESS_MAIN(TestSourceSearch)
+KELVARIN_TEST_GUILESS_MAIN(TestSourceSearch)
 #include "tst_SourceSearch.moc"

@@ -129,5 +129,5 @@ private slots:
     }
 };
 
-QTEST_GUILESS_MAIN(TestClassPopupState)
+KELVARIN_TEST_GUILESS_MAIN(TestClassPopupState)
 #include "tst_ClassPopupState.moc"

@@ -65,5 +65,5 @@ private slots:
     }
 };
 
-QTEST_APPLESS_MAIN(TestCommandGuard)
+KELVARIN_TEST_APPLESS_MAIN(TestCommandGuard)
 #include "tst_CommandGuard.moc"

@@ -102,5 +102,5 @@ private slots:
     }
 };
 
-QTEST_GUILESS_MAIN(TestFileOpenQueue)
+KELVARIN_TEST_GUILESS_MAIN(TestFileOpenQueue)
 #include "tst_FileOpenQueue.moc"

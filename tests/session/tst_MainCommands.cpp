@@ -417,5 +417,5 @@ private slots:
     }
 };
 
-QTEST_GUILESS_MAIN(TestMainCommands)
+KELVARIN_TEST_GUILESS_MAIN(TestMainCommands)
 #include "tst_MainCommands.moc"

@@ -121,5 +121,5 @@ private slots:
     }
 };
 
-QTEST_GUILESS_MAIN(TestOptionsChange)
+KELVARIN_TEST_GUILESS_MAIN(TestOptionsChange)
 #include "tst_OptionsChange.moc"

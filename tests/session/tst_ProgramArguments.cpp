@@ -109,5 +109,5 @@ private slots:
     }
 };
 
-QTEST_APPLESS_MAIN(TestProgramArguments)
+KELVARIN_TEST_APPLESS_MAIN(TestProgramArguments)
 #include "tst_ProgramArguments.moc"

@@ -524,5 +524,5 @@ private slots:
     }
 };
 
-QTEST_GUILESS_MAIN(TestUccStandin)
+KELVARIN_TEST_GUILESS_MAIN(TestUccStandin)
 #include "tst_uccstandin.moc"

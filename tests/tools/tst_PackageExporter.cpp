@@ -547,5 +547,5 @@ private slots:
     }
 };
 
-QTEST_GUILESS_MAIN(tst_PackageExporter)
+KELVARIN_TEST_GUILESS_MAIN(tst_PackageExporter)
 #include "tst_PackageExporter.moc"

@@ -183,5 +183,5 @@ private slots:
     }
 };
 
-QTEST_GUILESS_MAIN(tst_PackageExporterStandin)
+KELVARIN_TEST_GUILESS_MAIN(tst_PackageExporterStandin)
 #include "tst_PackageExporterStandin.moc"

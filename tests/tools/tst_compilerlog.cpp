@@ -181,5 +181,5 @@ private slots:
     }
 };
 
-QTEST_GUILESS_MAIN(TestCompilerLog)
+KELVARIN_TEST_GUILESS_MAIN(TestCompilerLog)
 #include "tst_compilerlog.moc"

@@ -595,5 +595,5 @@ private slots:
     }
 };
 
-QTEST_GUILESS_MAIN(TestCompileRunner)
+KELVARIN_TEST_GUILESS_MAIN(TestCompileRunner)
 #include "tst_compilerunner.moc"

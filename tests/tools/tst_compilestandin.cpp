@@ -207,5 +207,5 @@ private slots:
     }
 };
 
-QTEST_GUILESS_MAIN(TestCompileStandin)
+KELVARIN_TEST_GUILESS_MAIN(TestCompileStandin)
 #include "tst_compilestandin.moc"

@@ -227,5 +227,5 @@ private slots:
     }
 };
 
-QTEST_GUILESS_MAIN(TestDedicatedServerThread)
+KELVARIN_TEST_GUILESS_MAIN(TestDedicatedServerThread)
 #include "tst_dedicatedserverthread.moc"

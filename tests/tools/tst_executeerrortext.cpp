@@ -47,5 +47,5 @@ private slots:
     }
 };
 
-QTEST_GUILESS_MAIN(TestExecuteErrorText)
+KELVARIN_TEST_GUILESS_MAIN(TestExecuteErrorText)
 #include "tst_executeerrortext.moc"

@@ -382,5 +382,5 @@ private slots:
     }
 };
 
-QTEST_GUILESS_MAIN(TestLaunchers)
+KELVARIN_TEST_GUILESS_MAIN(TestLaunchers)
 #include "tst_launchers.moc"

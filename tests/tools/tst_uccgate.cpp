@@ -46,5 +46,5 @@ private slots:
     }
 };
 
-QTEST_GUILESS_MAIN(TestUccGate)
+KELVARIN_TEST_GUILESS_MAIN(TestUccGate)
 #include "tst_uccgate.moc"

@@ -571,5 +571,5 @@ private slots:
     }
 };
 
-QTEST_MAIN(TestDisplayForm)
+KELVARIN_TEST_MAIN(TestDisplayForm)
 #include "tst_DisplayForm.moc"

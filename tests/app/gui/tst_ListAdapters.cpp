@@ -67,5 +67,5 @@ private slots:
     }
 };
 
-QTEST_MAIN(TestListAdapters)
+KELVARIN_TEST_MAIN(TestListAdapters)
 #include "tst_ListAdapters.moc"

@@ -183,5 +183,5 @@ private slots:
     }
 };
 
-QTEST_MAIN(TestPackageCommands)
+KELVARIN_TEST_MAIN(TestPackageCommands)
 #include "tst_PackageCommands.moc"

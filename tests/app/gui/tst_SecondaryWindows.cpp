@@ -115,5 +115,5 @@ private slots:
     }
 };
 
-QTEST_MAIN(TestSecondaryWindows)
+KELVARIN_TEST_MAIN(TestSecondaryWindows)
 #include "tst_SecondaryWindows.moc"

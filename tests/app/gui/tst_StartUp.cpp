@@ -145,5 +145,5 @@ private slots:
     }
 };
 
-QTEST_GUILESS_MAIN(TestStartUp)
+KELVARIN_TEST_GUILESS_MAIN(TestStartUp)
 #include "tst_StartUp.moc"

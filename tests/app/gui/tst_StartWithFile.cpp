@@ -198,5 +198,5 @@ private slots:
     }
 };
 
-QTEST_MAIN(TestStartWithFile)
+KELVARIN_TEST_MAIN(TestStartWithFile)
 #include "tst_StartWithFile.moc"

@@ -194,5 +194,5 @@ private slots:
     }
 };
 
-QTEST_MAIN(TestTreeModelAdapter)
+KELVARIN_TEST_MAIN(TestTreeModelAdapter)
 #include "tst_TreeModelAdapter.moc"

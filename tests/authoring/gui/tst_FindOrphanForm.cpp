@@ -218,5 +218,5 @@ private slots:
     }
 };
 
-QTEST_MAIN(TestFindOrphanForm)
+KELVARIN_TEST_MAIN(TestFindOrphanForm)
 #include "tst_FindOrphanForm.moc"

@@ -116,5 +116,5 @@ private slots:
     }
 };
 
-QTEST_MAIN(TestNewClassBelow)
+KELVARIN_TEST_MAIN(TestNewClassBelow)
 #include "tst_NewClassBelow.moc"

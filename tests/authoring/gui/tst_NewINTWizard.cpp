@@ -199,5 +199,5 @@ private slots:
     }
 };
 
-QTEST_MAIN(TestNewINTWizard)
+KELVARIN_TEST_MAIN(TestNewINTWizard)
 #include "tst_NewINTWizard.moc"

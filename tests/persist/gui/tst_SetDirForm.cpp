@@ -279,5 +279,5 @@ private slots:
     }
 };
 
-QTEST_MAIN(TestSetDirForm)
+KELVARIN_TEST_MAIN(TestSetDirForm)
 #include "tst_SetDirForm.moc"

@@ -76,5 +76,5 @@ private slots:
     }
 };
 
-QTEST_MAIN(TestMessageBoxPrompter)
+KELVARIN_TEST_MAIN(TestMessageBoxPrompter)
 #include "tst_MessageBoxPrompter.moc"

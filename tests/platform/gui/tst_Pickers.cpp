@@ -33,5 +33,5 @@ private slots:
     }
 };
 
-QTEST_APPLESS_MAIN(TestPickers)
+KELVARIN_TEST_APPLESS_MAIN(TestPickers)
 #include "tst_Pickers.moc"

@@ -320,5 +320,5 @@ private slots:
     }
 };
 
-QTEST_MAIN(TestReentrancy)
+KELVARIN_TEST_MAIN(TestReentrancy)
 #include "tst_reentrancy.moc"

@@ -299,5 +299,5 @@ private slots:
     }
 };
 
-QTEST_MAIN(TestFindBox)
+KELVARIN_TEST_MAIN(TestFindBox)
 #include "tst_FindBox.moc"

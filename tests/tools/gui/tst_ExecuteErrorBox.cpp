@@ -144,5 +144,5 @@ private slots:
     }
 };
 
-QTEST_MAIN(TestExecuteErrorBox)
+KELVARIN_TEST_MAIN(TestExecuteErrorBox)
 #include "tst_ExecuteErrorBox.moc"

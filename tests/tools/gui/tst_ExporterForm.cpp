@@ -216,5 +216,5 @@ private slots:
     }
 };
 
-QTEST_MAIN(tst_ExporterForm)
+KELVARIN_TEST_MAIN(tst_ExporterForm)
 #include "tst_ExporterForm.moc"

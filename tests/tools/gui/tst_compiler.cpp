@@ -197,5 +197,5 @@ private slots:
     }
 };
 
-QTEST_MAIN(TestCompiler)
+KELVARIN_TEST_MAIN(TestCompiler)
 #include "tst_compiler.moc"

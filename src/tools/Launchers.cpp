@@ -1,7 +1,7 @@
 #include "tools/Launchers.h"
 
 #include "model/ClassModel.h"
-#include "persist/Options.h"
+#include "model/Options.h"
 #include "platform/GamePrograms.h"
 #include "platform/LaunchCodes.h"
 #include "platform/Prompter.h"

@@ -8,7 +8,7 @@
 #include "authoring/gui/NewClassBelow.h"
 #include "authoring/gui/NewINTWizard.h"
 #include "model/ClassModel.h"
-#include "persist/Options.h"
+#include "model/Options.h"
 #include "persist/gui/SetDirForm.h"
 #include "platform/gui/QtKeyboard.h"
 #include "search/ClassFinder.h"

@@ -1,6 +1,6 @@
 #include "tools/CompileRunner.h"
 
-#include "persist/Options.h"
+#include "model/Options.h"
 #include "support/GameDir.h"
 #include "support/Raised.h"
 #include "support/RecordingShell.h"

@@ -131,7 +131,7 @@ TDisplayForm::TDisplayForm(TOptions &options, Registry &registry, ClassModel &mo
         // Without any store this is the first start: the options dialog
         // greets the user (AsksForOptionsAtStart), not an error.
         m_firstStart = !m_registry.StoreExists();
-        if (!m_options.LoadOptions(m_registry) && !m_firstStart)
+        if (!LoadOptions(m_options, m_registry) && !m_firstStart)
             m_prompter.Error(QLatin1String(LoadFailedMessage));
         LoadWindowLayout();
     } catch (...) {
@@ -740,7 +740,7 @@ void TDisplayForm::FormClose()
         m_launchers->StopWatchingServers();
     RunGuarded(m_prompter, [this] { SaveWindowLayout(); });
     RunGuarded(m_prompter, [this] {
-        if (!m_options.SaveOptions(m_registry, ProgramPath()))
+        if (!SaveOptions(m_options, m_registry, ProgramPath()))
             m_prompter.Error(QLatin1String(StoreFailedMessage));
     });
     m_pump.SetTerminating();
@@ -907,7 +907,7 @@ void TDisplayForm::SetbasedirMenuItemClick()
         if (!values)
             return;
         values->ApplyTo(m_options);
-        if (!m_options.SaveOptions(m_registry, ProgramPath()))
+        if (!SaveOptions(m_options, m_registry, ProgramPath()))
             m_prompter.Error(QLatin1String(StoreFailedMessage));
         // Exact comparison: a change of letter case alone reloads as well.
         if (m_options.BaseDir == previousBaseDir)

@@ -67,7 +67,7 @@ struct Env
         TOptions seed;
         seed.BaseDir = baseDir;
         seed.CommandLine = QStringLiteral("dm-deck16");
-        QVERIFY(seed.SaveOptions(registry, QStringLiteral("/opt/kelvarin")));
+        QVERIFY(SaveOptions(seed, registry, QStringLiteral("/opt/kelvarin")));
         WindowLayout layout;
         layout.windowWidth = 600;
         layout.windowHeight = 450;
@@ -261,7 +261,7 @@ private slots:
         QVERIFY(env.pump.Terminating());
 
         TOptions stored;
-        QVERIFY(stored.LoadOptions(env.registry));
+        QVERIFY(LoadOptions(stored, env.registry));
         QCOMPARE(stored.BaseDir, env.game.Base());
         QCOMPARE(stored.CommandLine, viaExit ? QStringLiteral("dm-deck16") : QStringLiteral("ctf-coret"));
         WindowLayout layout;
@@ -421,7 +421,7 @@ private slots:
         const bool taken = !newBaseDir.isEmpty();
         QCOMPARE(env.options.BaseDir, taken ? newBaseDir : oldBaseDir);
         TOptions stored;
-        QVERIFY(stored.LoadOptions(env.registry));
+        QVERIFY(LoadOptions(stored, env.registry));
         QCOMPARE(stored.BaseDir, env.options.BaseDir);
         QCOMPARE(stored.CommandLine, taken ? QStringLiteral("dm-morpheus") : QStringLiteral("dm-deck16"));
         QCOMPARE(env.model.ClassCount(), resets ? 0 : 1);

@@ -4,7 +4,7 @@
 
 #include "app/gui/DisplayForm.h"
 #include "model/ClassModel.h"
-#include "persist/Options.h"
+#include "model/Options.h"
 #include "persist/StateFile.h"
 #include "platform/EventPump.h"
 #include "platform/Keyboard.h"

@@ -210,16 +210,25 @@ QString UserFile(const QString &baseDir, const QString &fileName)
 #ifndef Q_OS_WIN
     if (!SpecPath::IsSafeComponent(fileName) || !IsNativeBuild(baseDir))
         return specPath;
-    const QString home = qEnvironmentVariable("HOME");
-    if (home.isEmpty())
-        return specPath;
-    for (const char *dir : {"/.utpg/System/", "/.loki/ut/System/"}) {
-        const QString candidate = SpecPath::ToNative(home + QLatin1String(dir) + fileName);
+    for (const QString &dir : UserSystemDirs()) {
+        const QString candidate = SpecPath::ToNative(dir + QLatin1Char('/') + fileName);
         if (QFileInfo(candidate).isFile())
             return candidate;
     }
 #endif
     return specPath;
+}
+
+QStringList UserSystemDirs()
+{
+#ifdef Q_OS_WIN
+    return {};
+#else
+    const QString home = qEnvironmentVariable("HOME");
+    if (home.isEmpty())
+        return {};
+    return {home + QLatin1String("/.utpg/System"), home + QLatin1String("/.loki/ut/System")};
+#endif
 }
 
 } // namespace kelvarin::GamePrograms

@@ -2,7 +2,7 @@
 
 #include "model/EditPackagesFile.h"
 #include "model/TextRules.h"
-#include "persist/Options.h"
+#include "model/Options.h"
 #include "platform/Errors.h"
 #include "platform/EventPump.h"
 #include "platform/GamePrograms.h"
@@ -411,10 +411,8 @@ int CompileRunner::RunMake(const QString &base, const QString &package)
     // file written during this run counts: one left from an earlier run is
     // not this compile's package.
     if (native && !Present(madeNative)) {
-        QStringList places{QFileInfo(plan.start.program).absolutePath()};
-        const QString home = qEnvironmentVariable("HOME");
-        if (!home.isEmpty())
-            places << home + QLatin1String("/.utpg/System") << home + QLatin1String("/.loki/ut/System");
+        const QStringList places = QStringList{QFileInfo(plan.start.program).absolutePath()}
+            + GamePrograms::UserSystemDirs();
         for (const QString &place : places) {
             const QFileInfo made(place + QLatin1Char('/') + package + QLatin1String(".u"));
             if (made.isFile() && made.lastModified().toUTC() >= started) {

@@ -9,7 +9,6 @@
 #include "platform/Prompter.h"
 #include "platform/SpecPath.h"
 #include "tools/ErrorReporter.h"
-#include "tools/TProcessWatcher.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -36,9 +35,7 @@ PackageExporter::PackageExporter(ClassModel &model, ErrorReporter &errors, QObje
 
 PackageExporter::~PackageExporter()
 {
-    for (auto &watcher : m_watchers)
-        watcher->Stop();
-    m_watchers.clear();   // each waits for its thread
+    m_watch.reset();
 }
 
 QString PackageExporter::PackageName(const QString &fileName)
@@ -204,12 +201,12 @@ bool PackageExporter::Go()
     return true;
 }
 
-std::shared_ptr<WatchedProcess> PackageExporter::StartExport(const QString &package)
+std::shared_ptr<RunningProcess> PackageExporter::StartExport(const QString &package)
 {
     Status(QStringLiteral("Exporting ") + package);
     const ProgramCommand command = ExportCommand(package);
     int code = 0;
-    std::shared_ptr<WatchedProcess> process = m_starter ? m_starter(command, &code) : nullptr;
+    std::shared_ptr<RunningProcess> process = m_starter ? m_starter(command, &code) : nullptr;
     if (!process) {
         m_errors.ShowError(code, SpecPath::Display(command.program));
         m_model.Prompt().Error(QLatin1String(StartFailedMessage));
@@ -225,17 +222,13 @@ void PackageExporter::ExportFirst()
     // A new ticket even when the start fails: an earlier process that was
     // cancelled is no longer current either way.
     const quint64 ticket = ++m_ticket;
-    StopWatching();
+    // The old watch goes first: no end of an earlier process arrives now.
+    m_watch.reset();
     m_current = StartExport(m_queue.At(0));
     m_awaitingEnd = bool(m_current);
     if (!m_current)
         return;   // stays busy until Cancel
-    ReapWatchers();
-    auto watcher = std::make_unique<TProcessWatcher>(m_current, ticket);
-    connect(watcher.get(), &TProcessWatcher::ProcessEnded, this, &PackageExporter::OnProcessEnded,
-            Qt::QueuedConnection);
-    watcher->start();
-    m_watchers.push_back(std::move(watcher));
+    m_watch = m_current->Watch(this, [this, ticket] { OnProcessEnded(ticket); });
 }
 
 void PackageExporter::OnProcessEnded(quint64 ticket)
@@ -244,6 +237,7 @@ void PackageExporter::OnProcessEnded(quint64 ticket)
     if (ticket != m_ticket)
         return;
     m_awaitingEnd = false;
+    m_watch.reset();
     m_current.reset();
     if (!m_queue.IsEmpty()) {
         m_found.Add(m_queue.At(0));
@@ -275,19 +269,6 @@ void PackageExporter::Cancel()
     if (m_current)
         m_current->Terminate(CancelExitCode);
     SetBusy(false);
-}
-
-void PackageExporter::StopWatching()
-{
-    for (auto &watcher : m_watchers)
-        watcher->Stop();
-}
-
-void PackageExporter::ReapWatchers()
-{
-    // Only threads that have finished are freed; the rest were told to stop
-    // and end within one wait step.
-    std::erase_if(m_watchers, [](const std::unique_ptr<TProcessWatcher> &w) { return w->isFinished(); });
 }
 
 void PackageExporter::RefreshModel()
@@ -347,12 +328,12 @@ bool PackageExporter::ExportPackage(const QString &package, bool *declined)
 
     m_baseDir = baseDir;
     SetBusy(true);
-    const std::shared_ptr<WatchedProcess> process = StartExport(name);
+    const std::shared_ptr<RunningProcess> process = StartExport(name);
     bool exported = false;
     if (process) {
         EventPump &pump = m_model.Pump();
         bool ended = false;
-        while (!(ended = process->Wait(TProcessWatcher::WaitStepMs))) {
+        while (!(ended = process->Wait(WaitStepMs))) {
             pump.Pump();
             if (pump.Terminating() || s_cancelRequested.load(std::memory_order_relaxed))
                 break;

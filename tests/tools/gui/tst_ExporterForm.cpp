@@ -41,7 +41,7 @@ struct Window
             h.game.WriteBytes("System/" + p + ".u", "x");
         exporter.SetRefreshHandler([this] { ++refreshes; });
         // UCC.exe cannot be started: the window stays busy until Cancel.
-        exporter.SetProgramStarter([this](const ProgramCommand &, int *code) -> std::shared_ptr<WatchedProcess> {
+        exporter.SetProgramStarter([this](const ProgramCommand &, int *code) -> std::shared_ptr<RunningProcess> {
             ++starts;
             *code = LaunchCode::FileNotFound;
             return nullptr;

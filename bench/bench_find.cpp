@@ -12,7 +12,7 @@
 
 #include "model/ClassModel.h"
 #include "model/PackageLoader.h"
-#include "persist/Options.h"
+#include "model/Options.h"
 #include "platform/AppEventPump.h"
 #include "platform/Prompter.h"
 #include "search/ClassFinder.h"

@@ -19,7 +19,7 @@
 #include "model/ClassModel.h"
 #include "model/PackageLoader.h"
 #include "model/PackageRemover.h"
-#include "persist/Options.h"
+#include "model/Options.h"
 #include "persist/StateFile.h"
 #include "platform/EventPump.h"
 #include "platform/Prompter.h"

@@ -134,9 +134,9 @@ int main(int argc, char *argv[])
     RegFileRegistry registry(store.filePath(QStringLiteral("registry.reg")));
     {
         TOptions seed;
-        seed.LoadOptions(registry);
+        LoadOptions(seed, registry);
         seed.BaseDir = QDir::toNativeSeparators(gameDir);
-        seed.SaveOptions(registry, QString());
+        SaveOptions(seed, registry, QString());
     }
 
     AppEventPump pump;

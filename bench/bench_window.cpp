@@ -110,9 +110,9 @@ bool PrepareUserSetting(const QString &gameDir, const QString &configDir, QTextS
     RegFileRegistry registry(configDir + QLatin1String("/Kelvarin/registry.reg"));
     {
         TOptions chosen;
-        chosen.LoadOptions(registry);   // the defaults: nothing is stored yet
+        LoadOptions(chosen, registry);   // the defaults: nothing is stored yet
         chosen.BaseDir = QDir::toNativeSeparators(gameDir);
-        if (!chosen.SaveOptions(registry, QString())) {
+        if (!SaveOptions(chosen, registry, QString())) {
             out << "could not write the settings store\n";
             return false;
         }

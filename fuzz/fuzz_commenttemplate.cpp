@@ -4,7 +4,7 @@
 
 #include "authoring/NewClassCommands.h"
 #include "model/ClassModel.h"
-#include "persist/Options.h"
+#include "model/Options.h"
 #include "platform/EventPump.h"
 #include "platform/TextFile.h"
 #include "support/ScriptedPrompter.h"

@@ -6,7 +6,7 @@
 #include "model/DeclarationParser.h"
 #include "model/Scanner.h"
 #include "model/SortedList.h"
-#include "persist/Options.h"
+#include "model/Options.h"
 #include "platform/EventPump.h"
 #include "platform/TextFile.h"
 #include "support/ScriptedPrompter.h"

@@ -4,7 +4,7 @@
 #include "FuzzSupport.h"
 
 #include "model/ClassModel.h"
-#include "persist/Options.h"
+#include "model/Options.h"
 #include "persist/StateFile.h"
 #include "platform/Errors.h"
 #include "platform/EventPump.h"

@@ -27,9 +27,16 @@ if [ $# -gt 0 ]; then
   files=("$@")
 else
   # The stand-ins are the game's programs in the sample game, built for
-  # Windows as well; the tests, benchmarks and fuzz targets are not.
-  mapfile -t files < <(find src standin -name '*.cpp' | LC_ALL=C sort)
+  # Windows as well; the tests, benchmarks and fuzz targets are not. The
+  # *_posix.cpp files are what a Windows build leaves out.
+  mapfile -t files < <(find src standin -name '*.cpp' ! -name '*_posix.cpp' | LC_ALL=C sort)
 fi
+
+# The headers CMake generates at configure time, made the same way here.
+generated=$(mktemp -d)
+trap 'rm -rf "$generated"' EXIT
+version=$(sed -n 's/^project(Kelvarin VERSION \([0-9.]*\).*/\1/p' CMakeLists.txt)
+sed "s/@PROJECT_VERSION@/$version/" src/KelvarinVersion.h.in > "$generated/KelvarinVersion.h"
 
 # Qt's own headers and what the programs link (QtCore, QtGui, QtWidgets,
 # QtNetwork), as system headers: the notes they give under MinGW (dllimport
@@ -37,7 +44,7 @@ fi
 # about our code.
 flags=(-std=c++20 -fsyntax-only -Wall -Wextra
   -DUNICODE -D_UNICODE -DQT_CORE_LIB -DQT_GUI_LIB -DQT_WIDGETS_LIB -DQT_NETWORK_LIB
-  -Isrc -Istandin
+  -Isrc -Istandin -I"$generated"
   -isystem "$qt" -isystem "$qt/QtCore" -isystem "$qt/QtGui"
   -isystem "$qt/QtWidgets" -isystem "$qt/QtNetwork")
 

@@ -3,7 +3,7 @@
 #include "authoring/IntFile.h"
 #include "model/ClassModel.h"
 #include "model/PackageLoader.h"
-#include "persist/Options.h"
+#include "model/Options.h"
 #include "platform/Errors.h"
 #include "platform/SpecPath.h"
 

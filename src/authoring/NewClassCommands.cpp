@@ -5,7 +5,7 @@
 #include "model/ClassModel.h"
 #include "model/PackageLoader.h"
 #include "model/TextRules.h"
-#include "persist/Options.h"
+#include "model/Options.h"
 #include "platform/FileSystem.h"
 #include "platform/Prompter.h"
 #include "platform/SpecPath.h"

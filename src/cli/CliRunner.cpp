@@ -14,6 +14,7 @@
 #include "persist/Options.h"
 #include "persist/StateFile.h"
 #include "persist/TreeText.h"
+#include "platform/CancelSignals.h"
 #include "platform/Errors.h"
 #include "platform/EventPump.h"
 #include "platform/SystemShell.h"
@@ -33,8 +34,6 @@
 #include <QThread>
 
 #include <atomic>
-#include <csignal>
-
 #include <functional>
 #include <memory>
 #include <vector>
@@ -72,52 +71,15 @@ const QStringList kPrintable{QStringLiteral("classes"), QStringLiteral("packages
 std::atomic<bool> g_signalled{false};
 static_assert(std::atomic<bool>::is_always_lock_free, "the flag is set from a signal handler");
 
+// While a compile or an export runs, Ctrl+C and a polite kill cancel it:
+// UCC is ended and waited for, a compile puts the package file and
+// EditPackages back, and the program ends after that.
 extern "C" void CancelCompileOnSignal(int)
 {
     g_signalled.store(true, std::memory_order_relaxed);
     kelvarin::CompileRunner::RequestCancel();
     kelvarin::PackageExporter::RequestCancel();
 }
-
-// While a compile or an export runs, Ctrl+C and a polite kill cancel it:
-// UCC is ended and waited for, a compile puts the package file and
-// EditPackages back, and the program ends after that.
-class CancelOnSignals
-{
-public:
-    CancelOnSignals()
-    {
-#ifndef Q_OS_WIN
-        struct sigaction action = {};
-        action.sa_handler = CancelCompileOnSignal;
-        sigemptyset(&action.sa_mask);
-        sigaction(SIGINT, &action, &m_int);
-        sigaction(SIGTERM, &action, &m_term);
-#else
-        m_int = std::signal(SIGINT, CancelCompileOnSignal);
-        m_term = std::signal(SIGTERM, CancelCompileOnSignal);
-#endif
-    }
-    ~CancelOnSignals()
-    {
-#ifndef Q_OS_WIN
-        sigaction(SIGINT, &m_int, nullptr);
-        sigaction(SIGTERM, &m_term, nullptr);
-#else
-        std::signal(SIGINT, m_int);
-        std::signal(SIGTERM, m_term);
-#endif
-    }
-
-private:
-#ifndef Q_OS_WIN
-    struct sigaction m_int = {};
-    struct sigaction m_term = {};
-#else
-    void (*m_int)(int) = nullptr;
-    void (*m_term)(int) = nullptr;
-#endif
-};
 
 void PrintLines(QTextStream &out, const QStringList &lines)
 {
@@ -269,7 +231,7 @@ int CliRunner::Run(const QStringList &arguments, Registry &registry, QTextStream
     // A missing or damaged store is normal for a headless run: the load
     // defaults stand, without a message.
     try {
-        options.LoadOptions(registry);
+        LoadOptions(options, registry);
     } catch (const KelvarinError &) {
     }
     if (haveBase)
@@ -430,13 +392,13 @@ int CliRunner::Run(const QStringList &arguments, Registry &registry, QTextStream
             } else if (action.option == QLatin1String("--compile")) {
                 CompileOutcome outcome;
                 {
-                    CancelOnSignals cancelOnSignals;
+                    CancelSignals cancelOnSignals(CancelCompileOnSignal);
                     outcome = compiler.CompilePackage(arg);
                 }
                 PrintLines(out, outcome.parsedLog);
                 if (!outcome.note.isEmpty())
                     prompter.Say(outcome.note);
-                if (!outcome.package.isEmpty() && !options.SaveLastCompiledPackage(registry))
+                if (!outcome.package.isEmpty() && !SaveLastCompiledPackage(options, registry))
                     prompter.Say(QStringLiteral("Unable to store options.\r\nChanges might not be remembered."));
                 if (!outcome.Succeeded() && !outcome.declined)
                     prompter.NoteError();
@@ -445,7 +407,7 @@ int CliRunner::Run(const QStringList &arguments, Registry &registry, QTextStream
                 bool declined = false;
                 bool exported = false;
                 {
-                    CancelOnSignals cancelOnSignals;
+                    CancelSignals cancelOnSignals(CancelCompileOnSignal);
                     exported = exporter.ExportPackage(arg, &declined,
                                                       action.option == QLatin1String("--export-native"));
                 }

@@ -2,7 +2,7 @@
 
 #include "model/TextRules.h"
 #include "package/PackageFile.h"
-#include "persist/Options.h"
+#include "model/Options.h"
 #include "platform/EventPump.h"
 #include "platform/FileSystem.h"
 #include "platform/SpecPath.h"

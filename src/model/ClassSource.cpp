@@ -2,7 +2,7 @@
 
 #include "model/ClassModel.h"
 #include "package/PackageFile.h"
-#include "persist/Options.h"
+#include "model/Options.h"
 #include "platform/Errors.h"
 #include "platform/SpecPath.h"
 #include "platform/TextFile.h"

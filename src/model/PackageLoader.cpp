@@ -7,7 +7,7 @@
 #include "model/SourceReadAhead.h"
 #include "model/TextRules.h"
 #include "package/PackageFile.h"
-#include "persist/Options.h"
+#include "model/Options.h"
 #include "platform/Errors.h"
 #include "platform/EventPump.h"
 #include "platform/FileSystem.h"

@@ -4,7 +4,7 @@
 #include "model/ClassModel.h"
 #include "model/DeclarationParser.h"
 #include "model/TextRules.h"
-#include "persist/Options.h"
+#include "model/Options.h"
 #include "platform/EventPump.h"
 #include "platform/FileSystem.h"
 #include "platform/Prompter.h"

@@ -3,7 +3,7 @@
 #include "model/ClassModel.h"
 #include "model/DeclarationParser.h"
 #include "model/TextRules.h"
-#include "persist/Options.h"
+#include "model/Options.h"
 #include "platform/EventPump.h"
 #include "platform/FileSystem.h"
 

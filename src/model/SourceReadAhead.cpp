@@ -28,12 +28,13 @@ private:
 
 } // namespace
 
-SourceReadAhead::SourceReadAhead(const QStringList &classesDirs, int threads)
-    : m_threads(int(std::min<qsizetype>(std::max(threads, 0), classesDirs.size())))
+SourceReadAhead::SourceReadAhead(const QStringList &classesDirs, int threads, Reader reader)
+    : m_reader(reader ? std::move(reader) : Reader(&Scanner::ReadPackageSources)),
+      m_threads(int(std::min<qsizetype>(std::max(threads, 0), classesDirs.size())))
 {
     m_jobs.reserve(size_t(classesDirs.size()));
     for (const QString &dir : classesDirs)
-        m_jobs.push_back(Job{dir, State::Queued, {}});
+        m_jobs.push_back(Job{dir, State::Queued, {}, {}});
     if (classesDirs.size() >= kManyPackages)
         StartWorkers();
 }
@@ -82,9 +83,18 @@ void SourceReadAhead::Work()
         job.state = State::Reading;
         const QString dir = job.classesDir;
         lock.unlock();
-        Scanner::StagedSources sources = Scanner::ReadPackageSources(dir, &pump);
+        // Nothing may leave a worker thread: the failure travels to Take,
+        // which raises it on the loading thread.
+        Scanner::StagedSources sources;
+        std::exception_ptr failure;
+        try {
+            sources = m_reader(dir, &pump);
+        } catch (...) {
+            failure = std::current_exception();
+        }
         lock.lock();
         job.sources = std::move(sources);
+        job.failure = failure;
         job.state = State::Done;
         m_changed.notify_all();
     }
@@ -106,7 +116,17 @@ std::optional<Scanner::StagedSources> SourceReadAhead::Take(const QString &class
         // No worker has begun it: read it here, with the window's pump.
         job.state = State::Reading;
         lock.unlock();
-        Scanner::StagedSources sources = Scanner::ReadPackageSources(classesDir, &pump);
+        Scanner::StagedSources sources;
+        try {
+            sources = m_reader(classesDir, &pump);
+        } catch (...) {
+            // The package is used up either way: the next Take goes on.
+            lock.lock();
+            job.state = State::Taken;
+            ++m_next;
+            m_changed.notify_all();
+            throw;
+        }
         lock.lock();
         job.state = State::Taken;
         ++m_next;
@@ -133,9 +153,12 @@ std::optional<Scanner::StagedSources> SourceReadAhead::Take(const QString &class
             return std::nullopt;
     }
     Scanner::StagedSources sources = std::move(job.sources);
+    const std::exception_ptr failure = std::move(job.failure);
     job.state = State::Taken;
     ++m_next;
     m_changed.notify_all();
+    if (failure)
+        std::rethrow_exception(failure);
     return sources;
 }
 

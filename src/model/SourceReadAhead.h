@@ -7,6 +7,8 @@
 
 #include <atomic>
 #include <condition_variable>
+#include <exception>
+#include <functional>
 #include <memory>
 #include <mutex>
 #include <optional>
@@ -26,9 +28,13 @@ class EventPump;
 class SourceReadAhead
 {
 public:
+    // How one package is read; Scanner::ReadPackageSources unless a test
+    // gives another.
+    using Reader = std::function<Scanner::StagedSources(const QString &classesDir, EventPump *pump)>;
+
     // classesDirs: the packages' "\Classes\" directories in load order.
     // threads: worker threads (none: every package is read by Take itself).
-    SourceReadAhead(const QStringList &classesDirs, int threads);
+    SourceReadAhead(const QStringList &classesDirs, int threads, Reader reader = {});
     // Stops the workers (a read in progress ends after its current file).
     ~SourceReadAhead();
     SourceReadAhead(const SourceReadAhead &) = delete;
@@ -39,7 +45,8 @@ public:
     // has begun it (then cut short, as ReadPackageSources is, when the
     // application is terminating). Nothing when classesDir is not next in
     // line (the caller reads it itself) or when the application began
-    // terminating during the wait.
+    // terminating during the wait. A read that failed on a worker raises
+    // its error here, on the caller's thread, as reading it here would.
     std::optional<Scanner::StagedSources> Take(const QString &classesDir, EventPump &pump);
     // True when classesDir is the next package in line.
     bool IsNext(const QString &classesDir);
@@ -59,6 +66,7 @@ private:
         QString classesDir;
         State state = State::Queued;
         Scanner::StagedSources sources;
+        std::exception_ptr failure;   // what the worker's read raised
     };
 
     void Work();
@@ -66,6 +74,7 @@ private:
     // The first queued job a worker may begin, or -1.
     int NextForWorker() const;
 
+    Reader m_reader;
     std::vector<Job> m_jobs;
     size_t m_next = 0;   // the job Take hands out next
     bool m_stopping = false;

@@ -13,87 +13,87 @@ const QString kEditorExtension = QStringLiteral(".UC");
 
 } // namespace
 
-bool TOptions::LoadOptions(Registry &registry)
+bool LoadOptions(TOptions &options, Registry &registry)
 {
-    BaseDir = QStringLiteral(".");
-    CommandLine = QStringLiteral("ctf-face");
-    bUCCVisibleCompile = false;
-    bUCCVisibleExport = false;
-    bTestrunAfterCompile = false;
-    bReadCompiledPackages = true;
-    bNativeExport = false;
-    LastCompiledPackage.clear();
-    if (RegistryKey.isEmpty())
-        RegistryKey = QLatin1String(DefaultRegistryKey);
+    options.BaseDir = QStringLiteral(".");
+    options.CommandLine = QStringLiteral("ctf-face");
+    options.bUCCVisibleCompile = false;
+    options.bUCCVisibleExport = false;
+    options.bTestrunAfterCompile = false;
+    options.bReadCompiledPackages = true;
+    options.bNativeExport = false;
+    options.LastCompiledPackage.clear();
+    if (options.RegistryKey.isEmpty())
+        options.RegistryKey = QLatin1String(TOptions::DefaultRegistryKey);
 
     kelvarin::RegistryKey reg(registry, RegRoot::LocalMachine);
-    if (!reg.OpenKey(RegistryKey, false))
+    if (!reg.OpenKey(options.RegistryKey, false))
         return false;
 
     if (reg.ValueExists(QStringLiteral("BaseDir")))
-        BaseDir = reg.ReadString(QStringLiteral("BaseDir"));
+        options.BaseDir = reg.ReadString(QStringLiteral("BaseDir"));
     if (reg.ValueExists(QStringLiteral("CommandLine")))
-        CommandLine = reg.ReadString(QStringLiteral("CommandLine"));
+        options.CommandLine = reg.ReadString(QStringLiteral("CommandLine"));
     if (reg.ValueExists(QStringLiteral("bUCCVisibleCompile")))
-        bUCCVisibleCompile = reg.ReadBool(QStringLiteral("bUCCVisibleCompile"));
+        options.bUCCVisibleCompile = reg.ReadBool(QStringLiteral("bUCCVisibleCompile"));
     if (reg.ValueExists(QStringLiteral("bUCCVisibleExport")))
-        bUCCVisibleExport = reg.ReadBool(QStringLiteral("bUCCVisibleExport"));
+        options.bUCCVisibleExport = reg.ReadBool(QStringLiteral("bUCCVisibleExport"));
     if (reg.ValueExists(QStringLiteral("bTestrunAfterCompile")))
-        bTestrunAfterCompile = reg.ReadBool(QStringLiteral("bTestrunAfterCompile"));
+        options.bTestrunAfterCompile = reg.ReadBool(QStringLiteral("bTestrunAfterCompile"));
     if (reg.ValueExists(QStringLiteral("UCCPriority")))
-        UCCPriority = reg.ReadInteger(QStringLiteral("UCCPriority"));
+        options.UCCPriority = reg.ReadInteger(QStringLiteral("UCCPriority"));
     if (reg.ValueExists(QStringLiteral("LastCompiledPackage")))
-        LastCompiledPackage = reg.ReadString(QStringLiteral("LastCompiledPackage"));
+        options.LastCompiledPackage = reg.ReadString(QStringLiteral("LastCompiledPackage"));
     if (reg.ValueExists(QStringLiteral("bReadCompiledPackages")))
-        bReadCompiledPackages = reg.ReadBool(QStringLiteral("bReadCompiledPackages"));
+        options.bReadCompiledPackages = reg.ReadBool(QStringLiteral("bReadCompiledPackages"));
     if (reg.ValueExists(QStringLiteral("bNativeExport")))
-        bNativeExport = reg.ReadBool(QStringLiteral("bNativeExport"));
+        options.bNativeExport = reg.ReadBool(QStringLiteral("bNativeExport"));
 
-    UScriptEditCommand = FileAssociation::StripFileArgument(
+    options.UScriptEditCommand = FileAssociation::StripFileArgument(
         FileAssociation::ReadOpenCommand(registry, kEditorExtension));
     reg.CloseKey();
     return true;
 }
 
-bool TOptions::SaveOptions(Registry &registry, const QString &programPath)
+bool SaveOptions(TOptions &options, Registry &registry, const QString &programPath)
 {
-    if (RegistryKey.isEmpty())
-        RegistryKey = QLatin1String(DefaultRegistryKey);
+    if (options.RegistryKey.isEmpty())
+        options.RegistryKey = QLatin1String(TOptions::DefaultRegistryKey);
 
     // The record is stored whole or not at all.
     RegistryChanges changes(registry);
     kelvarin::RegistryKey reg(registry, RegRoot::LocalMachine);
-    if (!reg.OpenKey(RegistryKey, true))
+    if (!reg.OpenKey(options.RegistryKey, true))
         return false;
 
-    reg.WriteString(QStringLiteral("BaseDir"), BaseDir);
-    reg.WriteString(QStringLiteral("CommandLine"), CommandLine);
-    reg.WriteBool(QStringLiteral("bUCCVisibleCompile"), bUCCVisibleCompile);
-    reg.WriteBool(QStringLiteral("bUCCVisibleExport"), bUCCVisibleExport);
-    reg.WriteBool(QStringLiteral("bTestrunAfterCompile"), bTestrunAfterCompile);
-    reg.WriteInteger(QStringLiteral("UCCPriority"), UCCPriority);
-    reg.WriteString(QStringLiteral("LastCompiledPackage"), LastCompiledPackage);
-    reg.WriteBool(QStringLiteral("bReadCompiledPackages"), bReadCompiledPackages);
-    reg.WriteBool(QStringLiteral("bNativeExport"), bNativeExport);
+    reg.WriteString(QStringLiteral("BaseDir"), options.BaseDir);
+    reg.WriteString(QStringLiteral("CommandLine"), options.CommandLine);
+    reg.WriteBool(QStringLiteral("bUCCVisibleCompile"), options.bUCCVisibleCompile);
+    reg.WriteBool(QStringLiteral("bUCCVisibleExport"), options.bUCCVisibleExport);
+    reg.WriteBool(QStringLiteral("bTestrunAfterCompile"), options.bTestrunAfterCompile);
+    reg.WriteInteger(QStringLiteral("UCCPriority"), options.UCCPriority);
+    reg.WriteString(QStringLiteral("LastCompiledPackage"), options.LastCompiledPackage);
+    reg.WriteBool(QStringLiteral("bReadCompiledPackages"), options.bReadCompiledPackages);
+    reg.WriteBool(QStringLiteral("bNativeExport"), options.bNativeExport);
 
     // An empty editor setting leaves whatever association there is alone.
-    if (!UScriptEditCommand.isEmpty())
+    if (!options.UScriptEditCommand.isEmpty())
         FileAssociation::WriteOpenCommand(registry, kEditorExtension, QStringLiteral("Unreal Code"),
-                                          UScriptEditCommand, programPath);
+                                          options.UScriptEditCommand, programPath);
     reg.CloseKey();
     if (!changes.End())
         throw KelvarinError(QStringLiteral("Failed to set data for 'BaseDir'"));
     return true;
 }
 
-bool TOptions::SaveLastCompiledPackage(Registry &registry)
+bool SaveLastCompiledPackage(TOptions &options, Registry &registry)
 {
-    if (RegistryKey.isEmpty())
-        RegistryKey = QLatin1String(DefaultRegistryKey);
+    if (options.RegistryKey.isEmpty())
+        options.RegistryKey = QLatin1String(TOptions::DefaultRegistryKey);
     kelvarin::RegistryKey reg(registry, RegRoot::LocalMachine);
-    if (!reg.OpenKey(RegistryKey, true))
+    if (!reg.OpenKey(options.RegistryKey, true))
         return false;
-    reg.WriteString(QStringLiteral("LastCompiledPackage"), LastCompiledPackage);
+    reg.WriteString(QStringLiteral("LastCompiledPackage"), options.LastCompiledPackage);
     return true;
 }
 

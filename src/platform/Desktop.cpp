@@ -1,4 +1,5 @@
 #include "platform/Desktop.h"
+#include "platform/Desktop_p.h"
 
 #include "platform/LaunchCodes.h"
 
@@ -8,10 +9,6 @@
 #include <QProcess>
 #include <QStandardPaths>
 
-#ifndef Q_OS_WIN
-#include <sys/stat.h>
-#include <unistd.h>
-#endif
 
 namespace kelvarin::Desktop {
 
@@ -24,17 +21,7 @@ QString Environment(const char *name)
     return qEnvironmentVariable(name);
 }
 
-bool IsExecutableFile(const QString &path)
-{
-#ifndef Q_OS_WIN
-    const QByteArray bytes = QFile::encodeName(path);
-    struct stat st;
-    return ::stat(bytes.constData(), &st) == 0 && S_ISREG(st.st_mode) && ::access(bytes.constData(), X_OK) == 0;
-#else
-    const QFileInfo info(path);
-    return info.isFile() && info.isExecutable();
-#endif
-}
+using Detail::IsExecutableFile;
 
 // Where a program named in a desktop file or a command is: a path as it
 // is, a bare name on PATH. Empty when it is not an executable file.
@@ -225,27 +212,6 @@ std::optional<ProcessStart> FromDesktopFile(const QString &id, const QString &na
 bool HasDisplay()
 {
     return !Environment("DISPLAY").isEmpty() || !Environment("WAYLAND_DISPLAY").isEmpty();
-}
-
-QString FindOnPath(const QString &name)
-{
-    if (name.isEmpty())
-        return {};
-#ifdef Q_OS_WIN
-    return QStandardPaths::findExecutable(name);
-#else
-    if (name.contains(QLatin1Char('/')))
-        return IsExecutableFile(name) ? QFileInfo(name).absoluteFilePath() : QString();
-    // An empty entry would mean the current directory: never searched.
-    const QString path = qEnvironmentVariableIsSet("PATH") ? Environment("PATH")
-                                                           : QStringLiteral("/usr/local/bin:/usr/bin:/bin");
-    for (const QString &dir : path.split(QLatin1Char(':'), Qt::SkipEmptyParts)) {
-        const QString candidate = dir + QLatin1Char('/') + name;
-        if (IsExecutableFile(candidate))
-            return QFileInfo(candidate).absoluteFilePath();
-    }
-    return {};
-#endif
 }
 
 int OpenerAnswer(int exitCode)

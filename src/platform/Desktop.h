@@ -17,6 +17,12 @@ bool HasDisplay();
 // The full path of an executable found on PATH, or empty.
 QString FindOnPath(const QString &name);
 
+// The extension a picked program's name gets when none is typed: on Windows
+// defaultExtension without its dot (".exe" gives "exe"); elsewhere none, as
+// programs have no extension and adding one would name a file that does not
+// exist.
+QString ProgramSuffix(const QString &defaultExtension);
+
 // xdg-open's exit code as a launch code: 0 success (above 32), 2 "file not
 // found" 2, 3 "no program" and 4 "the program failed" 31. Any other code is
 // a failure whose number the error box shows as it is: 1 and 5 to 32 stay

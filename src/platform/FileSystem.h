@@ -1,10 +1,11 @@
 #pragma once
 
+#include "platform/FileDescriptor.h"
+
 #include <QByteArray>
 #include <QString>
 #include <QStringList>
 
-#include <memory>
 #include <vector>
 
 namespace kelvarin {
@@ -34,8 +35,8 @@ struct Listing
     };
     QString nativeDir;   // the directory listed, as this OS names it; ends with a separator
     std::vector<Entry> entries;
-    // The open directory (POSIX), closed with the last copy of the listing.
-    std::shared_ptr<int> dirHandle;
+    // The open directory (POSIX), closed with the listing; none on Windows.
+    FileDescriptor dirHandle;
 };
 
 // As List with ListWhat::Everything, each entry with its kind.

@@ -3,6 +3,7 @@
 #include "platform/Process.h"
 
 #include <QString>
+#include <QStringList>
 
 namespace kelvarin {
 
@@ -50,6 +51,12 @@ GameLaunch Plan(const QString &specProgram, const QString &params, const QString
 
 // True when BaseDir holds a native Linux build of the game.
 bool IsNativeBuild(const QString &baseDir);
+
+// Where a native build keeps the user's own copy of its System directory
+// (UnrealTournament.ini, the log, packages it writes): ~/.utpg/System
+// (version 469), then ~/.loki/ut/System (older builds), as native paths.
+// Empty without a home directory, and on Windows.
+QStringList UserSystemDirs();
 
 // A file of the game's System directory as the user edits it: native builds
 // keep their own copy of UnrealTournament.ini and the log in ~/.utpg/System

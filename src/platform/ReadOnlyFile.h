@@ -2,8 +2,14 @@
 
 #include "platform/FileSystem.h"
 
+#include "platform/FileDescriptor.h"
+
 #include <QByteArray>
 #include <QString>
+
+#include <memory>
+
+class QFile;
 
 namespace kelvarin {
 
@@ -15,7 +21,7 @@ namespace kelvarin {
 class ReadOnlyFile
 {
 public:
-    ReadOnlyFile() = default;
+    ReadOnlyFile();
     ~ReadOnlyFile();
     ReadOnlyFile(const ReadOnlyFile &) = delete;
     ReadOnlyFile &operator=(const ReadOnlyFile &) = delete;
@@ -36,8 +42,8 @@ public:
     void Close();
 
 private:
-    int m_fd = -1;
-    void *m_qfile = nullptr;   // used where there is no POSIX file descriptor
+    FileDescriptor m_fd;             // POSIX
+    std::unique_ptr<QFile> m_file;   // Windows, where there is no POSIX descriptor
 };
 
 } // namespace kelvarin

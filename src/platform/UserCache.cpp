@@ -1,4 +1,5 @@
 #include "platform/UserCache.h"
+#include "platform/UserCache_p.h"
 
 #include "platform/Errors.h"
 #include "platform/SpecPath.h"
@@ -6,21 +7,8 @@
 
 #include <QDir>
 #include <QFile>
-#include <QStandardPaths>
 
 namespace kelvarin::UserCache {
-
-QString Directory()
-{
-#ifdef Q_OS_WIN
-    return QStandardPaths::writableLocation(QStandardPaths::GenericCacheLocation) + QStringLiteral("/Kelvarin");
-#else
-    QString base = qEnvironmentVariable("XDG_CACHE_HOME");
-    if (base.isEmpty() || QDir::isRelativePath(base))
-        base = QDir::homePath() + QStringLiteral("/.cache");
-    return base + QStringLiteral("/Kelvarin");
-#endif
-}
 
 QString WriteReadOnlyCopy(const QString &folder, const QString &fileName, const QByteArray &bytes)
 {
@@ -35,11 +23,8 @@ QString WriteReadOnlyCopy(const QString &folder, const QString &fileName, const 
     // permissions matter to it.
     StagedFile staged(path);
     bool written = staged.Write(bytes);
-#ifdef Q_OS_WIN
-    // Windows refuses to rename over a read-only file.
-    if (written && QFile::exists(path))
-        QFile::setPermissions(path, QFile::ReadOwner | QFile::WriteOwner);
-#endif
+    if (written)
+        Detail::AllowReplacing(path);
     if (!written)
         throw KelvarinError(QStringLiteral("Unable to write ") + shown);
     // Read-only before the rename: the copy is never writable in place.

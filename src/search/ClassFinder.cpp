@@ -6,7 +6,7 @@
 #include "model/TextRules.h"
 #include "model/TreeRemovalWatch.h"
 #include "package/PackageFile.h"
-#include "persist/Options.h"
+#include "model/Options.h"
 #include "platform/Errors.h"
 #include "platform/EventPump.h"
 #include "platform/SpecPath.h"

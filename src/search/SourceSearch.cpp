@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <array>
 #include <cstring>
+#include <optional>
 
 namespace kelvarin::SourceSearch {
 
@@ -321,9 +322,9 @@ private:
     qsizetype m_partialStart = 0;  // after the buffer's last line end
 };
 
-} // namespace
-
-FileMatch SearchText(const QString &text, const QString &upperContaining)
+// The answers that need no text at all: an empty text matches anywhere,
+// and a text holding a line end matches nowhere (a line never holds one).
+std::optional<FileMatch> AnsweredWithoutText(const QString &upperContaining)
 {
     if (upperContaining.isEmpty()) {
         FileMatch match;
@@ -331,20 +332,23 @@ FileMatch SearchText(const QString &text, const QString &upperContaining)
         return match;
     }
     if (upperContaining.contains(QLatin1Char('\r')) || upperContaining.contains(QLatin1Char('\n')))
-        return {};
+        return FileMatch();
+    return std::nullopt;
+}
+
+} // namespace
+
+FileMatch SearchText(const QString &text, const QString &upperContaining)
+{
+    if (const std::optional<FileMatch> answer = AnsweredWithoutText(upperContaining))
+        return *answer;
     return SearchDecoded(text, upperContaining);
 }
 
 FileMatch SearchFile(const QString &specPath, const QString &upperContaining)
 {
-    if (upperContaining.isEmpty()) {
-        FileMatch match;
-        match.matched = true;
-        return match;
-    }
-    // A line never holds a line end.
-    if (upperContaining.contains(QLatin1Char('\r')) || upperContaining.contains(QLatin1Char('\n')))
-        return {};
+    if (const std::optional<FileMatch> answer = AnsweredWithoutText(upperContaining))
+        return *answer;
     ReadOnlyFile file;
     if (!file.Open(specPath))
         return {};

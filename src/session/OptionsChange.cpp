@@ -17,7 +17,7 @@ QString OptionsChange::ProgramPath()
 bool OptionsChange::Store(TOptions &options, Registry &registry, Prompter &prompter,
                           const QString &programPath)
 {
-    if (options.SaveOptions(registry, programPath))
+    if (SaveOptions(options, registry, programPath))
         return true;
     prompter.Error(QLatin1String(StoreFailedMessage));
     return false;

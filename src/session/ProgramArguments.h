@@ -1,5 +1,7 @@
 #pragma once
 
+#include "KelvarinVersion.h"
+
 #include <QString>
 #include <QStringList>
 
@@ -12,7 +14,7 @@ namespace kelvarin {
 class ProgramArguments
 {
 public:
-    static constexpr const char *Version = "2.7.0";
+    static constexpr const char *Version = KELVARIN_VERSION;
     static constexpr const char *ProgramName = "kelvarin";
 
     enum class Action { Run, Help, Version, UsageError };
@@ -33,7 +35,7 @@ public:
     // a file: URL is taken as the local file it names.
     static QString AbsoluteFile(const QString &fileName, const QString &workingDir);
 
-    // "Kelvarin 2.7.0"
+    // "Kelvarin " and the version
     static QString VersionText();
     static QString Usage();
 

@@ -33,7 +33,7 @@ void StartSequence::LoadSettings()
     if (!ReadsSettings())
         return;
     m_firstStart = !m_registry.StoreExists();
-    if (!m_options.LoadOptions(m_registry) && !m_firstStart)
+    if (!LoadOptions(m_options, m_registry) && !m_firstStart)
         m_prompter.Error(QLatin1String(LoadFailedMessage));
 }
 

@@ -2,10 +2,11 @@
 
 #include "model/EditPackagesFile.h"
 #include "model/TextRules.h"
-#include "persist/Options.h"
+#include "model/Options.h"
 #include "platform/Errors.h"
 #include "platform/EventPump.h"
 #include "platform/GamePrograms.h"
+#include "platform/Process.h"
 #include "platform/Prompter.h"
 #include "platform/SpecPath.h"
 #include "platform/TextFile.h"
@@ -27,29 +28,6 @@ std::atomic<bool> CompileRunner::s_cancelRequested{false};
 namespace {
 
 static_assert(std::atomic<bool>::is_always_lock_free, "the cancel flag is set from a signal handler");
-
-// The real UCC: a started Process.
-class StartedProcess : public CompileProcess
-{
-public:
-    explicit StartedProcess(std::unique_ptr<Process> process) : m_process(std::move(process)) {}
-    qint64 Pid() const override { return m_process->Pid(); }
-    bool Wait(int timeoutMs) override { return m_process->Wait(timeoutMs); }
-    bool SetPriorityClass(int priorityClass) override { return m_process->SetPriorityClass(priorityClass); }
-    bool Terminate(int exitCode) override { return m_process->Terminate(exitCode); }
-    bool Crashed() const override { return m_process->Finished() && m_process->ExitCode() == -1; }
-
-private:
-    std::unique_ptr<Process> m_process;
-};
-
-std::unique_ptr<CompileProcess> StartReal(const ProcessStart &start, int *errorCode)
-{
-    std::unique_ptr<Process> process = Process::Start(start, errorCode);
-    if (!process)
-        return nullptr;
-    return std::make_unique<StartedProcess>(std::move(process));
-}
 
 // Exists as anything at all: a file, a directory, a dangling link.
 bool Present(const QString &native)
@@ -88,7 +66,7 @@ const char *const kGamePackages[] = {
 } // namespace
 
 CompileRunner::CompileRunner(TOptions &options, EventPump &pump, Prompter &prompter, ErrorReporter &errors)
-    : m_options(options), m_pump(pump), m_prompter(prompter), m_errors(errors), m_starter(&StartReal)
+    : m_options(options), m_pump(pump), m_prompter(prompter), m_errors(errors), m_starter(Process::Starter())
 {
 }
 
@@ -229,6 +207,9 @@ CompileOutcome CompileRunner::CompilePackage(const QString &package)
                                .arg(name);
             outcome.parsedLog = CompilerLog::WithNote(outcome.parsedLog, outcome.note);
         }
+        // Kept beside the log, so that the log read again later (the log
+        // window, kelvarin-cli --print log) says it too.
+        CompilerLog::RememberNote(m_options.BaseDir, outcome.note);
         if (m_logView) {
             m_logView->SetCompileNote(outcome.note);
             m_logView->ShowCompileLog();
@@ -338,6 +319,7 @@ int CompileRunner::RunMake(const QString &base, const QString &package)
     // The old log goes, so that whatever is read afterwards is this run's.
     const QString logNative = SpecPath::ToNative(CompilerLog::LogPath(base));
     const bool oldLogGone = RemoveEntry(logNative);
+    CompilerLog::RememberNote(base, QString());
     const QDateTime started = QDateTime::currentDateTimeUtc().addSecs(-1);
 
     const QString exe = sys + QLatin1String("\\UCC.Exe");
@@ -350,7 +332,7 @@ int CompileRunner::RunMake(const QString &base, const QString &package)
     if (native)
         plan = GamePrograms::Plan(exe, MakeParametersFor(base, true), sys, m_options.bUCCVisibleCompile);
     int errorCode = plan.errorCode;
-    std::unique_ptr<CompileProcess> process;
+    std::shared_ptr<RunningProcess> process;
     if (plan.how != GameLaunch::How::Failed && !s_cancelRequested.load(std::memory_order_relaxed)) {
         // A session of its own, so that Cancel reaches UCC's children too
         // and a terminal's Ctrl+C reaches only us (we clean up, then end it).
@@ -411,10 +393,8 @@ int CompileRunner::RunMake(const QString &base, const QString &package)
     // file written during this run counts: one left from an earlier run is
     // not this compile's package.
     if (native && !Present(madeNative)) {
-        QStringList places{QFileInfo(plan.start.program).absolutePath()};
-        const QString home = qEnvironmentVariable("HOME");
-        if (!home.isEmpty())
-            places << home + QLatin1String("/.utpg/System") << home + QLatin1String("/.loki/ut/System");
+        const QStringList places = QStringList{QFileInfo(plan.start.program).absolutePath()}
+            + GamePrograms::UserSystemDirs();
         for (const QString &place : places) {
             const QFileInfo made(place + QLatin1Char('/') + package + QLatin1String(".u"));
             if (made.isFile() && made.lastModified().toUTC() >= started) {

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "platform/Process.h"
+#include "platform/RunningProcess.h"
 
 #include <QString>
 #include <QStringList>
@@ -40,24 +40,6 @@ public:
     // success line; empty when the log tells it all.
     virtual void SetCompileNote(const QString &note) { (void)note; }
 };
-
-// One started UCC, as the wait loop uses it. The real one wraps Process;
-// tests script their own.
-class CompileProcess
-{
-public:
-    virtual ~CompileProcess() = default;
-    virtual qint64 Pid() const = 0;
-    virtual bool Wait(int timeoutMs) = 0;
-    virtual bool SetPriorityClass(int priorityClass) = 0;
-    virtual bool Terminate(int exitCode) = 0;
-    // True when the program ended by a crash (a signal) rather than by
-    // itself: whatever package file it left may be cut short.
-    virtual bool Crashed() const { return false; }
-};
-
-// Starts a program; null and *errorCode (a launch code) on failure.
-using CompileStarter = std::function<std::unique_ptr<CompileProcess>(const ProcessStart &, int *errorCode)>;
 
 // What became of one CompilePackage.
 struct CompileOutcome
@@ -110,7 +92,7 @@ public:
     // enable the commands that must wait.
     void SetBusyChanged(std::function<void(bool)> busyChanged) { m_busyChanged = std::move(busyChanged); }
     // Replaces the way UCC is started (tests).
-    void SetStarter(CompileStarter starter) { m_starter = std::move(starter); }
+    void SetStarter(ProcessStarter starter) { m_starter = std::move(starter); }
 
     // The compile command. An empty name compiles the last compiled package.
     CompileOutcome CompilePackage(const QString &package);
@@ -160,12 +142,12 @@ private:
     std::function<void()> m_mark;
     std::function<bool()> m_otherBusy;
     std::function<void(bool)> m_busyChanged;
-    CompileStarter m_starter;
+    ProcessStarter m_starter;
 
     bool m_busy = false;
     int m_runState = 2;
     bool m_cancel = false;
-    CompileProcess *m_process = nullptr;
+    RunningProcess *m_process = nullptr;
     // Set by Run for CompilePackage: what this run left behind.
     bool m_lastNewPackageFile = false;
     bool m_lastBackupKept = false;   // no new package, and the previous one is back

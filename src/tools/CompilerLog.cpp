@@ -4,6 +4,7 @@
 #include "platform/SpecPath.h"
 #include "platform/TextFile.h"
 
+#include <QFileInfo>
 #include <QRegularExpression>
 
 namespace kelvarin {
@@ -15,7 +16,49 @@ const QLatin1String kHeading("Heading: ");
 const QLatin1String kWarning("ExecWarning: ");
 const QLatin1String kError("Error: ");
 
+// What tells one log from the next: its size and time, "none" without one.
+QString LogIdentity(const QString &baseDir)
+{
+    const QFileInfo log(SpecPath::ToNative(CompilerLog::LogPath(baseDir)));
+    if (!log.isFile())
+        return QStringLiteral("none");
+    return QString::number(log.size()) + QLatin1Char(' ')
+        + QString::number(log.lastModified().toMSecsSinceEpoch());
+}
+
+QString NotePath(const QString &baseDir)
+{
+    return baseDir + QLatin1String("\\System\\") + QLatin1String(CompilerLog::NoteFileName);
+}
+
 } // namespace
+
+void CompilerLog::RememberNote(const QString &baseDir, const QString &note)
+{
+    const QString path = NotePath(baseDir);
+    if (note.isEmpty()) {
+        if (FileSystem::FileExists(path))
+            FileSystem::RemoveFile(path);
+        return;
+    }
+    // Not worth a message when it cannot be kept: the compile itself has
+    // shown the note already.
+    TextFile::WriteLines(path, {LogIdentity(baseDir), note});
+}
+
+QString CompilerLog::RememberedNote(const QString &baseDir)
+{
+    const QString path = NotePath(baseDir);
+    if (!FileSystem::FileExists(path))
+        return QString();
+    const std::optional<QString> text = TextFile::ReadAll(path);
+    if (!text)
+        return QString();
+    const QStringList lines = TextFile::SplitLines(*text);
+    if (lines.size() != 2 || lines.first() != LogIdentity(baseDir))
+        return QString();
+    return lines.at(1);
+}
 
 QString CompilerLog::LogPath(const QString &baseDir)
 {
@@ -49,7 +92,7 @@ QStringList CompilerLog::Parse(const QStringList &lines, bool *errorsFound)
 
 QStringList CompilerLog::WithNote(QStringList parsed, const QString &note)
 {
-    if (note.isEmpty())
+    if (note.isEmpty() || (!parsed.isEmpty() && parsed.last() == note))
         return parsed;
     if (!parsed.isEmpty() && parsed.last() == QLatin1String(SuccessLine))
         parsed.last() = note;
@@ -108,11 +151,14 @@ CompilerLog::View CompilerLog::LoadLog(const QString &baseDir, bool parsed)
     View view;
     m_path = LogPath(baseDir);
     // Before the first compile there is no log: that is no error.
+    const QString note = RememberedNote(baseDir);
     if (!FileSystem::FileExists(m_path) && !FileSystem::DirExists(m_path)) {
         view.opened = true;
         view.empty = true;
         view.lines = QStringList{QLatin1String(NoLogLine)};
-        m_errorsFound = false;
+        if (parsed)
+            view.lines = WithNote(view.lines, note);
+        m_errorsFound = !note.isEmpty();
         return view;
     }
     const std::optional<QString> text = TextFile::ReadAll(m_path);
@@ -125,15 +171,18 @@ CompilerLog::View CompilerLog::LoadLog(const QString &baseDir, bool parsed)
     if (lines.isEmpty()) {
         view.empty = true;
         view.lines = QStringList{QLatin1String(NoLogLine)};
-        m_errorsFound = false;
+        if (parsed)
+            view.lines = WithNote(view.lines, note);
+        m_errorsFound = !note.isEmpty();
         return view;
     }
     if (parsed) {
-        view.lines = Parse(lines, &m_errorsFound);
+        view.lines = WithNote(Parse(lines, &m_errorsFound), note);
     } else {
         view.lines = lines;
         m_errorsFound = HasErrorLine(lines);
     }
+    m_errorsFound = m_errorsFound || !note.isEmpty();
     return view;
 }
 

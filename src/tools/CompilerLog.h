@@ -15,6 +15,7 @@ class CompilerLog
 {
 public:
     static constexpr const char *FileName = "KelvarinCompiler.log";
+    static constexpr const char *NoteFileName = "KelvarinCompiler.note";
     static constexpr const char *NoLogLine = "No log";
     static constexpr const char *SuccessLine = "Compilation successfull!";
     static constexpr const char *ErrorsLine = "Compilation stopped due to errors.";
@@ -28,8 +29,17 @@ public:
     // the caller's case ("No log").
     static QStringList Parse(const QStringList &lines, bool *errorsFound = nullptr);
     // A parsed view with a note that the log cannot tell (a compile that left
-    // no package): the note takes the success line's place, or ends the view.
+    // no package): the note takes the success line's place, or ends the view
+    // (a view that ends in the note already stays as it is).
     static QStringList WithNote(QStringList parsed, const QString &note);
+
+    // The note of the compile that wrote the log, kept beside it (BaseDir +
+    // "\System\KelvarinCompiler.note") so that a later view of the log, in
+    // another run of the program too, says what the compile said. The note
+    // belongs to the log as it is now (its size and time, or its absence):
+    // a log written since has none. An empty note forgets any.
+    static void RememberNote(const QString &baseDir, const QString &note);
+    static QString RememberedNote(const QString &baseDir);
     // True when a line of the log, after the first, starts with "Error: ".
     static bool HasErrorLine(const QStringList &lines);
     // True when a line of a parsed view is a warning.
@@ -63,7 +73,9 @@ public:
     // computed from the file in either view, so the verdict never depends
     // on how the window happens to show the log; a file that cannot be read
     // leaves it as it was; an empty one, or none at all (no compile has run
-    // yet), shows "No log" and clears it.
+    // yet), shows "No log" and clears it. The note of the compile that wrote
+    // the log (RememberedNote) ends the parsed view, and counts as an error
+    // in either view: that compile failed.
     View LoadLog(const QString &baseDir, bool parsed);
 
     bool ErrorsFound() const { return m_errorsFound; }

@@ -5,6 +5,8 @@
 #include "platform/Process.h"
 #include "platform/SpecPath.h"
 
+#include <QTimer>
+
 #include <memory>
 
 namespace kelvarin {
@@ -63,12 +65,25 @@ void TDedicatedServerThread::run()
     m_pid = server->Pid();
     // Raising the priority needs privileges; a refusal is not worth a word.
     server->SetPriorityClass(HighPriorityClass);
-    while (!m_stop) {
-        if (server->Wait(WaitStepMs))
-            break;
-        server->SetPriorityClass(HighPriorityClass);
-    }
-    // Releasing the process object stops watching; it never ends the server.
+    QTimer keepHigh;
+    keepHigh.setInterval(WaitStepMs);
+    connect(&keepHigh, &QTimer::timeout, [&server] { server->SetPriorityClass(HighPriorityClass); });
+    keepHigh.start();
+    // The server's end arrives through this thread's event loop.
+    QObject context;
+    std::unique_ptr<ProcessWatch> watch = server->Watch(&context, [this] { quit(); });
+    // A Stop before the loop runs ends it at once (QThread::exec returns
+    // when quit came first).
+    if (!m_stop)
+        exec();
+    // Releasing the watch and the process object stops watching; it never
+    // ends the server.
+}
+
+void TDedicatedServerThread::Stop()
+{
+    m_stop = true;
+    quit();
 }
 
 } // namespace kelvarin

@@ -11,8 +11,11 @@ namespace kelvarin {
 
 // Starts one dedicated server (UCC.exe server ...) and watches it: keeps its
 // priority class high while it runs and reports a failed start once, on the
-// thread of the context object given. The server runs in a session of its
-// own and keeps running when this program ends; Stop() only ends the watch.
+// thread of the context object given. The thread runs an event loop until
+// the server ends (the process's watch tells) or Stop(); meanwhile it
+// raises the server's priority again every WaitStepMs. The server runs in a
+// session of its own and keeps running when this program ends; Stop() only
+// ends the watch.
 class TDedicatedServerThread : public QThread
 {
     Q_OBJECT
@@ -35,8 +38,9 @@ public:
     // called once context is gone. A second call replaces the handler.
     void SetFailureHandler(QObject *context, std::function<void(int code, const QString &target)> handler);
 
-    // Ends the watch (within one wait step); the server keeps running.
-    void Stop() { m_stop = true; }
+    // Ends the watch; the server keeps running. Safe from any thread, also
+    // before the thread has started its event loop.
+    void Stop();
     // The server's process id once started, 0 before or after a failure.
     qint64 ServerPid() const { return m_pid; }
 

@@ -1,7 +1,7 @@
 #include "tools/Launchers.h"
 
 #include "model/ClassModel.h"
-#include "persist/Options.h"
+#include "model/Options.h"
 #include "platform/GamePrograms.h"
 #include "platform/LaunchCodes.h"
 #include "platform/Prompter.h"
@@ -12,7 +12,6 @@
 
 #include <QPointer>
 
-#include <algorithm>
 
 namespace kelvarin {
 
@@ -122,7 +121,7 @@ void Launchers::RundedicatedserverMenuItemClick()
     ReapFinishedServers();
 
     const QString system = SystemDir();
-    auto *server = new TDedicatedServerThread(nullptr);
+    auto server = std::make_unique<TDedicatedServerThread>();
     server->ProgramPath = system + QLatin1String("\\ucc.exe");
     server->Parameters = QLatin1String("server ") + m_options.CommandLine;
     server->WorkingDirectory = system;
@@ -131,29 +130,29 @@ void Launchers::RundedicatedserverMenuItemClick()
         m_errors.ShowError(code, target);
         m_prompter.Error(QString::fromLatin1(ServerFailedMessage));
     });
-    m_servers.push_back(server);
     server->start(QThread::HighPriority);
+    m_servers.push_back(std::move(server));
+}
+
+std::vector<TDedicatedServerThread *> Launchers::Servers() const
+{
+    std::vector<TDedicatedServerThread *> servers;
+    for (const std::unique_ptr<TDedicatedServerThread> &server : m_servers)
+        servers.push_back(server.get());
+    return servers;
 }
 
 void Launchers::ReapFinishedServers()
 {
-    const auto finished = std::stable_partition(m_servers.begin(), m_servers.end(),
-                                                [](TDedicatedServerThread *t) { return !t->isFinished(); });
-    for (auto it = finished; it != m_servers.end(); ++it)
-        delete *it;
-    m_servers.erase(finished, m_servers.end());
+    std::erase_if(m_servers, [](const std::unique_ptr<TDedicatedServerThread> &t) { return t->isFinished(); });
 }
 
 void Launchers::StopWatchingServers()
 {
     // Stop them all first so their last wait steps run side by side.
-    for (TDedicatedServerThread *server : m_servers)
+    for (const std::unique_ptr<TDedicatedServerThread> &server : m_servers)
         server->Stop();
-    for (TDedicatedServerThread *server : m_servers) {
-        server->wait();
-        delete server;
-    }
-    m_servers.clear();
+    m_servers.clear();   // each waits for its thread
 }
 
 } // namespace kelvarin

@@ -43,7 +43,8 @@ public:
     // outlives the window never reaches it.
     void StopWatchingServers();
     int ServerCount() const { return int(m_servers.size()); }
-    const std::vector<TDedicatedServerThread *> &Servers() const { return m_servers; }
+    // The watching threads, oldest first; owned by this object.
+    std::vector<TDedicatedServerThread *> Servers() const;
 
 private:
     QString SystemDir() const;
@@ -56,7 +57,7 @@ private:
     Shell &m_shell;
     ErrorReporter &m_errors;
     Prompter &m_prompter;
-    std::vector<TDedicatedServerThread *> m_servers;
+    std::vector<std::unique_ptr<TDedicatedServerThread>> m_servers;
 };
 
 } // namespace kelvarin

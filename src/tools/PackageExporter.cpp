@@ -3,15 +3,14 @@
 #include "model/ClassModel.h"
 #include "model/PackageLoader.h"
 #include "model/TextRules.h"
+#include "model/Options.h"
 #include "package/NativeExporter.h"
-#include "persist/Options.h"
 #include "platform/Errors.h"
 #include "platform/EventPump.h"
 #include "platform/FileSystem.h"
 #include "platform/Prompter.h"
 #include "platform/SpecPath.h"
 #include "tools/ErrorReporter.h"
-#include "tools/TProcessWatcher.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -38,9 +37,7 @@ PackageExporter::PackageExporter(ClassModel &model, ErrorReporter &errors, QObje
 
 PackageExporter::~PackageExporter()
 {
-    for (auto &watcher : m_watchers)
-        watcher->Stop();
-    m_watchers.clear();   // each waits for its thread
+    m_watch.reset();
 }
 
 QString PackageExporter::PackageName(const QString &fileName)
@@ -207,11 +204,11 @@ bool PackageExporter::Go()
     return true;
 }
 
-std::shared_ptr<WatchedProcess> PackageExporter::StartUcc(const QString &package, int *code)
+std::shared_ptr<RunningProcess> PackageExporter::StartUcc(const QString &package, int *code)
 {
     Status(QStringLiteral("Exporting ") + package);
     const ProgramCommand command = ExportCommand(package);
-    std::shared_ptr<WatchedProcess> process = m_starter ? m_starter(command, code) : nullptr;
+    std::shared_ptr<RunningProcess> process = m_starter ? m_starter(command, code) : nullptr;
     if (!process)
         return nullptr;
     // Raising the priority needs privileges; a refusal is not worth a word.
@@ -241,7 +238,8 @@ void PackageExporter::ExportFirst()
     // A new ticket even when the start fails: an earlier process that was
     // cancelled is no longer current either way.
     const quint64 ticket = ++m_ticket;
-    StopWatching();
+    // The old watch goes first: no end of an earlier process arrives now.
+    m_watch.reset();
     const QString package = m_queue.At(0);
     bool native = m_model.Options().bNativeExport || m_uccFailed;
     if (!native) {
@@ -262,12 +260,7 @@ void PackageExporter::ExportFirst()
         return;
     }
     m_awaitingEnd = true;
-    ReapWatchers();
-    auto watcher = std::make_unique<TProcessWatcher>(m_current, ticket);
-    connect(watcher.get(), &TProcessWatcher::ProcessEnded, this, &PackageExporter::OnProcessEnded,
-            Qt::QueuedConnection);
-    watcher->start();
-    m_watchers.push_back(std::move(watcher));
+    m_watch = m_current->Watch(this, [this, ticket] { OnProcessEnded(ticket); });
 }
 
 void PackageExporter::OnProcessEnded(quint64 ticket)
@@ -276,6 +269,7 @@ void PackageExporter::OnProcessEnded(quint64 ticket)
     if (ticket != m_ticket)
         return;
     m_awaitingEnd = false;
+    m_watch.reset();
     m_current.reset();
     if (!m_queue.IsEmpty()) {
         m_found.Add(m_queue.At(0));
@@ -307,19 +301,6 @@ void PackageExporter::Cancel()
     if (m_current)
         m_current->Terminate(CancelExitCode);
     SetBusy(false);
-}
-
-void PackageExporter::StopWatching()
-{
-    for (auto &watcher : m_watchers)
-        watcher->Stop();
-}
-
-void PackageExporter::ReapWatchers()
-{
-    // Only threads that have finished are freed; the rest were told to stop
-    // and end within one wait step.
-    std::erase_if(m_watchers, [](const std::unique_ptr<TProcessWatcher> &w) { return w->isFinished(); });
 }
 
 void PackageExporter::RefreshModel()
@@ -380,7 +361,7 @@ bool PackageExporter::ExportPackage(const QString &package, bool *declined, bool
     m_baseDir = baseDir;
     SetBusy(true);
     bool exported = false;
-    std::shared_ptr<WatchedProcess> process;
+    std::shared_ptr<RunningProcess> process;
     if (native || m_model.Options().bNativeExport) {
         exported = ExportNative(name, true);
     } else {
@@ -394,7 +375,7 @@ bool PackageExporter::ExportPackage(const QString &package, bool *declined, bool
     if (process) {
         EventPump &pump = m_model.Pump();
         bool ended = false;
-        while (!(ended = process->Wait(TProcessWatcher::WaitStepMs))) {
+        while (!(ended = process->Wait(WaitStepMs))) {
             pump.Pump();
             if (pump.Terminating() || s_cancelRequested.load(std::memory_order_relaxed))
                 break;

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "model/SortedList.h"
-#include "tools/WatchedProcess.h"
+#include "tools/GameProgramStarter.h"
 
 #include <QList>
 #include <QObject>
@@ -17,11 +17,11 @@ namespace kelvarin {
 
 class ClassModel;
 class ErrorReporter;
-class TProcessWatcher;
 
 // The package exporter without its window: the compiled packages found in
 // the game's System directory, the export queue, and one UCC.exe BatchExport
-// at a time, watched off the user-interface thread. Every reaction to a
+// at a time, watched without blocking the user interface (the process's
+// watch reports its end through the event loop). Every reaction to a
 // process's end runs on this object's thread.
 class PackageExporter : public QObject
 {
@@ -29,6 +29,8 @@ class PackageExporter : public QObject
 
 public:
     static constexpr int CancelExitCode = 255;
+    // How long ExportPackage waits for UCC.exe between two pumps.
+    static constexpr int WaitStepMs = 100;
     static constexpr const char *NothingQueuedMessage = "You have to select a package!";
     static constexpr const char *StartFailedMessage = "Unable to run UCC.exe\r\nCompilation halted.";
     static constexpr const char *OverwriteHead = "These packages already have sources, which the export will overwrite:";
@@ -38,8 +40,8 @@ public:
     static constexpr const char *UccRanMessage = "%1 was exported with UCC.exe.";
 
     PackageExporter(ClassModel &model, ErrorReporter &errors, QObject *parent = nullptr);
-    // Stops watching and waits for every watcher thread; a running export
-    // is not ended (the window cancels before it goes).
+    // Stops watching; a running export is not ended (the window cancels
+    // before it goes).
     ~PackageExporter() override;
 
     // ---- Seams -------------------------------------------------------------
@@ -130,15 +132,13 @@ private:
     void SetBusy(bool busy);
     void Status(const QString &text);
     bool AskOverwrite(const QStringList &packages);
-    std::shared_ptr<WatchedProcess> StartUcc(const QString &package, int *code);
+    std::shared_ptr<RunningProcess> StartUcc(const QString &package, int *code);
     // Exports with Kelvarin's own exporter; the report goes to the status
     // and, when some class was not written (or always when told), to a
     // message. True when every class was written.
     bool ExportNative(const QString &package, bool alwaysReport);
     void ExportFirst();
     void OnProcessEnded(quint64 ticket);
-    void StopWatching();
-    void ReapWatchers();
     static void Move(SortedList &from, SortedList &to, const QList<int> &rows);
 
     ClassModel &m_model;
@@ -159,8 +159,9 @@ private:
     quint64 m_ticket = 0;
     bool m_awaitingEnd = false;
     bool m_uccFailed = false;              // for the rest of this run
-    std::shared_ptr<WatchedProcess> m_current;
-    std::vector<std::unique_ptr<TProcessWatcher>> m_watchers;
+    std::shared_ptr<RunningProcess> m_current;
+    // The watch on m_current; it goes before the process does.
+    std::unique_ptr<ProcessWatch> m_watch;
 
     static std::atomic<bool> s_cancelRequested;
 };

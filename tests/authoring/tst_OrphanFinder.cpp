@@ -1,6 +1,6 @@
 #include "authoring/OrphanFinder.h"
 #include "model/ClassModel.h"
-#include "persist/Options.h"
+#include "model/Options.h"
 #include "platform/EventPump.h"
 #include "platform/SpecPath.h"
 #include "support/ScriptedPump.h"

@@ -3,12 +3,19 @@
 // workers, the model must come out as reading each package in turn makes it.
 
 #include "model/PackageLoader.h"
+#include "model/SourceReadAhead.h"
+#include "support/Raised.h"
+#include "support/ScriptedPump.h"
 #include "support/ModelHarness.h"
 
 #include <QLocale>
 #include <QtTest>
 
 #include <sys/stat.h>
+
+#include <atomic>
+#include <mutex>
+#include <thread>
 
 using namespace kelvarin;
 using kelvarin::test::DumpTree;
@@ -118,6 +125,41 @@ private slots:
                 QCOMPARE(got, expected);
             }
         }
+    }
+
+    // A read that fails on a worker thread must not end the program: the
+    // loading thread meets the failure when it takes that package, and the
+    // packages after it are read as usual.
+    void failedReadReachesTheLoadingThread()
+    {
+        QStringList dirs;
+        for (int i = 0; i < int(SourceReadAhead::kManyPackages); ++i)
+            dirs.append(QStringLiteral("P%1\\Classes\\").arg(i));
+        const std::thread::id loading = std::this_thread::get_id();
+        std::mutex mutex;
+        bool failedOnWorker = false;
+        std::atomic<bool> failed{false};
+        SourceReadAhead ahead(dirs, 2, [&](const QString &dir, EventPump *) {
+            Scanner::StagedSources sources;
+            if (dir.startsWith(QLatin1String("P1\\"))) {
+                std::lock_guard lock(mutex);
+                failedOnWorker = std::this_thread::get_id() != loading;
+                failed = true;
+                throw KelvarinError(QStringLiteral("Cannot open file P1"));
+            }
+            sources.lines.append(QStringLiteral("Object=A&") + dir.section(QLatin1Char('\\'), 0, 0));
+            return sources;
+        });
+        // Taken only once a worker has met the failure.
+        QTRY_VERIFY_WITH_TIMEOUT(failed, 30000);
+        kelvarin::test::ScriptedPump pump;
+        QCOMPARE(ahead.Take(dirs.at(0), pump)->lines, QStringList{"Object=A&P0"});
+        QCOMPARE(kelvarin::test::Raised([&] { ahead.Take(dirs.at(1), pump); }), QStringLiteral("Cannot open file P1"));
+        {
+            std::lock_guard lock(mutex);
+            QVERIFY(failedOnWorker);
+        }
+        QCOMPARE(ahead.Take(dirs.at(2), pump)->lines, QStringList{"Object=A&P2"});
     }
 };
 

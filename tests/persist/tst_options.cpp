@@ -85,7 +85,7 @@ private slots:
         TOptions o = Sample();
         o.UCCPriority = 77;
         o.UScriptEditCommand = QStringLiteral("vi");
-        QCOMPARE(o.LoadOptions(store.reg), !name.isEmpty());
+        QCOMPARE(LoadOptions(o, store.reg), !name.isEmpty());
 
         QMap<QString, QVariant> expected{{"BaseDir", name == "BaseDir" ? "D:\\UT" : "."},
                                          {"CommandLine", "ctf-face"},
@@ -129,7 +129,7 @@ private slots:
         saved.UCCPriority = texts ? 256 : 64;
         saved.LastCompiledPackage = texts ? QStringLiteral("MyMod") : QString();
         saved.UScriptEditCommand = texts ? QStringLiteral("C:\\Ed\\ed.exe") : QString();
-        QVERIFY(saved.SaveOptions(store.reg, QStringLiteral("/opt/kelvarin")));
+        QVERIFY(SaveOptions(saved, store.reg, QStringLiteral("/opt/kelvarin")));
         QCOMPARE(saved.RegistryKey, kKelvarinKey);
         // Every value under its own name: flags as 0/1 dwords, texts as strings.
         QMap<QString, QVariant> fields = Fields(saved);
@@ -145,7 +145,7 @@ private slots:
         // Read back from the file, as the next start does.
         RegFileRegistry reread(store.path);
         TOptions loaded;
-        QVERIFY(loaded.LoadOptions(reread));
+        QVERIFY(LoadOptions(loaded, reread));
         QCOMPARE(Fields(loaded), fields);
         QCOMPARE(loaded.UScriptEditCommand, saved.UScriptEditCommand);
         QCOMPARE(loaded.RegistryKey, saved.RegistryKey);
@@ -153,8 +153,8 @@ private slots:
         // The package compiled last can be stored alone; nothing else changes.
         saved.LastCompiledPackage = QStringLiteral("Other");
         saved.BaseDir = QStringLiteral("E:\\Elsewhere");
-        QVERIFY(saved.SaveLastCompiledPackage(store.reg));
-        QVERIFY(loaded.LoadOptions(store.reg));
+        QVERIFY(SaveLastCompiledPackage(saved, store.reg));
+        QVERIFY(LoadOptions(loaded, store.reg));
         fields["LastCompiledPackage"] = saved.LastCompiledPackage;
         QCOMPARE(Fields(loaded), fields);
     }
@@ -181,7 +181,7 @@ private slots:
         QVERIFY(storeAsDword ? store.reg.SetDword(RegRoot::LocalMachine, kKelvarinKey, name, 1)
                              : store.reg.SetString(RegRoot::LocalMachine, kKelvarinKey, name, QStringLiteral("1")));
         TOptions o;
-        QCOMPARE(Raised([&] { o.LoadOptions(store.reg); }), QStringLiteral("Invalid data type for '%1'").arg(name));
+        QCOMPARE(Raised([&] { LoadOptions(o, store.reg); }), QStringLiteral("Invalid data type for '%1'").arg(name));
         QCOMPARE(o.BaseDir, baseDirAfter);   // what was read before stays
     }
 
@@ -190,11 +190,11 @@ private slots:
         TempRegistry store;
         RegFileRegistry blocked(store.BlockedPath());
         TOptions o = Sample();
-        QVERIFY(!o.SaveOptions(blocked, QString()));
+        QVERIFY(!SaveOptions(o, blocked, QString()));
 
         // The key opens, but the first value cannot be stored.
         RefusingRegistry refusing(store.path);
-        QCOMPARE(Raised([&] { o.SaveOptions(refusing, QString()); }), QStringLiteral("Failed to set data for 'BaseDir'"));
+        QCOMPARE(Raised([&] { SaveOptions(o, refusing, QString()); }), QStringLiteral("Failed to set data for 'BaseDir'"));
     }
 
     void editorLivesInTheAssociation()
@@ -202,19 +202,19 @@ private slots:
         TempRegistry store;
         TOptions o = Sample();
         o.UScriptEditCommand = QStringLiteral("C:\\Ed\\ed.exe");
-        QVERIFY(o.SaveOptions(store.reg, QStringLiteral("C:\\Kelvarin\\Kelvarin.exe")));
+        QVERIFY(SaveOptions(o, store.reg, QStringLiteral("C:\\Kelvarin\\Kelvarin.exe")));
         QVERIFY(!store.reg.Value(RegRoot::LocalMachine, kKelvarinKey, QStringLiteral("UScriptEditCommand")));
         QCOMPARE(FileAssociation::ReadOpenCommand(store.reg, QStringLiteral(".UC")),
                  QStringLiteral("C:\\Ed\\ed.exe \"%1\""));
 
         TOptions loaded;
-        QVERIFY(loaded.LoadOptions(store.reg));
+        QVERIFY(LoadOptions(loaded, store.reg));
         QCOMPARE(loaded.UScriptEditCommand, QStringLiteral("C:\\Ed\\ed.exe"));
 
         // An empty editor setting leaves the association as it was.
         const QByteArray before = store.Bytes();
         loaded.UScriptEditCommand.clear();
-        QVERIFY(loaded.SaveOptions(store.reg, QString()));
+        QVERIFY(SaveOptions(loaded, store.reg, QString()));
         QCOMPARE(store.Bytes(), before);
     }
 };

@@ -137,6 +137,52 @@ private slots:
         QVERIFY(!process->Terminate(1));     // nothing left to end
     }
 
+    // The watch reports the end once through the event loop, nobody
+    // waiting, also for a program that had ended before; a watch destroyed
+    // first reports nothing, not even a report already on its way.
+    void watchReportsTheEndOnce_data()
+    {
+        QTest::addColumn<bool>("endedFirst");
+        QTest::addColumn<bool>("keepWatch");
+        QTest::newRow("ends while watched") << false << true;
+        QTest::newRow("had ended") << true << true;
+        QTest::newRow("watch gone first") << false << false;
+        QTest::newRow("had ended, watch gone first") << true << false;
+    }
+
+    void watchReportsTheEndOnce()
+    {
+        QFETCH(bool, endedFirst);
+        QFETCH(bool, keepWatch);
+        int code = 0;
+        std::unique_ptr<Process> process = Process::Start(Standin({"server"}), &code);
+        EndOnExit end(process);
+        QVERIFY(process);
+        if (endedFirst) {
+            QVERIFY(process->Terminate(0));
+            QVERIFY(process->Wait(-1));
+        }
+        QObject context;
+        int reports = 0;
+        std::unique_ptr<ProcessWatch> watch = process->Watch(&context, [&reports] { ++reports; });
+        if (!endedFirst) {
+            QCoreApplication::processEvents();
+            QCOMPARE(reports, 0);
+        }
+        if (!keepWatch)
+            watch.reset();
+        if (!endedFirst)
+            QVERIFY(process->Terminate(0));
+        if (keepWatch) {
+            QTRY_COMPARE(reports, 1);
+        } else {
+            QVERIFY(process->Wait(-1));
+        }
+        for (int i = 0; i < 5; ++i)
+            QCoreApplication::processEvents();
+        QCOMPARE(reports, keepWatch ? 1 : 0);
+    }
+
     void terminateReachesOwnSession_data()
     {
         QTest::addColumn<bool>("ownSession");

@@ -82,7 +82,7 @@ int main(int argc, char *argv[])
         registry = std::make_unique<RegFileRegistry>(base + QLatin1String("/registry.reg"));
         write = [&](long long n) {
             TOptions options = test::WriterVersions::Options(n % 2);
-            options.SaveOptions(*registry, QString());
+            SaveOptions(options, *registry, QString());
         };
     } else if (mode == QLatin1String("int")) {
         write = [&](long long n) {

@@ -107,7 +107,8 @@ private slots:
         }) << "Cannot create file ";
         QTest::newRow("saving the options") << Write([](test::ModelHarness &h, bool a) {
             RegFileRegistry registry(h.game.Base() + QLatin1String("/registry.reg"));
-            test::WriterVersions::Options(a).SaveOptions(registry, QString());
+            TOptions options = test::WriterVersions::Options(a);
+            SaveOptions(options, registry, QString());
         }) << "Failed to set data for '";
         QTest::newRow("writing an INT file") << Write([](test::ModelHarness &h, bool a) {
             IntFile::Write(IntFile::PathFor(h.game.Base(), QStringLiteral("MyMod")), test::WriterVersions::IntLines(a));

@@ -163,7 +163,7 @@ private slots:
             QVERIFY(RunWriter(QStringLiteral("options"), game.Base(), -1, &killer, 3000));
             RegFileRegistry registry(store);
             TOptions loaded;
-            QVERIFY2(loaded.LoadOptions(registry), qPrintable(QString::number(round)));
+            QVERIFY2(LoadOptions(loaded, registry), qPrintable(QString::number(round)));
             const QMap<QString, QVariant> fields = OptionFields(loaded);
             if (fields != a)
                 QCOMPARE(fields, b);

@@ -1,3 +1,4 @@
+#include "persist/Options.h"
 #include "session/OptionsChange.h"
 #include "session/StartSequence.h"
 
@@ -65,7 +66,7 @@ private slots:
                  storeBroken ? QStringList{OptionsChange::StoreFailedMessage} : QStringList{});
         // What was applied is what the next start reads.
         TOptions read;
-        QCOMPARE(read.LoadOptions(registry) && read.CommandLine == QLatin1String("dm-deck16"), !storeBroken);
+        QCOMPARE(LoadOptions(read, registry) && read.CommandLine == QLatin1String("dm-deck16"), !storeBroken);
     }
 
     void Start_data()
@@ -94,7 +95,7 @@ private slots:
         if (store == QLatin1String("options")) {
             TOptions seed;
             seed.BaseDir = h.game.Base();
-            QVERIFY(seed.SaveOptions(registry.reg, QStringLiteral("/opt/kelvarin")));
+            QVERIFY(SaveOptions(seed, registry.reg, QStringLiteral("/opt/kelvarin")));
         } else if (store == QLatin1String("damaged")) {
             QVERIFY(registry.Write("not a registry file"));
         }

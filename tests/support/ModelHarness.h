@@ -1,7 +1,7 @@
 #pragma once
 
 #include "model/ClassModel.h"
-#include "persist/Options.h"
+#include "model/Options.h"
 #include "platform/EventPump.h"
 #include "support/GameDir.h"
 #include "support/ScriptedPrompter.h"

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "persist/Options.h"
+#include "model/Options.h"
 #include "support/GameDir.h"
 
 #include <QStringList>

@@ -3,71 +3,23 @@
 
 #include "model/ClassModel.h"
 #include "platform/LaunchCodes.h"
+#include "support/FakeProcess.h"
 #include "support/ModelHarness.h"
 #include "support/PackageWriter.h"
 #include "support/RecordingShell.h"
 #include "tools/PackageExporter.h"
-#include "tools/TProcessWatcher.h"
-#include "tools/WatchedProcess.h"
 
 #include <QDir>
 #include <QSignalSpy>
 #include <QTest>
 
 #include <atomic>
-#include <condition_variable>
-#include <mutex>
 #include <thread>
 
 using namespace kelvarin;
 using namespace kelvarin::test;
 
 namespace {
-
-// A program that ends when the test says so.
-class FakeProcess : public WatchedProcess
-{
-public:
-    bool Wait(int timeoutMs) override
-    {
-        std::unique_lock lock(m_mutex);
-        ++waits;
-        if (timeoutMs < 0)
-            m_changed.wait(lock, [this] { return m_ended; });
-        else
-            m_changed.wait_for(lock, std::chrono::milliseconds(timeoutMs), [this] { return m_ended; });
-        return m_ended;
-    }
-    int ExitCode() const override { return m_exitCode; }
-    bool Terminate(int exitCode) override
-    {
-        std::lock_guard lock(m_mutex);
-        terminateCodes.append(exitCode);
-        ++terminations;
-        return true;
-    }
-    bool SetPriorityClass(int priorityClass) override
-    {
-        priorities.append(priorityClass);
-        return true;
-    }
-    void End(int exitCode = 0)
-    {
-        std::lock_guard lock(m_mutex);
-        m_exitCode = exitCode;
-        m_ended = true;
-        m_changed.notify_all();
-    }
-
-    QList<int> terminateCodes, priorities;
-    std::atomic<int> waits{0}, terminations{0};
-
-private:
-    std::mutex m_mutex;
-    std::condition_variable m_changed;
-    bool m_ended = false;
-    int m_exitCode = -1;
-};
 
 // The exporter on a scratch game, every start recorded and answered by a
 // new FakeProcess (or a failure while failCode is set).
@@ -84,7 +36,7 @@ struct Harness
 
     Harness()
     {
-        exporter.SetProgramStarter([this](const ProgramCommand &command, int *code) -> std::shared_ptr<WatchedProcess> {
+        exporter.SetProgramStarter([this](const ProgramCommand &command, int *code) -> std::shared_ptr<RunningProcess> {
             commands.append(command);
             if (failCode) {
                 *code = failCode;
@@ -119,7 +71,7 @@ struct Harness
     {
         for (int i = 0; i < 20; ++i) {
             QCoreApplication::processEvents();
-            QTest::qWait(TProcessWatcher::WaitStepMs / 4);
+            QTest::qWait(PackageExporter::WaitStepMs / 4);
         }
     }
 };
@@ -438,7 +390,7 @@ private slots:
         t.exporter.Cancel();
     }
 
-    void destroyingTheExporterEndsItsWatchers()
+    void destroyingTheExporterEndsItsWatch()
     {
         std::shared_ptr<FakeProcess> process;
         {
@@ -447,39 +399,13 @@ private slots:
             t.exporter.AddAll();
             t.exporter.Go();
             process = t.processes.first();
-            QTRY_VERIFY_WITH_TIMEOUT(process->waits > 0, 30000);
         }
-        // The watcher's thread has ended: nothing waits on the process now.
-        const int waits = process->waits;
+        // The end of a process whose exporter is gone reaches nobody, and
+        // nothing holds the process any more.
         process->End();
-        QTest::qWait(TProcessWatcher::WaitStepMs * 2);
-        QCOMPARE(int(process->waits), waits);
+        for (int i = 0; i < 5; ++i)
+            QCoreApplication::processEvents();
         QCOMPARE(process.use_count(), 1);
-    }
-
-    void watcherReportsOnceAndEnds()
-    {
-        auto process = std::make_shared<FakeProcess>();
-        TProcessWatcher watcher(process, 7);
-        QSignalSpy ended(&watcher, &TProcessWatcher::ProcessEnded);
-        watcher.start();
-        process->End();
-        QVERIFY(watcher.wait(30000));
-        QCOMPARE(ended.count(), 1);
-        QCOMPARE(ended.first().first().toULongLong(), 7ULL);
-    }
-
-    void stoppedWatcherReportsNothing()
-    {
-        auto process = std::make_shared<FakeProcess>();
-        TProcessWatcher watcher(process, 1);
-        QSignalSpy ended(&watcher, &TProcessWatcher::ProcessEnded);
-        watcher.start();
-        watcher.Stop();
-        QVERIFY(watcher.wait(30000));
-        process->End();
-        QCOMPARE(ended.count(), 0);
-        watcher.Stop();   // a finished watcher takes it without harm
     }
 
     void exportPackage_data()
@@ -498,7 +424,7 @@ private slots:
         QFETCH(bool, exported);
         Harness t;
         t.Packages({"MyMod.u"});
-        t.exporter.SetProgramStarter([&](const ProgramCommand &command, int *) -> std::shared_ptr<WatchedProcess> {
+        t.exporter.SetProgramStarter([&](const ProgramCommand &command, int *) -> std::shared_ptr<RunningProcess> {
             t.commands.append(command);
             if (writesSources)
                 t.h.game.WriteClass("MyMod", "MyClass.uc", "class MyClass extends Actor;");
@@ -531,7 +457,7 @@ private slots:
         Harness t;
         t.Packages({"MyMod.u"});
         std::shared_ptr<FakeProcess> process = std::make_shared<FakeProcess>();
-        t.exporter.SetProgramStarter([&](const ProgramCommand &, int *) -> std::shared_ptr<WatchedProcess> {
+        t.exporter.SetProgramStarter([&](const ProgramCommand &, int *) -> std::shared_ptr<RunningProcess> {
             t.h.pump.SetTerminating(true);
             return process;
         });

@@ -1,6 +1,7 @@
 #include "tools/CompileRunner.h"
 
-#include "persist/Options.h"
+#include "model/Options.h"
+#include "support/FakeProcess.h"
 #include "support/GameDir.h"
 #include "support/Raised.h"
 #include "support/RecordingShell.h"
@@ -34,44 +35,11 @@ const QByteArray kBadLog("Log: Log file open, 01/02/03 04:05:06\r\nHeading: ----
 // hanging), running onEnd; Terminate runs onTerminate and ends it.
 struct FakeScript
 {
-    int waitsToEnd = 2, waits = 0;
+    int waitsToEnd = 2;
     bool hang = false;
     std::function<void()> onStart, onEnd, onTerminate;
-    QList<int> priorities, terminations;
     QList<ProcessStart> starts;
-};
-
-class FakeProcess : public CompileProcess
-{
-public:
-    explicit FakeProcess(FakeScript &script) : m_script(script) {}
-    qint64 Pid() const override { return 4242; }
-    bool Wait(int) override
-    {
-        if (!m_ended && !m_script.hang && ++m_script.waits >= m_script.waitsToEnd)
-            End(m_script.onEnd);
-        return m_ended;
-    }
-    bool SetPriorityClass(int priorityClass) override
-    {
-        m_script.priorities.append(priorityClass);
-        return !m_ended;
-    }
-    bool Terminate(int exitCode) override
-    {
-        m_script.terminations.append(exitCode);
-        return !m_ended && End(m_script.onTerminate);
-    }
-
-private:
-    bool End(const std::function<void()> &step)
-    {
-        if (step)
-            step();
-        return m_ended = true;
-    }
-    FakeScript &m_script;
-    bool m_ended = false;
+    std::shared_ptr<test::FakeProcess> process;   // the last one started
 };
 
 struct Harness
@@ -108,11 +76,16 @@ struct Harness
         runner.SetLogView(&logView);
         runner.SetBusyChanged([this](bool busy) { busyChanges.append(busy); });
         if (fake)
-            runner.SetStarter([this](const ProcessStart &start, int *) -> std::unique_ptr<CompileProcess> {
+            runner.SetStarter([this](const ProcessStart &start, int *) -> std::shared_ptr<RunningProcess> {
                 script.starts.append(start);
                 if (script.onStart)
                     script.onStart();
-                return std::make_unique<FakeProcess>(script);
+                script.process = std::make_shared<test::FakeProcess>();
+                script.process->endAfterWaits = script.hang ? 0 : script.waitsToEnd;
+                script.process->onEnd = script.onEnd;
+                script.process->terminateEnds = true;
+                script.process->onTerminate = script.onTerminate;
+                return script.process;
             });
     }
 
@@ -305,14 +278,29 @@ private slots:
         QCOMPARE(outcome.parsedLog.value(outcome.parsedLog.size() - 1), verdict);
         QCOMPARE(outcome.note, verdict.startsWith(QLatin1String("UCC")) ? verdict : QString());
         QCOMPARE(h.logNote, outcome.note);
+        // Read again later (the log window, kelvarin-cli --print log), the
+        // log says what the compile said; the next compile's log says no more.
+        CompilerLog later;
+        if (!outcome.parsedLog.isEmpty()) {
+            QCOMPARE(later.LoadLog(h.options.BaseDir, true).lines.last(), outcome.parsedLog.last());
+            QCOMPARE(later.ErrorsFound(), outcome.errorsFound);
+        }
 
         QCOMPARE(h.script.starts.size(), 1);
         const ProcessStart &start = h.script.starts.first();
         QCOMPARE(start.program, QFileInfo(h.game.Native(QStringLiteral("System/UCC.Exe"))).absoluteFilePath());
         QCOMPARE(start.arguments, (QStringList{"make", "-log=KelvarinCompiler.log"}));
         QCOMPARE(start.workingDirectory, h.game.Native(QStringLiteral("System")));
-        QVERIFY(!h.script.priorities.isEmpty());
-        QVERIFY(std::all_of(h.script.priorities.cbegin(), h.script.priorities.cend(), [](int p) { return p == 64; }));
+        QVERIFY(!h.script.process->priorities.isEmpty());
+        QVERIFY(std::all_of(h.script.process->priorities.cbegin(), h.script.process->priorities.cend(), [](int p) { return p == 64; }));
+
+        if (!outcome.note.isEmpty()) {
+            h.script.onStart = nullptr;
+            h.Makes("again", kGoodLog);
+            QVERIFY(h.runner.CompilePackage(QStringLiteral("MyMod")).Succeeded());
+            QCOMPARE(later.LoadLog(h.options.BaseDir, true).lines.last(), QLatin1String(CompilerLog::SuccessLine));
+            QVERIFY(!later.ErrorsFound());
+        }
     }
 
     // The configuration is left untouched, no backup of it made: the package
@@ -422,7 +410,7 @@ private slots:
         };
         const CompileOutcome outcome = h.runner.CompilePackage(QStringLiteral("MyMod"));
         QCOMPARE(outcome.runState, 2);
-        QCOMPARE(h.script.terminations, QList<int>{255});
+        QCOMPARE(h.script.process->terminateCodes, QList<int>{255});
         QCOMPARE(h.game.Read(kU), oldPackage);
         QCOMPARE(h.game.Exists(kU), !oldPackage.isNull());
         QVERIFY(!h.game.Exists(kBak));
@@ -467,7 +455,7 @@ private slots:
         h.pump.action = [&] { h.options.UCCPriority = 64; };
         h.runner.CompilePackage(QStringLiteral("MyMod"));
         // Re-applied on every pass; the change reaches the next pass.
-        QCOMPARE(h.script.priorities, (QList<int>{32, 32, 64, 64, 64}));
+        QCOMPARE(h.script.process->priorities, (QList<int>{32, 32, 64, 64, 64}));
     }
 
     void otherToolBusy()

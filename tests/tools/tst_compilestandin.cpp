@@ -1,6 +1,6 @@
 #include "tools/CompileRunner.h"
 
-#include "persist/Options.h"
+#include "model/Options.h"
 #include "platform/EventPump.h"
 #include "support/RecordingShell.h"
 #include "support/ScriptedPrompter.h"

@@ -1,5 +1,7 @@
 #include "app/gui/AboutBox.h"
 
+#include "KelvarinVersion.h"
+
 #include <QGuiApplication>
 #include <QHBoxLayout>
 #include <QPlainTextEdit>
@@ -29,7 +31,7 @@ TAboutBox::TAboutBox(QWidget *parent)
     pal.setColor(QPalette::Text, pal.color(QPalette::ButtonText));
     m_memo->setPalette(pal);
     m_memo->setPlainText(QStringList{
-        QStringLiteral("Kelvarin version 2.7.0"),
+        QStringLiteral("Kelvarin version " KELVARIN_VERSION),
         QString(),
         QStringLiteral("Hit the 'Read default packages' menu item, and save the state as the "),
         QStringLiteral("default. This will speed up the next loading process by 3000%!"),

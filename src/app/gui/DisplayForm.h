@@ -1,5 +1,6 @@
 #pragma once
 
+#include "KelvarinVersion.h"
 #include "app/KeywordTracker.h"
 #include "app/PaneLayout.h"
 #include "model/PackageList.h"
@@ -45,7 +46,7 @@ class TDisplayForm : public QMainWindow
     Q_OBJECT
 
 public:
-    static constexpr const char *Caption = "Kelvarin 2.7.0";
+    static constexpr const char *Caption = "Kelvarin " KELVARIN_VERSION;
     static constexpr const char *InitialStatus = "Hollowgate Unreal Class Browser";
     static constexpr const char *LoadFailedMessage = StartSequence::LoadFailedMessage;
     static constexpr const char *StoreFailedMessage = OptionsChange::StoreFailedMessage;

@@ -1,7 +1,7 @@
 #include "authoring/gui/FindOrphanForm.h"
 
 #include "model/ClassModel.h"
-#include "persist/Options.h"
+#include "model/Options.h"
 #include "platform/Prompter.h"
 
 #include <QEvent>

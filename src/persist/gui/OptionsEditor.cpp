@@ -1,6 +1,6 @@
 #include "persist/gui/OptionsEditor.h"
 
-#include "persist/Options.h"
+#include "model/Options.h"
 
 namespace kelvarin {
 

@@ -1,7 +1,7 @@
 #include "persist/gui/SetDirForm.h"
 
 #include "model/EditPackagesFile.h"
-#include "persist/Options.h"
+#include "model/Options.h"
 #include "platform/gui/DialogOwner.h"
 #include "platform/gui/Pickers.h"
 

@@ -7,12 +7,6 @@
 #include <QLockFile>
 #include <QThread>
 
-#ifdef Q_OS_WIN
-#include <QStandardPaths>
-#else
-#include <unistd.h>
-#endif
-
 namespace kelvarin {
 
 namespace {
@@ -34,18 +28,6 @@ SingleInstance::SingleInstance(const QString &name, QObject *parent)
 SingleInstance::~SingleInstance()
 {
     Release();
-}
-
-QString SingleInstance::DefaultName()
-{
-#ifdef Q_OS_WIN
-    QString user = qEnvironmentVariable("USERNAME");
-    if (user.isEmpty())
-        user = QDir::home().dirName();
-    return QStringLiteral("kelvarin-") + user;
-#else
-    return QStringLiteral("kelvarin-") + QString::number(::getuid());
-#endif
 }
 
 bool SingleInstance::TryAcquire(const QString &file)

@@ -1,5 +1,6 @@
 #include "platform/gui/WidgetPickers.h"
 
+#include "platform/Desktop.h"
 #include "platform/SpecPath.h"
 
 #include <QDir>
@@ -76,14 +77,7 @@ std::optional<QString> WidgetPickers::PickExecutable(QWidget *parent,
     dialog.setFileMode(QFileDialog::ExistingFile);
     dialog.setAcceptMode(QFileDialog::AcceptOpen);
     dialog.setNameFilters(ToNameFilters(request.filter));
-#ifdef Q_OS_WIN
-    // Elsewhere programs have no extension; adding one to a picked name would
-    // name a file that does not exist.
-    QString suffix = request.defaultExtension;
-    if (suffix.startsWith(QLatin1Char('.')))
-        suffix.remove(0, 1);
-    dialog.setDefaultSuffix(suffix);
-#endif
+    dialog.setDefaultSuffix(Desktop::ProgramSuffix(request.defaultExtension));
     return Run(dialog, request);
 }
 

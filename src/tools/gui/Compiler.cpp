@@ -1,6 +1,6 @@
 #include "tools/gui/Compiler.h"
 
-#include "persist/Options.h"
+#include "model/Options.h"
 #include "persist/gui/SetDirForm.h"
 
 #include <QCheckBox>

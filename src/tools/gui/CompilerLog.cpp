@@ -1,6 +1,6 @@
 #include "tools/gui/CompilerLog.h"
 
-#include "persist/Options.h"
+#include "model/Options.h"
 #include "platform/Prompter.h"
 
 #include <QCheckBox>

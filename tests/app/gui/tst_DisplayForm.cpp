@@ -47,7 +47,7 @@ void Seed(test::TestSeams &seams, QString baseDir = QString())
     TOptions seed;
     seed.BaseDir = baseDir.isEmpty() ? seams.game.Base() : baseDir;
     seed.CommandLine = QStringLiteral("dm-deck16");
-    QVERIFY(seed.SaveOptions(seams.registry.reg, QStringLiteral("/opt/kelvarin")));
+    QVERIFY(SaveOptions(seed, seams.registry.reg, QStringLiteral("/opt/kelvarin")));
     WindowLayout layout;
     layout.windowWidth = 600;
     layout.windowHeight = 450;
@@ -216,7 +216,7 @@ private slots:
         QVERIFY(env.pump.Terminating());
 
         TOptions stored;
-        QVERIFY(stored.LoadOptions(env.registry.reg));
+        QVERIFY(LoadOptions(stored, env.registry.reg));
         QCOMPARE(stored.BaseDir, env.game.Base());
         QCOMPARE(stored.CommandLine, viaExit ? QStringLiteral("dm-deck16") : QStringLiteral("ctf-coret"));
         WindowLayout layout;
@@ -379,7 +379,7 @@ private slots:
         const bool taken = !newBaseDir.isEmpty();
         QCOMPARE(env.options.BaseDir, taken ? newBaseDir : oldBaseDir);
         TOptions stored;
-        QVERIFY(stored.LoadOptions(env.registry.reg));
+        QVERIFY(LoadOptions(stored, env.registry.reg));
         QCOMPARE(stored.BaseDir, env.options.BaseDir);
         QCOMPARE(stored.CommandLine, taken ? QStringLiteral("dm-morpheus") : QStringLiteral("dm-deck16"));
         QCOMPARE(env.model.ClassCount(), resets ? 0 : 1);

@@ -5,7 +5,7 @@
 #include "app/gui/DisplayForm.h"
 #include "support/AppHarness.h"
 #include "model/ClassModel.h"
-#include "persist/Options.h"
+#include "model/Options.h"
 #include "persist/StateFile.h"
 #include "platform/EventPump.h"
 #include "platform/Keyboard.h"

@@ -8,7 +8,7 @@
 #include "model/ClassModel.h"
 #include "model/Tree.h"
 #include "model/TreeNode.h"
-#include "persist/Options.h"
+#include "model/Options.h"
 #include "persist/StateFile.h"
 #include "platform/EventPump.h"
 #include "platform/Keyboard.h"

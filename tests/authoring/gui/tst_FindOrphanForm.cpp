@@ -1,5 +1,5 @@
 #include "authoring/gui/FindOrphanForm.h"
-#include "persist/Options.h"
+#include "model/Options.h"
 #include "platform/EventPump.h"
 #include "platform/SpecPath.h"
 #include "support/ScriptedPump.h"

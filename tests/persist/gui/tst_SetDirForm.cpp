@@ -1,4 +1,4 @@
-#include "persist/Options.h"
+#include "model/Options.h"
 #include "persist/gui/SetDirForm.h"
 #include "support/ScriptedPickers.h"
 

@@ -2,6 +2,7 @@
 // states of Go and Close/Cancel, a frame close while busy.
 
 #include "platform/LaunchCodes.h"
+#include "support/FakeProcess.h"
 #include "support/ModelHarness.h"
 #include "support/RecordingShell.h"
 #include "support/StandinScratch.h"
@@ -12,9 +13,6 @@
 #include <QListWidget>
 #include <QPushButton>
 #include <QTest>
-
-#include <condition_variable>
-#include <mutex>
 
 using namespace kelvarin;
 using namespace kelvarin::test;
@@ -28,32 +26,6 @@ QStringList Items(QListWidget *list)
         items.append(list->item(row)->text());
     return items;
 }
-
-// A program that runs until it is ended.
-class RunningProcess : public WatchedProcess
-{
-public:
-    bool Wait(int timeoutMs) override
-    {
-        std::unique_lock lock(m_mutex);
-        m_changed.wait_for(lock, std::chrono::milliseconds(std::max(timeoutMs, 0)), [this] { return m_ended; });
-        return m_ended;
-    }
-    int ExitCode() const override { return 255; }
-    bool Terminate(int) override
-    {
-        std::lock_guard lock(m_mutex);
-        m_ended = true;
-        m_changed.notify_all();
-        return true;
-    }
-    bool SetPriorityClass(int) override { return true; }
-
-private:
-    std::mutex m_mutex;
-    std::condition_variable m_changed;
-    bool m_ended = false;
-};
 
 struct Window
 {
@@ -70,9 +42,11 @@ struct Window
             h.game.WriteBytes("System/" + p + ".u", "x");
         exporter.SetRefreshHandler([this] { ++refreshes; });
         // UCC.exe runs until it is ended: the window stays busy until Cancel.
-        exporter.SetProgramStarter([this](const ProgramCommand &, int *) -> std::shared_ptr<WatchedProcess> {
+        exporter.SetProgramStarter([this](const ProgramCommand &, int *) -> std::shared_ptr<RunningProcess> {
             ++starts;
-            return std::make_shared<RunningProcess>();
+            auto process = std::make_shared<FakeProcess>();
+            process->terminateEnds = true;
+            return process;
         });
         form.show();
     }

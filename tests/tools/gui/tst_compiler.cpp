@@ -1,7 +1,7 @@
 #include "tools/gui/Compiler.h"
 #include "tools/gui/CompilerLog.h"
 
-#include "persist/Options.h"
+#include "model/Options.h"
 #include "platform/EventPump.h"
 #include "support/RecordingShell.h"
 #include "support/ScriptedPrompter.h"

@@ -2,9 +2,7 @@
 
 #include <QThread>
 
-#ifdef Q_OS_LINUX
 #include <sys/resource.h>
-#endif
 
 namespace kelvarin::BackgroundThread {
 
@@ -14,6 +12,7 @@ void LowerPriority()
     // On Linux the nice value belongs to each thread: this one only.
     setpriority(PRIO_PROCESS, 0, getpriority(PRIO_PROCESS, 0) + 5);
 #else
+    // Elsewhere it would be the whole program's.
     QThread::currentThread()->setPriority(QThread::LowPriority);
 #endif
 }

@@ -1,4 +1,4 @@
-#include "tools/WatchedProcess.h"
+#include "tools/GameProgramStarter.h"
 
 #include "platform/GamePrograms.h"
 #include "platform/LaunchCodes.h"
@@ -7,26 +7,9 @@
 
 namespace kelvarin {
 
-namespace {
-
-class GameProcess : public WatchedProcess
-{
-public:
-    explicit GameProcess(std::unique_ptr<Process> process) : m_process(std::move(process)) {}
-    bool Wait(int timeoutMs) override { return m_process->Wait(timeoutMs); }
-    int ExitCode() const override { return m_process->ExitCode(); }
-    bool Terminate(int exitCode) override { return m_process->Terminate(exitCode); }
-    bool SetPriorityClass(int priorityClass) override { return m_process->SetPriorityClass(priorityClass); }
-
-private:
-    std::unique_ptr<Process> m_process;
-};
-
-} // namespace
-
 ProgramStarter GameProgramStarter()
 {
-    return [](const ProgramCommand &command, int *errorCode) -> std::shared_ptr<WatchedProcess> {
+    return [](const ProgramCommand &command, int *errorCode) -> std::shared_ptr<RunningProcess> {
         int ignored = 0;
         int &code = errorCode ? *errorCode : ignored;
         // The plan splits one parameter text by the Windows rules; joining
@@ -37,7 +20,7 @@ ProgramStarter GameProgramStarter()
             code = plan.errorCode;
         } else {
             if (std::unique_ptr<Process> process = Process::Start(plan.start, &code))
-                return std::make_shared<GameProcess>(std::move(process));
+                return process;
         }
         // A failure must never read as success (codes above 32 show nothing).
         if (LaunchCode::Succeeded(code))

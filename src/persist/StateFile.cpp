@@ -14,6 +14,7 @@
 
 #include <algorithm>
 #include <iterator>
+#include <vector>
 
 namespace kelvarin {
 
@@ -78,13 +79,28 @@ QByteArray Lines(const QStringList &lines)
 // The packages a saved package tree holds: the nodes one level below a root.
 QSet<QString> PackagesOfTree(const QString &text)
 {
+    // The packages are the children of the top-level nodes as the tree reader
+    // builds them: the first node is top-level whatever its indentation, and a
+    // line's parent is found by the same stack of levels.
     QSet<QString> packages;
+    std::vector<qsizetype> levels;   // the levels of the path to the last node
     for (const QString &line : TextFile::SplitLines(text)) {
-        qsizetype depth = 0;
-        while (depth < line.size() && (line.at(depth) == QLatin1Char('\t') || line.at(depth) == QLatin1Char(' ')))
-            ++depth;
-        if (depth == 1 && depth < line.size())
-            packages.insert(UpperCase(Trim(line.mid(depth))));
+        qsizetype level = 0;
+        while (level < line.size() && (line.at(level) == QLatin1Char('\t') || line.at(level) == QLatin1Char(' ')))
+            ++level;
+        if (level == line.size())
+            continue;
+        if (!levels.empty() && level > levels.back() + 1)
+            break;   // an invalid tree: the reader refuses it with its own message
+        if (!levels.empty() && level <= levels.back()) {
+            while (!levels.empty() && levels.back() > level)
+                levels.pop_back();
+            if (!levels.empty() && levels.back() == level)
+                levels.pop_back();
+        }
+        levels.push_back(level);
+        if (levels.size() == 2)
+            packages.insert(UpperCase(Trim(line.mid(level))));
     }
     return packages;
 }

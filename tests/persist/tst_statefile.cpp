@@ -251,6 +251,10 @@ private slots:
             << QByteArray("Core&Object\r\nEngine&Actor\r\nEngine&Info\r\nMyMod&MyActor\r\n") << false;
         QTest::newRow("package tree of a later save") << "S.UPack"
             << QByteArray("Packages\r\n\tcore\r\n\t\tObject\r\n\tMyMod\r\n\t\tMyActor\r\n") << false;
+        // The first node is top-level whatever its indentation, so MyMod is a
+        // package here although no line has exactly one tab.
+        QTest::newRow("package tree indented from its first line") << "S.UPack"
+            << QByteArray("  Packages\r\n\t\t\tMyMod\r\n\t\t\t\tMyActor\r\n") << false;
     }
 
     void setThatCannotLoadLeavesTheModel()

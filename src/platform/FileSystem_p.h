@@ -13,7 +13,7 @@ struct SplitPattern
     QString pattern;  // wildcard of the last component
 };
 
-// A spec pattern ("...\Classes\*.uc") as a native directory and the
+// A game-relative pattern ("...\Classes\*.uc") as a native directory and the
 // wildcard of its last component.
 SplitPattern Split(const QString &specPattern);
 

@@ -2,7 +2,8 @@
 // reading a game that has only compiled packages:
 //
 //   the native export of a generated package of about 2 MB, every class
-//   written to its .uc file (goal: under 200 ms);
+//   written to its .uc file, into an empty directory and again over that
+//   export (goal: under 200 ms);
 //
 //   "Read default packages" on a stock-like game with no sources at all
 //   (16 compiled packages, about 1,500 classes, about 10 MB) against the
@@ -120,19 +121,27 @@ int NativeExport(QTextStream &out, int classes)
     if (!Write(temp.filePath("System/Engine.u"), Engine()) || !Write(temp.filePath("System/Mod.u"), mod))
         return 1;
     out << "package: " << mod.size() / 1024 << " KB, " << classes << " classes\n";
-    bench::Figures figures;
+    // Into an empty directory (the first export), then over that export.
+    bench::Figures fresh, again;
     NativeExportResult result;
     for (int run = 0; run < 11; ++run) {
-        QElapsedTimer timer;
-        timer.start();
-        result = NativeExporter(temp.path()).Export(QStringLiteral("Mod"));
-        figures.Add(double(timer.nsecsElapsed()) / 1e6);
+        for (bench::Figures *figures : {&fresh, &again}) {
+            // The earlier export is moved aside, not deleted: freeing its
+            // blocks would load the file system while the next run is timed.
+            if (figures == &fresh)
+                QDir(temp.path()).rename(QStringLiteral("Mod"), QStringLiteral("Earlier%1").arg(run));
+            QElapsedTimer timer;
+            timer.start();
+            result = NativeExporter(temp.path()).Export(QStringLiteral("Mod"));
+            figures->Add(double(timer.nsecsElapsed()) / 1e6);
+            if (result.written.size() != classes) {
+                out << result.Report(QStringLiteral("Mod")) << "\n";
+                return 1;
+            }
+        }
     }
-    if (result.written.size() != classes) {
-        out << result.Report(QStringLiteral("Mod")) << "\n";
-        return 1;
-    }
-    bench::Print(out, "native export: ", figures, 1, QStringLiteral("(goal: under 200 ms)"));
+    bench::Print(out, "native export: ", fresh, 1, QStringLiteral("(goal: under 200 ms)"));
+    bench::Print(out, "  again, over its own export: ", again, 1, QStringLiteral("(goal: under 200 ms)"));
 
     // The same without the files: what the file system adds is the rest.
     bench::Figures rendering;

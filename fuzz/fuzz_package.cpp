@@ -2,10 +2,15 @@
 // the reader's error naming the file. A package read from its file lists
 // what the same bytes list in memory, its classes agree with its export
 // table, and every class's source text reads, is absent exactly when the
-// class is marked so, or raises the error naming the file.
+// class is marked so, or raises the error naming the file. Every class's
+// defaults either render as lines without a line break or raise the
+// reader's error.
 #include "FuzzSupport.h"
 
+#include "package/DefaultsRenderer.h"
+#include "package/GameConfig.h"
 #include "package/PackageFile.h"
+#include "package/PackageSet.h"
 #include "platform/Errors.h"
 
 using namespace kelvarin;
@@ -62,6 +67,19 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
         } catch (const KelvarinError &error) {
             fuzz::Check(error.Message().contains(QLatin1String("Fuzz.u")), "an error does not name the file",
                         error.Message());
+        }
+    }
+
+    PackageSet packages(scratch.GamePath(QStringLiteral("System")));
+    const PackageFile &adopted = packages.Adopt(std::move(inMemory));
+    GameConfig config(scratch.GamePath(QStringLiteral("System")));
+    DefaultsRenderer renderer(packages, config);
+    for (const PackageClass &c : adopted.Classes()) {
+        try {
+            for (const QString &line : renderer.Render(adopted, c))
+                fuzz::Check(!line.contains(QLatin1Char('\n')) && !line.contains(QLatin1Char('\r')),
+                            "a default renders with a line break", line);
+        } catch (const KelvarinError &) {
         }
     }
     return 0;

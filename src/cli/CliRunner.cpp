@@ -5,6 +5,7 @@
 #include "cli/PendingShell.h"
 #include "cli/StreamErrorReporter.h"
 #include "cli/StreamPrompter.h"
+#include "model/ClassLocator.h"
 #include "model/ClassModel.h"
 #include "model/ClassSource.h"
 #include "model/PackageLoader.h"
@@ -316,26 +317,14 @@ int CliRunner::Run(const QStringList &arguments, Registry &registry, QTextStream
                     prompter.Say(QStringLiteral("No state was saved to \"") + arg
                                  + QStringLiteral("\": the name must contain \".Kelvar\" and the file must be writable."));
                 }
-            } else if (action.option == QLatin1String("--remove")) {
-                TreeNode *node = model.FindNode(model.Browser(), arg);
+            } else if (action.option == QLatin1String("--remove") || action.option == QLatin1String("--remove-package")) {
+                const bool package = action.option == QLatin1String("--remove-package");
+                TreeNode *node = package ? ClassLocator::PackageNode(model.PackagesBrowser(), arg)
+                                         : model.FindNode(model.Browser(), arg);
                 if (!node) {
                     prompter.NoteError();
-                    prompter.Say(QStringLiteral("There is no class \"") + arg
-                                 + QStringLiteral("\" in the class tree."));
-                    continue;
-                }
-                remover.RemoveNode(node, true);
-            } else if (action.option == QLatin1String("--remove-package")) {
-                TreeNode *root = model.PackagesBrowser().First();
-                TreeNode *node = nullptr;
-                const QString upper = UpperCase(arg);
-                for (int row = 0; root && row < root->ChildCount(); ++row)
-                    if (root->Child(row)->UpperText() == upper)
-                        node = root->Child(row);
-                if (!node) {
-                    prompter.NoteError();
-                    prompter.Say(QStringLiteral("There is no package \"") + arg
-                                 + QStringLiteral("\" in the package tree."));
+                    prompter.Say(QStringLiteral("There is no %1 \"%2\" in the %1 tree.")
+                                     .arg(package ? QStringLiteral("package") : QStringLiteral("class"), arg));
                     continue;
                 }
                 remover.RemoveNode(node, true);

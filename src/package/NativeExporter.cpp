@@ -96,7 +96,7 @@ NativeExportResult NativeExporter::Export(const QString &package)
         }
         const QString fileName = name + QStringLiteral(".uc");
         const QString path = nativeDir + QLatin1Char('/') + existing.value(fileName.toUpper(), fileName);
-        if (!StagedFile::WriteFile(path, text.toLatin1())) {
+        if (!StagedFile::WriteFileIfChanged(path, text.toLatin1())) {
             result.refused.append({name, QStringLiteral("Unable to write ") + SpecPath::Display(classesDir + QLatin1Char('\\') + existing.value(fileName.toUpper(), fileName))});
             continue;
         }

@@ -277,18 +277,15 @@ void PackageFile::ReadExports(int32_t count, int32_t offset)
     });
 }
 
+// A reference above 0 is export ref - 1, one below 0 import -ref - 1.
 int32_t PackageFile::NameOf(int32_t ref) const
 {
-    if (ref > 0)
-        return m_exports[size_t(ref - 1)].objectName;
-    return m_imports[size_t(-int64_t(ref) - 1)].objectName;
+    return ref > 0 ? m_exports[size_t(ref - 1)].objectName : m_imports[size_t(-int64_t(ref) - 1)].objectName;
 }
 
 int32_t PackageFile::OuterOf(int32_t ref) const
 {
-    if (ref > 0)
-        return m_exports[size_t(ref - 1)].outer;
-    return m_imports[size_t(-int64_t(ref) - 1)].outer;
+    return ref > 0 ? m_exports[size_t(ref - 1)].outer : m_imports[size_t(-int64_t(ref) - 1)].outer;
 }
 
 void PackageFile::CheckOuterChains() const

@@ -36,6 +36,15 @@ SplitPattern Split(const QString &specPattern)
     return result;
 }
 
+Listing StartListing(const SplitPattern &split)
+{
+    Listing result;
+    result.nativeDir = split.dir;
+    if (!result.nativeDir.endsWith(QLatin1Char('/')))
+        result.nativeDir += QLatin1Char('/');
+    return result;
+}
+
 namespace {
 
 bool SameLetter(QChar a, QChar b)

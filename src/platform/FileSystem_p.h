@@ -2,6 +2,8 @@
 
 // Shared by FileSystem's implementations for each operating system.
 
+#include "platform/FileSystem.h"
+
 #include <QString>
 #include <QStringView>
 
@@ -20,5 +22,9 @@ SplitPattern Split(const QString &specPattern);
 // Windows wildcards: "*" any run, "?" any one character, everything else
 // itself, letters in any case.
 bool WildcardMatch(QStringView name, QStringView pattern);
+
+// The listing of split's directory before its entries are read: the native
+// directory, ending with a separator.
+Listing StartListing(const SplitPattern &split);
 
 } // namespace kelvarin::FileSystem::Detail

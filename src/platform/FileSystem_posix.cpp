@@ -15,6 +15,7 @@ namespace kelvarin::FileSystem {
 
 using Detail::Split;
 using Detail::SplitPattern;
+using Detail::StartListing;
 using Detail::WildcardMatch;
 
 QStringList List(const QString &specPattern, ListWhat what)
@@ -56,12 +57,9 @@ QStringList List(const QString &specPattern, ListWhat what)
 Listing ListWithKinds(const QString &specPattern)
 {
     const SplitPattern split = Split(specPattern);
-    Listing result;
     if (split.pattern.isEmpty())
-        return result;
-    result.nativeDir = split.dir;
-    if (!result.nativeDir.endsWith(QLatin1Char('/')))
-        result.nativeDir += QLatin1Char('/');
+        return {};
+    Listing result = StartListing(split);
     DIR *dir = ::opendir(QFile::encodeName(split.dir).constData());
     if (!dir)
         return result;

@@ -12,6 +12,7 @@ namespace kelvarin::FileSystem {
 
 using Detail::Split;
 using Detail::SplitPattern;
+using Detail::StartListing;
 using Detail::WildcardMatch;
 
 namespace {
@@ -51,12 +52,9 @@ QStringList List(const QString &specPattern, ListWhat what)
 Listing ListWithKinds(const QString &specPattern)
 {
     const SplitPattern split = Split(specPattern);
-    Listing result;
     if (split.pattern.isEmpty())
-        return result;
-    result.nativeDir = split.dir;
-    if (!result.nativeDir.endsWith(QLatin1Char('/')))
-        result.nativeDir += QLatin1Char('/');
+        return {};
+    Listing result = StartListing(split);
     QDirIterator it(split.dir, FiltersFor(ListWhat::Everything));
     while (it.hasNext()) {
         it.next();

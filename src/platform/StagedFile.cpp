@@ -63,4 +63,15 @@ bool StagedFile::WriteFile(const QString &native, const QByteArray &bytes)
     return file.Write(bytes) && file.Commit();
 }
 
+bool StagedFile::WriteFileIfChanged(const QString &native, const QByteArray &bytes)
+{
+    const QFileInfo info(native);
+    if (info.isFile() && info.size() == bytes.size()) {
+        QFile current(native);
+        if (current.open(QIODevice::ReadOnly) && current.readAll() == bytes)
+            return true;
+    }
+    return WriteFile(native, bytes);
+}
+
 } // namespace kelvarin

@@ -41,6 +41,11 @@ public:
 
     // Write and Commit in one.
     static bool WriteFile(const QString &native, const QByteArray &bytes);
+    // WriteFile, unless the file there already holds exactly these bytes:
+    // then it is left as it is. Writing many files over their earlier copies
+    // costs a flush of each on some file systems (ext4 writes a renamed-over
+    // file's data out at once), which an unchanged file does not need.
+    static bool WriteFileIfChanged(const QString &native, const QByteArray &bytes);
 
 private:
     QString m_target;

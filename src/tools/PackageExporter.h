@@ -32,7 +32,6 @@ public:
     // How long ExportPackage waits for UCC.exe between two pumps.
     static constexpr int WaitStepMs = 100;
     static constexpr const char *NothingQueuedMessage = "You have to select a package!";
-    static constexpr const char *StartFailedMessage = "Unable to run UCC.exe\r\nCompilation halted.";
     static constexpr const char *OverwriteHead = "These packages already have sources, which the export will overwrite:";
     static constexpr const char *OverwriteQuestion = "Export anyway?";
     static constexpr const char *OtherToolBusyMessage = "UCC.exe is busy with a compile; export when it has ended.";

@@ -259,6 +259,20 @@ private slots:
             QCOMPARE(ClassFile(name), QStringLiteral("kept"));
     }
 
+    // Exporting again rewrites only the files whose text differs.
+    void exportingAgainRewritesOnlyChangedFiles()
+    {
+        QFile unchanged(m_game.Native(QStringLiteral("Mod/Classes/IntValue.uc")));
+        const QDateTime earlier(QDate(2001, 1, 1), QTime(0, 0), Qt::UTC);
+        QVERIFY(unchanged.open(QIODevice::ReadWrite) && unchanged.setFileTime(earlier, QFileDevice::FileModificationTime));
+        unchanged.close();
+        const QString expected = ClassFile(QStringLiteral("FloatValue"));
+        m_game.WriteText(QStringLiteral("Mod/Classes/FloatValue.uc"), QStringLiteral("edited"));
+        QCOMPARE(NativeExporter(m_game.Base()).Export(QStringLiteral("Mod")).written, m_result.written);
+        QCOMPARE(ClassFile(QStringLiteral("FloatValue")), expected);
+        QCOMPARE(QFileInfo(unchanged).lastModified().toUTC(), earlier);
+    }
+
     void classWithoutSourceIsListed()
     {
         QCOMPARE(m_result.withoutSource, QStringList{"Stripped"});

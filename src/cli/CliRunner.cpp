@@ -150,13 +150,25 @@ QString CliRunner::Usage()
         "was shown, 1 when one was, 2 for a usage error.\n");
 }
 
-int CliRunner::Run(const QStringList &arguments, Registry &registry, QTextStream &out,
-                   QTextStream &err, bool processEndsAfterwards)
+namespace {
+
+// What the command line asks for, once it is known to be a run of actions.
+struct ParsedLine
 {
     QString base;
     bool haveBase = false;
     bool answerYes = false;
     std::vector<Action> actions;
+};
+
+// Reads the command line. Answers the exit code when the run ends there
+// (help, version, a usage error, each written out), or -1 with line filled.
+int ParseLine(const QStringList &arguments, QTextStream &out, QTextStream &err, ParsedLine &line)
+{
+    QString &base = line.base;
+    bool &haveBase = line.haveBase;
+    bool &answerYes = line.answerYes;
+    std::vector<Action> &actions = line.actions;
     const QStringList withArgument{QStringLiteral("--tick"), QStringLiteral("--untick"),
                                    QStringLiteral("--load-state"), QStringLiteral("--save-state"),
                                    QStringLiteral("--print"), QStringLiteral("--remove"),
@@ -173,14 +185,14 @@ int CliRunner::Run(const QStringList &arguments, Registry &registry, QTextStream
                             QStringLiteral("--children"), QStringLiteral("--find-orphans"),
                             QStringLiteral("--delete-orphans")};
     auto usageError = [&err](const QString &why) {
-        err << "kelvarin-cli: " << why << "\n\n" << Usage();
+        err << "kelvarin-cli: " << why << "\n\n" << CliRunner::Usage();
         err.flush();
         return 2;
     };
     for (qsizetype i = 0; i < arguments.size(); ++i) {
         const QString &arg = arguments.at(i);
         if (arg == QLatin1String("--help") || arg == QLatin1String("-h")) {
-            out << Usage();
+            out << CliRunner::Usage();
             out.flush();
             return 0;
         }
@@ -225,8 +237,28 @@ int CliRunner::Run(const QStringList &arguments, Registry &registry, QTextStream
     }
     if (actions.empty())
         return usageError(QStringLiteral("no action given"));
+    return -1;
+}
 
-    StreamPrompter prompter(err, answerYes);
+} // namespace
+
+int CliRunner::Answer(const QStringList &arguments, QTextStream &out, QTextStream &err)
+{
+    ParsedLine line;
+    return ParseLine(arguments, out, err, line);
+}
+
+int CliRunner::Run(const QStringList &arguments, Registry &registry, QTextStream &out,
+                   QTextStream &err, bool processEndsAfterwards)
+{
+    ParsedLine line;
+    if (const int code = ParseLine(arguments, out, err, line); code >= 0)
+        return code;
+    const QString &base = line.base;
+    const bool haveBase = line.haveBase;
+    const std::vector<Action> &actions = line.actions;
+
+    StreamPrompter prompter(err, line.answerYes);
     TOptions options;
     // A missing or damaged store is normal for a headless run: the load
     // defaults stand, without a message.

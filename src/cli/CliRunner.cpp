@@ -277,10 +277,16 @@ int CliRunner::Run(const QStringList &arguments, Registry &registry, QTextStream
             prompter.Say(text);
     });
     // The model starts reset; an action that resets first makes that work
-    // unnecessary.
+    // unnecessary. Loading a state resets the model once its files are read,
+    // so a first --load-state resets it here only when it loads nothing.
     const QString first = actions.front().option;
-    if (first != QLatin1String("--read-default") && first != QLatin1String("--reset"))
+    if (first != QLatin1String("--read-default") && first != QLatin1String("--reset")
+        && first != QLatin1String("--load-state"))
         model.ResetModel();
+    auto resetIfNeverReset = [&model] {
+        if (model.Browser().Count() == 0)
+            model.ResetModel();
+    };
     PackageLoader loader(model);
     PackageRemover remover(model);
     StateFile states(model);
@@ -337,7 +343,15 @@ int CliRunner::Run(const QStringList &arguments, Registry &registry, QTextStream
                                                    : PackageList::Mark::Unchecked);
                 loader.PackageTickChanged(row);
             } else if (action.option == QLatin1String("--load-state")) {
-                if (!states.LoadState(arg)) {
+                bool loaded = false;
+                try {
+                    loaded = states.LoadState(arg);
+                } catch (...) {
+                    resetIfNeverReset();
+                    throw;
+                }
+                if (!loaded) {
+                    resetIfNeverReset();
                     prompter.NoteError();
                     prompter.Say(QStringLiteral("No state was loaded from \"") + arg
                                  + QStringLiteral("\": the name must contain \".Kelvar\" and the file must be readable."));

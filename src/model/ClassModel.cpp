@@ -277,9 +277,10 @@ QString ClassModel::CompiledPackagePath(const QString &package) const
 
 bool ClassModel::ReadsCompiledPackage(const QString &package) const
 {
-    return m_options.bReadCompiledPackages
-        && !FileSystem::AnyMatch(m_options.BaseDir + QLatin1Char('\\') + package + QLatin1String("\\Classes\\*.uc"))
-        && PackageFile::HasPackageTag(CompiledPackagePath(package));
+    // Opening one file is cheaper than listing a directory: a package with
+    // no compiled file is answered without its listing.
+    return m_options.bReadCompiledPackages && PackageFile::HasPackageTag(CompiledPackagePath(package))
+        && !FileSystem::AnyMatch(m_options.BaseDir + QLatin1Char('\\') + package + QLatin1String("\\Classes\\*.uc"));
 }
 
 void ClassModel::FindCompiledClasses()

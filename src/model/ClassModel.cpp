@@ -290,15 +290,24 @@ void ClassModel::FindCompiledClasses()
     // Bindings are "package&class"; each package is asked once.
     QHash<QString, bool> compiledPackages;
     QStringList classes;
+    // The entries are sorted, so a package's come one after the other: an
+    // entry with the very same package text as the one before has its answer.
+    QStringView lastPackage;
+    bool lastAnswer = false;
     for (const QString &entry : m_bindings.Entries()) {
         const qsizetype amp = entry.indexOf(QLatin1Char('&'));
         if (amp <= 0)
             continue;
-        const QString package = UpperCase(entry.left(amp));
-        auto known = compiledPackages.find(package);
-        if (known == compiledPackages.end())
-            known = compiledPackages.insert(package, ReadsCompiledPackage(entry.left(amp)));
-        if (known.value())
+        const QStringView packageText = QStringView(entry).left(amp);
+        if (lastPackage.isNull() || packageText != lastPackage) {
+            const QString package = UpperCase(packageText.toString());
+            auto known = compiledPackages.find(package);
+            if (known == compiledPackages.end())
+                known = compiledPackages.insert(package, ReadsCompiledPackage(packageText.toString()));
+            lastPackage = packageText;
+            lastAnswer = known.value();
+        }
+        if (lastAnswer)
             classes.append(entry.mid(amp + 1));
     }
     MarkCompiledClasses(classes, true);

@@ -7,9 +7,10 @@
 //   loading the state back                     under 50 ms beyond a bare start
 //                                              (kelvarin-cli --version)
 //
-//   bench_cli [packages] [classes-per-package] [directory] [--runs N] [--program PATH]
+//   bench_cli [--game-shaped] [packages] [classes-per-package] [directory] [--runs N] [--program PATH]
 //
-// Without a directory the game is generated in a temporary directory. The
+// Without a directory the game is generated in a temporary directory;
+// --game-shaped writes sources shaped like the game's own. The
 // program is the kelvarin-cli built beside this benchmark unless --program
 // names another. Its settings store is a temporary one.
 

@@ -5,10 +5,11 @@
 //   read default packages, save the state, load it back, search a text in
 //   every class, and unload every package.
 //
-//   bench_load [packages] [classes-per-package] [directory]
+//   bench_load [--game-shaped] [packages] [classes-per-package] [directory]
 //   bench_load --chain [classes]
 //
-// Without a directory the game is generated in a temporary directory. With
+// Without a directory the game is generated in a temporary directory;
+// --game-shaped writes sources shaped like the game's own. With
 // --chain (20,000 classes by default) it times loading one package that holds
 // a single chain of classes, once with every parent's file sorting before its
 // child's and once with every parent sorting after (goal: under 1 s each).

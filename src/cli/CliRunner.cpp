@@ -151,13 +151,25 @@ QString CliRunner::Usage()
         "was shown, 1 when one was, 2 for a usage error.\n");
 }
 
-int CliRunner::Run(const QStringList &arguments, Registry &registry, QTextStream &out,
-                   QTextStream &err, bool processEndsAfterwards)
+namespace {
+
+// What the command line asks for, once it is known to be a run of actions.
+struct ParsedLine
 {
     QString base;
     bool haveBase = false;
     bool answerYes = false;
     std::vector<Action> actions;
+};
+
+// Reads the command line. Answers the exit code when the run ends there
+// (help, version, a usage error, each written out), or -1 with line filled.
+int ParseLine(const QStringList &arguments, QTextStream &out, QTextStream &err, ParsedLine &line)
+{
+    QString &base = line.base;
+    bool &haveBase = line.haveBase;
+    bool &answerYes = line.answerYes;
+    std::vector<Action> &actions = line.actions;
     const QStringList withArgument{QStringLiteral("--tick"), QStringLiteral("--untick"),
                                    QStringLiteral("--load-state"), QStringLiteral("--save-state"),
                                    QStringLiteral("--print"), QStringLiteral("--remove"),
@@ -174,14 +186,14 @@ int CliRunner::Run(const QStringList &arguments, Registry &registry, QTextStream
                             QStringLiteral("--children"), QStringLiteral("--find-orphans"),
                             QStringLiteral("--delete-orphans")};
     auto usageError = [&err](const QString &why) {
-        err << "kelvarin-cli: " << why << "\n\n" << Usage();
+        err << "kelvarin-cli: " << why << "\n\n" << CliRunner::Usage();
         err.flush();
         return 2;
     };
     for (qsizetype i = 0; i < arguments.size(); ++i) {
         const QString &arg = arguments.at(i);
         if (arg == QLatin1String("--help") || arg == QLatin1String("-h")) {
-            out << Usage();
+            out << CliRunner::Usage();
             out.flush();
             return 0;
         }
@@ -226,8 +238,28 @@ int CliRunner::Run(const QStringList &arguments, Registry &registry, QTextStream
     }
     if (actions.empty())
         return usageError(QStringLiteral("no action given"));
+    return -1;
+}
 
-    StreamPrompter prompter(err, answerYes);
+} // namespace
+
+int CliRunner::Answer(const QStringList &arguments, QTextStream &out, QTextStream &err)
+{
+    ParsedLine line;
+    return ParseLine(arguments, out, err, line);
+}
+
+int CliRunner::Run(const QStringList &arguments, Registry &registry, QTextStream &out,
+                   QTextStream &err, bool processEndsAfterwards)
+{
+    ParsedLine line;
+    if (const int code = ParseLine(arguments, out, err, line); code >= 0)
+        return code;
+    const QString &base = line.base;
+    const bool haveBase = line.haveBase;
+    const std::vector<Action> &actions = line.actions;
+
+    StreamPrompter prompter(err, line.answerYes);
     TOptions options;
     // A missing or damaged store is normal for a headless run: the load
     // defaults stand, without a message.
@@ -246,10 +278,16 @@ int CliRunner::Run(const QStringList &arguments, Registry &registry, QTextStream
             prompter.Say(text);
     });
     // The model starts reset; an action that resets first makes that work
-    // unnecessary.
+    // unnecessary. Loading a state resets the model once its files are read,
+    // so a first --load-state resets it here only when it loads nothing.
     const QString first = actions.front().option;
-    if (first != QLatin1String("--read-default") && first != QLatin1String("--reset"))
+    if (first != QLatin1String("--read-default") && first != QLatin1String("--reset")
+        && first != QLatin1String("--load-state"))
         model.ResetModel();
+    auto resetIfNeverReset = [&model] {
+        if (model.Browser().Count() == 0)
+            model.ResetModel();
+    };
     PackageLoader loader(model);
     PackageRemover remover(model);
     StateFile states(model);
@@ -306,7 +344,15 @@ int CliRunner::Run(const QStringList &arguments, Registry &registry, QTextStream
                                                    : PackageList::Mark::Unchecked);
                 loader.PackageTickChanged(row);
             } else if (action.option == QLatin1String("--load-state")) {
-                if (!states.LoadState(arg)) {
+                bool loaded = false;
+                try {
+                    loaded = states.LoadState(arg);
+                } catch (...) {
+                    resetIfNeverReset();
+                    throw;
+                }
+                if (!loaded) {
+                    resetIfNeverReset();
                     prompter.NoteError();
                     prompter.Say(QStringLiteral("No state was loaded from \"") + arg
                                  + QStringLiteral("\": the name must contain \".Kelvar\" and the file must be readable."));

@@ -17,6 +17,10 @@ public:
     static int Run(const QStringList &arguments, Registry &registry, QTextStream &out,
                    QTextStream &err, bool processEndsAfterwards = false);
     static QString Usage();
+    // Reads the command line only: answers the exit code of a run that ends
+    // there (help, version or a usage error, written as Run writes them), or
+    // -1 when the line asks for actions. Needs no application object.
+    static int Answer(const QStringList &arguments, QTextStream &out, QTextStream &err);
 };
 
 } // namespace kelvarin

@@ -5,15 +5,31 @@
 #include <QTextStream>
 
 #include <cstdio>
+#include <cstring>
 
 int main(int argc, char *argv[])
 {
-    QCoreApplication app(argc, argv);
-    QCoreApplication::setApplicationName(QStringLiteral("Kelvarin"));
     QTextStream out(stdout);
     QTextStream err(stderr);
     out.setEncoding(QStringConverter::Utf8);
     err.setEncoding(QStringConverter::Utf8);
+    // Help, the version and usage errors are answered from the arguments
+    // alone, before the application object, the locale and the settings
+    // store cost anything. The application object takes -qmljsdebugger
+    // arguments away, so a line with one is read as it sees it.
+    bool plainLine = true;
+    QStringList arguments;
+    for (int i = 1; i < argc; ++i) {
+        plainLine = plainLine && std::strncmp(argv[i], "-qmljsdebugger", 14) != 0;
+        arguments.append(QString::fromLocal8Bit(argv[i]));
+    }
+    if (plainLine) {
+        const int answered = kelvarin::CliRunner::Answer(arguments, out, err);
+        if (answered >= 0)
+            return answered;
+    }
+    QCoreApplication app(argc, argv);
+    QCoreApplication::setApplicationName(QStringLiteral("Kelvarin"));
     const std::unique_ptr<kelvarin::Registry> registry = kelvarin::OpenSystemRegistry();
     return kelvarin::CliRunner::Run(app.arguments().mid(1), *registry, out, err, true);
 }

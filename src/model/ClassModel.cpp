@@ -277,9 +277,10 @@ QString ClassModel::CompiledPackagePath(const QString &package) const
 
 bool ClassModel::ReadsCompiledPackage(const QString &package) const
 {
-    return m_options.bReadCompiledPackages
-        && !FileSystem::AnyMatch(m_options.BaseDir + QLatin1Char('\\') + package + QLatin1String("\\Classes\\*.uc"))
-        && PackageFile::HasPackageTag(CompiledPackagePath(package));
+    // Opening one file is cheaper than listing a directory: a package with
+    // no compiled file is answered without its listing.
+    return m_options.bReadCompiledPackages && PackageFile::HasPackageTag(CompiledPackagePath(package))
+        && !FileSystem::AnyMatch(m_options.BaseDir + QLatin1Char('\\') + package + QLatin1String("\\Classes\\*.uc"));
 }
 
 void ClassModel::FindCompiledClasses()
@@ -289,15 +290,24 @@ void ClassModel::FindCompiledClasses()
     // Bindings are "package&class"; each package is asked once.
     QHash<QString, bool> compiledPackages;
     QStringList classes;
+    // The entries are sorted, so a package's come one after the other: an
+    // entry with the very same package text as the one before has its answer.
+    QStringView lastPackage;
+    bool lastAnswer = false;
     for (const QString &entry : m_bindings.Entries()) {
         const qsizetype amp = entry.indexOf(QLatin1Char('&'));
         if (amp <= 0)
             continue;
-        const QString package = UpperCase(entry.left(amp));
-        auto known = compiledPackages.find(package);
-        if (known == compiledPackages.end())
-            known = compiledPackages.insert(package, ReadsCompiledPackage(entry.left(amp)));
-        if (known.value())
+        const QStringView packageText = QStringView(entry).left(amp);
+        if (lastPackage.isNull() || packageText != lastPackage) {
+            const QString package = UpperCase(packageText.toString());
+            auto known = compiledPackages.find(package);
+            if (known == compiledPackages.end())
+                known = compiledPackages.insert(package, ReadsCompiledPackage(packageText.toString()));
+            lastPackage = packageText;
+            lastAnswer = known.value();
+        }
+        if (lastAnswer)
             classes.append(entry.mid(amp + 1));
     }
     MarkCompiledClasses(classes, true);

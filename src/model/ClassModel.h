@@ -75,6 +75,8 @@ public:
     // own image. ResetModel forgets them.
     bool IsCompiledClass(const QString &className) const;
     void MarkCompiledClasses(const QStringList &classNames, bool compiled);
+    // True while any class is marked as read from a compiled package.
+    bool AnyCompiledClasses() const { return !m_compiledClasses.isEmpty(); }
     // base directory + "\System\" + package + ".u"
     QString CompiledPackagePath(const QString &package) const;
     // True when the package's classes come from its compiled file: reading

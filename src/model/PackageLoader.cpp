@@ -100,11 +100,14 @@ bool PackageLoader::LoadPackage(const QString &package, bool merge)
         DropWaiting(m_model.Files(), package);
     if (!read)
         read = Scanner::ReadPackageSources(classesDir, &m_model.Pump());
-    // Read from sources now, the classes are no longer the compiled ones.
-    QStringList classes;
-    for (const QString &line : read->lines)
-        classes.append(line.section(QLatin1Char('='), 1).section(QLatin1Char('&'), 0, 0));
-    m_model.MarkCompiledClasses(classes, false);
+    // Read from sources now, the classes are no longer the compiled ones
+    // (there are none to unmark unless some package was read compiled).
+    if (m_model.AnyCompiledClasses()) {
+        QStringList classes;
+        for (const QString &line : read->lines)
+            classes.append(line.section(QLatin1Char('='), 1).section(QLatin1Char('&'), 0, 0));
+        m_model.MarkCompiledClasses(classes, false);
+    }
     Scanner::StageSources(m_model.Files(), std::move(*read));
     FinishLoad(merge);
     return true;

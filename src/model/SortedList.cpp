@@ -158,6 +158,11 @@ void SortedList::Assign(const QStringList &entries)
     keys.reserve(size_t(entries.size()));
     for (const QString &entry : entries)
         keys.emplace_back(entry);
+    Assign(entries, std::move(keys));
+}
+
+void SortedList::Assign(const QStringList &entries, std::vector<SortKey> &&keys)
+{
     const auto less = [](const SortKey &a, const SortKey &b) { return a.Compare(b) < 0; };
     if (!std::is_sorted(keys.begin(), keys.end(), less)) {
         Clear();

@@ -36,6 +36,8 @@ public:
     void Clear();
     // Replaces every entry (they are sorted on the way in).
     void Assign(const QStringList &entries);
+    // The same with the entries' keys made already (one per entry, same order).
+    void Assign(const QStringList &entries, std::vector<SortKey> &&keys);
 
     void AddObserver(ListObserver *observer);
     void RemoveObserver(ListObserver *observer);

@@ -3,6 +3,8 @@
 #include <QCollator>
 #include <QLocale>
 
+#include <algorithm>
+
 namespace kelvarin {
 
 QString Trim(const QString &text)
@@ -21,31 +23,29 @@ QString Trim(const QString &text)
 QString UpperCase(const QString &text)
 {
     // Plain ASCII is by far the common case (class and package names); it is
-    // upper-cased directly. Anything else goes through the locale, and where
-    // the locale would change the length ("ß" → "SS") each character is
-    // upper-cased on its own.
+    // upper-cased directly, in one pass. Anything else goes through the
+    // locale, and where the locale would change the length ("ß" → "SS") each
+    // character is upper-cased on its own.
     const qsizetype size = text.size();
-    const QChar *source = text.constData();
-    bool ascii = true;
-    bool hasLower = false;
-    for (qsizetype i = 0; i < size; ++i) {
-        const char16_t u = source[i].unicode();
-        if (u >= 0x80) {
-            ascii = false;
-            break;
-        }
-        hasLower = hasLower || (u >= 'a' && u <= 'z');
-    }
-    if (ascii) {
-        if (!hasLower)
-            return text;   // shares the text, no copy
+    const char16_t *source = reinterpret_cast<const char16_t *>(text.constData());
+    qsizetype i = 0;
+    while (i < size && source[i] < 0x80 && !(source[i] >= u'a' && source[i] <= u'z'))
+        ++i;
+    if (i == size)
+        return text;   // nothing to change: shares the text, no copy
+    if (source[i] < 0x80) {
+        // A lower-case letter: the rest is converted as it is checked.
         QString result(size, Qt::Uninitialized);
-        QChar *target = result.data();
-        for (qsizetype i = 0; i < size; ++i) {
-            const char16_t u = source[i].unicode();
-            target[i] = QChar(u >= 'a' && u <= 'z' ? char16_t(u - 32) : u);
+        char16_t *target = reinterpret_cast<char16_t *>(result.data());
+        std::copy_n(source, i, target);
+        for (; i < size; ++i) {
+            const char16_t u = source[i];
+            if (u >= 0x80)
+                break;
+            target[i] = u >= u'a' && u <= u'z' ? char16_t(u - 32) : u;
         }
-        return result;
+        if (i == size)
+            return result;
     }
     QString viaLocale = QLocale().toUpper(text);
     if (viaLocale.size() == text.size())

@@ -13,7 +13,9 @@
 #include <QSet>
 
 #include <algorithm>
+#include <exception>
 #include <iterator>
+#include <thread>
 #include <vector>
 
 namespace kelvarin {
@@ -105,6 +107,57 @@ QSet<QString> PackagesOfTree(const QString &text)
     return packages;
 }
 
+// The sort keys of a list of entries, made on a helper thread while the
+// caller goes on with other work (each thread has its own collator of the
+// same locale, so the keys are the ones the list would make). A short list
+// is done at once: starting a thread would cost more.
+class KeysAhead
+{
+public:
+    explicit KeysAhead(const QStringList &entries)
+        : m_entries(entries)
+    {
+        if (entries.size() >= 1000)
+            m_thread = std::thread([this] { Make(); });
+        else
+            Make();
+    }
+    ~KeysAhead()
+    {
+        if (m_thread.joinable())
+            m_thread.join();
+    }
+    KeysAhead(const KeysAhead &) = delete;
+    KeysAhead &operator=(const KeysAhead &) = delete;
+
+    std::vector<SortKey> Take()
+    {
+        if (m_thread.joinable())
+            m_thread.join();
+        if (m_error)
+            std::rethrow_exception(m_error);
+        return std::move(m_keys);
+    }
+
+private:
+    void Make()
+    {
+        // Nothing may leave the helper thread: a failure is raised by Take.
+        try {
+            m_keys.reserve(size_t(m_entries.size()));
+            for (const QString &entry : m_entries)
+                m_keys.emplace_back(entry);
+        } catch (...) {
+            m_error = std::current_exception();
+        }
+    }
+
+    const QStringList &m_entries;
+    std::vector<SortKey> m_keys;
+    std::exception_ptr m_error;
+    std::thread m_thread;   // last: started once the rest is in place
+};
+
 } // namespace
 
 StateFile::StateFile(ClassModel &model)
@@ -185,6 +238,8 @@ bool StateFile::LoadState(const QString &fileName)
     if (!together)
         throw KelvarinError(QString::fromLatin1(NotTogetherMessage).arg(SpecPath::Display(fileName)));
 
+    // The bindings' keys are made while the model is reset and the trees built.
+    KeysAhead bindingKeys(bindings);
     EventPump &pump = m_model.Pump();
     m_model.ResetModel();
     m_model.Status(QStringLiteral("Loading: ") + base);
@@ -202,7 +257,7 @@ bool StateFile::LoadState(const QString &fileName)
     pump.Pump();
     TreeText::ReadText(m_model.PackagesBrowser(), packageTreeText);
     pump.Pump();
-    m_model.Bindings().Assign(bindings);
+    m_model.Bindings().Assign(bindings, bindingKeys.Take());
     // The state does not record which classes came from compiled packages.
     m_model.FindCompiledClasses();
 

@@ -104,7 +104,10 @@ void Read(Tree &tree, const QStringList &lines)
 void ReadText(Tree &tree, const QString &text)
 {
     Reader reader(tree);
-    tree.ReserveIndex(text.count(QLatin1Char('\n')) + 1);
+    // One index entry a line; a plain loop counts them far faster than a
+    // general search would.
+    const char16_t *units = reinterpret_cast<const char16_t *>(text.constData());
+    tree.ReserveIndex(std::count(units, units + text.size(), u'\n') + 1);
     // Lines end at CR LF, LF or CR, as TextFile::SplitLines cuts them.
     const qsizetype size = text.size();
     const QChar *chars = text.constData();

@@ -202,6 +202,17 @@ private slots:
         QCOMPARE(run.out, kListAfterDefault);
     }
 
+    // A first --load-state resets the model only once its files are read: one
+    // that loads nothing leaves the model reset as any other first action.
+    void firstLoadThatFailsLeavesModelReset()
+    {
+        const QStringList print{"--print", "packagelist", "--print", "classes"};
+        const Outcome failed = Run(QStringList{"--load-state", "none.Kelvar"} + print);
+        QCOMPARE(failed.code, 1);
+        QVERIFY2(failed.out.startsWith("[ ] Core\n"), failed.out.constData());
+        QCOMPARE(failed.out, Run(QStringList{"--reset"} + print).out);
+    }
+
     void removeClass_data()
     {
         QTest::addColumn<QStringList>("actions");

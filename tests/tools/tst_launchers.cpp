@@ -30,24 +30,6 @@ namespace {
 
 constexpr int StartLimitMs = 30000;
 
-class RecordingErrors : public ErrorReporter
-{
-public:
-    struct Shown
-    {
-        int code;
-        QString target;
-        qsizetype boxesBefore;   // message boxes already shown at the time
-    };
-    QList<Shown> shown;
-    const test::ScriptedPrompter *prompter = nullptr;
-
-    void ShowError(int code, const QString &target) override
-    {
-        shown.append(Shown{code, target, prompter ? prompter->shown.size() : -1});
-    }
-};
-
 void Settle() { test::RecordingShell::Settle(); }
 
 QString Describe(const ShellRequest &r)
@@ -67,7 +49,7 @@ struct Fixture
 {
     ModelHarness h;
     test::RecordingShell shell;
-    RecordingErrors errors;
+    test::RecordingErrors errors;
     std::unique_ptr<Launchers> launchers;
 
     Fixture()
@@ -83,7 +65,6 @@ struct Fixture
         PackageLoader loader(h.model);
         loader.LoadPackage(QStringLiteral("Core"), false);
         loader.LoadPackage(QStringLiteral("GameKit"), false);
-        errors.prompter = &h.prompter;
         launchers = std::make_unique<Launchers>(h.options, h.model, shell, errors, h.prompter);
     }
 
@@ -204,8 +185,8 @@ private slots:
         Settle();
         QCOMPARE(f.errors.shown.size(), errorShown ? 1 : 0);
         if (errorShown) {
-            QCOMPARE(f.errors.shown.first().code, answer);
-            QCOMPARE(f.errors.shown.first().target, SpecPath::Display(f.Base()));
+            QCOMPARE(f.errors.shown.first().first, answer);
+            QCOMPARE(f.errors.shown.first().second, SpecPath::Display(f.Base()));
         }
         QCOMPARE(f.h.prompter.shown.size(), 0);
     }
@@ -269,8 +250,8 @@ private slots:
 
         QCOMPARE(f.errors.shown.size(), refused.isEmpty() ? 0 : 1);
         if (!refused.isEmpty()) {
-            QCOMPARE(f.errors.shown.first().code, LaunchCode::PathNotFound);
-            QCOMPARE(f.errors.shown.first().target,
+            QCOMPARE(f.errors.shown.first().first, LaunchCode::PathNotFound);
+            QCOMPARE(f.errors.shown.first().second,
                      SpecPath::Display(f.Base() + QLatin1Char('\\') + refused));
         }
     }
@@ -282,8 +263,8 @@ private slots:
         f.launchers->ExplorePopupItemClick(NodeAtPath(f.h.model.Browser(), QStringLiteral("Classes/Object/KitActor")));
         Settle();
         QCOMPARE(f.errors.shown.size(), 1);
-        QCOMPARE(f.errors.shown.first().code, LaunchCode::PathNotFound);
-        QCOMPARE(f.errors.shown.first().target, SpecPath::Display(f.Base() + QLatin1String("\\GameKit")));
+        QCOMPARE(f.errors.shown.first().first, LaunchCode::PathNotFound);
+        QCOMPARE(f.errors.shown.first().second, SpecPath::Display(f.Base() + QLatin1String("\\GameKit")));
     }
 
     // The game directory was moved away after it was set: the real shell
@@ -301,14 +282,16 @@ private slots:
         QTRY_COMPARE_WITH_TIMEOUT(f.errors.shown.size(), 1, StartLimitMs);
         Settle();
         QCOMPARE(f.errors.shown.size(), 1);
-        QCOMPARE(f.errors.shown.first().code, LaunchCode::PathNotFound);
-        QCOMPARE(f.errors.shown.first().target, f.h.game.Native(QStringLiteral("Moved away")));
+        QCOMPARE(f.errors.shown.first().first, LaunchCode::PathNotFound);
+        QCOMPARE(f.errors.shown.first().second, f.h.game.Native(QStringLiteral("Moved away")));
         QVERIFY(f.h.prompter.shown.isEmpty());
     }
 
     void ServerThatCannotStart()
     {
         Fixture f;   // the scratch game has no UCC.exe
+        qsizetype boxesBefore = -1;
+        f.errors.onShow = [&] { boxesBefore = f.h.prompter.shown.size(); };
         f.launchers->RundedicatedserverMenuItemClick();
         QCOMPARE(f.launchers->ServerCount(), 1);
         TDedicatedServerThread *server = f.launchers->Servers().front();
@@ -320,9 +303,9 @@ private slots:
 
         // The error box first, then the message that the run is over.
         QCOMPARE(f.errors.shown.size(), 1);
-        QCOMPARE(f.errors.shown.first().code, LaunchCode::FileNotFound);
-        QCOMPARE(f.errors.shown.first().target, SpecPath::Display(f.System() + QLatin1String("\\ucc.exe")));
-        QCOMPARE(f.errors.shown.first().boxesBefore, 0);
+        QCOMPARE(f.errors.shown.first().first, LaunchCode::FileNotFound);
+        QCOMPARE(f.errors.shown.first().second, SpecPath::Display(f.System() + QLatin1String("\\ucc.exe")));
+        QCOMPARE(boxesBefore, 0);
         QCOMPARE(f.h.prompter.Texts(), QStringList{"Unable to run UCC.exe\r\nCompilation halted."});
 
         // The next start reaps the finished thread.

@@ -234,89 +234,70 @@ private slots:
         QVERIFY(finder.Orphans().isEmpty());
     }
 
-    // Only the checked files go, from the System directory; the orphan list
-    // is emptied.
-    void DeleteCheckedOnly()
+    // Only the checked files go, from the System directory, by their exact
+    // name; a file that cannot be deleted is named in one message at the
+    // end, one removed by someone else meanwhile is gone as asked. The
+    // orphan list is emptied.
+    void Deletion_data()
     {
+        QTest::addColumn<QStringList>("files");
+        QTest::addColumn<QStringList>("unchecked");
+        QTest::addColumn<QStringList>("blocked");   // made directories after the search
+        QTest::addColumn<QStringList>("removed");   // removed after the search
+        QTest::addColumn<QStringList>("gone");
+        QTest::addColumn<QStringList>("failed");
+        const QStringList none;
+        QTest::newRow("checked ones only, from System")
+            << QStringList{"System/A.int", "System/B.int", "System/C.dll", "System/Keep.int", "System/Keep.u",
+                           "System/Render.dll", "Textures/A.int"}
+            << QStringList{"B.int"} << none << none << QStringList{"System/A.int", "System/C.dll"} << none;
+        QTest::newRow("failures reported, the others go")
+            << QStringList{"System/Bad.int", "System/Good.int", "System/Worse.dll"} << none
+            << QStringList{"System/Bad.int", "System/Worse.dll"} << none << QStringList{"System/Good.int"}
+            << QStringList{"System/Bad.int", "System/Worse.dll"};
+        QTest::newRow("gone meanwhile") << QStringList{"System/Gone.int"} << none << none << QStringList{"System/Gone.int"}
+                                        << QStringList{"System/Gone.int"} << none;
+        QTest::newRow("names differing in case are two files") << QStringList{"System/Twin.int", "System/TWIN.int"}
+            << QStringList{"TWIN.int"} << none << none << QStringList{"System/Twin.int"} << none;
+    }
+
+    void Deletion()
+    {
+        QFETCH(QStringList, files);
+        QFETCH(QStringList, unchecked);
+        QFETCH(QStringList, blocked);
+        QFETCH(QStringList, removed);
+        QFETCH(QStringList, gone);
+        QFETCH(QStringList, failed);
         test::GameDir game;
-        WriteFiles(game, {"System/A.int", "System/B.int", "System/C.dll", "System/Keep.int", "System/Keep.u",
-                          "System/Render.dll", "Textures/A.int"});
+        WriteFiles(game, files);
         NullEventPump pump;
         OrphanFinder finder(pump);
         finder.Search(game.Base());
-        QCOMPARE(finder.OrphanNames(), (QStringList{"A.int", "B.int", "C.dll"}));
-        finder.SetChecked(1, false);
-        finder.SetChecked(7, false);   // no such row: ignored
-        QCOMPARE(finder.CheckedCount(), 2);
+        for (const QString &name : unchecked)
+            finder.SetChecked(finder.OrphanNames().indexOf(name), false);
+        finder.SetChecked(99, false);   // no such row: ignored
+        QCOMPARE(finder.CheckedCount(), finder.Orphans().size() - unchecked.size());
+        for (const QString &file : blocked)
+            MakeBlockingDir(game, file);
+        for (const QString &file : removed)
+            QFile::remove(game.Native(file));
+        SpecPath::ForgetListings();
         test::ScriptedPrompter prompter;
-        QVERIFY(finder.DeleteCheckedOrphans(prompter).isEmpty());
-        QVERIFY(prompter.shown.isEmpty());
+        QStringList failedPaths;
+        for (const QString &file : failed)
+            failedPaths.append(QDir::toNativeSeparators(game.Native(file)));
+        QCOMPARE(finder.DeleteCheckedOrphans(prompter), failedPaths);
         QVERIFY(finder.Orphans().isEmpty());
-        QVERIFY(!game.Exists(QStringLiteral("System/A.int")));
-        QVERIFY(!game.Exists(QStringLiteral("System/C.dll")));
-        for (const char *kept : {"System/B.int", "System/Keep.int", "System/Keep.u", "System/Render.dll",
-                                 "Textures/A.int"})
-            QVERIFY2(game.Exists(QLatin1String(kept)), kept);
-    }
-
-    // A file that cannot be deleted is named in one message at the end;
-    // the others still go.
-    void FailuresAreReported()
-    {
-        test::GameDir game;
-        WriteFiles(game, {"System/Bad.int", "System/Good.int", "System/Worse.dll"});
-        NullEventPump pump;
-        OrphanFinder finder(pump);
-        finder.Search(game.Base());
-        QCOMPARE(finder.Orphans().size(), 3);
-        MakeBlockingDir(game, QStringLiteral("System/Bad.int"));
-        MakeBlockingDir(game, QStringLiteral("System/Worse.dll"));
-        SpecPath::ForgetListings();
-        test::ScriptedPrompter prompter;
-        const QStringList failed = finder.DeleteCheckedOrphans(prompter);
-        const QString bad = QDir::toNativeSeparators(game.Native(QStringLiteral("System/Bad.int")));
-        const QString worse = QDir::toNativeSeparators(game.Native(QStringLiteral("System/Worse.dll")));
-        QCOMPARE(failed, (QStringList{bad, worse}));
-        QCOMPARE(prompter.shown.size(), 1);
-        QCOMPARE(prompter.shown.at(0).text, "These files could not be deleted:\n" + bad + "\n" + worse);
-        QCOMPARE(prompter.shown.at(0).icon, MessageIcon::Error);
-        QCOMPARE(prompter.shown.at(0).title, QStringLiteral("Kelvarin"));
-        QVERIFY(!game.Exists(QStringLiteral("System/Good.int")));
-        QVERIFY(game.Exists(QStringLiteral("System/Bad.int/keep")));
-    }
-
-    // A file removed by someone else before Finish is gone, as asked: no
-    // failure.
-    void FileGoneMeanwhile()
-    {
-        test::GameDir game;
-        WriteFiles(game, {"System/Gone.int"});
-        NullEventPump pump;
-        OrphanFinder finder(pump);
-        finder.Search(game.Base());
-        QFile::remove(game.Native(QStringLiteral("System/Gone.int")));
-        SpecPath::ForgetListings();
-        test::ScriptedPrompter prompter;
-        QVERIFY(finder.DeleteCheckedOrphans(prompter).isEmpty());
-        QVERIFY(prompter.shown.isEmpty());
-    }
-
-    // Names that differ only in letter case are two files: deleting one
-    // leaves the other.
-    void DeletesTheExactName()
-    {
-        test::GameDir game;
-        WriteFiles(game, {"System/Twin.int", "System/TWIN.int"});
-        NullEventPump pump;
-        OrphanFinder finder(pump);
-        finder.Search(game.Base());
-        QCOMPARE(finder.Orphans().size(), 2);
-        const int upperRow = finder.OrphanNames().indexOf(QStringLiteral("TWIN.int"));
-        finder.SetChecked(upperRow, false);
-        test::ScriptedPrompter prompter;
-        finder.DeleteCheckedOrphans(prompter);
-        QVERIFY(game.Exists(QStringLiteral("System/TWIN.int")));
-        QVERIFY(!game.Exists(QStringLiteral("System/Twin.int")));
+        if (failed.isEmpty()) {
+            QVERIFY(prompter.shown.isEmpty());
+        } else {
+            QCOMPARE(prompter.Texts(), QStringList{"These files could not be deleted:\n" + failedPaths.join('\n')});
+            QCOMPARE(prompter.shown.at(0).icon, MessageIcon::Error);
+            QCOMPARE(prompter.shown.at(0).title, QStringLiteral("Kelvarin"));
+        }
+        for (const QString &file : files)
+            QVERIFY2(game.Exists(file) != gone.contains(file), qPrintable(file));
     }
 
     // What is listed is what gets deleted: a name that is no UTF-8 by its

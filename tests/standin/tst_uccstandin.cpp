@@ -1,7 +1,7 @@
 // The UCC stand-in, run as a program the way the compile and the exporter
 // run it: what they rely on from make (the log, its error lines, the .u
-// files, the journal), BatchExport and server. Its cancel and crash paths
-// are exercised by the compile runner's tests.
+// files) and from BatchExport. Its journal, cancel, crash and server paths
+// are exercised by the tests of the compile, the exporter and the launchers.
 
 #include <QDir>
 #include <QFile>
@@ -161,7 +161,7 @@ private slots:
         QVERIFY(game.Exists(QStringLiteral("System/Engine.u")));
     }
 
-    void logShapePackageOrderAndJournal()
+    void logShapeAndPackageOrder()
     {
         Game game;
         game.Write(QStringLiteral("Mod/Classes/Mod.uc"), "class Mod extends Keypoint;\r\n");
@@ -180,17 +180,6 @@ private slots:
         // The existing Core.u is left alone, the others are written.
         QCOMPARE(game.Read(QStringLiteral("System/Core.u")), QByteArray("whatever was there\r\n"));
         QVERIFY(game.Exists(QStringLiteral("System/mod.u")));
-
-        // The journal: one line with pid, program, working directory, arguments.
-        const QList<QByteArray> journal = game.Read(QStringLiteral("journal.txt")).split('\n');
-        QCOMPARE(journal.size(), 2);
-        const QList<QByteArray> fields = journal.first().split('\t');
-        QCOMPARE(fields.size(), 5);
-        QVERIFY(fields.at(0).toLongLong() > 0);
-        QCOMPARE(fields.at(1), QByteArray(KELVARIN_UCC_STANDIN));
-        QCOMPARE(QFileInfo(QString::fromLocal8Bit(fields.at(2))).canonicalFilePath(),
-                 QFileInfo(game.Path(QStringLiteral("System"))).canonicalFilePath());
-        QCOMPARE(fields.mid(3), (QList<QByteArray>{"make", "-log=KelvarinCompiler.log"}));
     }
 
     // What make cannot do is an error, never a success: no ini section, a
@@ -267,24 +256,6 @@ private slots:
         QCOMPARE(QDir(game.Path(QStringLiteral("P/Classes"))).entryList(QDir::Files), QStringList());
     }
 
-    // In its terminal the server shows the command line it received and
-    // what it does, then serves until it is told to end.
-    void serverSaysWhatItDoes()
-    {
-        Game game;
-        QProcess process;
-        process.setWorkingDirectory(game.Path(QStringLiteral("System")));
-        process.start(QStringLiteral(KELVARIN_UCC_STANDIN), {QStringLiteral("server"), QStringLiteral("ctf-face?Game=Botpack.CTFGame")});
-        QVERIFY(process.waitForStarted());
-        QTRY_VERIFY_WITH_TIMEOUT(process.bytesAvailable() > 0 && process.peek(4096).count('\n') >= 3, 20000);
-        const QStringList lines = QString::fromLocal8Bit(process.readAllStandardOutput()).split(QLatin1Char('\n'));
-        QCOMPARE(lines.at(0), QStringLiteral("UCC server ctf-face?Game=Botpack.CTFGame"));
-        QVERIFY(lines.at(1).contains(QStringLiteral("serving ctf-face?Game=Botpack.CTFGame from ")
-                                     + QDir(game.Path(QStringLiteral("System"))).canonicalPath()));
-        QCOMPARE(process.state(), QProcess::Running);
-        process.terminate();
-        QVERIFY(process.waitForFinished(20000));
-    }
 };
 
 KELVARIN_TEST_GUILESS_MAIN(TestUccStandin)

@@ -107,34 +107,6 @@ private slots:
         qunsetenv("KELVARIN_STANDIN_STDOUT");
     }
 
-    void Requests_data()
-    {
-        QTest::addColumn<QString>("command");
-        QTest::addColumn<QString>("commandLine");
-        QTest::addColumn<QString>("request");   // verb|file|parameters|directory; $S: BaseDir\System, $B: BaseDir
-
-        QTest::newRow("test run") << "test run" << "ctf-face"
-                                  << "open|$S\\UnrealTournament.exe|ctf-face|$S";
-        QTest::newRow("join always this machine") << "join" << "ctf-face"
-                                                  << "open|$S\\UnrealTournament.exe|127.0.0.1|$S";
-        QTest::newRow("log") << "log" << "ctf-face" << "open|$S\\UnrealTournament.log||";
-        QTest::newRow("explore game") << "explore game" << "ctf-face" << "Explore|$B||$B";
-    }
-
-    void Requests()
-    {
-        QFETCH(QString, command);
-        QFETCH(QString, commandLine);
-        QFETCH(QString, request);
-
-        Fixture f;
-        f.h.options.CommandLine = commandLine;
-        Run(*f.launchers, command);
-        QCOMPARE(f.shell.calls.size(), 1);
-        QCOMPARE(Describe(f.shell.calls.first().request),
-                 QString(request).replace(QLatin1String("$S"), f.System()).replace(QLatin1String("$B"), f.Base()));
-    }
-
     void LogOfANativeBuildIsTheUsersCopy()
     {
         Fixture f;

@@ -40,18 +40,4 @@ inline void Print(QTextStream &out, const char *what, const Figures &f, int deci
     out << "\n";
 }
 
-// Answers every message box with No and counts them.
-class CountingPrompter : public Prompter
-{
-public:
-    MessageAnswer Ask(const QString &text, const QString &, MessageIcon, MessageButtons, MessageAnswer) override
-    {
-        ++shown;
-        last = text;
-        return MessageAnswer::No;
-    }
-    int shown = 0;
-    QString last;
-};
-
 } // namespace kelvarin::bench

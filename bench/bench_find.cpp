@@ -15,6 +15,7 @@
 #include "model/Options.h"
 #include "platform/AppEventPump.h"
 #include "platform/Prompter.h"
+#include "support/ScriptedPrompter.h"
 #include "search/ClassFinder.h"
 
 #include <QCoreApplication>
@@ -31,15 +32,6 @@
 using namespace kelvarin;
 
 namespace {
-
-class SilentPrompter : public Prompter
-{
-public:
-    MessageAnswer Ask(const QString &, const QString &, MessageIcon, MessageButtons, MessageAnswer) override
-    {
-        return MessageAnswer::No;
-    }
-};
 
 // The application's pump, with a step that can run on the n-th call.
 class BenchPump : public EventPump
@@ -90,7 +82,8 @@ int main(int argc, char *argv[])
     TOptions options;
     options.BaseDir = dir;
     BenchPump pump;
-    SilentPrompter prompter;
+    test::ScriptedPrompter prompter;   // answers No
+    prompter.defaultYes = false;
     ClassModel model(options, pump, prompter);
     PackageLoader(model).ReadDefaultPackages();
     ClassFinder finder(model);

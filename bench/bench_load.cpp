@@ -16,6 +16,7 @@
 
 #include "BenchSupport.h"
 #include "SyntheticGame.h"
+#include "support/ScriptedPrompter.h"
 
 #include "model/ClassModel.h"
 #include "model/PackageLoader.h"
@@ -36,7 +37,6 @@
 #include <algorithm>
 
 using namespace kelvarin;
-using bench::CountingPrompter;
 
 namespace {
 
@@ -120,7 +120,8 @@ int RunChain(QTextStream &out, int count)
         TOptions options;
         options.BaseDir = temp.path();
         GapPump pump;
-        CountingPrompter prompter;
+        test::ScriptedPrompter prompter;   // answers No
+        prompter.defaultYes = false;
         ClassModel model(options, pump, prompter);
         PackageLoader loader(model);
         loader.ReadDefaultPackages();   // warms the page cache
@@ -156,7 +157,8 @@ int main(int argc, char *argv[])
     TOptions options;
     options.BaseDir = dir;
     GapPump pump;
-    CountingPrompter prompter;
+    test::ScriptedPrompter prompter;   // answers No
+    prompter.defaultYes = false;
     ClassModel model(options, pump, prompter);
     PackageLoader loader(model);
     StateFile states(model);
@@ -205,7 +207,7 @@ int main(int argc, char *argv[])
         });
     }
     out << "after the last runs: " << found << " classes contain \"defaultproperties\", " << unloaded
-        << " packages unloaded, " << model.ClassCount() << " classes left, " << prompter.shown
+        << " packages unloaded, " << model.ClassCount() << " classes left, " << prompter.shown.size()
         << " messages\n";
     out << "best of " << runs << " warm runs; in brackets the longest time between two event pumps "
         << "(goal <= 50 ms)\n";

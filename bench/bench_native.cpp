@@ -17,6 +17,7 @@
 
 #include "BenchSupport.h"
 #include "SyntheticGame.h"
+#include "support/ScriptedPrompter.h"
 
 #include "model/ClassModel.h"
 #include "model/PackageLoader.h"
@@ -45,14 +46,6 @@ using test::PackageWriter;
 using P = PackageWriter;
 
 namespace {
-
-class QuietPump : public EventPump
-{
-public:
-    void Pump() override {}
-    bool Terminating() const override { return false; }
-    void SetTerminating() override {}
-};
 
 bool Write(const QString &path, const QByteArray &bytes)
 {
@@ -226,8 +219,9 @@ double ReadDefault(const QString &dir, int *classes)
 {
     TOptions options;
     options.BaseDir = dir;
-    QuietPump pump;
-    bench::CountingPrompter prompter;
+    NullEventPump pump;
+    test::ScriptedPrompter prompter;   // answers No
+    prompter.defaultYes = false;
     ClassModel model(options, pump, prompter);
     PackageLoader loader(model);
     loader.ReadDefaultPackages();   // warms the page cache

@@ -22,6 +22,7 @@
 
 #include "BenchSupport.h"
 #include "SyntheticGame.h"
+#include "support/ScriptedPrompter.h"
 
 #include "app/gui/DisplayForm.h"
 #include "app/gui/MainWindowParts.h"
@@ -51,7 +52,6 @@
 #include <vector>
 
 using namespace kelvarin;
-using bench::CountingPrompter;
 using bench::Figures;
 
 namespace {
@@ -140,7 +140,8 @@ int main(int argc, char *argv[])
     }
 
     AppEventPump pump;
-    CountingPrompter prompter;
+    test::ScriptedPrompter prompter;   // answers No
+    prompter.defaultYes = false;
     NoModifiers keyboard;
     WidgetPickers pickers;
     SystemShell shell;
@@ -168,8 +169,8 @@ int main(int argc, char *argv[])
     form.ReaddefaultpackagesMenuItemClick();
     Settle(form);
     out << "read default packages: " << model.ClassCount() << " classes in "
-        << QString::number(double(loadTimer.nsecsElapsed()) / 1e9, 'f', 2) << " s, messages: " << prompter.shown
-        << (prompter.shown ? " (" + prompter.last + ")" : QString()) << "\n";
+        << QString::number(double(loadTimer.nsecsElapsed()) / 1e9, 'f', 2) << " s, messages: " << prompter.shown.size()
+        << (!prompter.shown.isEmpty() ? " (" + prompter.Texts().last() + ")" : QString()) << "\n";
     if (model.ClassCount() != classes) {
         out << "not every class was loaded\n";
         return 1;

@@ -35,6 +35,7 @@
 
 #include "BenchSupport.h"
 #include "SyntheticGame.h"
+#include "support/ScriptedPrompter.h"
 
 #include "app/gui/DisplayForm.h"
 #include "app/gui/MainWindowParts.h"
@@ -64,7 +65,6 @@
 #include <vector>
 
 using namespace kelvarin;
-using bench::CountingPrompter;
 using bench::Figures;
 
 namespace {
@@ -121,7 +121,8 @@ bool PrepareUserSetting(const QString &gameDir, const QString &configDir, QTextS
     const QString previous = QDir::currentPath();
     QDir::setCurrent(gameDir);
     AppEventPump pump;
-    CountingPrompter prompter;
+    test::ScriptedPrompter prompter;   // answers No
+    prompter.defaultYes = false;
     NoModifiers keyboard;
     WidgetPickers pickers;
     SystemShell shell;
@@ -143,8 +144,8 @@ bool PrepareUserSetting(const QString &gameDir, const QString &configDir, QTextS
         QCoreApplication::processEvents();
     }
     QDir::setCurrent(previous);
-    if (!saved || prompter.shown) {
-        out << "could not save the default state" << (prompter.shown ? ": " + prompter.last : QString()) << "\n";
+    if (!saved || !prompter.shown.isEmpty()) {
+        out << "could not save the default state" << (!prompter.shown.isEmpty() ? ": " + prompter.Texts().last() : QString()) << "\n";
         return false;
     }
     return true;

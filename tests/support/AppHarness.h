@@ -40,6 +40,20 @@ struct TestSeams
     std::function<void(QMenu *, const QPoint &)> popups;
     int quits = 0;
 
+    // A game of Core and Engine (Object, Actor, Info), and a Mod package
+    // (Gadget below Info) that EditPackages leaves out.
+    void WriteSmallGame() const
+    {
+        game.WriteText(QStringLiteral("System/UnrealTournament.ini"),
+                       QStringLiteral("[Editor.EditorEngine]\r\nEditPackages=Core\r\nEditPackages=Engine\r\n"));
+        for (const char *line : {"Core Object native", "Engine Actor extends Object", "Engine Info extends Actor",
+                                 "Mod Gadget extends Info"}) {
+            const QStringList words = QString::fromLatin1(line).split(QLatin1Char(' '));
+            game.WriteClass(words.at(0), words.at(1) + QStringLiteral(".uc"),
+                            QStringLiteral("class ") + words.mid(1).join(QLatin1Char(' ')) + QLatin1Char(';'));
+        }
+    }
+
     MainWindowSeams Seams()
     {
         MainWindowSeams seams{store ? *store : registry.reg, pump, prompter, keyboard, pickers, shell};

@@ -7,6 +7,8 @@
 #include <QList>
 #include <QMetaObject>
 
+#include <functional>
+
 namespace kelvarin::test {
 
 // A shell that records what it is asked and answers from a script (success
@@ -54,12 +56,18 @@ private:
     }
 };
 
-// Records the launch error box's calls.
+// Records the launch error box's calls; onShow runs as each is shown.
 class RecordingErrors : public ErrorReporter
 {
 public:
-    void ShowError(int code, const QString &target) override { shown.append({code, target}); }
+    void ShowError(int code, const QString &target) override
+    {
+        shown.append({code, target});
+        if (onShow)
+            onShow();
+    }
     QList<QPair<int, QString>> shown;
+    std::function<void()> onShow;
 };
 
 } // namespace kelvarin::test

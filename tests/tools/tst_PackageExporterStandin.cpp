@@ -3,6 +3,7 @@
 // game package refused, a hung export cancelled.
 
 #include "model/ClassModel.h"
+#include "support/RecordingShell.h"
 #include "support/ModelHarness.h"
 #include "support/StandinScratch.h"
 #include "tools/ErrorReporter.h"
@@ -16,13 +17,6 @@ using namespace kelvarin;
 using namespace kelvarin::test;
 
 namespace {
-
-class RecordingErrors : public ErrorReporter
-{
-public:
-    void ShowError(int code, const QString &target) override { shown.append(QString::number(code) + target); }
-    QStringList shown;
-};
 
 // A stand-in container holding the given classes (name, parent, source).
 QByteArray Container(const QString &package, const QList<std::array<QByteArray, 3>> &classes)
@@ -98,22 +92,6 @@ private slots:
         QVERIFY(g.errors.shown.isEmpty());
     }
 
-    void queueOfTwoRunsTwoProcesses()
-    {
-        Game g;
-        g.exporter.AddAll();
-        QVERIFY(g.exporter.Go());
-        QTRY_VERIFY_WITH_TIMEOUT(!g.exporter.Busy(), 30000);
-        const QList<StandinScratch::Start> starts = g.scratch.Starts();
-        QCOMPARE(starts.size(), 2);
-        QCOMPARE(starts.at(0).arguments.at(1), QStringLiteral("Engine.u"));
-        QCOMPARE(starts.at(1).arguments.at(1), QStringLiteral("MyMod.u"));
-        QVERIFY(starts.at(0).pid != starts.at(1).pid);
-        QCOMPARE(g.beeps, 1);
-        // The refused game package wrote nothing.
-        QVERIFY(!QFileInfo::exists(g.base + "/Engine"));
-    }
-
     void exportPackageForTheCommandLine()
     {
         Game g;
@@ -138,16 +116,6 @@ private slots:
         QVERIFY(!QFileInfo::exists(g.base + "/System/MyMod"));
     }
 
-    void overwriteDeclinedKeepsTheUsersSources()
-    {
-        Game g;
-        g.scratch.Write("Unreal Tournament/MyMod/Classes/MyA.uc", "class MyA extends Actor; // my edits\r\n");
-        g.h.prompter.defaultYes = false;
-        QVERIFY(!g.exporter.ExportPackage("MyMod"));
-        QCOMPARE(g.Read("MyMod/Classes/MyA.uc"), QByteArray("class MyA extends Actor; // my edits\r\n"));
-        QVERIFY(g.scratch.Starts().isEmpty());
-    }
-
     void cancelEndsAHungExport()
     {
         Game g;
@@ -164,23 +132,6 @@ private slots:
         QVERIFY(!QFileInfo::exists(g.base + "/MyMod/Classes/MyA.uc"));
     }
 
-    // Without UCC.exe, Kelvarin's own exporter runs; the stand-in's
-    // containers are no game packages to it.
-    void missingUccFallsBackToTheNativeExporter()
-    {
-        Game g;
-        QFile::remove(g.base + "/System/UCC.exe");
-        g.exporter.Add({g.exporter.FoundList().IndexOf("MyMod")});
-        QVERIFY(g.exporter.Go());
-        QTRY_VERIFY_WITH_TIMEOUT(!g.exporter.Busy(), 30000);
-        QVERIFY(g.errors.shown.isEmpty());
-        QCOMPARE(g.h.prompter.Texts(),
-                 (QStringList{QString::fromLatin1(PackageExporter::UccFallbackMessage).arg("MyMod"),
-                              QDir::toNativeSeparators(g.base + "/System/MyMod.u")
-                                  + " is not a game package: it was written by the UCC stand-in"}));
-        QCOMPARE(g.statuses.last(), QStringLiteral("Done"));
-        QVERIFY(!QFileInfo::exists(g.base + "/MyMod"));
-    }
 };
 
 KELVARIN_TEST_GUILESS_MAIN(tst_PackageExporterStandin)

@@ -165,20 +165,6 @@ private slots:
         }
     }
 
-    void hundredThousandLines()
-    {
-        test::GameDir game;
-        QByteArray bytes("Log: Log file open, big\r\n");
-        for (int i = 0; i < 100000; ++i)
-            bytes += i == 99998 ? QByteArray("Error: late\r\n") : "Log: line " + QByteArray::number(i) + "\r\n";
-        game.WriteBytes(kLog, bytes);
-        CompilerLog log;
-        CompilerLog::View view = log.LoadLog(game.Base(), false);
-        QCOMPARE(view.lines.size(), 100001);
-        QVERIFY(log.ErrorsFound());
-        view = log.LoadLog(game.Base(), true);
-        QCOMPARE(view.lines, (QStringList{"Compilation started at: big", "Error: late", "Compilation stopped due to errors."}));
-    }
 };
 
 KELVARIN_TEST_GUILESS_MAIN(TestCompilerLog)

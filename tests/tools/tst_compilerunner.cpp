@@ -145,37 +145,31 @@ private slots:
         QTest::newRow("blank") << "My Mod" << false;
         QTest::newRow("non-ASCII letter") << QString::fromLatin1("Mod\xe9") << false;
         QTest::newRow("line break") << "Mod\r\nEditPackages=X" << false;
+        QTest::newRow("no package known") << "" << false;
     }
 
-    // A name that is no identifier is refused before anything is written.
+    // A name that is no identifier is refused before anything is written;
+    // so is any compile while another tool is busy.
     void packageNames()
     {
         QFETCH(QString, name);
         QFETCH(bool, valid);
         QCOMPARE(CompileRunner::IsPackageName(name), valid);
-        if (valid)
-            return;
         Harness h;
-        h.options.LastCompiledPackage = QStringLiteral("Before");
+        const QString before = name.isEmpty() ? QString() : QStringLiteral("Before");
+        h.options.LastCompiledPackage = before;
+        if (valid)
+            h.runner.SetOtherBusy([] { return true; });
         const CompileOutcome outcome = h.runner.CompilePackage(name);
         QVERIFY(outcome.refused);
-        QCOMPARE(h.prompter.Texts(), QStringList{name + QLatin1String(" is not a package name.")});
+        const QString message = name.isEmpty() ? QString::fromLatin1(CompileRunner::NoPackageMessage)
+                                               : QString(name + QLatin1String(" is not a package name."));
+        QCOMPARE(h.prompter.Texts(), valid ? QStringList() : QStringList{message});
         QCOMPARE(h.game.Read(kIni), kIniBytes);
         QCOMPARE(QDir(h.game.Native(QStringLiteral("System"))).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden),
                  (QStringList{"UCC.Exe", "UnrealTournament.ini"}));
-        QCOMPARE(h.options.LastCompiledPackage, QStringLiteral("Before"));
+        QCOMPARE(h.options.LastCompiledPackage, before);
         QVERIFY(h.script.starts.isEmpty());
-        QCOMPARE(h.marks, 0);
-    }
-
-    void noPackageKnown()
-    {
-        Harness h;
-        const CompileOutcome outcome = h.runner.CompilePackage(QString());
-        QVERIFY(outcome.refused);
-        QCOMPARE(h.prompter.Texts(), QStringList{QLatin1String(CompileRunner::NoPackageMessage)});
-        QCOMPARE(h.game.Read(kIni), kIniBytes);
-        QVERIFY(h.options.LastCompiledPackage.isEmpty());
         QCOMPARE(h.marks, 0);
     }
 
@@ -456,15 +450,6 @@ private slots:
         h.runner.CompilePackage(QStringLiteral("MyMod"));
         // Re-applied on every pass; the change reaches the next pass.
         QCOMPARE(h.script.process->priorities, (QList<int>{32, 32, 64, 64, 64}));
-    }
-
-    void otherToolBusy()
-    {
-        Harness h;
-        h.runner.SetOtherBusy([] { return true; });
-        QVERIFY(h.runner.CompilePackage(QStringLiteral("MyMod")).refused);
-        QVERIFY(h.script.starts.isEmpty());
-        QCOMPARE(h.game.Read(kIni), kIniBytes);
     }
 
     // UCC that cannot start: the launch error, then the message; the old

@@ -30,24 +30,6 @@ namespace {
 
 constexpr int StartLimitMs = 30000;
 
-class RecordingErrors : public ErrorReporter
-{
-public:
-    struct Shown
-    {
-        int code;
-        QString target;
-        qsizetype boxesBefore;   // message boxes already shown at the time
-    };
-    QList<Shown> shown;
-    const test::ScriptedPrompter *prompter = nullptr;
-
-    void ShowError(int code, const QString &target) override
-    {
-        shown.append(Shown{code, target, prompter ? prompter->shown.size() : -1});
-    }
-};
-
 void Settle() { test::RecordingShell::Settle(); }
 
 QString Describe(const ShellRequest &r)
@@ -67,7 +49,7 @@ struct Fixture
 {
     ModelHarness h;
     test::RecordingShell shell;
-    RecordingErrors errors;
+    test::RecordingErrors errors;
     std::unique_ptr<Launchers> launchers;
 
     Fixture()
@@ -83,7 +65,6 @@ struct Fixture
         PackageLoader loader(h.model);
         loader.LoadPackage(QStringLiteral("Core"), false);
         loader.LoadPackage(QStringLiteral("GameKit"), false);
-        errors.prompter = &h.prompter;
         launchers = std::make_unique<Launchers>(h.options, h.model, shell, errors, h.prompter);
     }
 
@@ -124,34 +105,6 @@ private slots:
         qunsetenv("WAYLAND_DISPLAY");
         qunsetenv("KELVARIN_STANDIN_EXIT");
         qunsetenv("KELVARIN_STANDIN_STDOUT");
-    }
-
-    void Requests_data()
-    {
-        QTest::addColumn<QString>("command");
-        QTest::addColumn<QString>("commandLine");
-        QTest::addColumn<QString>("request");   // verb|file|parameters|directory; $S: BaseDir\System, $B: BaseDir
-
-        QTest::newRow("test run") << "test run" << "ctf-face"
-                                  << "open|$S\\UnrealTournament.exe|ctf-face|$S";
-        QTest::newRow("join always this machine") << "join" << "ctf-face"
-                                                  << "open|$S\\UnrealTournament.exe|127.0.0.1|$S";
-        QTest::newRow("log") << "log" << "ctf-face" << "open|$S\\UnrealTournament.log||";
-        QTest::newRow("explore game") << "explore game" << "ctf-face" << "Explore|$B||$B";
-    }
-
-    void Requests()
-    {
-        QFETCH(QString, command);
-        QFETCH(QString, commandLine);
-        QFETCH(QString, request);
-
-        Fixture f;
-        f.h.options.CommandLine = commandLine;
-        Run(*f.launchers, command);
-        QCOMPARE(f.shell.calls.size(), 1);
-        QCOMPARE(Describe(f.shell.calls.first().request),
-                 QString(request).replace(QLatin1String("$S"), f.System()).replace(QLatin1String("$B"), f.Base()));
     }
 
     void LogOfANativeBuildIsTheUsersCopy()
@@ -204,8 +157,8 @@ private slots:
         Settle();
         QCOMPARE(f.errors.shown.size(), errorShown ? 1 : 0);
         if (errorShown) {
-            QCOMPARE(f.errors.shown.first().code, answer);
-            QCOMPARE(f.errors.shown.first().target, SpecPath::Display(f.Base()));
+            QCOMPARE(f.errors.shown.first().first, answer);
+            QCOMPARE(f.errors.shown.first().second, SpecPath::Display(f.Base()));
         }
         QCOMPARE(f.h.prompter.shown.size(), 0);
     }
@@ -269,8 +222,8 @@ private slots:
 
         QCOMPARE(f.errors.shown.size(), refused.isEmpty() ? 0 : 1);
         if (!refused.isEmpty()) {
-            QCOMPARE(f.errors.shown.first().code, LaunchCode::PathNotFound);
-            QCOMPARE(f.errors.shown.first().target,
+            QCOMPARE(f.errors.shown.first().first, LaunchCode::PathNotFound);
+            QCOMPARE(f.errors.shown.first().second,
                      SpecPath::Display(f.Base() + QLatin1Char('\\') + refused));
         }
     }
@@ -282,8 +235,8 @@ private slots:
         f.launchers->ExplorePopupItemClick(NodeAtPath(f.h.model.Browser(), QStringLiteral("Classes/Object/KitActor")));
         Settle();
         QCOMPARE(f.errors.shown.size(), 1);
-        QCOMPARE(f.errors.shown.first().code, LaunchCode::PathNotFound);
-        QCOMPARE(f.errors.shown.first().target, SpecPath::Display(f.Base() + QLatin1String("\\GameKit")));
+        QCOMPARE(f.errors.shown.first().first, LaunchCode::PathNotFound);
+        QCOMPARE(f.errors.shown.first().second, SpecPath::Display(f.Base() + QLatin1String("\\GameKit")));
     }
 
     // The game directory was moved away after it was set: the real shell
@@ -301,14 +254,16 @@ private slots:
         QTRY_COMPARE_WITH_TIMEOUT(f.errors.shown.size(), 1, StartLimitMs);
         Settle();
         QCOMPARE(f.errors.shown.size(), 1);
-        QCOMPARE(f.errors.shown.first().code, LaunchCode::PathNotFound);
-        QCOMPARE(f.errors.shown.first().target, f.h.game.Native(QStringLiteral("Moved away")));
+        QCOMPARE(f.errors.shown.first().first, LaunchCode::PathNotFound);
+        QCOMPARE(f.errors.shown.first().second, f.h.game.Native(QStringLiteral("Moved away")));
         QVERIFY(f.h.prompter.shown.isEmpty());
     }
 
     void ServerThatCannotStart()
     {
         Fixture f;   // the scratch game has no UCC.exe
+        qsizetype boxesBefore = -1;
+        f.errors.onShow = [&] { boxesBefore = f.h.prompter.shown.size(); };
         f.launchers->RundedicatedserverMenuItemClick();
         QCOMPARE(f.launchers->ServerCount(), 1);
         TDedicatedServerThread *server = f.launchers->Servers().front();
@@ -320,9 +275,9 @@ private slots:
 
         // The error box first, then the message that the run is over.
         QCOMPARE(f.errors.shown.size(), 1);
-        QCOMPARE(f.errors.shown.first().code, LaunchCode::FileNotFound);
-        QCOMPARE(f.errors.shown.first().target, SpecPath::Display(f.System() + QLatin1String("\\ucc.exe")));
-        QCOMPARE(f.errors.shown.first().boxesBefore, 0);
+        QCOMPARE(f.errors.shown.first().first, LaunchCode::FileNotFound);
+        QCOMPARE(f.errors.shown.first().second, SpecPath::Display(f.System() + QLatin1String("\\ucc.exe")));
+        QCOMPARE(boxesBefore, 0);
         QCOMPARE(f.h.prompter.Texts(), QStringList{"Unable to run UCC.exe\r\nCompilation halted."});
 
         // The next start reaps the finished thread.

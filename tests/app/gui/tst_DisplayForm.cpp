@@ -386,32 +386,6 @@ private slots:
         QVERIFY(env.prompter.shown.isEmpty());
     }
 
-    void ViewTogglesKeepOnePaneVisible()
-    {
-        Shown env;
-        TDisplayForm &form = env.form;
-        const int before = form.Panes().browserWidth;
-        const int panel = form.Panes().packagesWidth;
-
-        env.Action("PackagestreeMenuItem")->trigger();
-        QVERIFY(form.Panel1()->isHidden());
-        QVERIFY(!env.Action("PackagestreeMenuItem")->isChecked());
-        QCOMPARE(form.Panes().rememberedPackagesWidth, panel);
-        env.Action("PackageslistMenuItem")->trigger();
-        QVERIFY(form.PackageList()->isHidden());
-
-        // The class tree is the last pane: its toggle does nothing.
-        env.Action("ClassestreeMenuItem")->trigger();
-        QVERIFY(!form.Browser()->isHidden());
-        QVERIFY(env.Action("ClassestreeMenuItem")->isChecked());
-
-        env.Action("PackageslistMenuItem")->trigger();
-        env.Action("PackagestreeMenuItem")->trigger();
-        QVERIFY(!form.Panel1()->isHidden());
-        QVERIFY(env.Action("PackagestreeMenuItem")->isChecked());
-        QVERIFY(qAbs(form.Panes().browserWidth - before) <= 2);
-    }
-
     void DoubleClickEditsClassesOnly()
     {
         Shown env;

@@ -28,46 +28,18 @@ using test::DumpTree;
 
 namespace {
 
-// A game of Core and Engine, and a Mod package that EditPackages leaves out.
-void WriteGame(test::TestSeams &seams)
-{
-    const test::GameDir &game = seams.game;
-    game.WriteText(QStringLiteral("System/UnrealTournament.ini"),
-                   QStringLiteral("[Editor.EditorEngine]\r\nEditPackages=Core\r\nEditPackages=Engine\r\n"));
-    game.WriteClass(QStringLiteral("Core"), QStringLiteral("Object.uc"), QStringLiteral("class Object native;"));
-    game.WriteClass(QStringLiteral("Engine"), QStringLiteral("Actor.uc"), QStringLiteral("class Actor extends Object;"));
-    game.WriteClass(QStringLiteral("Engine"), QStringLiteral("Info.uc"), QStringLiteral("class Info extends Actor;"));
-    game.WriteClass(QStringLiteral("Mod"), QStringLiteral("Gadget.uc"), QStringLiteral("class Gadget extends Info;"));
-}
-
 struct Window : test::AppHarness
 {
     Window()
-        : AppHarness(Start::OnGame, WriteGame)
+        : AppHarness(Start::OnGame, [](test::TestSeams &seams) { seams.WriteSmallGame(); })
     {
     }
 
-    // The package list item of a package, as the window shows it.
-    QModelIndex Item(const QString &package) const
+    // The mark the package list shows for a package.
+    Qt::CheckState Mark(const QString &package)
     {
-        QAbstractItemModel *list = form.PackageList()->model();
-        for (int row = 0; row < list->rowCount(); ++row)
-            if (list->index(row, 0).data().toString() == package)
-                return list->index(row, 0);
-        return {};
-    }
-
-    // Ticks or unticks the item of a package, as a click does.
-    bool Tick(const QString &package, bool on)
-    {
-        return form.PackageList()->model()->setData(Item(package), on ? Qt::Checked : Qt::Unchecked,
-                                                    Qt::CheckStateRole);
-    }
-
-    Qt::CheckState Mark(const QString &package) const
-    {
-        const QModelIndex index = Item(package);   // no item: neither ticked nor unticked
-        return index.isValid() ? Qt::CheckState(index.data(Qt::CheckStateRole).toInt()) : Qt::PartiallyChecked;
+        const QModelIndex item = form.PackageList()->model()->index(PackageRow(package), 0);
+        return item.isValid() ? Qt::CheckState(item.data(Qt::CheckStateRole).toInt()) : Qt::PartiallyChecked;
     }
 };
 

@@ -87,8 +87,6 @@ private slots:
         QTest::addColumn<QString>("err");
         QTest::newRow("nothing") << QStringList{} << -1 << "" << "";
         QTest::newRow("state") << QStringList{"a.Kelvar"} << -1 << "" << "";
-        QTest::newRow("help") << QStringList{"--help"} << 0 << "Usage: kelvarin [FILE]" << "";
-        QTest::newRow("version") << QStringList{"-V"} << 0 << "Kelvarin " KELVARIN_VERSION "\n" << "";
         QTest::newRow("unknown option") << QStringList{"--bogus"} << 2 << ""
                                         << "kelvarin: unknown option: --bogus\n\nUsage: kelvarin [FILE]";
         QTest::newRow("unknown file: said, then runs") << QStringList{"notes.txt"} << -1 << ""

@@ -36,24 +36,12 @@ namespace {
 const QStringList FullTree{"Classes", "-Object", "--Actor", "---Info"};
 const QStringList CoreTree{"Classes", "-Object"};
 
-// A game of Core and Engine, and a Mod package that EditPackages leaves out.
-void WriteGame(test::TestSeams &seams)
-{
-    const test::GameDir &game = seams.game;
-    game.WriteText(QStringLiteral("System/UnrealTournament.ini"),
-                   QStringLiteral("[Editor.EditorEngine]\r\nEditPackages=Core\r\nEditPackages=Engine\r\n"));
-    game.WriteClass(QStringLiteral("Core"), QStringLiteral("Object.uc"), QStringLiteral("class Object native;"));
-    game.WriteClass(QStringLiteral("Engine"), QStringLiteral("Actor.uc"), QStringLiteral("class Actor extends Object;"));
-    game.WriteClass(QStringLiteral("Engine"), QStringLiteral("Info.uc"), QStringLiteral("class Info extends Actor;"));
-    game.WriteClass(QStringLiteral("Mod"), QStringLiteral("Gadget.uc"), QStringLiteral("class Gadget extends Info;"));
-}
-
 // A main window on that game, with two saved states: Full (both packages)
 // and Core (Core alone). The default state of the start-up is Full.
 struct Window : test::AppHarness
 {
     Window()
-        : AppHarness(Start::OnGame, WriteGame)
+        : AppHarness(Start::OnGame, [](test::TestSeams &seams) { seams.WriteSmallGame(); })
     {
         form.ReaddefaultpackagesMenuItemClick();
         full = game.Native(QStringLiteral("Full.Kelvar"));

@@ -199,23 +199,6 @@ private slots:
         QVERIFY(form.NextButton()->isEnabled());
     }
 
-    void FailedDeletionIsReported()
-    {
-        Env env;
-        TFindOrphanForm &form = env.form;
-        form.Show();
-        form.NextButtonClick();
-        QFile::remove(env.game.Native(QStringLiteral("System/Lib.dll")));
-        env.game.WriteBytes(QStringLiteral("System/Lib.dll/inside"), "x");
-        SpecPath::ForgetListings();
-        form.NextButtonClick();
-        QVERIFY(!form.isVisible());
-        QCOMPARE(env.prompter.Texts(),
-                 QStringList{"These files could not be deleted:\n"
-                             + QDir::toNativeSeparators(env.game.Native(QStringLiteral("System/Lib.dll")))});
-        QVERIFY(!env.game.Exists(QStringLiteral("System/OldMod.int")));
-        QVERIFY(form.OrphanList()->count() == 0);
-    }
 };
 
 KELVARIN_TEST_MAIN(TestFindOrphanForm)

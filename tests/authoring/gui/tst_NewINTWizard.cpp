@@ -98,53 +98,6 @@ private slots:
         QVERIFY(f.h.prompter.shown.isEmpty());
     }
 
-    void BackShowsTheProposalsAgain()
-    {
-        Fixture f;
-        f.window.ShowFor(QStringLiteral("P"));
-        f.Click(f.window.NextButton());
-        f.Choose(IntWizard::ChooseGametype);
-        f.Click(f.window.NextButton());
-        QLineEdit *description = f.window.FieldEdit(IntWizard::GameTypeDescription);
-        QCOMPARE(description->text(), QStringLiteral("Some gametype"));
-        QTest::keyClicks(description, QStringLiteral(" more"));
-        f.Click(f.window.NextButton());
-        QCOMPARE(f.window.SummaryList()->count(), 2);
-        f.window.AddSomethingElseCheck()->setChecked(true);
-        f.Click(f.window.BackButton());
-        QCOMPARE(f.Page(), int(IntWizard::AddGametypeTab));
-        QCOMPARE(description->text(), QStringLiteral("Some gametype"));
-        f.Click(f.window.NextButton());
-        QCOMPARE(f.window.SummaryList()->count(), 4);
-        QVERIFY(!f.window.AddSomethingElseCheck()->isChecked());
-        QTest::mouseClick(f.window.AddSomethingElseCheck(), Qt::LeftButton, {}, QPoint(6, 6));
-        f.Click(f.window.NextButton());
-        QCOMPARE(f.Page(), int(IntWizard::AddWhatTab));
-    }
-
-    void ShowingForAnotherPackageRestarts()
-    {
-        Fixture f;
-        f.h.game.WriteBytes(QStringLiteral("System/B.int"), "[Public]\r\nFromB\r\n");
-        f.window.ShowFor(QStringLiteral("A"));
-        f.Click(f.window.NextButton());
-        f.Choose(IntWizard::ChooseManualLine);
-        f.Click(f.window.NextButton());
-        QTest::keyClicks(f.window.FieldEdit(IntWizard::ManualLine), QStringLiteral("A)"));
-        f.Click(f.window.NextButton());
-        QCOMPARE(f.window.SummaryList()->count(), 1);
-
-        f.window.ShowFor(QStringLiteral("B"));
-        QVERIFY(f.window.isVisible());
-        QCOMPARE(f.window.windowTitle(), QStringLiteral("INT file for B"));
-        QCOMPARE(f.Page(), int(IntWizard::InitialTab));
-        QVERIFY(!f.window.BackButton()->isEnabled());
-        QCOMPARE(f.window.NextButton()->text(), QStringLiteral("&Next ->"));
-        f.Click(f.window.NextButton());
-        f.Click(f.window.NextButton());
-        QCOMPARE(f.ListTexts(f.window.SummaryList()), QStringList{"FromB"});
-    }
-
     void FailedWriteIsShownAndTheWizardStays()
     {
         Fixture f;

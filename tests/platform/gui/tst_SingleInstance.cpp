@@ -324,12 +324,6 @@ private slots:
         QCOMPARE(parsed, valid ? std::optional(SingleInstance::Request{w, l, file}) : std::nullopt);
     }
 
-    void OnlyOneOneBringsForward()
-    {
-        QVERIFY(SingleInstance::IsBringForwardRequest(1, 1));
-        QVERIFY(!SingleInstance::IsBringForwardRequest(0, 1));
-        QVERIFY(!SingleInstance::IsBringForwardRequest(1, 0));
-    }
 };
 
 int main(int argc, char **argv)

@@ -42,22 +42,12 @@ private slots:
     {
         TExecuteErrorBox box;
         QCOMPARE(box.windowTitle(), QStringLiteral("Execution error"));
-        QCOMPARE(box.minimumSize(), QSize(330, 122));
-        const Qt::WindowFlags flags = box.windowFlags();
-        QVERIFY(flags.testFlag(Qt::CustomizeWindowHint));
-        QVERIFY(flags.testFlag(Qt::WindowTitleHint));
-        QVERIFY(!flags.testFlag(Qt::WindowCloseButtonHint));
-        QVERIFY(!flags.testFlag(Qt::WindowMinimizeButtonHint));
-        QVERIFY(!flags.testFlag(Qt::WindowMaximizeButtonHint));
-
+        QVERIFY(!box.windowFlags().testFlag(Qt::WindowCloseButtonHint));
         auto *memo = box.findChild<QPlainTextEdit *>(QStringLiteral("ErrorMemo"));
-        QVERIFY(memo);
-        QVERIFY(memo->isReadOnly());
-        QCOMPARE(memo->verticalScrollBarPolicy(), Qt::ScrollBarAlwaysOn);
+        QVERIFY(memo && memo->isReadOnly());
         auto *close = box.findChild<QPushButton *>(QStringLiteral("CloseButton"));
-        QVERIFY(close);
+        QVERIFY(close && close->isDefault());
         QCOMPARE(close->text(), QStringLiteral("&Close"));
-        QVERIFY(close->isDefault());
     }
 
     // While a window of ours that stays on top is shown (the compile log),

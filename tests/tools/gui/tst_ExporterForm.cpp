@@ -163,31 +163,6 @@ private slots:
         QVERIFY(!w.form.isVisible());
     }
 
-    void exportWithTheStandinEndsInDone()
-    {
-        StandinScratch scratch;
-        ModelHarness h;
-        RecordingErrors errors;
-        PackageExporter exporter(h.model, errors);
-        TExporterForm form(exporter);
-        QList<bool> busy;
-        connect(&form, &TExporterForm::BusyChanged, [&busy](bool b) { busy.append(b); });
-        scratch.CopyProgram("game/System/UCC.exe", QStringLiteral(KELVARIN_UCC_STANDIN));
-        scratch.Write("game/System/Pkg.u", "KelvarinStandinPackage 1\npackage Pkg\nclasses 1\n"
-                                           "class PkgA Actor 25\nclass PkgA extends Actor;\nend\n");
-        h.options.BaseDir = scratch.Path("game");
-        form.show();
-        form.AddAllButtonClick();
-        form.GoButtonClick();
-        QTRY_COMPARE_WITH_TIMEOUT(form.StatusText(), QStringLiteral("Done"), 30000);
-        QCOMPARE(busy, (QList<bool>{true, false}));
-        QVERIFY(QFileInfo::exists(scratch.Path("game/Pkg/Classes/PkgA.uc")));
-        QCOMPARE(form.GoButton()->text(), QStringLiteral("&Go"));
-        QVERIFY(errors.shown.isEmpty());
-        form.close();
-        // The refresh lists the new package directory.
-        QVERIFY(h.PackageItems().contains("Pkg"));
-    }
 };
 
 KELVARIN_TEST_MAIN(tst_ExporterForm)

@@ -3,6 +3,7 @@
 
 #include "model/Options.h"
 #include "platform/EventPump.h"
+#include "support/ScriptedPump.h"
 #include "support/RecordingShell.h"
 #include "support/ScriptedPrompter.h"
 #include "support/StandinScratch.h"
@@ -24,21 +25,6 @@
 using namespace kelvarin;
 
 namespace {
-
-// Processes the window's events between wait steps, as the program's pump
-// does, and runs a scripted step.
-struct WindowPump : EventPump
-{
-    void Pump() override
-    {
-        QCoreApplication::processEvents();
-        if (onPump)
-            onPump();
-    }
-    bool Terminating() const override { return false; }
-    void SetTerminating() override {}
-    std::function<void()> onPump;
-};
 
 // The nice value of a running process, from /proc/<pid>/stat (field 19).
 int NiceOf(qint64 pid)
@@ -71,7 +57,9 @@ private slots:
         scratch.Write(QStringLiteral("game/System/UnrealTournament.ini"), "[Editor.EditorEngine]\r\n");
         scratch.Write(QStringLiteral("game/System/MyMod.u"), "old package");
         scratch.Write(QStringLiteral("game/MyMod/Classes/MyClass.uc"), "class MyClass extends Object;\r\n");
-        WindowPump pump;
+        test::ScriptedPump pump;
+        pump.processEvents = true;
+        pump.actionAt = -1;
         test::ScriptedPrompter prompter;
         test::RecordingErrors errors;
         CompileRunner runner(options, pump, prompter, errors);
@@ -82,7 +70,7 @@ private slots:
         QList<int> stored;
         int step = 0;
         bool wasShown = false;
-        pump.onPump = [&] {
+        pump.action = [&] {
             const qint64 pid = runner.RunningPid();
             if (!pid || runner.RunState() != 0)
                 return;

@@ -56,7 +56,10 @@ void GameDir::CopyData(const QString &data, const QString &relative) const
 QByteArray GameDir::Data(const QString &data)
 {
     QFile file(QStringLiteral(KELVARIN_TEST_DATA "/") + data);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+    // A misspelt name must not pass as an empty file.
+    if (!file.open(QIODevice::ReadOnly))
+        qFatal("no test data file %s", qPrintable(file.fileName()));
+    return file.readAll();
 }
 
 QByteArray GameDir::Read(const QString &relative) const

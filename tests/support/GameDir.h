@@ -27,7 +27,7 @@ public:
     // Copies tests/data/<data>, a file or a whole directory, to relative.
     void CopyData(const QString &data, const QString &relative) const;
     QByteArray Read(const QString &relative) const;
-    // The bytes of the file tests/data/<data>.
+    // The bytes of the file tests/data/<data>; a missing one ends the test.
     static QByteArray Data(const QString &data);
     bool Exists(const QString &relative) const;
 

@@ -76,11 +76,6 @@ QByteArray Scratch::Read(const QString &relative) const
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
 
-bool Scratch::Exists(const QString &relative) const
-{
-    return QFileInfo::exists(Native(relative));
-}
-
 Scratch &TheScratch()
 {
     static Scratch scratch;
@@ -104,7 +99,8 @@ QList<QByteArray> Split(const QByteArray &input, char separator, int parts)
     return pieces;
 }
 
-QString Escaped(const QString &text)
+// The text with controls and non-ASCII as \uXXXX, for messages.
+static QString Escaped(const QString &text)
 {
     QString shown;
     for (QChar c : text) {

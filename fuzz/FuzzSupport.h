@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/Errors.h"
+
 #include <QByteArray>
 #include <QList>
 #include <QString>
@@ -31,7 +33,6 @@ public:
     void Reset();
     void Write(const QString &relative, const QByteArray &bytes) const;
     QByteArray Read(const QString &relative) const;
-    bool Exists(const QString &relative) const;
 
 private:
     QTemporaryDir m_dir;
@@ -49,9 +50,6 @@ inline QByteArray Bytes(const uint8_t *data, size_t size)
 // pieces (missing ones empty).
 QList<QByteArray> Split(const QByteArray &input, char separator, int parts);
 
-// The text with controls and non-ASCII as \uXXXX, for messages.
-QString Escaped(const QString &text);
-
 // Prints what failed and traps, so libFuzzer reports the input as a crash.
 [[noreturn]] void Fail(const char *what, const QString &detail = QString());
 
@@ -59,6 +57,17 @@ inline void Check(bool ok, const char *what, const QString &detail = QString())
 {
     if (!ok)
         Fail(what, detail);
+}
+
+// What f answers; an error it raises fails the check what.
+template <typename F>
+auto NoError(const char *what, F &&f)
+{
+    try {
+        return f();
+    } catch (const KelvarinError &error) {
+        Fail(what, error.Message());
+    }
 }
 
 } // namespace kelvarin::fuzz

@@ -36,21 +36,13 @@ QStringList OtherLines(const QByteArray &bytes)
 QStringList ReadList(EditPackagesFile &file, const char *what)
 {
     QStringList list;
-    try {
-        fuzz::Check(file.ReadEditPackagesList(list), what);
-    } catch (const KelvarinError &error) {
-        fuzz::Fail(what, error.Message());
-    }
+    fuzz::Check(fuzz::NoError(what, [&] { return file.ReadEditPackagesList(list); }), what);
     return list;
 }
 
 void WriteList(EditPackagesFile &file, const QStringList &list)
 {
-    try {
-        file.WriteEditPackagesList(list);
-    } catch (const KelvarinError &error) {
-        fuzz::Fail("a list that was read cannot be written back", error.Message());
-    }
+    fuzz::NoError("a list that was read cannot be written back", [&] { file.WriteEditPackagesList(list); });
 }
 
 } // namespace

@@ -22,11 +22,7 @@ bool Same(const IntFileContent &a, const IntFileContent &b)
 
 IntFileContent ReadBack(const QString &path)
 {
-    try {
-        return IntFile::Read(path);
-    } catch (const KelvarinError &error) {
-        fuzz::Fail("a written file cannot be read", error.Message());
-    }
+    return fuzz::NoError("a written file cannot be read", [&] { return IntFile::Read(path); });
 }
 
 } // namespace
@@ -57,19 +53,13 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     const IntFileContent again = ReadBack(path);
     fuzz::Check(Same(again, content), "the file reads back as other content");
 
-    try {
-        IntFile::Write(path, QStringList{kHeader} + content.publicLines);
-    } catch (const KelvarinError &error) {
-        fuzz::Fail("a written file cannot be written again", error.Message());
-    }
+    fuzz::NoError("a written file cannot be written again",
+                  [&] { IntFile::Write(path, QStringList{kHeader} + content.publicLines); });
     fuzz::Check(scratch.Read(kInt) == written, "writing the same lines again changed the file");
 
     const QString added = QStringLiteral("Object=(Name=FuzzMod.FuzzMutator,Class=Class,MetaClass=Engine.Mutator)");
-    try {
-        IntFile::Write(path, QStringList{kHeader} + content.publicLines + QStringList{added});
-    } catch (const KelvarinError &error) {
-        fuzz::Fail("a line that every encoding holds was refused", error.Message());
-    }
+    fuzz::NoError("a line that every encoding holds was refused",
+                  [&] { IntFile::Write(path, QStringList{kHeader} + content.publicLines + QStringList{added}); });
     const IntFileContent grown = ReadBack(path);
     fuzz::Check(grown.publicLines == content.publicLines + QStringList{added}, "an added line was lost");
     fuzz::Check(grown.otherSections == content.otherSections && grown.encoding == content.encoding,

@@ -85,16 +85,9 @@ bool Same(const std::optional<RegValue> &a, const std::optional<RegValue> &b)
     return true;
 }
 
-QString Show(const Where &where, const std::optional<RegValue> &value)
+QString Show(const Where &where)
 {
-    QString shown = where.path + QLatin1String(" / ") + where.name + QLatin1String(" = ");
-    if (!value)
-        return shown + QLatin1String("(none)");
-    if (value->type == RegValue::Type::String)
-        return shown + QLatin1Char('"') + value->text + QLatin1Char('"');
-    if (value->type == RegValue::Type::Dword)
-        return shown + QString::number(value->dword);
-    return shown + QLatin1String("(other)");
+    return where.path + QLatin1String(" / ") + where.name;
 }
 
 bool Store(Registry &registry, const Where &where, const RegValue &value)
@@ -136,13 +129,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     RegFileRegistry freshAgain(scratch.Native(QStringLiteral("Fresh/registry.reg")));
     for (qsizetype i = 0; i < places.size(); ++i) {
         const std::optional<RegValue> again = storeAgain.Value(places[i].root, places[i].path, places[i].name);
-        fuzz::Check(Same(again, values[i]), "storing values again changed one",
-                    Show(places[i], values[i]) + QLatin1String(" -> ") + Show(places[i], again));
+        fuzz::Check(Same(again, values[i]), "storing values again changed one", Show(places[i]));
         if (!values[i] || values[i]->type == RegValue::Type::Other)
             continue;
         const std::optional<RegValue> copied = freshAgain.Value(places[i].root, places[i].path, places[i].name);
-        fuzz::Check(Same(copied, values[i]), "a value stored in a new store reads back otherwise",
-                    Show(places[i], values[i]) + QLatin1String(" -> ") + Show(places[i], copied));
+        fuzz::Check(Same(copied, values[i]), "a value stored in a new store reads back otherwise", Show(places[i]));
     }
     return 0;
 }

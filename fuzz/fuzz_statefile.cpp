@@ -74,19 +74,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     fuzz::Check(loaded, "a complete state was not loaded");
     const QStringList state = Snapshot(first.model);
 
-    try {
-        fuzz::Check(StateFile(first.model).SaveState(scratch.GamePath(QStringLiteral("State/Copy.Kelvar"))),
-                    "a loaded state cannot be saved");
-    } catch (const KelvarinError &error) {
-        fuzz::Fail("a loaded state cannot be saved", error.Message());
-    }
+    const QString copy = scratch.GamePath(QStringLiteral("State/Copy.Kelvar"));
+    const char *unsaved = "a loaded state cannot be saved";
+    fuzz::Check(fuzz::NoError(unsaved, [&] { return StateFile(first.model).SaveState(copy); }), unsaved);
     Model second(scratch.Base());
-    try {
-        fuzz::Check(StateFile(second.model).LoadState(scratch.GamePath(QStringLiteral("State/Copy.Kelvar"))),
-                    "a saved state does not load");
-    } catch (const KelvarinError &error) {
-        fuzz::Fail("a saved state does not load", error.Message());
-    }
+    const char *unloaded = "a saved state does not load";
+    fuzz::Check(fuzz::NoError(unloaded, [&] { return StateFile(second.model).LoadState(copy); }), unloaded);
     const QStringList again = Snapshot(second.model);
     fuzz::Check(again == state, "a saved state loads as another state",
                 state.join(QLatin1Char('|')) + QLatin1String("\n  != ") + again.join(QLatin1Char('|')));

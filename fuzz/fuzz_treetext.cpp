@@ -6,6 +6,7 @@
 #include "persist/TreeText.h"
 #include "platform/Errors.h"
 #include "platform/TextFile.h"
+#include "support/Raised.h"
 
 using namespace kelvarin;
 
@@ -33,23 +34,13 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     const QString text = TextFile::Decode(fuzz::Bytes(data, size));
     const QStringList lines = TextFile::SplitLines(text);
     Tree tree(Tree::Kind::ClassTree);
-    QString error;
-    try {
-        TreeText::Read(tree, lines);
-    } catch (const KelvarinError &raised) {
-        // The nodes read before the bad line stay.
-        error = raised.Message();
-    }
+    // The nodes read before a bad line stay.
+    const QString error = test::Raised([&] { TreeText::Read(tree, lines); });
     CheckConsistent(tree);
 
     // Read from the whole text in place: the same tree, the same error.
     Tree fromText(Tree::Kind::ClassTree);
-    QString textError;
-    try {
-        TreeText::ReadText(fromText, text);
-    } catch (const KelvarinError &raised) {
-        textError = raised.Message();
-    }
+    const QString textError = test::Raised([&] { TreeText::ReadText(fromText, text); });
     CheckConsistent(fromText);
     fuzz::Check(textError == error, "the text reader fails otherwise", textError);
     fuzz::Check(TreeText::Write(fromText) == TreeText::Write(tree), "the text reader reads another tree");
@@ -59,11 +50,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 
     const QStringList written = TreeText::Write(tree);
     Tree again(Tree::Kind::ClassTree);
-    try {
-        TreeText::Read(again, written);
-    } catch (const KelvarinError &error) {
-        fuzz::Fail("a written tree does not read back", error.Message());
-    }
+    fuzz::NoError("a written tree does not read back", [&] { TreeText::Read(again, written); });
     CheckConsistent(again);
     fuzz::Check(TreeText::Write(again) == written, "a written tree reads back as another tree");
     return 0;

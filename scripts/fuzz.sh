@@ -60,6 +60,10 @@ mkdir -p "$logs" "$build/artifacts"
   printf '%-16s %-8s %12s %8s %8s %8s\n' target result executions seconds cov ft
 } >"$report"
 
+# Targets that also start from another target's seeds, as they read the same
+# kind of input (the stand-in's checker reads the sources the scanner reads).
+declare -A shared_seeds=([sourcechecker]=scanner)
+
 failed=()
 for target in "${targets[@]}"; do
   binary="$build/fuzz/fuzz_$target"
@@ -82,7 +86,9 @@ for target in "${targets[@]}"; do
 
   corpus="$build/corpus/$target"
   mkdir -p "$corpus"
-  cp -n "$root/fuzz/corpus/$target"/* "$corpus"/ 2>/dev/null || true
+  for seeds in "$target" ${shared_seeds[$target]:-}; do
+    cp -n "$root/fuzz/corpus/$seeds"/* "$corpus"/ 2>/dev/null || true
+  done
   echo "== fuzz_$target (${budget[*]})"
   started=$(date +%s)
   status=0

@@ -39,33 +39,29 @@ private slots:
 
     void read_data()
     {
-        QTest::addColumn<QByteArray>("ini");
+        QTest::addColumn<QString>("ini");   // tests/data/editpackages/<ini>.ini
         QTest::addColumn<QStringList>("expected");
         QTest::addColumn<QStringList>("messages");
-        QTest::newRow("file order, comments passed over")
-            << kHead + "EditPackages=Core\r\nEditPackages=Engine\r\n; EditPackages=Old\r\nCacheSizeMegs=4\r\nEditPackages=Botpack\r\n"
-            << QStringList{"Core", "Engine", "Botpack"} << QStringList();
-        QTest::newRow("key in any case, value as written")
-            << kHead + "editpackages=core\r\nEDITPACKAGES=MyMod\r\n" << QStringList{"core", "MyMod"} << QStringList();
-        QTest::newRow("blank before = is not the key")
-            << kHead + "EditPackages =Core\r\n  EditPackages=Engine  \r\nEditPackages= Spaced\r\n"
-            << QStringList{"Engine", " Spaced"} << QStringList();
-        QTest::newRow("indented header, section ends at the next")
-            << QByteArray("[Engine.Engine]\nEditPackages=Nope\n  [editor.editorengine]\nEditPackages=Core\n[Core.System]\nEditPackages=Nope\n")
-            << QStringList{"Core"} << QStringList();
-        QTest::newRow("no section")
-            << QByteArray("[Engine.Engine]\r\nEditPackages=Core\r\n") << QStringList()
-            << QStringList{"Unable to locate [Editor.EditorEngine] section."};
+        QTest::newRow("file order, comments passed over") << "read-order" << QStringList{"Core", "Engine", "Botpack"}
+                                                          << QStringList();
+        QTest::newRow("key in any case, value as written") << "read-key-case" << QStringList{"core", "MyMod"}
+                                                           << QStringList();
+        QTest::newRow("blank before = is not the key") << "read-blanks" << QStringList{"Engine", " Spaced"}
+                                                       << QStringList();
+        QTest::newRow("indented header, section ends at the next") << "read-indented" << QStringList{"Core"}
+                                                                   << QStringList();
+        QTest::newRow("no section") << "read-no-section" << QStringList()
+                                    << QStringList{"Unable to locate [Editor.EditorEngine] section."};
     }
 
     void read()
     {
-        QFETCH(QByteArray, ini);
+        QFETCH(QString, ini);
         QFETCH(QStringList, expected);
         QFETCH(QStringList, messages);
         test::GameDir game;
         test::ScriptedPrompter prompter;
-        game.WriteBytes(kIni, ini);
+        game.CopyData("editpackages/" + ini + ".ini", kIni);
         QStringList list;
         EditPackagesFile(game.Base(), prompter).ReadEditPackagesList(list);
         QCOMPARE(list, expected);
@@ -75,48 +71,36 @@ private slots:
             QCOMPARE(shown.icon, MessageIcon::Error);
         }
         // Reading never writes.
-        QCOMPARE(game.Read(kIni), ini);
+        QCOMPARE(game.Read(kIni), test::GameDir::Data("editpackages/" + ini + ".ini"));
         QVERIFY(!game.Exists(kIni + QLatin1String("_Backup")));
     }
 
+    // The file tests/data/editpackages/<ini>.ini with the list written is
+    // <ini>.written.ini there.
     void write_data()
     {
         QTest::addColumn<QByteArray>("ini");
         QTest::addColumn<QStringList>("list");
         QTest::addColumn<QByteArray>("expected");
-        QTest::newRow("list stands where the first line stood")
-            << QByteArray("[Core.System]\r\nPaths=..\\System\\*.u\r\n") + kHead
-                   + "EditPackages=Core\r\nEditPackages=Engine\r\n; keep me\r\nEditPackages=Botpack\r\n[URL]\r\nMap=Index.unr\r\n"
-            << QStringList{"Core", "Engine", "Botpack", "MyMod"}
-            << QByteArray("[Core.System]\r\nPaths=..\\System\\*.u\r\n") + kHead
-                   + "EditPackages=Core\r\nEditPackages=Engine\r\nEditPackages=Botpack\r\nEditPackages=MyMod\r\n; keep me\r\n[URL]\r\nMap=Index.unr\r\n";
-        QTest::newRow("key in any case counts, blank before = does not")
-            << kHead + "editpackages=Core\r\nEditPackages =Core\r\nEDITPACKAGES=Engine\r\n"
-            << QStringList{"New"}
-            << kHead + "EditPackages=New\r\nEditPackages =Core\r\n";
-        QTest::newRow("indentation goes everywhere")
-            << QByteArray("  [Core.System]  \r\n\tPaths=x\t\r\n   [Editor.EditorEngine]\r\n    EditPackages=Core\r\n  ; note  \r\n")
-            << QStringList{"Core"}
-            << QByteArray("[Core.System]\r\nPaths=x\r\n[Editor.EditorEngine]\r\nEditPackages=Core\r\n; note\r\n");
-        QTest::newRow("empty list removes every line")
-            << kHead + "EditPackages=Core\r\nOther=1\r\nEditPackages=Engine\r\n"
-            << QStringList() << kHead + "Other=1\r\n";
-        QTest::newRow("lines of other sections stay")
-            << kHead + "EditPackages=Core\r\n[Other]\r\nEditPackages=Keep\r\n"
-            << QStringList{"A", "B"} << kHead + "EditPackages=A\r\nEditPackages=B\r\n[Other]\r\nEditPackages=Keep\r\n";
-        QTest::newRow("section without EditPackages lines gets none")
-            << kHead + "Other=1\r\n" << QStringList{"Core"} << kHead + "Other=1\r\n";
-        QTest::newRow("no section: only stripped")
-            << QByteArray("[Core.System]\r\n  Paths=x  \r\nEditPackages=Core\r\n")
-            << QStringList{"Engine"} << QByteArray("[Core.System]\r\nPaths=x\r\nEditPackages=Core\r\n");
-        QTest::newRow("Latin-1 bytes survive")
-            << kHead + "; caf\xe9 \xff\r\nEditPackages=Core\r\nName=\xe9t\xe9\r\n"
-            << QStringList{QString::fromLatin1("Mod\xe9")}
-            << kHead + "; caf\xe9 \xff\r\nEditPackages=Mod\xe9\r\nName=\xe9t\xe9\r\n";
-        QTest::newRow("UTF-8 mark: text and stray bytes kept")
-            << "\xef\xbb\xbf" + kHead + "; caf\xc3\xa9 \xff\xc3\r\n  EditPackages=Core\r\nName=\xe2\x82\xac\r\n"
-            << QStringList{QString::fromUtf8("Mod\xc3\xa9")}
-            << "\xef\xbb\xbf" + kHead + "; caf\xc3\xa9 \xff\xc3\r\nEditPackages=Mod\xc3\xa9\r\nName=\xe2\x82\xac\r\n";
+        const auto row = [](const char *name, const char *ini, const QStringList &list) {
+            const QString file = QStringLiteral("editpackages/") + QLatin1String(ini);
+            QTest::newRow(name) << test::GameDir::Data(file + ".ini") << list << test::GameDir::Data(file + ".written.ini");
+        };
+        row("list stands where the first line stood", "first-line", {"Core", "Engine", "Botpack", "MyMod"});
+        row("key in any case counts, blank before = does not", "key-case", {"New"});
+        row("indentation goes everywhere", "indented", {"Core"});
+        row("empty list removes every line", "empty-list", {});
+        row("lines of other sections stay", "other-sections", {"A", "B"});
+        row("section without EditPackages lines gets none", "no-lines", {"Core"});
+        row("no section: only stripped", "no-section", {"Engine"});
+        row("Latin-1 bytes survive", "latin1", {QString::fromLatin1("Mod\xe9")});
+        row("UTF-8 mark: text and stray bytes kept", "utf8", {QString::fromUtf8("Mod\xc3\xa9")});
+        row("stripping never makes a byte-order mark", "no-utf16-mark", {"Engine"});
+        row("stripping never makes a second UTF-8 mark", "no-second-utf8-mark", {"Engine"});
+        // A reader drops a second mark right after the file's own: the
+        // header behind it is the section.
+        row("second UTF-8 mark before the header", "second-utf8-mark", {"Engine"});
+        row("LF and CR ends become CR LF", "line-ends", {"Core"});
         const QString before = QString::fromUtf8("[Editor.EditorEngine]\n  ; \u20ac \U0001F600\nEditPackages=Core\n") + QChar(0xd800) + "\n";
         const QString after = QString::fromUtf8("[Editor.EditorEngine]\r\n; \u20ac \U0001F600\r\nEditPackages=Mod\u00e9\r\nEditPackages=\u0100\r\n")
             + QChar(0xd800) + "\r\n";
@@ -125,22 +109,6 @@ private slots:
                 << Utf16(before, little) << QStringList{QString::fromUtf8("Mod\u00e9"), QString::fromUtf8("\u0100")}
                 << Utf16(after, little);
         }
-        QTest::newRow("stripping never makes a byte-order mark")
-            << QByteArray("\x01\xff\xfe\r\n") + kHead + "EditPackages=Core\r\n"
-            << QStringList{"Engine"} << QByteArray("\x01\xff\xfe\r\n") + kHead + "EditPackages=Engine\r\n";
-        QTest::newRow("stripping never makes a second UTF-8 mark")
-            << QByteArray("\xef\xbb\xbf\x1b\xef\xbb\xbf; x\r\n") + kHead + "EditPackages=Core\r\n"
-            << QStringList{"Engine"}
-            << QByteArray("\xef\xbb\xbf\x1b\xef\xbb\xbf; x\r\n") + kHead + "EditPackages=Engine\r\n";
-        // A reader drops a second mark right after the file's own: the
-        // header behind it is the section.
-        QTest::newRow("second UTF-8 mark before the header")
-            << QByteArray("\xef\xbb\xbf\xef\xbb\xbf") + kHead + "EditPackages=Core\r\n[Editor.EditorEngine]\r\nEditPackages=X\r\n"
-            << QStringList{"Engine"}
-            << QByteArray("\xef\xbb\xbf\xef\xbb\xbf") + kHead + "EditPackages=Engine\r\n[Editor.EditorEngine]\r\nEditPackages=X\r\n";
-        QTest::newRow("LF and CR ends become CR LF")
-            << QByteArray("[Editor.EditorEngine]\nEditPackages=Core\rA=1\n\nB=2")
-            << QStringList{"Core"} << kHead + "EditPackages=Core\r\nA=1\r\n\r\nB=2\r\n";
     }
 
     void write()
@@ -160,33 +128,6 @@ private slots:
         // No temporary file is left beside them.
         QCOMPARE(QDir(game.Native(QStringLiteral("System"))).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
                  (QStringList{"UnrealTournament.ini", "UnrealTournament.ini_Backup"}));
-    }
-
-    void missingFile_data()
-    {
-        QTest::addColumn<bool>("writing");
-        QTest::newRow("read") << false;
-        QTest::newRow("write") << true;
-    }
-
-    void missingFile()
-    {
-        QFETCH(bool, writing);
-        test::GameDir game;
-        test::ScriptedPrompter prompter;
-        game.MakeDir(QStringLiteral("System"));
-        EditPackagesFile file(game.Base(), prompter);
-        QStringList list{QStringLiteral("Core")};
-        QCOMPARE(test::Raised([&] {
-                     if (writing)
-                         file.WriteEditPackagesList(list);
-                     else
-                         file.ReadEditPackagesList(list);
-                 }),
-                 QStringLiteral("Cannot open file ")
-                              + QDir::toNativeSeparators(game.Native(QStringLiteral("System/UnrealTournament.ini"))));
-        QVERIFY(prompter.shown.isEmpty());
-        QVERIFY(QDir(game.Native(QStringLiteral("System"))).isEmpty());
     }
 
     void permissionsKept_data()
@@ -213,28 +154,32 @@ private slots:
         QCOMPARE(QFileInfo(game.Native(kIni + QLatin1String("_Backup"))).permissions() & mask, wanted);
     }
 
-    // UTF-16 without a byte-order mark, or cut in a character, is refused,
-    // not rewritten with NUL bytes trimmed or its last byte lost; with a mark
-    // it is read and written as UTF-16.
-    void utf16NotTextRefused_data()
+    // A missing file, and UTF-16 without a byte-order mark or cut in a
+    // character, are refused, not rewritten with NUL bytes trimmed or its
+    // last byte lost; with a mark it is read and written as UTF-16.
+    void refused_data()
     {
         QTest::addColumn<bool>("writing");
-        QTest::addColumn<QByteArray>("bytes");
+        QTest::addColumn<QByteArray>("bytes");   // null: no file
         QByteArray bytes;
         for (char c : QByteArray(kHead + "EditPackages=Core\r\n"))
             bytes.append(c).append('\0');
+        QTest::newRow("missing, read") << false << QByteArray();
+        QTest::newRow("missing, write") << true << QByteArray();
         QTest::newRow("no mark, read") << false << bytes;
         QTest::newRow("no mark, write") << true << bytes;
         QTest::newRow("cut in a character, write") << true << QByteArray("\xff\xfe" + bytes + "A");
     }
 
-    void utf16NotTextRefused()
+    void refused()
     {
         QFETCH(bool, writing);
         QFETCH(QByteArray, bytes);
         test::GameDir game;
         test::ScriptedPrompter prompter;
-        game.WriteBytes(kIni, bytes);
+        game.MakeDir(QStringLiteral("System"));
+        if (!bytes.isNull())
+            game.WriteBytes(kIni, bytes);
         EditPackagesFile file(game.Base(), prompter);
         QStringList list{QStringLiteral("Core")};
         QCOMPARE(test::Raised([&] {
@@ -245,7 +190,7 @@ private slots:
                  }),
                  QStringLiteral("Cannot open file ") + QDir::toNativeSeparators(game.Native(kIni)));
         QCOMPARE(game.Read(kIni), bytes);
-        QVERIFY(!game.Exists(kIni + QLatin1String("_Backup")));
+        QCOMPARE(QDir(game.Native(QStringLiteral("System"))).count(), bytes.isNull() ? 2u : 3u);
         QVERIFY(prompter.shown.isEmpty());
 
         game.WriteBytes(kIni, Utf16(QString::fromLatin1(kHead + "EditPackages=Core\r\n"), true));

@@ -23,13 +23,6 @@ using kelvarin::test::ModelHarness;
 
 namespace {
 
-QByteArray Utf16(const QString &text)
-{
-    QByteArray bytes("\xFF\xFE", 2);
-    bytes.append(reinterpret_cast<const char *>(text.utf16()), text.size() * 2);
-    return bytes;
-}
-
 // A game of several packages: classes whose parents are in later packages or
 // nowhere, the same class name in two packages, sources in UTF-16 and
 // Latin-1, and names that are not sources (a directory, a pipe, a dangling
@@ -38,20 +31,7 @@ void WriteGame(const ModelHarness &h, const QString &editPackages)
 {
     h.game.WriteText("System/UnrealTournament.ini", "[Engine.Engine]\r\nx=1\r\n[Editor.EditorEngine]\r\n"
                                                      + editPackages + "[Other]\r\nEditPackages=Never\r\n");
-    h.game.WriteText("System/Engine.int", "[Public]\r\n");
-    h.game.WriteClass("Core", "Object.uc", "class Object native;");
-    h.game.WriteClass("Core", "Commandlet.uc", "class Commandlet expands Object;");
-    h.game.WriteClass("Engine", "Actor.uc", "class Actor expands Object;");
-    h.game.WriteClass("Engine", "Pawn.uc", "class Pawn expands Actor;");
-    h.game.WriteClass("Engine", "Info.uc", "// header\r\nclass Info extends Actor\r\n\tnative;");
-    h.game.WriteBytes("Engine/Classes/ZoneInfo.uc", Utf16("class ZoneInfo expands Info;\r\n"));
-    h.game.WriteBytes(QStringLiteral(u"Engine/Classes/Caf\u00e9.uc"), QByteArray("class Caf\xe9 expands Actor;\r\n"));
-    h.game.WriteClass("ModA", "Bot.uc", "class Bot expands Pawn;");
-    h.game.WriteClass("ModA", "Helper.uc", "class Helper expands ModBBase;");   // parent comes later
-    h.game.WriteClass("ModA", "Lost.uc", "class Lost expands NoSuchClass;");
-    h.game.WriteClass("ModA", "Info.uc", "class Info expands Actor;");          // a second Info
-    h.game.WriteClass("ModB", "ModBBase.uc", "class ModBBase expands Info;");
-    h.game.WriteClass("ModB", "Upper.UC", "class Upper expands Actor;");
+    h.game.CopyData("readahead-game", QString());
     h.game.MakeDir("ModB/Classes/Folder.uc");
     QVERIFY(mkfifo(QFile::encodeName(h.game.Native("ModB/Classes/Pipe.uc")).constData(), 0600) == 0);
     QVERIFY(QFile::link(h.game.Native("ModB/Classes/Nowhere"), h.game.Native("ModB/Classes/Dangling.uc")));
@@ -62,8 +42,6 @@ void WriteGame(const ModelHarness &h, const QString &editPackages)
         for (int i = 0; i < 3; ++i)
             h.game.WriteClass(QStringLiteral("Fill%1").arg(p), QStringLiteral("Fill%1x%2.uc").arg(p).arg(i),
                               QStringLiteral("class Fill%1x%2 expands Actor;").arg(p).arg(i));
-    h.game.WriteClass("NoSources", "Readme.txt", "no sources here");
-    h.game.WriteClass("OnlyUpper", "Thing.UC", "class Thing expands Actor;");
 }
 
 QStringList Snapshot(ModelHarness &h)

@@ -15,36 +15,7 @@ private slots:
 
     // Adding a batch gives the list that adding its entries one by one gives:
     // equal entries (ignoring case) after the ones already there, in the
-    // order they came.
-    void batchEqualsOneByOne_data()
-    {
-        QTest::addColumn<QStringList>("before");
-        QTest::addColumn<QStringList>("batch");
-        QTest::newRow("into an empty list") << QStringList{} << QStringList{"b", "A", "c", "a"};
-        QTest::newRow("all after the old ones") << QStringList{"Core&Object"} << QStringList{"Engine&B", "Engine&A"};
-        QTest::newRow("all before the old ones") << QStringList{"x", "y"} << QStringList{"b", "a"};
-        QTest::newRow("between and among equals")
-            << QStringList{"a", "C", "e"} << QStringList{"c", "A", "d", "E", "b", "c"};
-        QTest::newRow("one entry") << QStringList{"a", "c"} << QStringList{"B"};
-    }
-
-    void batchEqualsOneByOne()
-    {
-        QFETCH(QStringList, before);
-        QFETCH(QStringList, batch);
-        SortedList batched, single;
-        for (const QString &entry : before) {
-            batched.Add(entry);
-            single.Add(entry);
-        }
-        batched.AddMany(batch);
-        for (const QString &entry : batch)
-            single.Add(entry);
-        QCOMPARE(batched.Entries(), single.Entries());
-        for (const QString &entry : batch)
-            QCOMPARE(batched.At(batched.IndexOf(entry)).toUpper(), entry.toUpper());
-    }
-
+    // order they came; batches go before, after, between and among equals.
     void randomBatches()
     {
         QRandomGenerator random(11);

@@ -46,15 +46,25 @@ private slots:
 
     void cleanup() { m_scratch.reset(); }
 
-    void startsWithArgumentsAndDirectory()
+    void starts_data()
     {
+        QTest::addColumn<bool>("bareName");   // a program found on PATH, no directory
+        QTest::newRow("path, arguments and directory") << false;
+        QTest::newRow("bare name from PATH") << true;
+    }
+
+    void starts()
+    {
+        QFETCH(bool, bareName);
         qputenv("KELVARIN_STANDIN_EXIT", "7");
-        const QString dir = m_scratch->Path(QStringLiteral("work dir"));
+        const QString dir = bareName ? QDir::currentPath() : m_scratch->Path(QStringLiteral("work dir"));
         QVERIFY(QDir().mkpath(dir));
+        const QString program = bareName ? QStringLiteral("helper") : QStringLiteral(KELVARIN_UCC_STANDIN);
+        m_scratch->AddProgram(QStringLiteral("helper"));
         const QStringList arguments{"server", "ctf-face?game=Botpack.CTFGame", "a b", "", "$HOME;&|"};
         int code = -99;
-        std::unique_ptr<Process> process = Process::Start(
-            ProcessStart{QStringLiteral(KELVARIN_UCC_STANDIN), arguments, dir, false}, &code);
+        std::unique_ptr<Process> process =
+            Process::Start(ProcessStart{program, arguments, bareName ? QString() : dir, false}, &code);
         QVERIFY(process);
         QVERIFY(process->Pid() > 0);
         QVERIFY(process->Wait(-1));
@@ -64,23 +74,9 @@ private slots:
         const QList<StandinScratch::Start> starts = m_scratch->Starts();
         QCOMPARE(starts.size(), 1);
         QCOMPARE(starts.first().pid, process->Pid());
-        QCOMPARE(starts.first().program, QStringLiteral(KELVARIN_UCC_STANDIN));
+        QCOMPARE(starts.first().program, program);
         QCOMPARE(starts.first().workingDirectory, dir);
         QCOMPARE(starts.first().arguments, arguments);
-    }
-
-    void bareNameFromPath()
-    {
-        qputenv("KELVARIN_STANDIN_EXIT", "0");
-        m_scratch->AddProgram(QStringLiteral("helper"));
-        int code = -99;
-        std::unique_ptr<Process> process = Process::Start(ProcessStart{"helper", {"x"}, {}, false}, &code);
-        QVERIFY(process);
-        QVERIFY(process->Wait(-1));
-        QCOMPARE(process->ExitCode(), 0);
-        QCOMPARE(m_scratch->Starts().size(), 1);
-        QCOMPARE(m_scratch->Starts().first().program, QStringLiteral("helper"));
-        QCOMPARE(m_scratch->Starts().first().workingDirectory, QDir::currentPath());
     }
 
     void startFailures_data()
@@ -268,15 +264,6 @@ private slots:
         }
         QVERIFY(running->Terminate(0));
         QVERIFY(running->Wait(-1));
-    }
-
-    void niceValue()
-    {
-        // idle, normal, high, real time
-        QCOMPARE(Process::NiceValue(64), 19);
-        QCOMPARE(Process::NiceValue(32), 0);
-        QCOMPARE(Process::NiceValue(128), -5);
-        QCOMPARE(Process::NiceValue(256), -10);
     }
 
     void setPriorityClass()

@@ -194,28 +194,43 @@ private slots:
         QVERIFY(m_scratch->Starts().isEmpty());
     }
 
+    // Documents without an association, bare names and folders go to the
+    // opener; @ stands for the awkward document name.
     void opener_data()
     {
+        QTest::addColumn<QString>("verb");
+        QTest::addColumn<QString>("file");       // as asked for, below the scratch
+        QTest::addColumn<QString>("argument");   // what the opener is given, below the scratch
         QTest::addColumn<QByteArray>("exitCode");   // of the xdg-open stand-in
         QTest::addColumn<int>("expected");
-        QTest::newRow("opened") << QByteArray("0") << LaunchCode::Success;
-        QTest::newRow("file not found") << QByteArray("2") << LaunchCode::FileNotFound;
+        QTest::newRow("opened") << "open" << "Docs\\@" << "Docs/@" << QByteArray("0") << LaunchCode::Success;
+        QTest::newRow("file not found") << "open" << "Docs\\@" << "Docs/@" << QByteArray("2") << LaunchCode::FileNotFound;
+        QTest::newRow("bare name") << "open" << "README" << "README" << QByteArray("0") << LaunchCode::Success;
+        QTest::newRow("explore, folder in another case") << "EXPLORE" << "game\\mymod" << "Game/MyMod" << QByteArray("0")
+                                                        << LaunchCode::Success;
     }
 
     void opener()
     {
+        QFETCH(QString, verb);
+        QFETCH(QString, file);
+        QFETCH(QString, argument);
         QFETCH(QByteArray, exitCode);
         qputenv("KELVARIN_STANDIN_EXIT", exitCode);
         const QString opener = m_scratch->AddProgram(QStringLiteral("xdg-open"));
         Associate(QStringLiteral(".uc"), QStringLiteral("   "));   // blank: none
         m_scratch->Write(QStringLiteral("Docs/") + AwkwardName, "x");
+        m_scratch->Write(QStringLiteral("README"), "x");
+        QVERIFY(QDir().mkpath(m_scratch->Path(QStringLiteral("Game/MyMod"))));
 
         SystemShell shell(Associations());
-        QTEST(Run(shell, OpenRequest(m_scratch->Path(QStringLiteral("Docs\\")) + AwkwardName)), "expected");
+        ShellRequest request = OpenRequest(m_scratch->Path(file.replace(QLatin1Char('@'), AwkwardName)));
+        request.verb = verb;
+        QTEST(Run(shell, request), "expected");
         const QList<StandinScratch::Start> starts = m_scratch->Starts();
         QCOMPARE(starts.size(), 1);
         QCOMPARE(starts.first().program, opener);
-        QCOMPARE(starts.first().arguments, QStringList{m_scratch->Path(QStringLiteral("Docs/") + AwkwardName)});
+        QCOMPARE(starts.first().arguments, QStringList{m_scratch->Path(argument.replace(QLatin1Char('@'), AwkwardName))});
     }
 
     void openFailures_data()
@@ -248,25 +263,6 @@ private slots:
         request.file = file.isEmpty() ? QString() : m_scratch->Path(file);
         QTEST(Run(shell, request), "expected");
         QVERIFY(m_scratch->Starts().isEmpty());
-    }
-
-    void exploreAndBareNamesGoToTheOpener()
-    {
-        const QString opener = m_scratch->AddProgram(QStringLiteral("xdg-open"));
-        QVERIFY(QDir().mkpath(m_scratch->Path(QStringLiteral("Game/MyMod"))));
-        SystemShell shell(Associations());
-        m_scratch->Write(QStringLiteral("README"), "x");
-        QCOMPARE(Run(shell, OpenRequest(m_scratch->Path(QStringLiteral("README")))), LaunchCode::Success);
-        QCOMPARE(m_scratch->Starts().size(), 1);
-        QCOMPARE(m_scratch->Starts().first().program, opener);
-        QVERIFY(QFile::remove(m_scratch->Journal()));
-        ShellRequest request;
-        request.verb = QStringLiteral("EXPLORE");
-        request.file = m_scratch->Path(QStringLiteral("game\\mymod"));
-        QCOMPARE(Run(shell, request), LaunchCode::Success);
-        QCOMPARE(m_scratch->Starts().size(), 1);
-        QCOMPARE(m_scratch->Starts().first().program, opener);
-        QCOMPARE(m_scratch->Starts().first().arguments, QStringList{m_scratch->Path(QStringLiteral("Game/MyMod"))});
     }
 
     void programGoesThroughGamePrograms()

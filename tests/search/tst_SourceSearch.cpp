@@ -79,6 +79,14 @@ private slots:
             << "foo" << true << 2 << "var int  Foo;";
         QTest::newRow("binary junk with the text")
             << Bytes("\x00\x7f\r\n\x01\x02jFoo\x00\x03\n") << "foo" << true << 2 << "jFoo";
+        // Sources with a byte-order mark are decoded; the mark itself is no text.
+        const QString marked = QString::fromUtf8("class Foo;\r\n\r// \xce\xa9mega\n\tlet \xc3\xa9t\xc3\xa9 = 1;\r\n");
+        const QString ete = QString::fromUtf8("\xc3\xa9t\xc3\xa9");
+        for (TextEncoding encoding : {TextEncoding::Utf16LE, TextEncoding::Utf16BE, TextEncoding::Utf8Bom})
+            QTest::addRow("byte-order mark %d", int(encoding))
+                << TextFile::Encode(marked, encoding) << ete << true << 4 << "let " + ete + " = 1;";
+        QTest::newRow("the mark is no text") << TextFile::Encode(marked, TextEncoding::Utf16LE) << QString(QChar(0xFEFF))
+                                             << false << 0 << "";
     }
 
     void FindsTheFirstMatchingLine()
@@ -92,34 +100,6 @@ private slots:
         QTEST(match.matched, "matched");
         QTEST(match.line, "line");
         QTEST(match.context, "context");
-    }
-
-    void DecodesSourcesWithAByteOrderMark_data()
-    {
-        QTest::addColumn<int>("encoding");
-        QTest::newRow("UTF-16LE") << int(TextEncoding::Utf16LE);
-        QTest::newRow("UTF-16BE") << int(TextEncoding::Utf16BE);
-        QTest::newRow("UTF-8") << int(TextEncoding::Utf8Bom);
-    }
-
-    void DecodesSourcesWithAByteOrderMark()
-    {
-        QFETCH(int, encoding);
-        test::GameDir game;
-        const QString text = QString::fromUtf8("class Foo;\r\n\r// \xce\xa9mega\n\tlet \xc3\xa9t\xc3\xa9 = 1;\r\n");
-        game.WriteBytes(QStringLiteral("Foo.uc"), TextFile::Encode(text, TextEncoding(encoding)));
-        const QString path = game.Base() + QStringLiteral("/Foo.uc");
-
-        SourceSearch::FileMatch match = SourceSearch::SearchFile(path, UpperCase(QString::fromUtf8("\xc3\xa9t\xc3\xa9")));
-        QVERIFY(match.matched);
-        QCOMPARE(match.line, 4);
-        QCOMPARE(match.context, QString::fromUtf8("let \xc3\xa9t\xc3\xa9 = 1;"));
-
-        match = SourceSearch::SearchFile(path, UpperCase(QStringLiteral("mega")));
-        QVERIFY(match.matched);
-        QCOMPARE(match.line, 3);
-        // The mark itself is no text.
-        QVERIFY(!SourceSearch::SearchFile(path, QString(QChar(0xFEFF))).matched);
     }
 
     void FilesThatCannotBeReadDoNotMatch()

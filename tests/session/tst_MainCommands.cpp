@@ -200,7 +200,6 @@ private slots:
         QTest::newRow("text editor missing") << QList<int>{31, 2} << QStringList{"shell", "text editor"}
                                              << 2 << "";
         QTest::newRow("not found: no fallback") << QList<int>{2} << QStringList{"shell"} << 2 << "";
-        QTest::newRow("access denied") << QList<int>{5} << QStringList{"shell"} << 5 << "";
         QTest::newRow("32 is a failure") << QList<int>{32} << QStringList{"shell"} << 32 << "";
         // The file is there; the stored editor is not: the box names it.
         QTest::newRow("editor missing: named") << QList<int>{2} << QStringList{"shell"} << 2 << "/usr/bin/gone-editor";
@@ -313,6 +312,7 @@ private slots:
         QTest::newRow("a sibling") << "Classes/Object/Util" << true;
         QTest::newRow("another branch") << "Classes/Util" << true;
         QTest::newRow("reset") << "" << false;
+        QTest::newRow("the package tree cleared") << "Packages" << true;
     }
 
     void NodesThatGoAreForgotten()
@@ -326,20 +326,12 @@ private slots:
         QVERIFY(env.commands.BrowserMouseDown());
         if (removed.isEmpty())
             env.h.model.ResetModel();
+        else if (removed == QLatin1String("Packages"))
+            env.h.model.PackagesBrowser().Clear();
         else
             browser.Remove(env.Class(removed));
         QCOMPARE(env.commands.PopupTag(), kept ? foo : nullptr);
         QCOMPARE(env.commands.RightClickedNode(), kept ? foo : nullptr);
-    }
-
-    void PackageTreeRemovalsLeaveAClassTreeTagAlone()
-    {
-        Env env;
-        TreeNode *foo = env.Class(QStringLiteral("Classes/Object/Actor/Foo"));
-        env.h.model.Browser().Select(foo);
-        QVERIFY(env.commands.BrowserMouseDown());
-        env.h.model.PackagesBrowser().Clear();
-        QCOMPARE(env.commands.PopupTag(), foo);
     }
 
     void SwitchFindsTheSameNameInTheOtherTree_data()

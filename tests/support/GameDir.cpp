@@ -1,6 +1,7 @@
 #include "support/GameDir.h"
 
 #include <QDir>
+#include <QDirIterator>
 #include <QFile>
 #include <QFileInfo>
 
@@ -38,6 +39,27 @@ void GameDir::WriteClass(const QString &package, const QString &fileName,
 void GameDir::MakeDir(const QString &relative) const
 {
     QDir().mkpath(Native(relative));
+}
+
+void GameDir::CopyData(const QString &data, const QString &relative) const
+{
+    const QString from = QStringLiteral(KELVARIN_TEST_DATA "/") + data;
+    if (!QFileInfo(from).isDir())
+        return WriteBytes(relative, Data(data));
+    QDirIterator files(from, QDir::Files | QDir::Hidden, QDirIterator::Subdirectories);
+    while (files.hasNext()) {
+        const QString file = QDir(from).relativeFilePath(files.next());
+        WriteBytes(relative.isEmpty() ? file : relative + QLatin1Char('/') + file, Data(data + QLatin1Char('/') + file));
+    }
+}
+
+QByteArray GameDir::Data(const QString &data)
+{
+    QFile file(QStringLiteral(KELVARIN_TEST_DATA "/") + data);
+    // A misspelt name must not pass as an empty file.
+    if (!file.open(QIODevice::ReadOnly))
+        qFatal("no test data file %s", qPrintable(file.fileName()));
+    return file.readAll();
 }
 
 QByteArray GameDir::Read(const QString &relative) const

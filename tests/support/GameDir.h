@@ -24,7 +24,11 @@ public:
     // Writes Classes/<file> of a package with one declaration line.
     void WriteClass(const QString &package, const QString &fileName, const QString &declaration) const;
     void MakeDir(const QString &relative) const;
+    // Copies tests/data/<data>, a file or a whole directory, to relative.
+    void CopyData(const QString &data, const QString &relative) const;
     QByteArray Read(const QString &relative) const;
+    // The bytes of the file tests/data/<data>; a missing one ends the test.
+    static QByteArray Data(const QString &data);
     bool Exists(const QString &relative) const;
 
 private:

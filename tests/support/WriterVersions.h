@@ -12,16 +12,7 @@ namespace kelvarin::test::WriterVersions {
 inline void WriteGame(const GameDir &game)
 {
     game.MakeDir(QStringLiteral("States"));
-    game.WriteClass(QStringLiteral("Core"), QStringLiteral("Object.uc"), QStringLiteral("class Object;"));
-    game.WriteClass(QStringLiteral("Engine"), QStringLiteral("Actor.uc"), QStringLiteral("class Actor expands Object;"));
-    game.WriteClass(QStringLiteral("MyMod"), QStringLiteral("MyActor.uc"), QStringLiteral("class MyActor expands Actor;"));
-    game.WriteBytes(QStringLiteral("System/UnrealTournament.ini"),
-                    "[Engine.Engine]\r\nGameRenderDevice=SoftDrv.SoftwareRenderDevice\r\n\r\n"
-                    "[Editor.EditorEngine]\r\nCacheSizeMegs=6\r\nEditPackages=Core\r\nEditPackages=Engine\r\n\r\n"
-                    "[UWeb.WebServer]\r\nbEnabled=False\r\n");
-    game.WriteBytes(QStringLiteral("System/MyMod.int"),
-                    "[Public]\r\nObject=(Name=MyMod.Old,Class=Class,MetaClass=Engine.Mutator)\r\n\r\n"
-                    "[MyActor]\r\nFriendlyName=\"Kept as it is\"\r\n");
+    game.CopyData(QStringLiteral("writer-game"), QString());
 }
 
 // The two EditPackages lists the ini rewrite alternates between.

@@ -1,0 +1,4 @@
+// generated for a test
+class Commandlet expands Object;
+
+var int Counter;

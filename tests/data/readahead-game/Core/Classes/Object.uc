@@ -1,0 +1,4 @@
+// generated for a test
+class Object native;
+
+var int Counter;

@@ -1,0 +1,4 @@
+// generated for a test
+class Actor expands Object;
+
+var int Counter;

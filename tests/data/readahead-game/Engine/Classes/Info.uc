@@ -1,0 +1,6 @@
+// generated for a test
+// header
+class Info extends Actor
+	native;
+
+var int Counter;

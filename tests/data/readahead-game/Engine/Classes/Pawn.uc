@@ -1,0 +1,4 @@
+// generated for a test
+class Pawn expands Actor;
+
+var int Counter;

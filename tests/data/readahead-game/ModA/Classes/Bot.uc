@@ -1,0 +1,4 @@
+// generated for a test
+class Bot expands Pawn;
+
+var int Counter;

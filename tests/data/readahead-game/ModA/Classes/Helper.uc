@@ -1,0 +1,4 @@
+// generated for a test
+class Helper expands ModBBase;
+
+var int Counter;

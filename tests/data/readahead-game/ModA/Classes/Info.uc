@@ -1,0 +1,4 @@
+// generated for a test
+class Info expands Actor;
+
+var int Counter;

@@ -1,0 +1,4 @@
+// generated for a test
+class Lost expands NoSuchClass;
+
+var int Counter;

@@ -1,0 +1,4 @@
+// generated for a test
+class ModBBase expands Info;
+
+var int Counter;

@@ -1,0 +1,4 @@
+// generated for a test
+class Object;
+
+var int Counter;

@@ -1,0 +1,4 @@
+// generated for a test
+class MyActor expands Actor;
+
+var int Counter;

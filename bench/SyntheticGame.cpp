@@ -144,6 +144,24 @@ QByteArray GameSource(const QByteArray &name, const QByteArray &parent, int size
     return text;
 }
 
+// Every third package has a .int file.
+void WriteIntFile(const QString &nativeDir, int p, const QString &package)
+{
+    if (p % 3 == 1)
+        WriteFile(nativeDir + QLatin1String("/System/") + package + QLatin1String(".int"),
+                  "[Public]\r\nObject=(Name=" + package.toLatin1() + ".Thing,Class=Class)\r\n");
+}
+
+// The game's ini, listing every package in EditPackages.
+void WriteIni(const QString &nativeDir, const QStringList &packageNames)
+{
+    QByteArray ini = "[URL]\r\nProtocol=unreal\r\n\r\n[Editor.EditorEngine]\r\nGridEnabled=True\r\n";
+    for (const QString &package : packageNames)
+        ini += "EditPackages=" + package.toLatin1() + "\r\n";
+    ini += "\r\n[Core.System]\r\nPurgeCacheDays=30\r\n";
+    WriteFile(nativeDir + QLatin1String("/System/UnrealTournament.ini"), ini);
+}
+
 // The game-shaped tree: the parent of most classes is one of the last few of
 // their own package, which makes chains deeper than the plain shape's.
 int WriteGameShapedGame(const QString &nativeDir, const SyntheticGameShape &shape)
@@ -188,15 +206,9 @@ int WriteGameShapedGame(const QString &nativeDir, const SyntheticGameShape &shap
                       GameSource(name, parent, GameSourceSize(rng), rng));
             ++written;
         }
-        if (p % 3 == 1)
-            WriteFile(nativeDir + QLatin1String("/System/") + package + QLatin1String(".int"),
-                      "[Public]\r\nObject=(Name=" + package.toLatin1() + ".Thing,Class=Class)\r\n");
+        WriteIntFile(nativeDir, p, package);
     }
-    QByteArray ini = "[URL]\r\nProtocol=unreal\r\n\r\n[Editor.EditorEngine]\r\nGridEnabled=True\r\n";
-    for (const QString &package : packageNames)
-        ini += "EditPackages=" + package.toLatin1() + "\r\n";
-    ini += "\r\n[Core.System]\r\nPurgeCacheDays=30\r\n";
-    WriteFile(nativeDir + QLatin1String("/System/UnrealTournament.ini"), ini);
+    WriteIni(nativeDir, packageNames);
     return written;
 }
 
@@ -254,15 +266,9 @@ int WriteSyntheticGame(const QString &nativeDir, const SyntheticGameShape &shape
             WriteFile(classesDir + QLatin1Char('/') + name + QLatin1String(".uc"), text);
             ++written;
         }
-        if (p % 3 == 1)
-            WriteFile(nativeDir + QLatin1String("/System/") + package + QLatin1String(".int"),
-                      "[Public]\r\nObject=(Name=" + package.toLatin1() + ".Thing,Class=Class)\r\n");
+        WriteIntFile(nativeDir, p, package);
     }
-    QByteArray ini = "[URL]\r\nProtocol=unreal\r\n\r\n[Editor.EditorEngine]\r\nGridEnabled=True\r\n";
-    for (const QString &package : packageNames)
-        ini += "EditPackages=" + package.toLatin1() + "\r\n";
-    ini += "\r\n[Core.System]\r\nPurgeCacheDays=30\r\n";
-    WriteFile(nativeDir + QLatin1String("/System/UnrealTournament.ini"), ini);
+    WriteIni(nativeDir, packageNames);
     return written;
 }
 

@@ -1,7 +1,6 @@
 #include "authoring/NewClassCommands.h"
 #include "authoring/NewClassDialog.h"
 #include "authoring/NewClassForm.h"
-#include "model/PackageLoader.h"
 #include "support/ModelHarness.h"
 
 #include <QFileInfo>
@@ -43,16 +42,9 @@ struct Env
 {
     Env()
     {
-        h.game.WriteClass(QStringLiteral("Core"), QStringLiteral("Object.uc"), QStringLiteral("class Object;"));
-        h.game.WriteClass(QStringLiteral("Engine"), QStringLiteral("Actor.uc"),
-                          QStringLiteral("class Actor expands Object;"));
-        h.model.ResetModel();
-        PackageLoader loader(h.model);
-        for (const char *package : {"Core", "Engine"}) {
-            h.model.Packages().SetMark(h.model.Packages().IndexOf(QLatin1String(package)),
-                                       PackageList::Mark::Checked);
-            loader.LoadPackage(QLatin1String(package), false);
-        }
+        h.Load({"Core/Object.uc:class Object;", "Engine/Actor.uc:class Actor expands Object;"}, {"Core", "Engine"});
+        for (const char *package : {"Core", "Engine"})
+            h.model.Packages().SetMark(h.model.Packages().IndexOf(QLatin1String(package)), PackageList::Mark::Checked);
         commands.SetDialog(&dialog);
         commands.SetOpenInEditor([this](const QString &path) { opened.append(path); });
     }
@@ -84,31 +76,6 @@ class TestNewClassCommands : public QObject
     Q_OBJECT
 
 private slots:
-    void ReplacePlaceholder_data()
-    {
-        QTest::addColumn<QString>("line");
-        QTest::addColumn<QString>("pattern");
-        QTest::addColumn<QString>("replacement");
-        QTest::addColumn<QString>("expected");
-        QTest::newRow("absent") << "// nothing" << "$CLASS" << "Foo" << "// nothing";
-        QTest::newRow("first of two only") << "$CLASS and $CLASS" << "$CLASS" << "Foo" << "Foo and $CLASS";
-        QTest::newRow("escaped first stops the search") << "\\$CLASS and $CLASS" << "$CLASS" << "Foo"
-                                                         << "\\$CLASS and $CLASS";
-        QTest::newRow("case-sensitive") << "// $class" << "$CLASS" << "Foo" << "// $class";
-        QTest::newRow("escape pattern itself") << "a \\$CLASS b" << "\\$CLASS" << "$CLASS" << "a $CLASS b";
-        QTest::newRow("replacement holding the pattern") << "$CLASS" << "$CLASS" << "$CLASS$CLASS"
-                                                        << "$CLASS$CLASS";
-    }
-
-    void ReplacePlaceholder()
-    {
-        QFETCH(QString, line);
-        QFETCH(QString, pattern);
-        QFETCH(QString, replacement);
-        QFETCH(QString, expected);
-        QCOMPARE(NewClassCommands::ReplacePlaceholder(line, pattern, replacement), expected);
-    }
-
     void Refusal_data()
     {
         QTest::addColumn<QString>("name");
@@ -255,37 +222,24 @@ private slots:
                  (QStringList{"Packages", "-Core", "--Object", "-Engine", "--Actor", "--Bar", "--Info", "--Engine.int"}));
     }
 
-    void CustomCommentTemplate()
-    {
-        Env env;
-        const QByteArray longLine = "// " + QByteArray(400, 'x') + " $CLASS";
-        env.h.game.WriteBytes(QStringLiteral("MyMod/Comment.txt"),
-                              "  // $PACKAGE.$CLASS\r\n"
-                              "\t// keeps \\$CLASS, \\$PACKAGE and $CLASS\n"
-                              "// $CLASS twice: $CLASS\n"
-                              "// \\$PACKAGE then $PACKAGE\r"
-                              "\r\n"
-                              "// Caf\xE9 \xA9 2024   \r\n"
-                              + longLine + "\r\n");
-        QVERIFY(env.commands.NewClass(QStringLiteral("MyMod"), QStringLiteral("Foo"), QStringLiteral("Actor")));
-        const QByteArray expected = Equals
-            + "// MyMod.Foo\r\n"
-            + "// keeps $CLASS, $PACKAGE and $CLASS\r\n"
-            + "// Foo twice: $CLASS\r\n"
-            + "// $PACKAGE then $PACKAGE\r\n"
-            + "\r\n"
-            + "// Caf\xE9 \xA9 2024\r\n"
-            + "// " + QByteArray(400, 'x') + " Foo\r\n"
-            + Equals + "\r\nclass Foo expands Actor;\r\n\r\ndefaultproperties {\r\n}\r\n";
-        QCOMPARE(env.h.game.Read(QStringLiteral("MyMod/Classes/Foo.uc")), expected);
-        QVERIFY(env.h.model.FindNode(env.h.model.Browser(), QStringLiteral("Foo")));
-    }
-
     void AwkwardTemplates_data()
     {
         QTest::addColumn<QByteArray>("comment");
         QTest::addColumn<QByteArray>("expected");   // the whole class file
         const QByteArray tail = Equals + "\r\nclass Foo expands Actor;\r\n\r\ndefaultproperties {\r\n}\r\n";
+        // Each line: the first $PACKAGE and $CLASS replaced, unless an escaped
+        // one comes first, and "\\$" made "$"; blanks trimmed, CR LF ends.
+        QTest::newRow("placeholders, escapes, blanks, line ends, 8-bit and long lines")
+            << QByteArray("  // $PACKAGE.$CLASS\r\n"
+                          "\t// keeps \\$CLASS, \\$PACKAGE and $CLASS\n"
+                          "// $CLASS twice: $CLASS\n"
+                          "// \\$PACKAGE then $PACKAGE\r"
+                          "// $class and $package: the names are case-sensitive\n"
+                          "\r\n"
+                          "// Caf\xE9 \xA9 2024   \r\n"
+                          "// " + QByteArray(400, 'x') + " $CLASS\r\n")
+            << (Equals + "// MyMod.Foo\r\n// keeps $CLASS, $PACKAGE and $CLASS\r\n// Foo twice: $CLASS\r\n"
+                + "// $PACKAGE then $PACKAGE\r\n// $class and $package: the names are case-sensitive\r\n\r\n// Caf\xE9 \xA9 2024\r\n// " + QByteArray(400, 'x') + " Foo\r\n" + tail);
         QTest::newRow("binary with NULs: the default comment")
             << QByteArray("\x7F" "ELF\x02\x01\x01\x00\x00\x00\xFF\xFE\r\n\x00\x01", 16)
             << DefaultFile("MyMod", "Foo", "Actor");
@@ -321,37 +275,24 @@ private slots:
         QCOMPARE(env.h.game.Read(QStringLiteral("MyMod/Comment.txt")), comment);
     }
 
-    void ExistingClassIsKept_data()
-    {
-        QTest::addColumn<QString>("existing");
-        QTest::newRow("same case") << "Foo.uc";
-        QTest::newRow("other case") << "foo.UC";
-    }
-
-    void ExistingClassIsKept()
-    {
-        QFETCH(QString, existing);
-        Env env;
-        env.h.game.WriteBytes(QStringLiteral("mymod/Classes/") + existing, "class foo expands Actor;");
-        QVERIFY(!env.commands.NewClass(QStringLiteral("MyMod"), QStringLiteral("Foo"), QStringLiteral("Actor")));
-        QCOMPARE(env.h.prompter.Texts(), QStringList{"The class MyMod.Foo already exists!"});
-        QCOMPARE(env.h.prompter.shown.first().icon, MessageIcon::Error);
-        QCOMPARE(env.h.game.Read(QStringLiteral("mymod/Classes/") + existing), QByteArray("class foo expands Actor;"));
-        QVERIFY(!env.h.model.FindNode(env.h.model.Browser(), QStringLiteral("Foo")));
-    }
-
+    // The class file cannot be written, or is there already: one error, and
+    // nothing changes.
     void UnwritablePlaces_data()
     {
         QTest::addColumn<QString>("blocker");   // a file where a directory is needed, or a directory
         QTest::addColumn<QString>("package");
         QTest::addColumn<QString>("name");
-        QTest::newRow("package directory is a file") << "MyMod" << "MyMod" << "Foo";
-        QTest::newRow("class file is a directory") << "MyMod/Classes/Foo.uc/" << "MyMod" << "Foo";
-        QTest::newRow("name too long") << "" << "MyMod" << QString(300, QLatin1Char('F'));
+        QTest::addColumn<QString>("message");   // empty: "Cannot create file <path of the class>"
+        QTest::newRow("package directory is a file") << "MyMod" << "MyMod" << "Foo" << "";
+        QTest::newRow("class file is a directory") << "MyMod/Classes/Foo.uc/" << "MyMod" << "Foo" << "";
+        QTest::newRow("name too long") << "" << "MyMod" << QString(300, QLatin1Char('F')) << "";
         // CreateClassFile itself keeps every path part below the base directory.
-        QTest::newRow("package ..") << "" << ".." << "Foo";
-        QTest::newRow("class with separators") << "" << "MyMod" << "../../Evil";
-        QTest::newRow("empty class") << "" << "MyMod" << "";
+        QTest::newRow("package ..") << "" << ".." << "Foo" << "";
+        QTest::newRow("class with separators") << "" << "MyMod" << "../../Evil" << "";
+        QTest::newRow("empty class") << "" << "MyMod" << "" << "";
+        QTest::newRow("class exists") << "mymod/Classes/Foo.uc" << "MyMod" << "Foo" << "The class MyMod.Foo already exists!";
+        QTest::newRow("class exists in other case") << "mymod/Classes/foo.UC" << "MyMod" << "Foo"
+                                                    << "The class MyMod.Foo already exists!";
     }
 
     void UnwritablePlaces()
@@ -359,6 +300,7 @@ private slots:
         QFETCH(QString, blocker);
         QFETCH(QString, package);
         QFETCH(QString, name);
+        QFETCH(QString, message);
         Env env;
         if (blocker.endsWith(QLatin1Char('/')))
             env.h.game.MakeDir(blocker);
@@ -367,9 +309,12 @@ private slots:
         const QStringList before = DumpTree(env.h.model.Browser());
         QVERIFY(!env.commands.CreateClassFile(name, QStringLiteral("Actor"), package));
         QCOMPARE(env.h.prompter.shown.size(), 1);
-        QVERIFY2(env.h.prompter.shown.first().text.startsWith(QStringLiteral("Cannot create file ")),
-                 qPrintable(env.h.prompter.shown.first().text));
-        QVERIFY(env.h.prompter.shown.first().text.endsWith(name + QStringLiteral(".uc")));
+        const QString shown = env.h.prompter.shown.first().text;
+        if (message.isEmpty())
+            QVERIFY2(shown.startsWith(QStringLiteral("Cannot create file ")) && shown.endsWith(name + QStringLiteral(".uc")),
+                     qPrintable(shown));
+        else
+            QCOMPARE(shown, message);
         QCOMPARE(env.h.prompter.shown.first().icon, MessageIcon::Error);
         if (!blocker.isEmpty() && !blocker.endsWith(QLatin1Char('/')))
             QCOMPARE(env.h.game.Read(blocker), QByteArray("keep me"));

@@ -140,21 +140,6 @@ private slots:
         QCOMPARE(finder.Orphans().size(), game ? 0 : 2);
     }
 
-    void ListsKeepTheirCase()
-    {
-        test::GameDir game;
-        WriteFiles(game, {"System/Mixed.Int", "System/Pkg.u", "Textures/Tex.utx", "Sounds/Snd.uax",
-                          "System/Lib.Dll"});
-        NullEventPump pump;
-        OrphanFinder finder(pump);
-        finder.Search(game.Base());
-        QCOMPARE(finder.IntList(), QStringList{"Mixed.Int"});
-        QCOMPARE(finder.UList(), QStringList{"PKG.U"});
-        QCOMPARE(finder.UtxList(), QStringList{"TEX.UTX"});
-        QCOMPARE(finder.UaxList(), QStringList{"SND.UAX"});
-        QCOMPARE(finder.DllList(), QStringList{"Lib.Dll"});
-    }
-
     // Stopping at the n-th pump: three .int files give two pumps while
     // listing them, then one before each orphan.
     void StopAtEveryStep_data()
@@ -300,73 +285,60 @@ private slots:
             QVERIFY2(game.Exists(file) != gone.contains(file), qPrintable(file));
     }
 
-    // What is listed is what gets deleted: a name that is no UTF-8 by its
-    // bytes, a symbolic link by itself (dangling or not; never its target).
-    void DeletesWhatItLists_data()
+    // Deleting asks first; what is listed is what gets deleted: a name that
+    // is no UTF-8 by its bytes, a symbolic link by itself (dangling or not;
+    // never its target).
+    void ConfirmAndDelete_data()
     {
-        QTest::addColumn<QByteArray>("name");     // below System, as bytes
-        QTest::addColumn<QByteArray>("linkTo");   // empty: a plain file
+        QTest::addColumn<QList<QByteArray>>("names");   // below System; "name>target": a link
+        QTest::addColumn<bool>("yes");
+        const QList<QByteArray> two{"A.int", "B.dll"};
+        QTest::newRow("yes") << two << true;
+        QTest::newRow("no") << two << false;
+        QTest::newRow("nothing to confirm") << QList<QByteArray>() << true;
 #ifndef Q_OS_WIN
-        QTest::newRow("name that is no UTF-8") << QByteArray("\xffOld.int") << QByteArray();
+        QTest::newRow("name that is no UTF-8") << QList<QByteArray>{"\xffOld.int"} << true;
 #endif
-        QTest::newRow("dangling link") << QByteArray("Dangling.int") << QByteArray("../Missing.txt");
-        QTest::newRow("link to a file") << QByteArray("Linked.dll") << QByteArray("../Target.txt");
+        QTest::newRow("dangling link") << QList<QByteArray>{"Dangling.int>../Missing.txt"} << true;
+        QTest::newRow("link to a file") << QList<QByteArray>{"Linked.dll>../Target.txt"} << true;
     }
 
-    void DeletesWhatItLists()
+    void ConfirmAndDelete()
     {
-        QFETCH(QByteArray, name);
-        QFETCH(QByteArray, linkTo);
+        QFETCH(QList<QByteArray>, names);
+        QFETCH(bool, yes);
         test::GameDir game;
         WriteFiles(game, {"System/Keep.u", "Target.txt"});
-        const QByteArray path = QFile::encodeName(game.Native(QStringLiteral("System"))) + '/' + name;
-        if (linkTo.isEmpty()) {
-            FILE *file = std::fopen(path.constData(), "wb");
-            QVERIFY(file);
-            std::fclose(file);
-        } else {
-            QVERIFY(QFile::link(QFile::decodeName(linkTo), QFile::decodeName(path)));
+        QStringList listed{"Keep.u"};
+        for (const QByteArray &name : names) {
+            const QList<QByteArray> parts = name.split('>');
+            const QByteArray path = QFile::encodeName(game.Native(QStringLiteral("System"))) + '/' + parts[0];
+            if (parts.size() == 1) {
+                FILE *file = std::fopen(path.constData(), "wb");
+                QVERIFY(file);
+                std::fclose(file);
+            } else {
+                QVERIFY(QFile::link(QFile::decodeName(parts[1]), QFile::decodeName(path)));
+            }
+            listed.append(QFile::decodeName(parts[0]));
         }
         NullEventPump pump;
         OrphanFinder finder(pump);
         finder.Search(game.Base());
-        QCOMPARE(finder.Orphans().size(), 1);
-        test::ScriptedPrompter prompter;
-        QVERIFY(finder.ConfirmAndDeleteOrphans(prompter));
-        QVERIFY2(prompter.Texts() == QStringList{"Delete these 1 files?"}, qPrintable(prompter.Texts().join('|')));
-        QCOMPARE(QDir(game.Native(QStringLiteral("System"))).entryList(QDir::AllEntries | QDir::System | QDir::NoDotAndDotDot),
-                 QStringList{"Keep.u"});
-        QVERIFY(game.Exists(QStringLiteral("Target.txt")));
-    }
-
-    void ConfirmBeforeDeleting_data()
-    {
-        QTest::addColumn<bool>("yes");
-        QTest::addColumn<bool>("orphans");
-        QTest::newRow("yes") << true << true;
-        QTest::newRow("no") << false << true;
-        QTest::newRow("nothing to confirm") << true << false;
-    }
-
-    void ConfirmBeforeDeleting()
-    {
-        QFETCH(bool, yes);
-        QFETCH(bool, orphans);
-        test::GameDir game;
-        WriteFiles(game, {"System/A.int", "System/B.dll"});
-        if (!orphans)
-            WriteFiles(game, {"System/A.u", "System/B.u"});
-        NullEventPump pump;
-        OrphanFinder finder(pump);
-        finder.Search(game.Base());
+        QCOMPARE(finder.Orphans().size(), names.size());
         test::ScriptedPrompter prompter;
         prompter.answers = {yes ? MessageAnswer::Yes : MessageAnswer::No};
         QCOMPARE(finder.ConfirmAndDeleteOrphans(prompter), yes);
-        QCOMPARE(prompter.Texts(), orphans ? QStringList{"Delete these 2 files?"} : QStringList());
-        if (orphans)
+        if (names.isEmpty()) {
+            QVERIFY(prompter.shown.isEmpty());
+        } else {
+            QCOMPARE(prompter.Texts(), QStringList{QStringLiteral("Delete these %1 files?").arg(names.size())});
             QCOMPARE(prompter.shown.at(0).buttons, MessageButtons::YesNo);
-        QCOMPARE(game.Exists(QStringLiteral("System/A.int")), !yes || !orphans);
-        QCOMPARE(game.Exists(QStringLiteral("System/B.dll")), !yes || !orphans);
+        }
+        listed.sort(Qt::CaseInsensitive);
+        QCOMPARE(QDir(game.Native(QStringLiteral("System"))).entryList(QDir::AllEntries | QDir::System | QDir::NoDotAndDotDot),
+                 yes ? QStringList{"Keep.u"} : listed);
+        QVERIFY(game.Exists(QStringLiteral("Target.txt")));
     }
 };
 

@@ -170,36 +170,17 @@ private slots:
         add("MyMod", false, "__INTFILE__");  // no merge: a second node
         add("MyMod", true, "__INIFILE__");
         add("MyMod", false, "__intfile__");  // markers are exact: this is a class name
-        QCOMPARE(DumpTree(packages),
-                 (QStringList{"Packages", "-MyMod", "--Foo", "--MYMOD.int", "--MyMod.int", "--MyMod.ini", "--__intfile__"}));
+        // A node added by its text alone takes its image from the extension.
+        for (const char *text : {"Painter", "Mini", "Other.INT", "Other.ini"})
+            packages.Add(myMod, QLatin1String(text));
+        QCOMPARE(DumpTree(packages), (QStringList{"Packages", "-MyMod", "--Foo", "--MYMOD.int", "--MyMod.int", "--MyMod.ini",
+                                                  "--__intfile__", "--Painter", "--Mini", "--Other.INT", "--Other.ini"}));
         QList<int> images;
         for (TreeNode *n = packages.First(); n; n = Tree::Next(n))
             images.append(n->ImageIndex());
-        QCOMPARE(images, (QList<int>{2, 3, 1, 4, 4, 6, 1}));
-    }
-
-    void imageIndices_data()
-    {
-        QTest::addColumn<QString>("text");
-        QTest::addColumn<int>("image");
-        QTest::newRow("class") << "Actor" << 1;
-        QTest::newRow("int file") << "MyMod.int" << 4;
-        QTest::newRow("ini file") << "MyMod.ini" << 6;
-        QTest::newRow("INT without dot") << "Painter" << 1;
-        QTest::newRow("INI without dot") << "Mini" << 1;
-        QTest::newRow("upper-case extension") << "MyMod.INT" << 4;
-    }
-
-    void imageIndices()
-    {
-        QFETCH(QString, text);
-        QFETCH(int, image);
-        ModelHarness h;
-        Tree &packages = h.model.PackagesBrowser();
-        TreeNode *package = packages.Add(packages.First(), QStringLiteral("MyMod"));
-        QCOMPARE(packages.Add(package, text)->ImageIndex(), image);
+        QCOMPARE(images, (QList<int>{2, 3, 1, 4, 4, 6, 1, 1, 1, 4, 6}));
         // In the class tree every class keeps image 0.
-        QCOMPARE(h.model.Browser().Add(h.model.Browser().First(), text)->ImageIndex(), 0);
+        QCOMPARE(h.model.Browser().Add(h.model.Browser().First(), QStringLiteral("Other.int"))->ImageIndex(), 0);
     }
 
     void treeSortPutsFilesAfterClasses()
@@ -241,48 +222,42 @@ private slots:
         QCOMPARE((QList<int>{core->ImageIndex(), myMod->ImageIndex()}), images);
     }
 
+    // A directory is a package when its Classes directory holds a "*.uc"
+    // (in any case, a directory too); many are checked on helper threads. A
+    // second listing keeps the marks and adds only new directories.
     void listPackageDirs()
-    {
-        ModelHarness h;
-        h.game.WriteClass(QStringLiteral("Core"), QStringLiteral("Object.uc"), QStringLiteral("class Object;"));
-        h.game.WriteClass(QStringLiteral("my_mod"), QStringLiteral("A.UC"), QStringLiteral("class A;"));
-        h.game.MakeDir(QStringLiteral("NoSources/Classes"));
-        h.game.WriteText(QStringLiteral("Textures/Classes/readme.txt"), QStringLiteral("x"));
-        h.game.WriteText(QStringLiteral("File.uc"), QStringLiteral("x"));
-        h.model.ResetModel();
-        QCOMPARE(h.PackageItems(), (QStringList{"Core", "my_mod"}));
-
-        // A second listing keeps marks and adds only new directories.
-        h.model.Packages().SetMark(0, PackageList::Mark::Checked);
-        h.game.WriteClass(QStringLiteral("Engine"), QStringLiteral("Actor.uc"), QStringLiteral("class Actor;"));
-        h.model.ListPackageDirs();
-        QCOMPARE(h.PackageItems(), (QStringList{"Core", "Engine", "my_mod"}));
-        QCOMPARE(h.PackageItems(true), QStringList{"Core"});
-    }
-
-    // Many directories are checked on helper threads: the same list.
-    void listManyPackageDirs()
     {
         ModelHarness h;
         QStringList expected;
         for (int i = 0; i < 90; ++i) {
             const QString name = QStringLiteral("Pkg%1").arg(i, 2, 10, QLatin1Char('0'));
-            switch (i % 3) {
+            switch (i % 4) {
             case 0:
-                h.game.WriteClass(name, QStringLiteral("C%1.uc").arg(i), QStringLiteral("class C;"));
+                h.game.WriteClass(name, QString::fromLatin1(i % 8 ? "C.uc" : "C.UC"), QStringLiteral("class C;"));
                 expected.append(name);
                 break;
             case 1:
                 h.game.WriteText(name + QStringLiteral("/Classes/notes.txt"), QStringLiteral("x"));
                 break;
             case 2:
-                h.game.MakeDir(name + QStringLiteral("/Classes/Sub.uc"));   // a directory matches too
+                h.game.MakeDir(name + QStringLiteral("/Classes/Sub.uc"));
                 expected.append(name);
+                break;
+            case 3:
+                h.game.MakeDir(name + QStringLiteral("/Classes"));
                 break;
             }
         }
+        h.game.WriteText(QStringLiteral("File.uc"), QStringLiteral("x"));
         h.model.ResetModel();
         QCOMPARE(h.PackageItems(), expected);
+
+        h.model.Packages().SetMark(0, PackageList::Mark::Checked);
+        h.game.WriteClass(QStringLiteral("Pkg00a"), QStringLiteral("A.uc"), QStringLiteral("class A;"));
+        h.model.ListPackageDirs();
+        expected.insert(1, QStringLiteral("Pkg00a"));
+        QCOMPARE(h.PackageItems(), expected);
+        QCOMPARE(h.PackageItems(true), QStringList{"Pkg00"});
     }
 };
 

@@ -360,25 +360,37 @@ private slots:
         QCOMPARE(h.statuses.last(), QStringLiteral("Done"));
     }
 
-    void lastCompiledPackageKeepsItsImage_data()
+    // Read default packages (which drops whatever was loaded before and
+    // reports the count) or a tick: the packages are ticked, and the last
+    // compiled one keeps its image.
+    void loadedByIniOrTick_data()
     {
         QTest::addColumn<bool>("tick");
         QTest::newRow("read default packages") << false;
         QTest::newRow("ticked") << true;
     }
 
-    void lastCompiledPackageKeepsItsImage()
+    void loadedByIniOrTick()
     {
         QFETCH(bool, tick);
         ModelHarness h;
         WritePackages(h.game, kAll);
+        h.game.WriteClass(QStringLiteral("Engine"), QStringLiteral("Info.uc"), QStringLiteral("class Info expands Actor;"));
         h.game.WriteText(QStringLiteral("System/UnrealTournament.ini"),
                          QStringLiteral("[Editor.EditorEngine]\r\nEditPackages=Core\r\nEditPackages=Engine\r\n"));
         h.options.LastCompiledPackage = QStringLiteral("engine");
         h.model.ResetModel();
+        h.model.Browser().Add(h.model.Browser().First(), QStringLiteral("Stale"));
         PackageLoader loader(h.model);
-        if (!tick)
-            loader.ReadDefaultPackages();
+        if (!tick) {
+            const QString report = loader.ReadDefaultPackages();
+            const QRegularExpressionMatch match
+                = QRegularExpression(QStringLiteral("^Load time: .*  (\\d+) classes loaded$")).match(report);
+            QVERIFY2(match.hasMatch(), qPrintable(report));
+            QCOMPARE(match.captured(1), QStringLiteral("3"));
+            QCOMPARE(h.statuses.last(), report);
+            QVERIFY(!h.model.FindNode(h.model.Browser(), QStringLiteral("Stale")));
+        }
         for (const char *package : {"Core", "Engine"}) {
             const int row = h.model.Packages().IndexOf(QLatin1String(package));
             if (tick) {
@@ -389,24 +401,6 @@ private slots:
         }
         QCOMPARE(test::NodeAtPath(h.model.PackagesBrowser(), QStringLiteral("Packages/Core"))->ImageIndex(), 3);
         QCOMPARE(test::NodeAtPath(h.model.PackagesBrowser(), QStringLiteral("Packages/Engine"))->ImageIndex(), 5);
-    }
-
-    void readDefaultPackagesReport()
-    {
-        ModelHarness h;
-        WritePackages(h.game, kAll);
-        h.game.WriteClass(QStringLiteral("Engine"), QStringLiteral("Info.uc"), QStringLiteral("class Info expands Actor;"));
-        h.game.WriteText(QStringLiteral("System/UnrealTournament.ini"),
-                         QStringLiteral("[Editor.EditorEngine]\r\nEditPackages=Core\r\nEditPackages=Engine\r\nEditPackages=MyMod\r\n"));
-        // Whatever was loaded before is dropped first.
-        h.model.Browser().Add(h.model.Browser().First(), QStringLiteral("Stale"));
-        const QString report = PackageLoader(h.model).ReadDefaultPackages();
-        const QRegularExpression form(QStringLiteral("^Load time: .*  (\\d+) classes loaded$"));
-        const QRegularExpressionMatch match = form.match(report);
-        QVERIFY2(match.hasMatch(), qPrintable(report));
-        QCOMPARE(match.captured(1), QStringLiteral("4"));
-        QCOMPARE(h.statuses.last(), report);
-        QVERIFY(!h.model.FindNode(h.model.Browser(), QStringLiteral("Stale")));
     }
 };
 

@@ -2,11 +2,13 @@
 
 #include "model/ClassModel.h"
 #include "model/Options.h"
+#include "model/PackageLoader.h"
 #include "platform/EventPump.h"
 #include "support/GameDir.h"
 #include "support/ScriptedPrompter.h"
 
 #include <QStringList>
+#include <QTest>
 
 #include <vector>
 
@@ -28,6 +30,19 @@ struct ModelHarness
         options.BaseDir = game.Base();
         model.SetStatusSink([this](const QString &text) { statuses.append(text); });
         model.ResetModel();
+    }
+
+    // Writes each "Package/File.uc:declaration" as a class source, lists the
+    // package directories anew and loads the given packages in turn.
+    void Load(const QStringList &sources, const QStringList &packages = {})
+    {
+        for (const QString &source : sources)
+            game.WriteClass(source.section('/', 0, 0), source.section('/', 1).section(':', 0, 0),
+                            source.section(':', 1));
+        model.ResetModel();
+        PackageLoader loader(model);
+        for (const QString &package : packages)
+            QVERIFY2(loader.LoadPackage(package, false), qPrintable(package));
     }
 
     QStringList StatusesStartingWith(const QString &prefix) const

@@ -178,6 +178,7 @@ private slots:
         QCOMPARE(env.Action("ToolbarMenuItem")->isChecked(), toolBar);
         QCOMPARE(form.StatusText(), QStringLiteral("Hollowgate Unreal Class Browser"));
         QVERIFY(form.PackageBindingList()->isHidden() && form.FilesList()->isHidden());
+        QCOMPARE(form.AsksForOptionsAtStart(), ctrl);   // Ctrl held: the options dialog opens first
     }
 
     void CloseStoresAndExitDoesNot_data()

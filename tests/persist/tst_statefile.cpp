@@ -149,9 +149,6 @@ private slots:
         QCOMPARE(Snapshot(h), saved);
         QCOMPARE(h.PackageItems(), (QStringList{"Core", "Engine", "MyMod", "Waiting"}));
         QVERIFY(h.model.Files().IsEmpty());
-        // Position 2 in pre-order: the first class's first subclass.
-        QCOMPARE(h.model.Browser().Selected()->Text(), QStringLiteral("Actor"));
-        QCOMPARE(h.model.PackagesBrowser().Selected()->Text(), QStringLiteral("Core"));
         QCOMPARE(h.statuses.last(), QStringLiteral("Done"));
         // The loaded model works as a loaded one.
         QVERIFY(PackageLoader(h.model).LoadPackage(QStringLiteral("MyMod"), false));
@@ -277,17 +274,6 @@ private slots:
         QCOMPARE(message, together ? QStringLiteral("Cannot open file ") + QDir::toNativeSeparators(h.game.Native(file))
                                    : QString::fromLatin1(StateFile::NotTogetherMessage).arg(QDir::toNativeSeparators(path)));
         QCOMPARE(Snapshot(h), before);
-    }
-
-    void invalidTreeFile()
-    {
-        ModelHarness h;
-        h.game.WriteBytes(QStringLiteral("S.Kelvar"), "");
-        h.game.WriteBytes(QStringLiteral("S.UTree"), "Classes\r\n\t\tActor\r\n");
-        h.game.WriteBytes(QStringLiteral("S.UPack"), "");
-        h.game.WriteBytes(QStringLiteral("S.UBind"), "");
-        QCOMPARE(Raised([&] { StateFile(h.model).LoadState(h.game.Base() + QLatin1String("/S.Kelvar")); }),
-                 QStringLiteral("Invalid level (2) for item \"Actor\""));
     }
 
     void unreadableStateLeavesTheModel_data()

@@ -103,9 +103,7 @@ private slots:
         m_scratch->CopyProgram(QStringLiteral("good"), QStringLiteral(KELVARIN_UCC_STANDIN));
 
         ProcessStart start;
-        if (program.startsWith(QLatin1Char('@')))
-            start.program = program.mid(1);
-        else if (!program.isEmpty())
+        if (!program.isEmpty())
             start.program = m_scratch->Path(program);
         if (!directory.isEmpty())
             start.workingDirectory = m_scratch->Path(directory);

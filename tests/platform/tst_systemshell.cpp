@@ -99,43 +99,63 @@ private slots:
         m_registry.reset();
     }
 
+    // An association's command, or the code it fails with: @BIN@ stands for
+    // the stand-ins' directory, %1 is left to the shell.
     void association_data()
     {
-        // @BIN@ stands for the stand-ins' directory; %1 is left to the shell.
         QTest::addColumn<QString>("command");
         QTest::addColumn<int>("line");                // asked for; 0: none
+        QTest::addColumn<int>("expected");
+        QTest::addColumn<QString>("program");         // the stand-in started, or the one a failure names
         QTest::addColumn<QStringList>("arguments");   // @PATH@ for the document's path
-        QTest::addColumn<QString>("program");         // the stand-in started
-        QTest::newRow("bare name, quoted %1") << "editor \"%1\"" << 0 << QStringList{"@PATH@"} << "editor";
-        QTest::newRow("%1 inside an argument") << "\"@BIN@/editor\" --file=%1 -x" << 0
-                                               << QStringList{"--file=@PATH@", "-x"} << "editor";
-        QTest::newRow("windows-style program path") << "@WINBIN@\\editor \"%1\"" << 0 << QStringList{"@PATH@"}
-                                                    << "editor";
-        QTest::newRow("windows program through wine") << "\"@BIN@/ed.exe\" /e \"%1\"" << 0
-                                                      << QStringList{"@BIN@/ed.exe", "/e", "@PATH@"} << "wine";
+        const int ok = LaunchCode::Success;
+        QTest::newRow("bare name, quoted %1") << "editor \"%1\"" << 0 << ok << "editor" << QStringList{"@PATH@"};
+        QTest::newRow("%1 inside an argument") << "\"@BIN@/editor\" --file=%1 -x" << 0 << ok << "editor"
+                                               << QStringList{"--file=@PATH@", "-x"};
+        QTest::newRow("windows-style program path") << "@WINBIN@\\editor \"%1\"" << 0 << ok << "editor"
+                                                    << QStringList{"@PATH@"};
+        QTest::newRow("windows program through wine") << "\"@BIN@/ed.exe\" /e \"%1\"" << 0 << ok << "wine"
+                                                      << QStringList{"@BIN@/ed.exe", "/e", "@PATH@"};
         // A line: %2 in the command takes it; known editors get their own
         // argument for it; any other editor opens the file as always.
-        QTest::newRow("%2 takes the line") << "editor --line=%2 \"%1\"" << 12
-                                           << QStringList{"--line=12", "@PATH@"} << "editor";
-        QTest::newRow("%2 without a line is 1") << "editor +%2 %1" << 0 << QStringList{"+1", "@PATH@"} << "editor";
-        QTest::newRow("gedit: +N before the file") << "gedit \"%1\"" << 12 << QStringList{"+12", "@PATH@"}
-                                                   << "gedit";
-        QTest::newRow("code: -g FILE:N") << "\"@BIN@/code\" -n %1" << 7 << QStringList{"-n", "-g", "@PATH@:7"}
-                                         << "code";
-        QTest::newRow("known editor, no line") << "gedit %1" << 0 << QStringList{"@PATH@"} << "gedit";
-        QTest::newRow("unknown editor opens the file") << "editor %1" << 12 << QStringList{"@PATH@"} << "editor";
+        QTest::newRow("%2 takes the line") << "editor --line=%2 \"%1\"" << 12 << ok << "editor"
+                                           << QStringList{"--line=12", "@PATH@"};
+        QTest::newRow("%2 without a line is 1") << "editor +%2 %1" << 0 << ok << "editor"
+                                                << QStringList{"+1", "@PATH@"};
+        QTest::newRow("gedit: +N before the file") << "gedit \"%1\"" << 12 << ok << "gedit"
+                                                   << QStringList{"+12", "@PATH@"};
+        QTest::newRow("code: -g FILE:N") << "\"@BIN@/code\" -n %1" << 7 << ok << "code"
+                                         << QStringList{"-n", "-g", "@PATH@:7"};
+        QTest::newRow("known editor, no line") << "gedit %1" << 0 << ok << "gedit" << QStringList{"@PATH@"};
+        QTest::newRow("unknown editor opens the file") << "editor %1" << 12 << ok << "editor"
+                                                       << QStringList{"@PATH@"};
+        const QStringList none;
+        QTest::newRow("program not on PATH") << "no-such-editor %1" << 0 << LaunchCode::FileNotFound
+                                             << "no-such-editor" << none;
+        QTest::newRow("drive letter") << "\"C:\\Ed\\ed.exe\" \"%1\"" << 0 << LaunchCode::FileNotFound
+                                      << "C:\\Ed\\ed.exe" << none;
+        QTest::newRow("program path that is gone") << "\"@BIN@/gone editor\" %1" << 0 << LaunchCode::FileNotFound
+                                                   << "@BIN@/gone editor" << none;
+        QTest::newRow("windows program, no wine") << "@BIN@/ed.exe %1" << 0 << LaunchCode::NoAssociation << "" << none;
+        QTest::newRow("empty quoted program") << "\"\" %1" << 0 << LaunchCode::IncompleteAssociation << "" << none;
+        QTest::newRow("junk program") << "@BIN@/junk %1" << 0 << LaunchCode::BadFormat << "" << none;
+        QTest::newRow("directory as program") << "@BIN@ %1" << 0 << LaunchCode::AccessDenied << "" << none;
     }
 
     void association()
     {
         QFETCH(QString, command);
         QFETCH(int, line);
-        QFETCH(QStringList, arguments);
+        QFETCH(int, expected);
         QFETCH(QString, program);
-        for (const char *name : {"editor", "wine", "gedit", "code"})
+        QFETCH(QStringList, arguments);
+        for (const char *name : {"editor", "gedit", "code"})
             m_scratch->AddProgram(QLatin1String(name));
+        if (expected == LaunchCode::Success)
+            m_scratch->AddProgram(QStringLiteral("wine"));
         m_scratch->AddProgram(QStringLiteral("xdg-open"));   // must not be used
         m_scratch->Write(QStringLiteral("bin/ed.exe"), QByteArray("MZ\x90\0", 4), true);
+        m_scratch->Write(QStringLiteral("bin/junk"), QByteArray("\x01\x02\x03junk", 7), true);
         const QString bin = m_scratch->Bin();
         command.replace(QLatin1String("@WINBIN@"), QString(bin).replace(QLatin1Char('/'), QLatin1Char('\\')));
         command.replace(QLatin1String("@BIN@"), bin);
@@ -149,7 +169,13 @@ private slots:
         ShellRequest request = OpenRequest(m_scratch->Path(QStringLiteral("Docs\\")) + AwkwardName.toUpper());
         request.directory = m_scratch->Path(QStringLiteral("run here"));
         request.line = line;
-        QCOMPARE(Run(shell, request), LaunchCode::Success);
+        QCOMPARE(Run(shell, request), expected);
+        program.replace(QLatin1String("@BIN@"), bin);
+        if (expected != LaunchCode::Success) {
+            QCOMPARE(m_missing, program);
+            QVERIFY(m_scratch->Starts().isEmpty());
+            return;
+        }
 
         const QList<StandinScratch::Start> starts = StartsWhenThere(1);
         QCOMPARE(starts.size(), 1);
@@ -162,52 +188,27 @@ private slots:
         QCOMPARE(starts.first().arguments, arguments);
     }
 
-    void associationFailures_data()
-    {
-        QTest::addColumn<QString>("command");
-        QTest::addColumn<int>("expected");
-        QTest::addColumn<QString>("missing");   // the program the answer names
-        QTest::newRow("program not on PATH") << "no-such-editor %1" << LaunchCode::FileNotFound << "no-such-editor";
-        QTest::newRow("drive letter") << "\"C:\\Ed\\ed.exe\" \"%1\"" << LaunchCode::FileNotFound
-                                      << "C:\\Ed\\ed.exe";
-        QTest::newRow("program path that is gone") << "\"@BIN@/gone editor\" %1" << LaunchCode::FileNotFound
-                                                   << "@BIN@/gone editor";
-        QTest::newRow("windows program, no wine") << "@BIN@/ed.exe %1" << LaunchCode::NoAssociation << "";
-        QTest::newRow("empty quoted program") << "\"\" %1" << LaunchCode::IncompleteAssociation << "";
-        QTest::newRow("junk program") << "@BIN@/junk %1" << LaunchCode::BadFormat << "";
-        QTest::newRow("directory as program") << "@BIN@ %1" << LaunchCode::AccessDenied << "";
-    }
-
-    void associationFailures()
-    {
-        QFETCH(QString, command);
-        m_scratch->Write(QStringLiteral("bin/ed.exe"), QByteArray("MZ\x90\0", 4), true);
-        m_scratch->Write(QStringLiteral("bin/junk"), QByteArray("\x01\x02\x03junk", 7), true);
-        m_scratch->AddProgram(QStringLiteral("xdg-open"));
-        Associate(QStringLiteral(".uc"), command.replace(QLatin1String("@BIN@"), m_scratch->Bin()));
-        m_scratch->Write(QStringLiteral("A.uc"), "x");
-
-        SystemShell shell(Associations());
-        QTEST(Run(shell, OpenRequest(m_scratch->Path(QStringLiteral("A.uc")))), "expected");
-        QFETCH(QString, missing);
-        QCOMPARE(m_missing, missing.replace(QLatin1String("@BIN@"), m_scratch->Bin()));
-        QVERIFY(m_scratch->Starts().isEmpty());
-    }
-
     // Documents without an association, bare names and folders go to the
     // opener; @ stands for the awkward document name.
     void opener_data()
     {
         QTest::addColumn<QString>("verb");
-        QTest::addColumn<QString>("file");       // as asked for, below the scratch
-        QTest::addColumn<QString>("argument");   // what the opener is given, below the scratch
-        QTest::addColumn<QByteArray>("exitCode");   // of the xdg-open stand-in
+        QTest::addColumn<QString>("file");          // as asked for, below the scratch; "" none
+        QTest::addColumn<QString>("argument");      // what the opener is given, below the scratch; "" not started
+        QTest::addColumn<QByteArray>("exitCode");   // of the xdg-open stand-in; "" no xdg-open on PATH
         QTest::addColumn<int>("expected");
         QTest::newRow("opened") << "open" << "Docs\\@" << "Docs/@" << QByteArray("0") << LaunchCode::Success;
         QTest::newRow("file not found") << "open" << "Docs\\@" << "Docs/@" << QByteArray("2") << LaunchCode::FileNotFound;
         QTest::newRow("bare name") << "open" << "README" << "README" << QByteArray("0") << LaunchCode::Success;
         QTest::newRow("explore, folder in another case") << "EXPLORE" << "game\\mymod" << "Game/MyMod" << QByteArray("0")
                                                         << LaunchCode::Success;
+        QTest::newRow("missing document") << "open" << "Missing.uc" << "" << QByteArray("0") << LaunchCode::FileNotFound;
+        QTest::newRow("no file at all") << "open" << "" << "" << QByteArray("0") << LaunchCode::FileNotFound;
+        QTest::newRow("no opener") << "open" << "README" << "" << QByteArray() << LaunchCode::NoAssociation;
+        QTest::newRow("explore a missing folder") << "Explore" << "Nowhere" << "" << QByteArray("0")
+                                                  << LaunchCode::PathNotFound;
+        QTest::newRow("explore a file") << "Explore" << "README" << "" << QByteArray("0") << LaunchCode::PathNotFound;
+        QTest::newRow("unknown verb") << "print" << "README" << "" << QByteArray("0") << LaunchCode::NoAssociation;
     }
 
     void opener()
@@ -216,53 +217,26 @@ private slots:
         QFETCH(QString, file);
         QFETCH(QString, argument);
         QFETCH(QByteArray, exitCode);
-        qputenv("KELVARIN_STANDIN_EXIT", exitCode);
-        const QString opener = m_scratch->AddProgram(QStringLiteral("xdg-open"));
+        const QString opener = exitCode.isEmpty() ? QString() : m_scratch->AddProgram(QStringLiteral("xdg-open"));
+        if (!exitCode.isEmpty())
+            qputenv("KELVARIN_STANDIN_EXIT", exitCode);
         Associate(QStringLiteral(".uc"), QStringLiteral("   "));   // blank: none
         m_scratch->Write(QStringLiteral("Docs/") + AwkwardName, "x");
         m_scratch->Write(QStringLiteral("README"), "x");
         QVERIFY(QDir().mkpath(m_scratch->Path(QStringLiteral("Game/MyMod"))));
 
         SystemShell shell(Associations());
-        ShellRequest request = OpenRequest(m_scratch->Path(file.replace(QLatin1Char('@'), AwkwardName)));
+        ShellRequest request = OpenRequest(file.isEmpty() ? QString() : m_scratch->Path(file.replace(QLatin1Char('@'), AwkwardName)));
         request.verb = verb;
         QTEST(Run(shell, request), "expected");
         const QList<StandinScratch::Start> starts = m_scratch->Starts();
+        if (argument.isEmpty()) {
+            QVERIFY(starts.isEmpty());
+            return;
+        }
         QCOMPARE(starts.size(), 1);
         QCOMPARE(starts.first().program, opener);
         QCOMPARE(starts.first().arguments, QStringList{m_scratch->Path(argument.replace(QLatin1Char('@'), AwkwardName))});
-    }
-
-    void openFailures_data()
-    {
-        QTest::addColumn<QString>("verb");
-        QTest::addColumn<QString>("file");       // below the scratch
-        QTest::addColumn<bool>("opener");        // xdg-open on PATH
-        QTest::addColumn<int>("expected");
-        QTest::newRow("missing document") << "open" << "Missing.uc" << true << LaunchCode::FileNotFound;
-        QTest::newRow("no file at all") << "open" << "" << true << LaunchCode::FileNotFound;
-        QTest::newRow("no opener") << "open" << "A.txt" << false << LaunchCode::NoAssociation;
-        QTest::newRow("explore a missing folder") << "Explore" << "Nowhere" << true << LaunchCode::PathNotFound;
-        QTest::newRow("explore a file") << "Explore" << "A.txt" << true << LaunchCode::PathNotFound;
-        QTest::newRow("unknown verb") << "print" << "A.txt" << true << LaunchCode::NoAssociation;
-    }
-
-    void openFailures()
-    {
-        QFETCH(QString, verb);
-        QFETCH(QString, file);
-        QFETCH(bool, opener);
-        if (opener)
-            m_scratch->AddProgram(QStringLiteral("xdg-open"));
-        m_scratch->Write(QStringLiteral("A.txt"), "x");
-        QVERIFY(QDir().mkpath(m_scratch->Path(QStringLiteral("Folder"))));
-
-        SystemShell shell(Associations());
-        ShellRequest request;
-        request.verb = verb;
-        request.file = file.isEmpty() ? QString() : m_scratch->Path(file);
-        QTEST(Run(shell, request), "expected");
-        QVERIFY(m_scratch->Starts().isEmpty());
     }
 
     void programGoesThroughGamePrograms()

@@ -208,18 +208,6 @@ private slots:
         QCOMPARE(env.Rows(), QStringList{"Actor|Engine|1|class Actor;"});
     }
 
-    // The package column is what FindPackage gives: the first binding in
-    // the sorted list, in any case, malformed entries passed over.
-    void PackagesAsFindPackageGivesThem()
-    {
-        Env env;
-        env.model.Bindings().Clear();
-        env.model.Bindings().AddMany({"&Thing", "Zeta&Thing", "Alpha&THING"});
-        env.model.Browser().Add(env.At(QStringLiteral("Classes/Object")), QStringLiteral("thing"));
-        env.finder.SearchClasses(QStringLiteral("thing"), QString(), false);
-        QCOMPARE(env.Rows(), QStringList{"thing|Alpha|0|"});
-    }
-
     void StopAndTerminateEndTheWalk_data()
     {
         QTest::addColumn<bool>("terminate");

@@ -1,11 +1,9 @@
-#include "session/ProgramArguments.h"
 #include "app/gui/StartUp.h"
 
 #include <QFileInfo>
 #include <QHash>
 #include <QProcess>
 #include <QTest>
-#include <QTextStream>
 
 using namespace kelvarin;
 
@@ -79,37 +77,6 @@ private slots:
 #endif
     }
 
-    void AnswerWithoutWindow_data()
-    {
-        QTest::addColumn<QStringList>("arguments");
-        QTest::addColumn<int>("code");   // -1: the program runs on
-        QTest::addColumn<QString>("out");
-        QTest::addColumn<QString>("err");
-        QTest::newRow("nothing") << QStringList{} << -1 << "" << "";
-        QTest::newRow("state") << QStringList{"a.Kelvar"} << -1 << "" << "";
-        QTest::newRow("unknown option") << QStringList{"--bogus"} << 2 << ""
-                                        << "kelvarin: unknown option: --bogus\n\nUsage: kelvarin [FILE]";
-        QTest::newRow("unknown file: said, then runs") << QStringList{"notes.txt"} << -1 << ""
-                                                       << "kelvarin: /w/notes.txt is neither";
-    }
-
-    void AnswerWithoutWindow()
-    {
-        QFETCH(QStringList, arguments);
-        QFETCH(int, code);
-        QFETCH(QString, out);
-        QFETCH(QString, err);
-        QString outText;
-        QString errText;
-        QTextStream outStream(&outText);
-        QTextStream errStream(&errText);
-        const std::optional<int> answer = StartUp::AnswerWithoutWindow(
-            ProgramArguments::Parse(arguments, QStringLiteral("/w")), outStream, errStream);
-        QCOMPARE(answer.value_or(-1), code);
-        QVERIFY2(out.isEmpty() ? outText.isEmpty() : outText.startsWith(out), qPrintable(outText));
-        QVERIFY2(err.isEmpty() ? errText.isEmpty() : errText.startsWith(err), qPrintable(errText));
-    }
-
     void ProgramAnswersWithoutDisplay_data()
     {
         QTest::addColumn<QStringList>("arguments");
@@ -121,12 +88,17 @@ private slots:
         QTest::newRow("--version") << QStringList{"--version"} << 0 << QByteArray("Kelvarin 2.7.0\n")
                                    << QByteArray();
         QTest::newRow("unknown option") << QStringList{"--bogus"} << 2 << QByteArray()
-                                        << QByteArray("kelvarin: unknown option: --bogus\n");
+                                        << QByteArray("kelvarin: unknown option: --bogus\n\nUsage: kelvarin [FILE]");
         QTest::newRow("two files") << QStringList{"a.uc", "b.uc"} << 2 << QByteArray()
                                    << QByteArray("kelvarin: only one file");
-        // Anything that would open a window still needs a display.
+        // Anything that would open a window still needs a display; a file
+        // of no kind the program opens is said first.
+        QTest::newRow("nothing") << QStringList{} << int(StartUp::ExitNoDisplay) << QByteArray()
+                                 << QByteArray("kelvarin: no display found");
         QTest::newRow("a file") << QStringList{"a.Kelvar"} << int(StartUp::ExitNoDisplay) << QByteArray()
                                 << QByteArray("kelvarin: no display found");
+        QTest::newRow("unknown file") << QStringList{"/w/notes.txt"} << int(StartUp::ExitNoDisplay) << QByteArray()
+                                      << QByteArray("kelvarin: /w/notes.txt is neither");
     }
 
     void ProgramAnswersWithoutDisplay()

@@ -114,8 +114,6 @@ private slots:
                                           << "Class Gadget is not loaded: tick its package to browse it";
         QTest::newRow("directory as state") << "Dir.Kelvar" << "Unable to load the state %1: no such file";
         QTest::newRow("junk state") << "Junk.Kelvar" << "Unable to load the state %1";
-        QTest::newRow("neither state nor class") << "System/UnrealTournament.ini"
-            << "Not opened: %1 is neither a browser state (.Kelvar) nor a class (.uc)";
     }
 
     void unopenedFilesAreReported()

@@ -6,6 +6,7 @@
 #include "platform/SystemShell.h"
 #include "support/ModelHarness.h"
 #include "support/RecordingShell.h"
+#include "support/StandinScratch.h"
 #include "tools/DedicatedServerThread.h"
 #include "tools/ErrorReporter.h"
 
@@ -101,20 +102,13 @@ private slots:
     void LogOfANativeBuildIsTheUsersCopy()
     {
         Fixture f;
+        test::StandinScratch scratch;   // HOME is its home/
         // A native build: a Linux program of this machine as System/ut-bin.
-        f.h.game.MakeDir(QStringLiteral("System"));
-        const QString utBin = f.h.game.Native(QStringLiteral("System/ut-bin"));
-        QVERIFY(QFile::copy(QStringLiteral(KELVARIN_GAME_STANDIN), utBin));
-        QVERIFY(QFile::setPermissions(utBin, QFile::permissions(utBin) | QFile::ExeOwner));
-        QTemporaryDir home;
-        QVERIFY(QDir().mkpath(home.filePath(QStringLiteral(".utpg/System"))));
-        const QString log = home.filePath(QStringLiteral(".utpg/System/UnrealTournament.log"));
-        QFile(log).open(QIODevice::WriteOnly);
-        const QByteArray savedHome = qgetenv("HOME");
-        qputenv("HOME", QFile::encodeName(home.path()));
-
+        f.h.options.BaseDir = scratch.Path(QStringLiteral("game"));
+        scratch.CopyProgram(QStringLiteral("game/System/ut-bin"));
+        const QString log = scratch.Path(QStringLiteral("home/.utpg/System/UnrealTournament.log"));
+        scratch.Write(QStringLiteral("home/.utpg/System/UnrealTournament.log"), QByteArray());
         f.launchers->UTLogClick();
-        qputenv("HOME", savedHome);
         QCOMPARE(f.shell.calls.size(), 1);
         QCOMPARE(QFileInfo(SpecPath::ToNative(f.shell.calls.first().request.file)).canonicalFilePath(),
                  QFileInfo(log).canonicalFilePath());

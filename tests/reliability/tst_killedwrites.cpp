@@ -1,9 +1,6 @@
 // Kills a writer with SIGKILL at random moments, a few hundred times, and
 // checks that every file it writes is afterwards the old one or the new one,
 // complete, with the backup where one is promised.
-#include "authoring/IntFile.h"
-#include "persist/Options.h"
-#include "platform/RegFileRegistry.h"
 #include "support/GameDir.h"
 #include "support/WriterVersions.h"
 #include "StandinPackage.h"
@@ -31,12 +28,6 @@ int Rounds(int normal)
 {
     const int wanted = qEnvironmentVariableIntValue("KELVARIN_KILL_ROUNDS");
     return wanted > 0 ? wanted : normal;
-}
-
-QByteArray ReadFile(const QString &path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
 
 // Runs the writer until done (count writes) or until ready, then kills it
@@ -75,13 +66,6 @@ struct Versions
     }
 };
 
-QMap<QString, QVariant> OptionFields(const TOptions &o)
-{
-    return {{"BaseDir", o.BaseDir}, {"CommandLine", o.CommandLine}, {"bUCCVisibleCompile", o.bUCCVisibleCompile},
-            {"bUCCVisibleExport", o.bUCCVisibleExport}, {"bTestrunAfterCompile", o.bTestrunAfterCompile},
-            {"UCCPriority", o.UCCPriority}, {"LastCompiledPackage", o.LastCompiledPackage}};
-}
-
 } // namespace
 
 class TestKilledWrites : public QObject
@@ -104,6 +88,7 @@ private slots:
             << QStringList{"States/S.Kelvar", "States/S.UTree", "States/S.UPack", "States/S.UBind"};
         QTest::newRow("rewriting EditPackages") << "ini" << QStringList{"System/UnrealTournament.ini"};
         QTest::newRow("writing an INT file") << "int" << QStringList{"System/MyMod.int"};
+        QTest::newRow("saving the options") << "options" << QStringList{"registry.reg"};
     }
 
     // Each file is, after every kill, the original (or missing, when there
@@ -146,31 +131,6 @@ private slots:
             QCOMPARE(game.Read(file), refB.Read(file));
         if (mode == QLatin1String("ini"))
             QVERIFY(changed > 0);
-    }
-
-    // The store always parses and holds one whole option record or the
-    // other; a killed write never makes it look damaged.
-    void killedMidOptionsSave()
-    {
-        GameDir game;
-        QVERIFY(game.IsValid());
-        const QMap<QString, QVariant> a = OptionFields(test::WriterVersions::Options(true));
-        const QMap<QString, QVariant> b = OptionFields(test::WriterVersions::Options(false));
-        QVERIFY(RunWriter(QStringLiteral("options"), game.Base(), 2));
-        QRandomGenerator killer(7u);
-        const QString store = game.Base() + QLatin1String("/registry.reg");
-        for (int round = 0, rounds = Rounds(200); round < rounds; ++round) {
-            QVERIFY(RunWriter(QStringLiteral("options"), game.Base(), -1, &killer, 3000));
-            RegFileRegistry registry(store);
-            TOptions loaded;
-            QVERIFY2(LoadOptions(loaded, registry), qPrintable(QString::number(round)));
-            const QMap<QString, QVariant> fields = OptionFields(loaded);
-            if (fields != a)
-                QCOMPARE(fields, b);
-        }
-        const QStringList left = QDir(game.Base()).entryList(QDir::Files | QDir::Dirs | QDir::NoDotAndDotDot);
-        for (const QString &name : left)
-            QVERIFY2(!name.contains(QLatin1String("damaged")), qPrintable(name));
     }
 
     // Every class file that exists is complete: the template with its name.

@@ -2,6 +2,7 @@
 #include "support/ModelHarness.h"
 #include "support/PackageWriter.h"
 #include "support/RecordingShell.h"
+#include "support/StandinScratch.h"
 
 #include <QDir>
 #include <QFile>
@@ -389,23 +390,15 @@ private slots:
     void EditUTiniOpensANativeBuildsOwnCopy()
     {
         Env env;
-        QTemporaryDir home;
-        const QByteArray oldHome = qgetenv("HOME");
-        qputenv("HOME", QFile::encodeName(home.path()));
-        QVERIFY(QDir().mkpath(home.filePath(QStringLiteral(".utpg/System"))));
-        QFile ini(home.filePath(QStringLiteral(".utpg/System/UnrealTournament.ini")));
-        QVERIFY(ini.open(QIODevice::WriteOnly));
-        ini.close();
-        env.h.game.MakeDir(QStringLiteral("System"));
-        const QString bin = env.h.game.Native(QStringLiteral("System/ut-bin"));
-        QVERIFY(QFile::copy(QStringLiteral(KELVARIN_GAME_STANDIN), bin));
-        QFile::setPermissions(bin, QFile::permissions(bin) | QFile::ExeOwner);
-
+        test::StandinScratch scratch;   // HOME is its home/
+        // A native build: a Linux program of this machine as System/ut-bin.
+        env.h.options.BaseDir = scratch.Path(QStringLiteral("game"));
+        scratch.CopyProgram(QStringLiteral("game/System/ut-bin"));
+        scratch.Write(QStringLiteral("home/.utpg/System/UnrealTournament.ini"), QByteArray());
         env.commands.EditUTiniMenuItemClick();
         const QStringList calls = env.Calls();
-        qputenv("HOME", oldHome);
         QCOMPARE(calls.size(), 1);
-        QCOMPARE(calls.first().section(QLatin1Char('|'), 2, 2), ini.fileName());
+        QCOMPARE(calls.first().section(QLatin1Char('|'), 2, 2), scratch.Path(QStringLiteral("home/.utpg/System/UnrealTournament.ini")));
     }
 };
 

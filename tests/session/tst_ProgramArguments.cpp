@@ -77,11 +77,11 @@ private slots:
         QCOMPARE(!parsed.message.isEmpty(), explained);
     }
 
-    void MessagesNameTheCulprit()
+    // The program's own run shows the refusals' texts; a file that will not
+    // be opened is named as a full path.
+    void MessagesNameTheFile()
     {
-        QString message = ProgramArguments::Parse({"--frobnicate"}, Cwd).message;
-        QVERIFY2(message.contains(QLatin1String("--frobnicate")), qPrintable(message));
-        message = ProgramArguments::Parse({"readme.md"}, Cwd).message;
+        const QString message = ProgramArguments::Parse({"readme.md"}, Cwd).message;
         QVERIFY2(message.contains(QLatin1String("/home/mod/work/readme.md")), qPrintable(message));
     }
 
@@ -98,14 +98,6 @@ private slots:
     {
         QFETCH(QString, file);
         QTEST(ProgramArguments::ClassNameOf(file), "name");
-    }
-
-    void VersionAndUsage()
-    {
-        QCOMPARE(ProgramArguments::VersionText(), QStringLiteral("Kelvarin 2.7.0"));
-        const QString usage = ProgramArguments::Usage();
-        for (const char *part : {"Usage: kelvarin", "--help", "--version", ".Kelvar", ".uc"})
-            QVERIFY2(usage.contains(QLatin1String(part)), part);
     }
 };
 

@@ -3,12 +3,13 @@
 // files) and from BatchExport. Its journal, cancel, crash and server paths
 // are exercised by the tests of the compile, the exporter and the launchers.
 
+#include "support/GameDir.h"
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QProcess>
 #include <QRegularExpression>
-#include <QTemporaryDir>
 #include <QTest>
 
 namespace {
@@ -26,53 +27,35 @@ QByteArray Utf16Le(QStringView text)
 }
 
 // A scratch game: System with an ini, package directories with sources.
-class Game
+class Game : public kelvarin::test::GameDir
 {
 public:
     Game()
     {
-        QDir(m_dir.path()).mkpath(QStringLiteral("System"));
-        Write(QStringLiteral("Core/Classes/Object.uc"), "class Object\r\n\tnative;\r\n");
-        Write(QStringLiteral("Engine/Classes/Actor.uc"), "class Actor extends Object native;\r\n");
-        Write(QStringLiteral("Engine/Classes/Keypoint.uc"), "class Keypoint extends Actor;\r\n");
+        MakeDir(QStringLiteral("System"));
+        WriteBytes(QStringLiteral("Core/Classes/Object.uc"), "class Object\r\n\tnative;\r\n");
+        WriteBytes(QStringLiteral("Engine/Classes/Actor.uc"), "class Actor extends Object native;\r\n");
+        WriteBytes(QStringLiteral("Engine/Classes/Keypoint.uc"), "class Keypoint extends Actor;\r\n");
     }
-
-    QString Path(const QString &relative) const { return m_dir.path() + QLatin1Char('/') + relative; }
-
-    void Write(const QString &relative, const QByteArray &bytes) const
-    {
-        QDir().mkpath(QFileInfo(Path(relative)).path());
-        QFile file(Path(relative));
-        QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
-        file.write(bytes);
-    }
-
-    QByteArray Read(const QString &relative) const
-    {
-        QFile file(Path(relative));
-        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-    }
-
-    bool Exists(const QString &relative) const { return QFileInfo::exists(Path(relative)); }
 
     void List(const QStringList &packages) const
     {
         QByteArray ini = "[URL]\r\nMap=Index.unr\r\n\r\n[Editor.EditorEngine]\r\nCacheSizeMegs=6\r\n";
         for (const QString &package : packages)
             ini += "EditPackages=" + package.toLatin1() + "\r\n";
-        Write(QStringLiteral("System/UnrealTournament.ini"), ini + "\r\n[Core.System]\r\nPaths=../System/*.u\r\n");
+        WriteBytes(QStringLiteral("System/UnrealTournament.ini"), ini + "\r\n[Core.System]\r\nPaths=../System/*.u\r\n");
     }
 
     // Runs the stand-in in System; answers the exit code (-1 for a crash).
     int Run(const QStringList &arguments) const
     {
         QProcess process;
-        process.setWorkingDirectory(Path(QStringLiteral("System")));
+        process.setWorkingDirectory(Native(QStringLiteral("System")));
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-        env.insert(QStringLiteral("KELVARIN_STANDIN_JOURNAL"), Path(QStringLiteral("journal.txt")));
+        env.insert(QStringLiteral("KELVARIN_STANDIN_JOURNAL"), Native(QStringLiteral("journal.txt")));
         process.setProcessEnvironment(env);
         process.setStandardOutputFile(QProcess::nullDevice());
-        process.setStandardErrorFile(Path(QStringLiteral("stderr.txt")));
+        process.setStandardErrorFile(Native(QStringLiteral("stderr.txt")));
         process.start(QStringLiteral(KELVARIN_UCC_STANDIN), arguments);
         if (!process.waitForFinished(60000)) {
             process.kill();
@@ -94,9 +77,6 @@ public:
     {
         return Run({QStringLiteral("BatchExport"), package, QStringLiteral("Class"), QStringLiteral("uc"), target});
     }
-
-private:
-    QTemporaryDir m_dir;
 };
 
 } // namespace
@@ -146,9 +126,9 @@ private slots:
         QFETCH(QString, error);
         QFETCH(int, warnings);
         Game game;
-        game.Write(QStringLiteral("Mod/Classes/Mod.uc"), source);
-        game.Write(QStringLiteral("Mod/Classes/ModBase.uc"), "class ModBase extends Actor;\r\n");
-        game.Write(QStringLiteral("Later/Classes/LaterThing.uc"), "class LaterThing extends Actor;\r\n");
+        game.WriteBytes(QStringLiteral("Mod/Classes/Mod.uc"), source);
+        game.WriteBytes(QStringLiteral("Mod/Classes/ModBase.uc"), "class ModBase extends Actor;\r\n");
+        game.WriteBytes(QStringLiteral("Later/Classes/LaterThing.uc"), "class LaterThing extends Actor;\r\n");
         game.List({QStringLiteral("Core"), QStringLiteral("Engine"), QStringLiteral("Mod"), QStringLiteral("Later")});
 
         QCOMPARE(game.Make(), error.isEmpty() ? 0 : 1);
@@ -164,8 +144,8 @@ private slots:
     void logShapeAndPackageOrder()
     {
         Game game;
-        game.Write(QStringLiteral("Mod/Classes/Mod.uc"), "class Mod extends Keypoint;\r\n");
-        game.Write(QStringLiteral("System/Core.u"), "whatever was there\r\n");
+        game.WriteBytes(QStringLiteral("Mod/Classes/Mod.uc"), "class Mod extends Keypoint;\r\n");
+        game.WriteBytes(QStringLiteral("System/Core.u"), "whatever was there\r\n");
         game.List({QStringLiteral("Core"), QStringLiteral("Engine"), QStringLiteral("mod"), QStringLiteral("Engine")});
 
         QCOMPARE(game.Make(), 0);
@@ -203,9 +183,9 @@ private slots:
         QFETCH(QString, log);
         QFETCH(QString, error);
         Game game;
-        game.Write(QStringLiteral("Taken/Classes/Taken.uc"), "class Taken extends Object;\r\n");
-        QVERIFY(QDir().mkpath(game.Path(QStringLiteral("System/Taken.u/inside"))));
-        game.Write(QStringLiteral("System/UnrealTournament.ini"), ini);
+        game.WriteBytes(QStringLiteral("Taken/Classes/Taken.uc"), "class Taken extends Object;\r\n");
+        QVERIFY(QDir().mkpath(game.Native(QStringLiteral("System/Taken.u/inside"))));
+        game.WriteBytes(QStringLiteral("System/UnrealTournament.ini"), ini);
         QCOMPARE(game.Run({QStringLiteral("make"), QStringLiteral("-log=") + log}), 1);
         if (error.isEmpty())
             QVERIFY(game.Read(QStringLiteral("stderr.txt")).contains("Unable to open the log"));
@@ -218,15 +198,15 @@ private slots:
         Game game;
         const QByteArray utf16 = Utf16Le(u"class Wide extends Actor;\r\n");
         const QByteArray plain("// \xE9\r\nclass Plain extends Wide;\ndefaultproperties\r\n{\r\n}");
-        game.Write(QStringLiteral("Mod/Classes/Wide.uc"), utf16);
-        game.Write(QStringLiteral("Mod/Classes/Plain.uc"), plain);
+        game.WriteBytes(QStringLiteral("Mod/Classes/Wide.uc"), utf16);
+        game.WriteBytes(QStringLiteral("Mod/Classes/Plain.uc"), plain);
         game.List({QStringLiteral("Core"), QStringLiteral("Engine"), QStringLiteral("Mod")});
         QCOMPARE(game.Make(), 0);
-        QVERIFY(QDir(game.Path(QStringLiteral("Mod"))).removeRecursively());
+        QVERIFY(QDir(game.Native(QStringLiteral("Mod"))).removeRecursively());
 
         // The target as the exporter builds it: base directory, backslashes.
-        QCOMPARE(game.Export(QStringLiteral("mod.u"), game.Path(QString()) + QStringLiteral("Out Dir\\Mod\\Classes")), 0);
-        QCOMPARE(QDir(game.Path(QStringLiteral("Out Dir/Mod/Classes"))).entryList(QDir::Files, QDir::Name),
+        QCOMPARE(game.Export(QStringLiteral("mod.u"), game.Native(QString()) + QStringLiteral("Out Dir\\Mod\\Classes")), 0);
+        QCOMPARE(QDir(game.Native(QStringLiteral("Out Dir/Mod/Classes"))).entryList(QDir::Files, QDir::Name),
                  (QStringList{QStringLiteral("Plain.uc"), QStringLiteral("Wide.uc")}));
         QCOMPARE(game.Read(QStringLiteral("Out Dir/Mod/Classes/Wide.uc")), utf16);
         QCOMPARE(game.Read(QStringLiteral("Out Dir/Mod/Classes/Plain.uc")), plain);
@@ -249,11 +229,11 @@ private slots:
         QFETCH(QByteArray, bytes);
         QFETCH(QString, error);
         Game game;
-        game.Write(QStringLiteral("System/P.u"), bytes);
-        QCOMPARE(game.Export(QStringLiteral("P.u"), game.Path(QStringLiteral("P/Classes"))), 1);
+        game.WriteBytes(QStringLiteral("System/P.u"), bytes);
+        QCOMPARE(game.Export(QStringLiteral("P.u"), game.Native(QStringLiteral("P/Classes"))), 1);
         const QString stderrText = QString::fromLocal8Bit(game.Read(QStringLiteral("stderr.txt")));
         QVERIFY2(stderrText.startsWith(QStringLiteral("Error: ")) && stderrText.contains(error), qPrintable(stderrText));
-        QCOMPARE(QDir(game.Path(QStringLiteral("P/Classes"))).entryList(QDir::Files), QStringList());
+        QCOMPARE(QDir(game.Native(QStringLiteral("P/Classes"))).entryList(QDir::Files), QStringList());
     }
 
 };

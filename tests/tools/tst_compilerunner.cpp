@@ -173,34 +173,10 @@ private slots:
         QCOMPARE(h.marks, 0);
     }
 
-    // A test run after a clean compile starts the game either way; the log
-    // window closes first only when it has no warnings to read.
-    void warningsStayReadableOverTheTestRun_data()
-    {
-        QTest::addColumn<QByteArray>("log");
-        QTest::addColumn<int>("logCloses");
-        QTest::newRow("clean") << kGoodLog << 1;
-        QTest::newRow("warnings") << QByteArray("Log: Log file open, t\r\nHeading: ----MyMod----\r\n"
-                                                "ExecWarning: ..\\MyMod\\Classes\\A.uc(2) : Warning, case\r\n")
-                                  << 0;
-    }
-
-    void warningsStayReadableOverTheTestRun()
-    {
-        QFETCH(QByteArray, log);
-        QFETCH(int, logCloses);
-        Harness h;
-        h.options.bTestrunAfterCompile = true;
-        h.Makes(QByteArray("new"), log);
-        QVERIFY(h.runner.CompilePackage(QStringLiteral("MyMod")).Succeeded());
-        QCOMPARE(h.logShows, 1);
-        QCOMPARE(h.logCloses, logCloses);
-        QCOMPARE(h.testRuns, 1);
-    }
-
     // The road of a compile: EditPackages holds the package and the old .u
     // is aside while make runs; afterwards the list and the files are as
-    // the verdict says.
+    // the verdict says. A test run follows a clean compile; the log window
+    // closes first only when it has no warnings to read.
     void compile_data()
     {
         QTest::addColumn<QByteArray>("oldPackage");
@@ -213,6 +189,9 @@ private slots:
         const QString success = QLatin1String(CompilerLog::SuccessLine);
         QTest::newRow("success over an old package") << QByteArray("old") << QByteArray("new") << kGoodLog << false << QByteArray("new") << kU << success;
         QTest::newRow("first compile") << QByteArray() << QByteArray("new") << kGoodLog << false << QByteArray("new") << kU << success;
+        QTest::newRow("warnings") << QByteArray("old") << QByteArray("new")
+            << QByteArray("Log: Log file open, t\r\nHeading: ----MyMod----\r\nExecWarning: ..\\MyMod\\Classes\\A.uc(2) : Warning, case\r\n")
+            << false << QByteArray("new") << kU << success;
         QTest::newRow("errors keep the old package") << QByteArray("old") << QByteArray() << kBadLog << true << QByteArray("old") << kU
                                                      << QString::fromLatin1(CompilerLog::ErrorsLine);
         QTest::newRow("no new package despite a clean log") << QByteArray("old") << QByteArray() << kGoodLog << true << QByteArray("old") << kU
@@ -256,6 +235,7 @@ private slots:
         QCOMPARE(outcome.Succeeded(), !errors);
         QCOMPARE(h.testRuns, errors ? 0 : 1);
         QCOMPARE(h.logShows, 1);
+        QCOMPARE(h.logCloses, !errors && !log.contains("Warning") ? 1 : 0);
         QCOMPARE(h.beeps, 1);
         QCOMPARE(h.marks, 1);
         QCOMPARE(h.options.LastCompiledPackage, QStringLiteral("MyMod"));
@@ -487,26 +467,10 @@ private slots:
     }
 
     // A native Linux build gets the configuration and the log as absolute
-    // paths, since it reads its own otherwise.
-    void nativeBuildArguments()
-    {
-        Harness h;
-        const QString bin = h.game.Native(QStringLiteral("System/ucc-bin"));
-        QFile::copy(QStringLiteral(KELVARIN_UCC_STANDIN), bin);
-        QFile::setPermissions(bin, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
-        h.Makes("new", kGoodLog);
-        h.runner.CompilePackage(QStringLiteral("MyMod"));
-        QCOMPARE(h.script.starts.size(), 1);
-        const ProcessStart &start = h.script.starts.first();
-        QCOMPARE(start.program, QFileInfo(bin).absoluteFilePath());
-        const QString sys = QFileInfo(h.game.Native(QStringLiteral("System"))).absoluteFilePath();
-        QCOMPARE(start.arguments, (QStringList{"make", "ini=" + sys + "/UnrealTournament.ini",
-                                               "-log=" + sys + "/KelvarinCompiler.log"}));
-    }
-
-    // A native build may leave the package beside itself or in the user's
-    // System directory: one written by this run is moved into System, one
-    // left there by an earlier run is not this compile's package.
+    // paths, since it reads its own otherwise. It may leave the package
+    // beside itself or in the user's System directory: one written by this
+    // run is moved into System, one left there by an earlier run is not this
+    // compile's package.
     void nativeBuildPackage_data()
     {
         QTest::addColumn<QString>("place");   // below the scratch directory (HOME is home/)
@@ -543,6 +507,9 @@ private slots:
         const CompileOutcome outcome = h.runner.CompilePackage(QStringLiteral("MyMod"));
         QCOMPARE(h.script.starts.size(), 1);
         QCOMPARE(QFileInfo(h.script.starts.first().program).fileName(), QStringLiteral("ucc-bin"));
+        const QString sys = QFileInfo(scratch.Path(QStringLiteral("game/System"))).absoluteFilePath();
+        QCOMPARE(h.script.starts.first().arguments, (QStringList{"make", "ini=" + sys + "/UnrealTournament.ini",
+                                                                 "-log=" + sys + "/KelvarinCompiler.log"}));
         QCOMPARE(outcome.Succeeded(), fresh);
         QFile package(scratch.Path(QStringLiteral("game/System/MyMod.u")));
         QVERIFY(package.open(QIODevice::ReadOnly));

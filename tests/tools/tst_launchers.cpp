@@ -6,21 +6,18 @@
 #include "platform/SystemShell.h"
 #include "support/ModelHarness.h"
 #include "support/RecordingShell.h"
+#include "support/StandinScratch.h"
 #include "tools/DedicatedServerThread.h"
 #include "tools/ErrorReporter.h"
 
 #include <QDeadlineTimer>
 #include <QFile>
 #include <QFileInfo>
-#include <QScopeGuard>
 #include <QTemporaryDir>
 #include <QtTest>
 
 #include <functional>
 #include <memory>
-
-#include <csignal>
-#include <sys/types.h>
 
 using namespace kelvarin;
 using test::ModelHarness;
@@ -36,11 +33,6 @@ QString Describe(const ShellRequest &r)
 {
     return r.verb + QLatin1Char('|') + r.file + QLatin1Char('|') + r.parameters + QLatin1Char('|')
         + r.directory;
-}
-
-bool Alive(qint64 pid)
-{
-    return pid > 0 && ::kill(pid_t(pid), 0) == 0;
 }
 
 // A game with Core (Object) and GameKit (KitActor, KitInfo and
@@ -110,20 +102,13 @@ private slots:
     void LogOfANativeBuildIsTheUsersCopy()
     {
         Fixture f;
+        test::StandinScratch scratch;   // HOME is its home/
         // A native build: a Linux program of this machine as System/ut-bin.
-        f.h.game.MakeDir(QStringLiteral("System"));
-        const QString utBin = f.h.game.Native(QStringLiteral("System/ut-bin"));
-        QVERIFY(QFile::copy(QStringLiteral(KELVARIN_GAME_STANDIN), utBin));
-        QVERIFY(QFile::setPermissions(utBin, QFile::permissions(utBin) | QFile::ExeOwner));
-        QTemporaryDir home;
-        QVERIFY(QDir().mkpath(home.filePath(QStringLiteral(".utpg/System"))));
-        const QString log = home.filePath(QStringLiteral(".utpg/System/UnrealTournament.log"));
-        QFile(log).open(QIODevice::WriteOnly);
-        const QByteArray savedHome = qgetenv("HOME");
-        qputenv("HOME", QFile::encodeName(home.path()));
-
+        f.h.options.BaseDir = scratch.Path(QStringLiteral("game"));
+        scratch.CopyProgram(QStringLiteral("game/System/ut-bin"));
+        const QString log = scratch.Path(QStringLiteral("home/.utpg/System/UnrealTournament.log"));
+        scratch.Write(QStringLiteral("home/.utpg/System/UnrealTournament.log"), QByteArray());
         f.launchers->UTLogClick();
-        qputenv("HOME", savedHome);
         QCOMPARE(f.shell.calls.size(), 1);
         QCOMPARE(QFileInfo(SpecPath::ToNative(f.shell.calls.first().request.file)).canonicalFilePath(),
                  QFileInfo(log).canonicalFilePath());
@@ -178,18 +163,22 @@ private slots:
         QTest::addColumn<QString>("tree");      // "packages" or "classes"
         QTest::addColumn<QString>("path");      // empty: no node
         QTest::addColumn<QString>("explored");  // the package explored; empty: none
-        QTest::addColumn<QString>("refused");   // the package refused with code 3; empty: none
+        QTest::addColumn<QString>("refused");   // the package in the error box (code 3); empty: none
+        QTest::addColumn<int>("answer");        // the shell's answer to the explore
 
-        QTest::newRow("package node") << "packages" << "Packages/GameKit" << "GameKit" << "";
-        QTest::newRow("class of the package tree") << "packages" << "Packages/GameKit/KitInfo" << "GameKit" << "";
-        QTest::newRow(".int file node") << "packages" << "Packages/GameKit/GameKit.int" << "GameKit" << "";
+        const int opened = 42;
+        QTest::newRow("package node") << "packages" << "Packages/GameKit" << "GameKit" << "" << opened;
+        QTest::newRow("class of the package tree") << "packages" << "Packages/GameKit/KitInfo" << "GameKit" << "" << opened;
+        QTest::newRow(".int file node") << "packages" << "Packages/GameKit/GameKit.int" << "GameKit" << "" << opened;
         QTest::newRow("class of the class tree: its package, not its name")
-            << "classes" << "Classes/Object/KitActor/KitInfo" << "GameKit" << "";
-        QTest::newRow("class bound to no package") << "classes" << "Classes/Stray" << "" << "? ? ?";
-        QTest::newRow("package name leading out of the game") << "packages" << "Packages/.." << "" << "..";
-        QTest::newRow("class under such a package") << "packages" << "Packages/../Sneaky" << "" << "..";
-        QTest::newRow("package tree root") << "packages" << "Packages" << "" << "";
-        QTest::newRow("no node") << "classes" << "" << "" << "";
+            << "classes" << "Classes/Object/KitActor/KitInfo" << "GameKit" << "" << opened;
+        QTest::newRow("explore failed: the package's directory named")
+            << "classes" << "Classes/Object/KitActor" << "GameKit" << "GameKit" << int(LaunchCode::PathNotFound);
+        QTest::newRow("class bound to no package") << "classes" << "Classes/Stray" << "" << "? ? ?" << opened;
+        QTest::newRow("package name leading out of the game") << "packages" << "Packages/.." << "" << ".." << opened;
+        QTest::newRow("class under such a package") << "packages" << "Packages/../Sneaky" << "" << ".." << opened;
+        QTest::newRow("package tree root") << "packages" << "Packages" << "" << "" << opened;
+        QTest::newRow("no node") << "classes" << "" << "" << "" << opened;
     }
 
     void ExplorePackage()
@@ -198,8 +187,10 @@ private slots:
         QFETCH(QString, path);
         QFETCH(QString, explored);
         QFETCH(QString, refused);
+        QFETCH(int, answer);
 
         Fixture f;
+        f.shell.answers = {answer};
         Tree &classes = f.h.model.Browser();
         Tree &packages = f.h.model.PackagesBrowser();
         classes.Add(classes.First(), QStringLiteral("Stray"));
@@ -226,17 +217,6 @@ private slots:
             QCOMPARE(f.errors.shown.first().second,
                      SpecPath::Display(f.Base() + QLatin1Char('\\') + refused));
         }
-    }
-
-    void ExplorePackageFailure()
-    {
-        Fixture f;
-        f.shell.answers = {LaunchCode::PathNotFound};
-        f.launchers->ExplorePopupItemClick(NodeAtPath(f.h.model.Browser(), QStringLiteral("Classes/Object/KitActor")));
-        Settle();
-        QCOMPARE(f.errors.shown.size(), 1);
-        QCOMPARE(f.errors.shown.first().first, LaunchCode::PathNotFound);
-        QCOMPARE(f.errors.shown.first().second, SpecPath::Display(f.Base() + QLatin1String("\\GameKit")));
     }
 
     // The game directory was moved away after it was set: the real shell
@@ -297,43 +277,6 @@ private slots:
         Settle();
         QCOMPARE(f.errors.shown.size(), 0);
         QCOMPARE(f.h.prompter.shown.size(), 0);
-    }
-
-    void ServersOutliveTheWatch()
-    {
-        Fixture f;
-        f.h.game.MakeDir(QStringLiteral("System"));
-        const QString ucc = f.h.game.Native(QStringLiteral("System/UCC.exe"));
-        QVERIFY(QFile::copy(QStringLiteral(KELVARIN_UCC_STANDIN), ucc));
-        QVERIFY(QFile::setPermissions(ucc, QFile::permissions(ucc) | QFile::ExeOwner));
-        const QString journal = f.h.game.Native(QStringLiteral("journal.txt"));
-        qputenv("KELVARIN_STANDIN_JOURNAL", QFile::encodeName(journal));
-
-        f.launchers->RundedicatedserverMenuItemClick();
-        f.launchers->RundedicatedserverMenuItemClick();
-        QCOMPARE(f.launchers->ServerCount(), 2);
-        QList<qint64> pids;
-        // Ends the servers also when a check fails half-way.
-        const auto endServers = qScopeGuard([&pids] {
-            for (qint64 pid : pids)
-                ::kill(pid_t(pid), SIGTERM);
-        });
-        for (TDedicatedServerThread *server : f.launchers->Servers()) {
-            QTRY_VERIFY_WITH_TIMEOUT(server->ServerPid() != 0, StartLimitMs);
-            pids.append(server->ServerPid());
-        }
-        QVERIFY(pids.at(0) != pids.at(1));
-
-        f.launchers->StopWatchingServers();
-        QCOMPARE(f.launchers->ServerCount(), 0);
-        for (qint64 pid : pids)
-            QVERIFY(Alive(pid));
-        const QList<QByteArray> lines = f.h.game.Read(QStringLiteral("journal.txt")).split('\n');
-        QCOMPARE(lines.size(), 3);   // two starts and the end of the last line
-        for (int i = 0; i < 2; ++i)
-            QVERIFY(lines.at(i).endsWith("\tserver\tctf-face"));
-        Settle();
-        QCOMPARE(f.errors.shown.size(), 0);
     }
 };
 

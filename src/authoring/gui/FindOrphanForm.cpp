@@ -3,6 +3,7 @@
 #include "model/ClassModel.h"
 #include "model/Options.h"
 #include "platform/Prompter.h"
+#include "platform/gui/DialogButton.h"
 
 #include <QEvent>
 #include <QGroupBox>
@@ -21,14 +22,6 @@
 namespace kelvarin {
 
 namespace {
-
-QPushButton *MakeButton(QWidget *parent, const char *name, const QString &caption)
-{
-    auto *button = new QPushButton(caption, parent);
-    button->setObjectName(QLatin1String(name));
-    button->setAutoDefault(false);
-    return button;
-}
 
 const QString kNextCaption = QStringLiteral("&Next ->");
 const QString kFinishCaption = QStringLiteral("&Finish");
@@ -111,11 +104,11 @@ TFindOrphanForm::TFindOrphanForm(const TOptions &options, EventPump &pump, Promp
     m_pages->addWidget(m_initialTab);
     m_pages->addWidget(m_finishTab);
 
-    m_backButton = MakeButton(this, "BackButton", QStringLiteral("<- &Back"));
+    m_backButton = MakeDialogButton(this, "BackButton", QStringLiteral("<- &Back"));
     m_backButton->setEnabled(false);
-    m_nextButton = MakeButton(this, "NextButton", kNextCaption);
+    m_nextButton = MakeDialogButton(this, "NextButton", kNextCaption);
     m_nextButton->setDefault(true);
-    m_cancelButton = MakeButton(this, "CancelButton", QStringLiteral("&Cancel"));
+    m_cancelButton = MakeDialogButton(this, "CancelButton", QStringLiteral("&Cancel"));
 
     auto *buttons = new QHBoxLayout;
     buttons->addStretch(1);

@@ -1,6 +1,7 @@
 #include "search/gui/FindBox.h"
 
 #include "platform/Prompter.h"
+#include "platform/gui/DialogButton.h"
 #include "search/ClassFinder.h"
 
 #include <QApplication>
@@ -31,14 +32,6 @@ namespace {
 
 constexpr int DefaultColumnWidth = 92;
 constexpr int RowHeight = 18;
-
-QPushButton *MakeButton(QWidget *parent, const char *name, const QString &caption)
-{
-    auto *button = new QPushButton(caption, parent);
-    button->setObjectName(QLatin1String(name));
-    button->setAutoDefault(false);
-    return button;
-}
 
 } // namespace
 
@@ -89,12 +82,12 @@ TFindBox::TFindBox(ClassFinder &finder, Prompter &prompter, QWidget *parent)
     groupLayout->addWidget(m_nodeSelector, 2, 0, 1, 2);
     groupLayout->setColumnStretch(1, 1);
 
-    m_findButton = MakeButton(this, "FindButton", QStringLiteral("&Find"));
+    m_findButton = MakeDialogButton(this, "FindButton", QStringLiteral("&Find"));
     m_findButton->setDefault(true);
-    m_stopButton = MakeButton(this, "StopButton", QStringLiteral("&Stop"));
+    m_stopButton = MakeDialogButton(this, "StopButton", QStringLiteral("&Stop"));
     m_stopButton->setEnabled(false);
-    m_resetButton = MakeButton(this, "ResetButton", QStringLiteral("&Reset"));
-    m_closeButton = MakeButton(this, "CloseButton", QStringLiteral("&Close"));
+    m_resetButton = MakeDialogButton(this, "ResetButton", QStringLiteral("&Reset"));
+    m_closeButton = MakeDialogButton(this, "CloseButton", QStringLiteral("&Close"));
     connect(m_findButton, &QPushButton::clicked, this, &TFindBox::FindButtonClick);
     connect(m_stopButton, &QPushButton::clicked, this, &TFindBox::StopButtonClick);
     connect(m_resetButton, &QPushButton::clicked, this, &TFindBox::ResetAll);

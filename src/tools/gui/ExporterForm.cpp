@@ -1,5 +1,6 @@
 #include "tools/gui/ExporterForm.h"
 
+#include "platform/gui/DialogButton.h"
 #include "tools/PackageExporter.h"
 
 #include <QApplication>
@@ -17,14 +18,6 @@
 namespace kelvarin {
 
 namespace {
-
-QPushButton *MakeButton(QWidget *parent, const char *name, const QString &caption)
-{
-    auto *button = new QPushButton(caption, parent);
-    button->setObjectName(QLatin1String(name));
-    button->setAutoDefault(false);
-    return button;
-}
 
 QListWidget *MakeList(QWidget *parent, const char *name)
 {
@@ -48,12 +41,12 @@ TExporterForm::TExporterForm(PackageExporter &exporter, QWidget *parent)
 
     m_foundList = MakeList(this, "FoundList");
     m_exportList = MakeList(this, "ExportList");
-    m_addAllButton = MakeButton(this, "AddAllButton", QStringLiteral(">>"));
-    m_addButton = MakeButton(this, "AddButton", QStringLiteral("->"));
-    m_removeButton = MakeButton(this, "RemoveButton", QStringLiteral("<-"));
-    m_removeAllButton = MakeButton(this, "RemoveAllButton", QStringLiteral("<<"));
-    m_goButton = MakeButton(this, "GoButton", QStringLiteral("&Go"));
-    m_closeButton = MakeButton(this, "CloseButton", QStringLiteral("&Close"));
+    m_addAllButton = MakeDialogButton(this, "AddAllButton", QStringLiteral(">>"));
+    m_addButton = MakeDialogButton(this, "AddButton", QStringLiteral("->"));
+    m_removeButton = MakeDialogButton(this, "RemoveButton", QStringLiteral("<-"));
+    m_removeAllButton = MakeDialogButton(this, "RemoveAllButton", QStringLiteral("<<"));
+    m_goButton = MakeDialogButton(this, "GoButton", QStringLiteral("&Go"));
+    m_closeButton = MakeDialogButton(this, "CloseButton", QStringLiteral("&Close"));
     m_goButton->setDefault(true);
     m_statusBar = new QStatusBar(this);
     m_statusBar->setObjectName(QStringLiteral("StatusBar"));

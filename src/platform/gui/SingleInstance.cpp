@@ -143,19 +143,33 @@ void SingleInstance::AcceptConnections()
 
 void SingleInstance::ReadRequests(QLocalSocket *socket)
 {
+    // The requests are handed on from the event loop, not from inside the
+    // socket's signal: a handler may run an event loop of its own (the main
+    // window's first show loads the default state), in which the sender's
+    // hang-up deletes this socket while its signal is still being delivered.
+    QList<Request> requests;
     while (socket->canReadLine()) {
         const QByteArray line = socket->readLine(MaxRequestBytes + 1);
         if (!line.endsWith('\n')) {
             socket->abort();   // longer than any request of ours
-            return;
+            break;
         }
         if (const auto request = ParseRequest(line))
-            emit RequestReceived(request->wParam, request->lParam, request->file);
+            requests.append(*request);
     }
     // Whoever sends more than a request's worth without a line end is not one
     // of ours.
-    if (socket->bytesAvailable() > MaxRequestBytes)
+    if (socket->isOpen() && socket->bytesAvailable() > MaxRequestBytes)
         socket->abort();
+    if (requests.isEmpty())
+        return;
+    QMetaObject::invokeMethod(
+        this,
+        [this, requests] {
+            for (const Request &request : requests)
+                emit RequestReceived(request.wParam, request.lParam, request.file);
+        },
+        Qt::QueuedConnection);
 }
 
 } // namespace kelvarin

@@ -2,6 +2,7 @@
 
 #include <QCoreApplication>
 #include <QDir>
+#include <QEventLoop>
 #include <QFileInfo>
 #include <QLocalServer>
 #include <QLocalSocket>
@@ -11,6 +12,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <QThread>
+#include <QTimer>
 #include <QUuid>
 
 #include <cstdlib>
@@ -187,6 +189,32 @@ private slots:
         QVERIFY(SingleInstance::SendRequest(name, 1, 1, QStringLiteral("/a/B.Kelvar")));
         QVERIFY(received.wait());
         QCOMPARE(received.takeFirst(), (QVariantList{1, 1, QStringLiteral("/a/B.Kelvar")}));
+    }
+
+    // A handler that runs an event loop of its own (as the main window's
+    // first show does) while the sender hangs up: every request of the
+    // connection still arrives, and the socket, deleted meanwhile, is not
+    // touched again (this crashed the running instance).
+    void HandlerRunningAnEventLoop()
+    {
+        const QString name = UniqueName();
+        SingleInstance first(name);
+        QVERIFY(first.TryAcquire());
+        QStringList files;
+        connect(&first, &SingleInstance::RequestReceived, this, [&files](int, int, const QString &file) {
+            files.append(file);
+            QEventLoop loop;
+            QTimer::singleShot(200, &loop, &QEventLoop::quit);
+            loop.exec();
+        });
+
+        QLocalSocket socket;
+        socket.connectToServer(name);
+        QVERIFY(socket.waitForConnected(5000));
+        socket.write("1 1 open /a/A.uc\n1 1 open /a/B.uc\n");
+        QVERIFY(socket.waitForBytesWritten(5000));
+        socket.disconnectFromServer();
+        QTRY_COMPARE(files, (QStringList{QStringLiteral("/a/A.uc"), QStringLiteral("/a/B.uc")}));
     }
 
     void CrashedInstanceDoesNotBlock()

@@ -8,6 +8,7 @@
 #include "platform/SpecPath.h"
 
 #include <QHash>
+#include <QSet>
 
 namespace kelvarin {
 
@@ -287,7 +288,13 @@ void ClassModel::FindCompiledClasses()
 {
     if (!m_options.bReadCompiledPackages)
         return;
-    // Bindings are "package&class"; each package is asked once.
+    // Bindings are "package&class"; each package is asked once, and only
+    // one with a compiled file in the System directory (listed once here, as
+    // most games have sources for nearly every package) is asked at all.
+    QSet<QString> compiledFiles;
+    for (const QString &name : FileSystem::List(m_options.BaseDir + QLatin1String("\\System\\*.u"), FileSystem::ListWhat::Files))
+        if (name.endsWith(QLatin1String(".u"), Qt::CaseInsensitive))
+            compiledFiles.insert(UpperCase(name.chopped(2)));
     QHash<QString, bool> compiledPackages;
     QStringList classes;
     // The entries are sorted, so a package's come one after the other: an
@@ -303,7 +310,8 @@ void ClassModel::FindCompiledClasses()
             const QString package = UpperCase(packageText.toString());
             auto known = compiledPackages.find(package);
             if (known == compiledPackages.end())
-                known = compiledPackages.insert(package, ReadsCompiledPackage(packageText.toString()));
+                known = compiledPackages.insert(package, compiledFiles.contains(package)
+                                                             && ReadsCompiledPackage(packageText.toString()));
             lastPackage = packageText;
             lastAnswer = known.value();
         }

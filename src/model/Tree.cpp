@@ -32,7 +32,12 @@ TreeNode::~TreeNode()
 }
 
 Tree::Tree(Kind kind)
-    : m_kind(kind)
+    : m_kind(kind), m_nodeOwner(this)
+{
+}
+
+Tree::Tree(Kind kind, Tree &owner)
+    : m_kind(kind), m_nodeOwner(&owner)
 {
 }
 
@@ -68,7 +73,7 @@ TreeNode *Tree::Add(TreeNode *parent, const QString &text, int image)
     const int row = int(siblings.size());
     for (TreeObserver *o : m_observers)
         o->NodesAboutToBeInserted(parent, row, row);
-    std::unique_ptr<TreeNode> node(new TreeNode(this, parent, text, image));
+    std::unique_ptr<TreeNode> node(new TreeNode(m_nodeOwner, parent, text, image));
     node->m_row = row;
     if (node->m_image == 0)
         node->m_image = ImageFor(*node);
@@ -153,6 +158,28 @@ void Tree::Clear()
     m_topUnsorted = false;
     m_count = 0;
     m_selected = nullptr;
+    for (TreeObserver *o : m_observers)
+        o->TreeReset();
+}
+
+void Tree::TakeNodes(Tree &built)
+{
+    if (&built == this || built.m_nodeOwner != this || built.m_kind != m_kind)
+        return;
+    for (TreeObserver *o : m_observers)
+        o->TreeAboutToBeReset();
+    m_top = std::move(built.m_top);
+    m_byName = std::move(built.m_byName);
+    m_unsorted = std::move(built.m_unsorted);
+    m_topUnsorted = built.m_topUnsorted;
+    m_count = built.m_count;
+    m_selected = built.m_selected;
+    built.m_top.clear();
+    built.m_byName.clear();
+    built.m_unsorted.clear();
+    built.m_topUnsorted = false;
+    built.m_count = 0;
+    built.m_selected = nullptr;
     for (TreeObserver *o : m_observers)
         o->TreeReset();
 }

@@ -3,6 +3,7 @@
 #include "model/ClassModel.h"
 #include "model/TextRules.h"
 #include "persist/TreeText.h"
+#include "platform/BackgroundThread.h"
 #include "platform/Errors.h"
 #include "platform/EventPump.h"
 #include "platform/FileSetWriter.h"
@@ -232,11 +233,18 @@ bool StateFile::LoadState(const QString &fileName)
     Tree classNodes(browser.TreeKind(), browser);
     Tree packageNodes(packageTree.TreeKind(), packageTree);
     constexpr qsizetype LargeText = 32 * 1024;
-    auto classesRead = Ahead(classTreeText.size() >= LargeText,
-                             [&] { TreeText::ReadText(classNodes, classTreeText); });
-    auto packagesRead = Ahead(packageTreeText.size() >= LargeText,
-                              [&] { TreeText::ReadText(packageNodes, packageTreeText); });
+    // A node with its texts and index entry takes about twenty times its
+    // line's characters; a binding about eight.
+    auto classesRead = Ahead(classTreeText.size() >= LargeText, [&] {
+        BackgroundThread::ReserveHeap(20 * classTreeText.size());
+        TreeText::ReadText(classNodes, classTreeText);
+    });
+    auto packagesRead = Ahead(packageTreeText.size() >= LargeText, [&] {
+        BackgroundThread::ReserveHeap(20 * packageTreeText.size());
+        TreeText::ReadText(packageNodes, packageTreeText);
+    });
     auto bindingsRead = Ahead(bindingsText.size() >= LargeText, [&bindingsText] {
+        BackgroundThread::ReserveHeap(8 * bindingsText.size());
         Bindings bindings;
         bindings.entries = TextFile::SplitLines(bindingsText);
         bindings.keys.reserve(size_t(bindings.entries.size()));

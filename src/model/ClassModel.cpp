@@ -60,6 +60,11 @@ void ClassModel::ResetModel()
 
 TreeNode *ClassModel::FindNode(Tree &tree, const QString &name)
 {
+    return FindNodeUpper(tree, UpperCase(name));
+}
+
+TreeNode *ClassModel::FindNodeUpper(Tree &tree, const QString &upperName)
+{
     TreeNode *root = tree.First();
     if (!root || !root->HasChildren())
         return nullptr;
@@ -69,7 +74,7 @@ TreeNode *ClassModel::FindNode(Tree &tree, const QString &name)
     m_pump.Pump();
     if (m_pump.Terminating())
         return nullptr;
-    const Tree::NodeList *candidates = tree.NodesNamed(UpperCase(name));
+    const Tree::NodeList *candidates = tree.NodesNamed(upperName);
     if (!candidates)
         return nullptr;
     // With one top-level node (the usual tree) every other node lies below
@@ -153,7 +158,7 @@ bool ClassModel::IsPackageLoaded(const QString &package)
 }
 
 bool ClassModel::AddToPackageTree(Tree &packageTree, const QString &package, bool merge,
-                                  const QString &name)
+                                  const QString &name, const QString &upperName)
 {
     TreeNode *root = packageTree.First();
     if (!root)
@@ -172,11 +177,11 @@ bool ClassModel::AddToPackageTree(Tree &packageTree, const QString &package, boo
     }
     const bool intFile = name == QLatin1String(IntFileMarker);
     const bool iniFile = name == QLatin1String(IniFileMarker);
+    const QString upper = upperName.isNull() ? UpperCase(name) : upperName;
     if (merge) {
-        const QString upperName = UpperCase(name);
         for (int row = 0; row < packageNode->ChildCount(); ++row) {
             const QString &childUpper = packageNode->Child(row)->UpperText();
-            if (childUpper == upperName
+            if (childUpper == upper
                 || (intFile && childUpper.contains(QLatin1String(".INT")))
                 || (iniFile && childUpper.contains(QLatin1String(".INI"))))
                 return true;
@@ -187,7 +192,7 @@ bool ClassModel::AddToPackageTree(Tree &packageTree, const QString &package, boo
     else if (iniFile)
         packageTree.Add(packageNode, package + QLatin1String(".ini"), 6);
     else
-        packageTree.Add(packageNode, name);
+        packageTree.Add(packageNode, name, upper);
     return true;
 }
 

@@ -10,8 +10,8 @@
 
 namespace kelvarin {
 
-TreeNode::TreeNode(Tree *tree, TreeNode *parent, const QString &text, int image)
-    : m_tree(tree), m_parent(parent), m_text(text), m_upper(UpperCase(text)), m_image(image),
+TreeNode::TreeNode(Tree *tree, TreeNode *parent, const QString &text, const QString &upper, int image)
+    : m_tree(tree), m_parent(parent), m_text(text), m_upper(upper), m_image(image),
       m_depth(parent ? parent->m_depth + 1 : 0)
 {
 }
@@ -69,11 +69,16 @@ int Tree::ImageFor(const TreeNode &node) const
 
 TreeNode *Tree::Add(TreeNode *parent, const QString &text, int image)
 {
+    return Add(parent, text, UpperCase(text), image);
+}
+
+TreeNode *Tree::Add(TreeNode *parent, const QString &text, const QString &upper, int image)
+{
     auto &siblings = SiblingsOf(parent);
     const int row = int(siblings.size());
     for (TreeObserver *o : m_observers)
         o->NodesAboutToBeInserted(parent, row, row);
-    std::unique_ptr<TreeNode> node(new TreeNode(m_nodeOwner, parent, text, image));
+    std::unique_ptr<TreeNode> node(new TreeNode(m_nodeOwner, parent, text, upper, image));
     node->m_row = row;
     if (node->m_image == 0)
         node->m_image = ImageFor(*node);

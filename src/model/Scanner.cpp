@@ -246,7 +246,8 @@ void ResolveLaterPasses(ClassModel &model, Tree &classTree, SortedList &list, bo
             if (f == Fate::Waiting || p > pass) {
                 ClassModel::ParentMemo &memo = model.Memo();
                 memo.valid = true;
-                memo.upperName = UpperCase(items[size_t(at)].parent);
+                memo.name = items[size_t(at)].parent;
+                memo.upperName = UpperCase(memo.name);
                 memo.node = nullptr;
             }
             list.KeepOnly(keep);

@@ -8,6 +8,7 @@
 #include "platform/SpecPath.h"
 
 #include <QHash>
+#include <QSet>
 
 namespace kelvarin {
 
@@ -59,6 +60,11 @@ void ClassModel::ResetModel()
 
 TreeNode *ClassModel::FindNode(Tree &tree, const QString &name)
 {
+    return FindNodeUpper(tree, UpperCase(name));
+}
+
+TreeNode *ClassModel::FindNodeUpper(Tree &tree, const QString &upperName)
+{
     TreeNode *root = tree.First();
     if (!root || !root->HasChildren())
         return nullptr;
@@ -68,7 +74,7 @@ TreeNode *ClassModel::FindNode(Tree &tree, const QString &name)
     m_pump.Pump();
     if (m_pump.Terminating())
         return nullptr;
-    const Tree::NodeList *candidates = tree.NodesNamed(UpperCase(name));
+    const Tree::NodeList *candidates = tree.NodesNamed(upperName);
     if (!candidates)
         return nullptr;
     // With one top-level node (the usual tree) every other node lies below
@@ -152,7 +158,7 @@ bool ClassModel::IsPackageLoaded(const QString &package)
 }
 
 bool ClassModel::AddToPackageTree(Tree &packageTree, const QString &package, bool merge,
-                                  const QString &name)
+                                  const QString &name, const QString &upperName)
 {
     TreeNode *root = packageTree.First();
     if (!root)
@@ -171,11 +177,11 @@ bool ClassModel::AddToPackageTree(Tree &packageTree, const QString &package, boo
     }
     const bool intFile = name == QLatin1String(IntFileMarker);
     const bool iniFile = name == QLatin1String(IniFileMarker);
+    const QString upper = upperName.isNull() ? UpperCase(name) : upperName;
     if (merge) {
-        const QString upperName = UpperCase(name);
         for (int row = 0; row < packageNode->ChildCount(); ++row) {
             const QString &childUpper = packageNode->Child(row)->UpperText();
-            if (childUpper == upperName
+            if (childUpper == upper
                 || (intFile && childUpper.contains(QLatin1String(".INT")))
                 || (iniFile && childUpper.contains(QLatin1String(".INI"))))
                 return true;
@@ -186,7 +192,7 @@ bool ClassModel::AddToPackageTree(Tree &packageTree, const QString &package, boo
     else if (iniFile)
         packageTree.Add(packageNode, package + QLatin1String(".ini"), 6);
     else
-        packageTree.Add(packageNode, name);
+        packageTree.Add(packageNode, name, upper);
     return true;
 }
 
@@ -287,7 +293,13 @@ void ClassModel::FindCompiledClasses()
 {
     if (!m_options.bReadCompiledPackages)
         return;
-    // Bindings are "package&class"; each package is asked once.
+    // Bindings are "package&class"; each package is asked once, and only
+    // one with a compiled file in the System directory (listed once here, as
+    // most games have sources for nearly every package) is asked at all.
+    QSet<QString> compiledFiles;
+    for (const QString &name : FileSystem::List(m_options.BaseDir + QLatin1String("\\System\\*.u"), FileSystem::ListWhat::Files))
+        if (name.endsWith(QLatin1String(".u"), Qt::CaseInsensitive))
+            compiledFiles.insert(UpperCase(name.chopped(2)));
     QHash<QString, bool> compiledPackages;
     QStringList classes;
     // The entries are sorted, so a package's come one after the other: an
@@ -303,7 +315,8 @@ void ClassModel::FindCompiledClasses()
             const QString package = UpperCase(packageText.toString());
             auto known = compiledPackages.find(package);
             if (known == compiledPackages.end())
-                known = compiledPackages.insert(package, ReadsCompiledPackage(packageText.toString()));
+                known = compiledPackages.insert(package, compiledFiles.contains(package)
+                                                             && ReadsCompiledPackage(packageText.toString()));
             lastPackage = packageText;
             lastAnswer = known.value();
         }

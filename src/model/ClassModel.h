@@ -52,6 +52,8 @@ public:
     // First node below the tree's root whose text equals name ignoring case,
     // in display (pre-)order; the root itself is never returned.
     TreeNode *FindNode(Tree &tree, const QString &name);
+    // The same, name already upper-cased.
+    TreeNode *FindNodeUpper(Tree &tree, const QString &upperName);
     // The same search among the descendants of node, name already upper-cased.
     TreeNode *FindNode(TreeNode *node, const QString &upperName);
 
@@ -59,8 +61,9 @@ public:
     QString FindPackage(const QString &className);
     bool IsPackageLoaded(const QString &package);
     // name: a class, or IntFileMarker / IniFileMarker for the package's files.
+    // upperName, when not null, is name upper-cased already.
     bool AddToPackageTree(Tree &packageTree, const QString &package, bool merge,
-                          const QString &name);
+                          const QString &name, const QString &upperName = QString());
 
     // The comparison of the tree sort: file nodes after classes, otherwise the
     // case-insensitive order of the texts.
@@ -98,6 +101,7 @@ public:
     struct ParentMemo
     {
         bool valid = false;
+        QString name;        // the parent as last asked for
         QString upperName;
         TreeNode *node = nullptr;
     };

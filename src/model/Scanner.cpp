@@ -72,26 +72,30 @@ void ScanPackageDir(ClassModel &model, SortedList &list, const QString &classesD
     StageSources(list, ReadPackageSources(classesDir, &model.Pump()));
 }
 
-bool AttachClass(ClassModel &model, Tree &classTree, const QString &parent,
-                 const QString &className)
+TreeNode *AttachClass(ClassModel &model, Tree &classTree, const QString &parent,
+                      const QString &className)
 {
     ClassModel::ParentMemo &memo = model.Memo();
+    // Classes of one parent usually come one after the other, written alike:
+    // the very same text is answered without upper-casing it.
+    if (memo.valid && parent == memo.name)
+        return memo.node ? classTree.Add(memo.node, className) : nullptr;
     const QString upperParent = UpperCase(parent);
     TreeNode *node = nullptr;
+    memo.name = parent;
     if (memo.valid && memo.upperName == upperParent) {
         node = memo.node;
     } else {
         model.Status(QStringLiteral("Processing: ") + parent);
         model.ShowProcess(parent);
-        node = parent.isEmpty() ? classTree.First() : model.FindNode(classTree, parent);
+        node = parent.isEmpty() ? classTree.First() : model.FindNodeUpper(classTree, upperParent);
         memo.valid = true;
         memo.upperName = upperParent;
         memo.node = node;
     }
     if (!node)
-        return false;
-    classTree.Add(node, className);
-    return true;
+        return nullptr;
+    return classTree.Add(node, className);
 }
 
 namespace {
@@ -192,7 +196,8 @@ void ResolveLaterPasses(ClassModel &model, Tree &classTree, SortedList &list, bo
             fatePass[size_t(at)] = pass;
             continue;
         }
-        if (!AttachClass(model, classTree, item.parent, item.className))
+        const TreeNode *added = AttachClass(model, classTree, item.parent, item.className);
+        if (!added)
             continue;   // only when the lookup was cut short
         fate[size_t(at)] = Fate::Attached;
         fatePass[size_t(at)] = pass;
@@ -201,8 +206,8 @@ void ResolveLaterPasses(ClassModel &model, Tree &classTree, SortedList &list, bo
             model.Bindings().Add(item.binding);
         else
             newBindings.append(item.binding);
-        model.AddToPackageTree(model.PackagesBrowser(), item.package, merge, item.className);
-        auto children = byParent.find(UpperCase(item.className));
+        model.AddToPackageTree(model.PackagesBrowser(), item.package, merge, item.className, added->UpperText());
+        auto children = byParent.find(added->UpperText());
         if (children != byParent.end())
             revisit(children.value(), pass, at);
         if (merge) {
@@ -241,7 +246,8 @@ void ResolveLaterPasses(ClassModel &model, Tree &classTree, SortedList &list, bo
             if (f == Fate::Waiting || p > pass) {
                 ClassModel::ParentMemo &memo = model.Memo();
                 memo.valid = true;
-                memo.upperName = UpperCase(items[size_t(at)].parent);
+                memo.name = items[size_t(at)].parent;
+                memo.upperName = UpperCase(memo.name);
                 memo.node = nullptr;
             }
             list.KeepOnly(keep);
@@ -320,13 +326,13 @@ void ResolveFilesList(ClassModel &model, Tree &classTree, SortedList &list, bool
                 changed = true;
                 continue;
             }
-            if (AttachClass(model, classTree, parent, className)) {
+            if (const TreeNode *added = AttachClass(model, classTree, parent, className)) {
                 stalled = false;
                 if (merge)
                     model.Bindings().Add(binding);
                 else
                     newBindings.append(binding);
-                model.AddToPackageTree(model.PackagesBrowser(), package, merge, className);
+                model.AddToPackageTree(model.PackagesBrowser(), package, merge, className, added->UpperText());
                 keep[size_t(index)] = 0;
                 changed = true;
             }

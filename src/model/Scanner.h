@@ -13,6 +13,7 @@ class ClassModel;
 class EventPump;
 class SortedList;
 class Tree;
+class TreeNode;
 
 // Turns a package's sources into model entries in two stages: ScanPackageDir
 // stages one "parent=class&package" line per source file; ResolveFilesList
@@ -43,9 +44,9 @@ void StageSources(SortedList &list, StagedSources &&sources);
 void ScanPackageDir(ClassModel &model, SortedList &list, const QString &classesDir);
 // merge: entries may already be loaded; do not add them twice.
 void ResolveFilesList(ClassModel &model, Tree &classTree, SortedList &list, bool merge);
-// Adds class below its parent (the root for an empty parent). False when the
-// parent is not in the tree.
-bool AttachClass(ClassModel &model, Tree &classTree, const QString &parent,
+// Adds class below its parent (the root for an empty parent) and gives its
+// node; null when the parent is not in the tree.
+TreeNode *AttachClass(ClassModel &model, Tree &classTree, const QString &parent,
                  const QString &className);
 
 } // namespace Scanner

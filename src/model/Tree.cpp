@@ -10,8 +10,8 @@
 
 namespace kelvarin {
 
-TreeNode::TreeNode(Tree *tree, TreeNode *parent, const QString &text, int image)
-    : m_tree(tree), m_parent(parent), m_text(text), m_upper(UpperCase(text)), m_image(image),
+TreeNode::TreeNode(Tree *tree, TreeNode *parent, const QString &text, const QString &upper, int image)
+    : m_tree(tree), m_parent(parent), m_text(text), m_upper(upper), m_image(image),
       m_depth(parent ? parent->m_depth + 1 : 0)
 {
 }
@@ -32,7 +32,12 @@ TreeNode::~TreeNode()
 }
 
 Tree::Tree(Kind kind)
-    : m_kind(kind)
+    : m_kind(kind), m_nodeOwner(this)
+{
+}
+
+Tree::Tree(Kind kind, Tree &owner)
+    : m_kind(kind), m_nodeOwner(&owner)
 {
 }
 
@@ -64,11 +69,16 @@ int Tree::ImageFor(const TreeNode &node) const
 
 TreeNode *Tree::Add(TreeNode *parent, const QString &text, int image)
 {
+    return Add(parent, text, UpperCase(text), image);
+}
+
+TreeNode *Tree::Add(TreeNode *parent, const QString &text, const QString &upper, int image)
+{
     auto &siblings = SiblingsOf(parent);
     const int row = int(siblings.size());
     for (TreeObserver *o : m_observers)
         o->NodesAboutToBeInserted(parent, row, row);
-    std::unique_ptr<TreeNode> node(new TreeNode(this, parent, text, image));
+    std::unique_ptr<TreeNode> node(new TreeNode(m_nodeOwner, parent, text, upper, image));
     node->m_row = row;
     if (node->m_image == 0)
         node->m_image = ImageFor(*node);
@@ -153,6 +163,28 @@ void Tree::Clear()
     m_topUnsorted = false;
     m_count = 0;
     m_selected = nullptr;
+    for (TreeObserver *o : m_observers)
+        o->TreeReset();
+}
+
+void Tree::TakeNodes(Tree &built)
+{
+    if (&built == this || built.m_nodeOwner != this || built.m_kind != m_kind)
+        return;
+    for (TreeObserver *o : m_observers)
+        o->TreeAboutToBeReset();
+    m_top = std::move(built.m_top);
+    m_byName = std::move(built.m_byName);
+    m_unsorted = std::move(built.m_unsorted);
+    m_topUnsorted = built.m_topUnsorted;
+    m_count = built.m_count;
+    m_selected = built.m_selected;
+    built.m_top.clear();
+    built.m_byName.clear();
+    built.m_unsorted.clear();
+    built.m_topUnsorted = false;
+    built.m_count = 0;
+    built.m_selected = nullptr;
     for (TreeObserver *o : m_observers)
         o->TreeReset();
 }

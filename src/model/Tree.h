@@ -23,6 +23,10 @@ public:
     enum class Kind { ClassTree, PackageTree };
 
     explicit Tree(Kind kind);
+    // A tree built apart for owner (on another thread, with no observers):
+    // its nodes belong to owner from the start, and owner.TakeNodes(*this)
+    // moves them in without visiting each one again.
+    Tree(Kind kind, Tree &owner);
     ~Tree();
     Tree(const Tree &) = delete;
     Tree &operator=(const Tree &) = delete;
@@ -31,9 +35,16 @@ public:
 
     // parent null adds a top-level node. Image 0 is replaced by the tree's rule.
     TreeNode *Add(TreeNode *parent, const QString &text, int image = 0);
+    // The same, for a caller that has the text upper-cased already
+    // (upper == UpperCase(text)).
+    TreeNode *Add(TreeNode *parent, const QString &text, const QString &upper, int image = 0);
     // Removes the node with its whole subtree.
     void Remove(TreeNode *node);
     void Clear();
+    // Replaces this tree's nodes by those of a tree built for it (see the
+    // constructor above), which is left empty; observers see one reset and
+    // the built tree's selection becomes this one's.
+    void TakeNodes(Tree &built);
 
     int Count() const { return m_count; }
     int TopLevelCount() const { return int(m_top.size()); }
@@ -81,6 +92,7 @@ private:
     std::vector<std::unique_ptr<TreeNode>> &SiblingsOf(TreeNode *parent);
 
     Kind m_kind;
+    Tree *m_nodeOwner;   // the tree new nodes belong to: this one, or the one built for
     std::vector<std::unique_ptr<TreeNode>> m_top;
     int m_count = 0;
     TreeNode *m_selected = nullptr;

@@ -44,7 +44,7 @@ public:
 
 private:
     friend class Tree;
-    TreeNode(Tree *tree, TreeNode *parent, const QString &text, int image);
+    TreeNode(Tree *tree, TreeNode *parent, const QString &text, const QString &upper, int image);
 
     Tree *m_tree;
     TreeNode *m_parent;

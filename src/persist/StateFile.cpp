@@ -3,6 +3,7 @@
 #include "model/ClassModel.h"
 #include "model/TextRules.h"
 #include "persist/TreeText.h"
+#include "platform/BackgroundThread.h"
 #include "platform/Errors.h"
 #include "platform/EventPump.h"
 #include "platform/FileSetWriter.h"
@@ -13,9 +14,9 @@
 #include <QSet>
 
 #include <algorithm>
-#include <exception>
+#include <chrono>
+#include <future>
 #include <iterator>
-#include <thread>
 #include <vector>
 
 namespace kelvarin {
@@ -86,14 +87,19 @@ QSet<QString> PackagesOfTree(const QString &text)
     // line's parent is found by the same stack of levels.
     QSet<QString> packages;
     std::vector<qsizetype> levels;   // the levels of the path to the last node
-    for (const QString &line : TextFile::SplitLines(text)) {
+    bool invalid = false;
+    TextFile::ForEachLine(text, [&](QStringView line) {
+        if (invalid)
+            return;
         qsizetype level = 0;
         while (level < line.size() && (line.at(level) == QLatin1Char('\t') || line.at(level) == QLatin1Char(' ')))
             ++level;
         if (level == line.size())
-            continue;
-        if (!levels.empty() && level > levels.back() + 1)
-            break;   // an invalid tree: the reader refuses it with its own message
+            return;
+        if (!levels.empty() && level > levels.back() + 1) {
+            invalid = true;   // the reader refuses such a tree with its own message
+            return;
+        }
         if (!levels.empty() && level <= levels.back()) {
             while (!levels.empty() && levels.back() > level)
                 levels.pop_back();
@@ -102,60 +108,37 @@ QSet<QString> PackagesOfTree(const QString &text)
         }
         levels.push_back(level);
         if (levels.size() == 2)
-            packages.insert(UpperCase(Trim(line.mid(level))));
-    }
+            packages.insert(UpperCase(Trim(line.sliced(level).toString())));
+    });
     return packages;
 }
 
-// The sort keys of a list of entries, made on a helper thread while the
-// caller goes on with other work (each thread has its own collator of the
-// same locale, so the keys are the ones the list would make). A short list
-// is done at once: starting a thread would cost more.
-class KeysAhead
+// Work that runs on a helper thread while the caller goes on, when it is large
+// enough to be worth a thread; small work runs when its result is asked for.
+// The future's owner waits for the thread on any way out, so the work may
+// refer to the caller's locals declared before it. A failure in the work is
+// raised by get().
+template <typename Work>
+auto Ahead(bool large, Work &&work)
 {
-public:
-    explicit KeysAhead(const QStringList &entries)
-        : m_entries(entries)
-    {
-        if (entries.size() >= 1000)
-            m_thread = std::thread([this] { Make(); });
-        else
-            Make();
-    }
-    ~KeysAhead()
-    {
-        if (m_thread.joinable())
-            m_thread.join();
-    }
-    KeysAhead(const KeysAhead &) = delete;
-    KeysAhead &operator=(const KeysAhead &) = delete;
+    return std::async(large ? std::launch::async : std::launch::deferred, std::forward<Work>(work));
+}
 
-    std::vector<SortKey> Take()
-    {
-        if (m_thread.joinable())
-            m_thread.join();
-        if (m_error)
-            std::rethrow_exception(m_error);
-        return std::move(m_keys);
-    }
+// Waits for (or does) work started by Ahead, letting the window handle its events
+// meanwhile (every 20 ms at most).
+template <typename Result>
+void Await(std::future<Result> &result, EventPump &pump)
+{
+    while (result.wait_for(std::chrono::milliseconds(20)) == std::future_status::timeout)
+        pump.Pump();
+    result.wait();   // runs deferred work
+}
 
-private:
-    void Make()
-    {
-        // Nothing may leave the helper thread: a failure is raised by Take.
-        try {
-            m_keys.reserve(size_t(m_entries.size()));
-            for (const QString &entry : m_entries)
-                m_keys.emplace_back(entry);
-        } catch (...) {
-            m_error = std::current_exception();
-        }
-    }
-
-    const QStringList &m_entries;
-    std::vector<SortKey> m_keys;
-    std::exception_ptr m_error;
-    std::thread m_thread;   // last: started once the rest is in place
+// Lines and sort keys of a saved binding list.
+struct Bindings
+{
+    QStringList entries;
+    std::vector<SortKey> keys;
 };
 
 } // namespace
@@ -214,7 +197,7 @@ bool StateFile::LoadState(const QString &fileName)
     // cannot be loaded leaves the model as it was.
     const QString classTreeText = ReadCompanion(base + QLatin1String(".UTree"));
     const QString packageTreeText = ReadCompanion(base + QLatin1String(".UPack"));
-    const QStringList bindings = TextFile::SplitLines(ReadCompanion(base + QLatin1String(".UBind")));
+    const QString bindingsText = ReadCompanion(base + QLatin1String(".UBind"));
 
     QStringList ticked;
     QSet<QString> tickedUpper;
@@ -230,16 +213,46 @@ bool StateFile::LoadState(const QString &fileName)
     // another save. Every package the trees and the bindings hold was ticked
     // when they were saved.
     bool together = PackagesOfTree(packageTreeText).subtract(tickedUpper).isEmpty();
-    for (qsizetype i = 0; together && i < bindings.size(); ++i) {
-        const qsizetype amp = bindings.at(i).indexOf(QLatin1Char('&'));
-        if (amp >= 0 && !tickedUpper.contains(UpperCase(Trim(bindings.at(i).left(amp)))))
-            together = false;
-    }
+    // The bindings are sorted: a package's come one after the other, and an
+    // entry with the very same package text as the one before is answered.
+    QStringView lastPackage;
+    TextFile::ForEachLine(bindingsText, [&](QStringView line) {
+        const qsizetype amp = together ? line.indexOf(QLatin1Char('&')) : -1;
+        if (amp < 0 || (!lastPackage.isNull() && line.left(amp) == lastPackage))
+            return;
+        lastPackage = line.left(amp);
+        together = tickedUpper.contains(UpperCase(Trim(lastPackage.toString())));
+    });
     if (!together)
         throw KelvarinError(QString::fromLatin1(NotTogetherMessage).arg(SpecPath::Display(fileName)));
 
-    // The bindings' keys are made while the model is reset and the trees built.
-    KeysAhead bindingKeys(bindings);
+    // The two trees and the bindings are built on helper threads, apart from
+    // the model, while the model is reset here; the model then takes them.
+    Tree &browser = m_model.Browser();
+    Tree &packageTree = m_model.PackagesBrowser();
+    Tree classNodes(browser.TreeKind(), browser);
+    Tree packageNodes(packageTree.TreeKind(), packageTree);
+    constexpr qsizetype LargeText = 32 * 1024;
+    // A node with its texts and index entry takes about twenty times its
+    // line's characters; a binding about eight.
+    auto classesRead = Ahead(classTreeText.size() >= LargeText, [&] {
+        BackgroundThread::ReserveHeap(20 * classTreeText.size());
+        TreeText::ReadText(classNodes, classTreeText);
+    });
+    auto packagesRead = Ahead(packageTreeText.size() >= LargeText, [&] {
+        BackgroundThread::ReserveHeap(20 * packageTreeText.size());
+        TreeText::ReadText(packageNodes, packageTreeText);
+    });
+    auto bindingsRead = Ahead(bindingsText.size() >= LargeText, [&bindingsText] {
+        BackgroundThread::ReserveHeap(8 * bindingsText.size());
+        Bindings bindings;
+        bindings.entries = TextFile::SplitLines(bindingsText);
+        bindings.keys.reserve(size_t(bindings.entries.size()));
+        for (const QString &entry : std::as_const(bindings.entries))
+            bindings.keys.emplace_back(entry);
+        return bindings;
+    });
+
     EventPump &pump = m_model.Pump();
     m_model.ResetModel();
     m_model.Status(QStringLiteral("Loading: ") + base);
@@ -253,20 +266,24 @@ bool StateFile::LoadState(const QString &fileName)
             row = packages.Add(name);
         packages.SetMark(row, PackageList::Mark::Checked);
     }
-    TreeText::ReadText(m_model.Browser(), classTreeText);
-    pump.Pump();
-    TreeText::ReadText(m_model.PackagesBrowser(), packageTreeText);
-    pump.Pump();
-    m_model.Bindings().Assign(bindings, bindingKeys.Take());
+    // A tree that turns out invalid is taken as far as it was read, and the
+    // later ones not at all, as if they had been read one after the other.
+    Await(classesRead, pump);
+    browser.TakeNodes(classNodes);
+    classesRead.get();
+    Await(packagesRead, pump);
+    packageTree.TakeNodes(packageNodes);
+    packagesRead.get();
+    Await(bindingsRead, pump);
+    Bindings bindings = bindingsRead.get();
+    m_model.Bindings().Assign(bindings.entries, std::move(bindings.keys));
     // The state does not record which classes came from compiled packages.
     m_model.FindCompiledClasses();
 
-    Tree &browser = m_model.Browser();
     if (browser.Count() > 2)
         browser.Select(browser.NodeAt(2));
     else if (browser.Count() > 1)
         browser.Select(browser.NodeAt(1));
-    Tree &packageTree = m_model.PackagesBrowser();
     if (packageTree.Count() > 1)
         packageTree.Select(packageTree.NodeAt(1));
     m_model.Status(QStringLiteral("Done"));

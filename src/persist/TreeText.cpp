@@ -2,6 +2,7 @@
 
 #include "model/Tree.h"
 #include "platform/Errors.h"
+#include "platform/TextFile.h"
 
 #include <algorithm>
 #include <vector>
@@ -108,21 +109,7 @@ void ReadText(Tree &tree, const QString &text)
     // general search would.
     const char16_t *units = reinterpret_cast<const char16_t *>(text.constData());
     tree.ReserveIndex(std::count(units, units + text.size(), u'\n') + 1);
-    // Lines end at CR LF, LF or CR, as TextFile::SplitLines cuts them.
-    const qsizetype size = text.size();
-    const QChar *chars = text.constData();
-    qsizetype start = 0;
-    for (qsizetype i = 0; i < size; ++i) {
-        const QChar c = chars[i];
-        if (c == QLatin1Char('\r') || c == QLatin1Char('\n')) {
-            reader.Take(QStringView(chars + start, i - start));
-            if (c == QLatin1Char('\r') && i + 1 < size && chars[i + 1] == QLatin1Char('\n'))
-                ++i;
-            start = i + 1;
-        }
-    }
-    if (start < size)
-        reader.Take(QStringView(chars + start, size - start));
+    TextFile::ForEachLine(text, [&reader](QStringView line) { reader.Take(line); });
 }
 
 } // namespace kelvarin::TreeText

@@ -81,19 +81,7 @@ std::optional<QString> ReadAll(const QString &specPath, TextEncoding *encoding)
 QStringList SplitLines(const QString &text)
 {
     QStringList lines;
-    const qsizetype size = text.size();
-    qsizetype start = 0;
-    for (qsizetype i = 0; i < size; ++i) {
-        const QChar c = text.at(i);
-        if (c == QLatin1Char('\r') || c == QLatin1Char('\n')) {
-            lines.append(text.mid(start, i - start));
-            if (c == QLatin1Char('\r') && i + 1 < size && text.at(i + 1) == QLatin1Char('\n'))
-                ++i;
-            start = i + 1;
-        }
-    }
-    if (start < size)
-        lines.append(text.mid(start));
+    ForEachLine(text, [&lines](QStringView line) { lines.append(line.toString()); });
     return lines;
 }
 

@@ -26,6 +26,27 @@ std::optional<QString> ReadAll(const QString &specPath, TextEncoding *encoding =
 // start another line; text after the last line end is a line.
 QStringList SplitLines(const QString &text);
 
+// Hands each line, cut as SplitLines cuts them, to take(QStringView) without
+// copying it.
+template <typename Take>
+void ForEachLine(QStringView text, Take &&take)
+{
+    const char16_t *units = text.utf16();
+    const qsizetype size = text.size();
+    qsizetype start = 0;
+    for (qsizetype i = 0; i < size; ++i) {
+        const char16_t c = units[i];
+        if (c == u'\r' || c == u'\n') {
+            take(text.sliced(start, i - start));
+            if (c == u'\r' && i + 1 < size && units[i + 1] == u'\n')
+                ++i;
+            start = i + 1;
+        }
+    }
+    if (start < size)
+        take(text.sliced(start));
+}
+
 // Splits text into lines, then cuts each line longer than pieceSize into
 // pieces of pieceSize characters, each taken as a line of its own (the
 // behaviour of a bounded line buffer).

@@ -37,6 +37,36 @@ QStringList Snapshot(ModelHarness &h, bool withBindings = true)
         + (withBindings ? h.model.Bindings().Entries() : QStringList());
 }
 
+// A state of one package whose Object has the given number of subclasses.
+struct StateTexts
+{
+    QByteArray classTree = "Classes\r\n\tObject\r\n";
+    QByteArray packageTree = "Packages\r\n\tCore\r\n";
+    QByteArray bindings;
+};
+
+StateTexts ManyClasses(int count)
+{
+    StateTexts texts;
+    for (int i = 0; i < count; ++i) {
+        const QByteArray name = "C" + QByteArray::number(i).rightJustified(5, '0');
+        texts.classTree += "\t\t" + name + "\r\n";
+        texts.packageTree += "\t\t" + name + "\r\n";
+        texts.bindings += "Core&" + name + "\r\n";
+    }
+    texts.packageTree += "\t\tObject\r\n";
+    texts.bindings += "Core&Object\r\n";
+    return texts;
+}
+
+void WriteState(ModelHarness &h, const QString &name, const StateTexts &texts)
+{
+    h.game.WriteBytes(name + QLatin1String(".Kelvar"), "Core\r\n");
+    h.game.WriteBytes(name + QLatin1String(".UTree"), texts.classTree);
+    h.game.WriteBytes(name + QLatin1String(".UPack"), texts.packageTree);
+    h.game.WriteBytes(name + QLatin1String(".UBind"), texts.bindings);
+}
+
 } // namespace
 
 class TestStateFile : public QObject
@@ -297,6 +327,59 @@ private slots:
         QVERIFY(!StateFile(h.model).LoadState(h.game.Base() + QLatin1Char('/') + name));
         QCOMPARE(Snapshot(h), before);
         QVERIFY(h.statuses.isEmpty());
+    }
+
+    // Small and large states (a large one is read on helper threads) load the
+    // same way: saved again, every file comes back byte for byte.
+    void loadedStateSavesTheSameBytes_data()
+    {
+        QTest::addColumn<int>("classes");
+        QTest::newRow("small") << 3;
+        QTest::newRow("large") << 5000;
+    }
+
+    void loadedStateSavesTheSameBytes()
+    {
+        QFETCH(int, classes);
+        ModelHarness h;
+        const StateTexts texts = ManyClasses(classes);
+        WriteState(h, QStringLiteral("S"), texts);
+        QVERIFY(StateFile(h.model).LoadState(h.game.Base() + QLatin1String("/S.Kelvar")));
+        QCOMPARE(h.model.Browser().Count(), classes + 2);
+        QCOMPARE(h.model.FindPackage(QStringLiteral("c00002")), QStringLiteral("Core"));
+        QVERIFY(StateFile(h.model).SaveState(h.game.Base() + QLatin1String("/Again.Kelvar")));
+        QCOMPARE(h.game.Read(QStringLiteral("Again.UTree")), texts.classTree);
+        QCOMPARE(h.game.Read(QStringLiteral("Again.UPack")), texts.packageTree);
+        QCOMPARE(h.game.Read(QStringLiteral("Again.UBind")), texts.bindings);
+        QCOMPARE(h.game.Read(QStringLiteral("Again.Kelvar")), QByteArray("Core\r\n"));
+    }
+
+    // An invalid tree is taken as far as it was read; a tree after it and the
+    // bindings are not taken at all.
+    void invalidTreeTakenAsFarAsRead_data()
+    {
+        QTest::addColumn<int>("classes");
+        QTest::addColumn<bool>("inClassTree");
+        QTest::newRow("small class tree") << 3 << true;
+        QTest::newRow("small package tree") << 3 << false;
+        QTest::newRow("large class tree") << 5000 << true;
+        QTest::newRow("large package tree") << 5000 << false;
+    }
+
+    void invalidTreeTakenAsFarAsRead()
+    {
+        QFETCH(int, classes);
+        QFETCH(bool, inClassTree);
+        ModelHarness h;
+        StateTexts texts = ManyClasses(classes);
+        (inClassTree ? texts.classTree : texts.packageTree) += "\t\t\t\tDeep\r\n\t\tAfter\r\n";
+        WriteState(h, QStringLiteral("S"), texts);
+        const QString message = Raised([&] { StateFile(h.model).LoadState(h.game.Base() + QLatin1String("/S.Kelvar")); });
+        QCOMPARE(message, QStringLiteral("Invalid level (4) for item \"Deep\""));
+        QCOMPARE(h.model.Browser().Count(), classes + 2);
+        QCOMPARE(h.model.PackagesBrowser().Count(), inClassTree ? 1 : classes + 3);
+        QCOMPARE(h.model.Bindings().Count(), 0);
+        QCOMPARE(h.PackageItems(true), QStringList{"Core"});
     }
 };
 

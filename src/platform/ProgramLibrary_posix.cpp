@@ -31,7 +31,9 @@ ProgramEntry LoadProgramEntry(const char *fileName, const char *installedFolder,
         std::snprintf(why, whySize, "cannot load %s: the path is too long", fileName);
         return nullptr;
     }
-    void *library = dlopen(path, RTLD_NOW | RTLD_LOCAL);
+    // Functions are bound on first call, as they were when the program was
+    // one executable: binding all of Qt's up front cost every run a millisecond.
+    void *library = dlopen(path, RTLD_LAZY | RTLD_LOCAL);
     void *entry = library ? dlsym(library, entryName) : nullptr;
     if (!entry) {
         const char *reason = dlerror();

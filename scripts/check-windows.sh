@@ -42,8 +42,11 @@ sed "s/@PROJECT_VERSION@/$version/" src/KelvarinVersion.h.in > "$generated/Kelva
 # QtNetwork), as system headers: the notes they give under MinGW (dllimport
 # on inline functions, the Linux headers' way of exporting) say nothing
 # about our code.
+# kelvarin-cli's front gets its library's file name and folder from CMake
+# (src/CMakeLists.txt); these are what a MinGW build gives it.
 flags=(-std=c++20 -fsyntax-only -Wall -Wextra
   -DUNICODE -D_UNICODE -DQT_CORE_LIB -DQT_GUI_LIB -DQT_WIDGETS_LIB -DQT_NETWORK_LIB
+  '-DKELVARIN_CLI_LIBRARY="libkelvarin-cli-run.dll"' '-DKELVARIN_CLI_LIBRARY_FOLDER="."'
   -Isrc -Istandin -I"$generated"
   -isystem "$qt" -isystem "$qt/QtCore" -isystem "$qt/QtGui"
   -isystem "$qt/QtWidgets" -isystem "$qt/QtNetwork")

@@ -1,35 +1,36 @@
-#include "cli/CliRunner.h"
-#include "platform/SystemRegistry.h"
+// kelvarin-cli's front: answers a bare --help or --version at once and hands
+// every other command line, unchanged, to the rest of the program in its
+// shared library. It links no Qt, so those two answers cost a process start
+// and no more.
 
-#include <QCoreApplication>
-#include <QTextStream>
+#include "KelvarinVersion.h"
+#include "cli/CliEntry.h"
+#include "cli/CliUsage.h"
+#include "platform/ProgramLibrary.h"
 
 #include <cstdio>
 #include <cstring>
 
 int main(int argc, char *argv[])
 {
-    QTextStream out(stdout);
-    QTextStream err(stderr);
-    out.setEncoding(QStringConverter::Utf8);
-    err.setEncoding(QStringConverter::Utf8);
-    // Help, the version and usage errors are answered from the arguments
-    // alone, before the application object, the locale and the settings
-    // store cost anything. The application object takes -qmljsdebugger
-    // arguments away, so a line with one is read as it sees it.
-    bool plainLine = true;
-    QStringList arguments;
-    for (int i = 1; i < argc; ++i) {
-        plainLine = plainLine && std::strncmp(argv[i], "-qmljsdebugger", 14) != 0;
-        arguments.append(QString::fromLocal8Bit(argv[i]));
+    if (argc == 2) {
+        const char *arg = argv[1];
+        if (std::strcmp(arg, "--help") == 0 || std::strcmp(arg, "-h") == 0) {
+            std::fputs(kelvarin::kCliUsage, stdout);
+            return 0;
+        }
+        if (std::strcmp(arg, "--version") == 0 || std::strcmp(arg, "-V") == 0) {
+            std::printf("%s\n", kelvarin::kVersionText);
+            return 0;
+        }
     }
-    if (plainLine) {
-        const int answered = kelvarin::CliRunner::Answer(arguments, out, err);
-        if (answered >= 0)
-            return answered;
+    // KELVARIN_CLI_LIBRARY and KELVARIN_CLI_LIBRARY_FOLDER come from src/CMakeLists.txt.
+    char why[4096];
+    const kelvarin::ProgramEntry run = kelvarin::LoadProgramEntry(
+        KELVARIN_CLI_LIBRARY, KELVARIN_CLI_LIBRARY_FOLDER, kelvarin::kCliEntryName, why, sizeof why);
+    if (!run) {
+        std::fprintf(stderr, "kelvarin-cli: %s\n", why);
+        return 2;
     }
-    QCoreApplication app(argc, argv);
-    QCoreApplication::setApplicationName(QStringLiteral("Kelvarin"));
-    const std::unique_ptr<kelvarin::Registry> registry = kelvarin::OpenSystemRegistry();
-    return kelvarin::CliRunner::Run(app.arguments().mid(1), *registry, out, err, true);
+    return run(argc, argv);
 }

@@ -150,7 +150,7 @@ QString ProgramArguments::AbsoluteFile(const QString &fileName, const QString &w
 
 QString ProgramArguments::VersionText()
 {
-    return QStringLiteral("Kelvarin ") + QLatin1String(Version);
+    return QString::fromUtf8(kVersionText);
 }
 
 QString ProgramArguments::Usage()

@@ -134,6 +134,58 @@ private slots:
         QVERIFY2(err.isEmpty() ? error.isEmpty() : error.startsWith(err), error.constData());
     }
 
+    // The program's front answers a bare --help or --version without loading
+    // the library that holds the rest; every other line goes to the library.
+    // alone: the front is copied to a folder of its own, without the library.
+    void front_data()
+    {
+        QTest::addColumn<QStringList>("arguments");
+        QTest::addColumn<bool>("alone");
+        QTest::addColumn<int>("code");
+        QTest::addColumn<QByteArray>("out");
+        QTest::addColumn<QString>("err");   // a pattern standard error matches
+        const QByteArray version("Kelvarin 2.7.0\n");
+        const QByteArray usage = CliRunner::Usage().toUtf8();
+        QTest::newRow("--version") << QStringList{"--version"} << false << 0 << version << "^$";
+        QTest::newRow("-V") << QStringList{"-V"} << false << 0 << version << "^$";
+        QTest::newRow("--help") << QStringList{"--help"} << false << 0 << usage << "^$";
+        QTest::newRow("-h") << QStringList{"-h"} << false << 0 << usage << "^$";
+        QTest::newRow("version, then unknown") << QStringList{"--version", "--bogus"} << false << 0 << version << "^$";
+        QTest::newRow("unknown, then version") << QStringList{"--bogus", "--version"} << false << 2 << QByteArray()
+                                               << "^kelvarin-cli: unknown argument: --bogus\n\nUsage: kelvarin-cli ";
+        QTest::newRow("no library, version") << QStringList{"--version"} << true << 0 << version << "^$";
+        QTest::newRow("no library, action") << QStringList{"--read-default"} << true << 2 << QByteArray()
+                                            << "^kelvarin-cli: cannot load /\\S*kelvarin-cli-run\\S*: .+\n$";
+    }
+
+    void front()
+    {
+        QFETCH(QStringList, arguments);
+        QFETCH(bool, alone);
+        QFETCH(int, code);
+        QFETCH(QByteArray, out);
+        QFETCH(QString, err);
+        QTemporaryDir folder;
+        QString program = QStringLiteral(KELVARIN_CLI_PATH);
+        if (alone) {
+            QVERIFY(folder.isValid());
+            QVERIFY(QFile::copy(program, folder.filePath(QStringLiteral("kelvarin-cli"))));
+            program = folder.filePath(QStringLiteral("kelvarin-cli"));
+        }
+        QProcess process;
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert(QStringLiteral("XDG_CONFIG_HOME"), m_config->dir.path());
+        process.setProcessEnvironment(env);
+        process.setStandardInputFile(QProcess::nullDevice());
+        process.start(program, arguments);
+        QVERIFY(process.waitForFinished(60000));
+        QCOMPARE(process.exitStatus(), QProcess::NormalExit);
+        QCOMPARE(process.exitCode(), code);
+        QCOMPARE(process.readAllStandardOutput(), out);
+        const QString error = QString::fromUtf8(process.readAllStandardError());
+        QVERIFY2(QRegularExpression(err).match(error).hasMatch(), qPrintable(error));
+    }
+
     void readDefaultPrintsTheClassTree_data()
     {
         QTest::addColumn<QString>("setting");

@@ -5,10 +5,11 @@
 # MIME types the MIME package defines, and, when the tools are installed, the
 # desktop entry and the AppStream description validate.
 #
-# cmake -DBUILD_DIR=<build tree> -DSCRATCH=<empty folder> -DGZIPPED=ON|OFF -P InstallLayout.cmake
+# cmake -DBUILD_DIR=<build tree> -DSCRATCH=<empty folder> -DGZIPPED=ON|OFF
+#       -DCLI_LIBRARY=<kelvarin-cli's library, relative to the prefix> -P InstallLayout.cmake
 
 cmake_minimum_required(VERSION 3.21)
-foreach(var BUILD_DIR SCRATCH GZIPPED)
+foreach(var BUILD_DIR SCRATCH GZIPPED CLI_LIBRARY)
   if(NOT DEFINED ${var})
     message(FATAL_ERROR "InstallLayout.cmake needs -D${var}=...")
   endif()
@@ -40,6 +41,7 @@ endif()
 set(expected
   usr/bin/kelvarin
   usr/bin/kelvarin-cli
+  usr/${CLI_LIBRARY}
   usr/share/applications/kelvarin.desktop
   usr/share/bash-completion/completions/kelvarin-cli
   usr/share/doc/kelvarin/changelog${gz}
@@ -85,6 +87,13 @@ if(EXISTS ${root}/usr/bin/kelvarin-cli)
     RESULT_VARIABLE result OUTPUT_VARIABLE output ERROR_VARIABLE errors)
   if(NOT result EQUAL 0 OR NOT output MATCHES "Usage: kelvarin-cli")
     fail("installed kelvarin-cli --help: exit ${result}\n${output}${errors}")
+  endif()
+  # The front answers a bare --help itself; a usage error comes from the
+  # library, which the installed front finds in its private folder.
+  execute_process(COMMAND ${root}/usr/bin/kelvarin-cli --bogus
+    RESULT_VARIABLE result OUTPUT_VARIABLE output ERROR_VARIABLE errors)
+  if(NOT result EQUAL 2 OR NOT errors MATCHES "^kelvarin-cli: unknown argument: --bogus")
+    fail("installed kelvarin-cli --bogus: exit ${result}\n${output}${errors}")
   endif()
 endif()
 

@@ -12,7 +12,7 @@ using ProgramEntry = int (*)(int argc, char **argv);
 
 // Loads the shared library fileName from the running program's own folder
 // or, when it is not there, from installedFolder (relative to that folder),
-// with every symbol bound at once, and answers its function entryName. The
+// its functions bound on first call, and answers its function entryName. The
 // program's folder comes from the system, not from argv[0]. The library is
 // never unloaded: it holds the rest of the program until the process ends.
 // On failure answers null and writes "cannot load PATH: REASON" into why

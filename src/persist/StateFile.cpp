@@ -17,6 +17,7 @@
 #include <chrono>
 #include <future>
 #include <iterator>
+#include <system_error>
 #include <vector>
 
 namespace kelvarin {
@@ -117,11 +118,18 @@ QSet<QString> PackagesOfTree(const QString &text)
 // enough to be worth a thread; small work runs when its result is asked for.
 // The future's owner waits for the thread on any way out, so the work may
 // refer to the caller's locals declared before it. A failure in the work is
-// raised by get().
+// raised by get(). Where no thread can be had, the work is done when its
+// result is asked for, as small work is.
 template <typename Work>
 auto Ahead(bool large, Work &&work)
 {
-    return std::async(large ? std::launch::async : std::launch::deferred, std::forward<Work>(work));
+    if (large) {
+        try {
+            return std::async(std::launch::async, work);
+        } catch (const std::system_error &) {
+        }
+    }
+    return std::async(std::launch::deferred, std::forward<Work>(work));
 }
 
 // Waits for (or does) work started by Ahead, letting the window handle its events

@@ -1,11 +1,11 @@
 #include "model/DeclarationParser.h"
 #include "platform/TextFile.h"
 #include "support/CountingPump.h"
+#include "support/EncodedText.h"
 
 #include <QDir>
 #include <QFile>
 #include <QRandomGenerator>
-#include <QStringEncoder>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -14,18 +14,6 @@ using DeclarationParser::FindParentClass;
 using DeclarationParser::Parse;
 
 namespace {
-
-QByteArray Utf16(const QString &text, bool littleEndian)
-{
-    QStringEncoder encoder(littleEndian ? QStringConverter::Utf16LE : QStringConverter::Utf16BE);
-    const QByteArray bom = littleEndian ? QByteArray("\xFF\xFE", 2) : QByteArray("\xFE\xFF", 2);
-    return bom + QByteArray(encoder.encode(text));
-}
-
-QByteArray Utf8Bom(const QString &text)
-{
-    return QByteArray("\xEF\xBB\xBF") + text.toUtf8();
-}
 
 // A block comment of exactly length characters.
 QString Comment(qsizetype length)
@@ -178,9 +166,9 @@ private slots:
         QTest::addColumn<QString>("parent");
 
         const QString near = "// Ren\u00e9\r\nclass Foo extends Bar;\r\n";
-        QTest::newRow("UTF-16 LE") << Utf16(near, true) << "Bar";
-        QTest::newRow("UTF-16 BE") << Utf16(near, false) << "Bar";
-        QTest::newRow("UTF-8 with mark") << Utf8Bom(near) << "Bar";
+        QTest::newRow("UTF-16 LE") << test::Utf16WithMark(near, true) << "Bar";
+        QTest::newRow("UTF-16 BE") << test::Utf16WithMark(near, false) << "Bar";
+        QTest::newRow("UTF-8 with mark") << test::Utf8WithMark(near) << "Bar";
         QTest::newRow("Latin-1 bytes") << QByteArray("// Ren\xe9\r\n/* \xe9\xff\xa0 */class Foo extends Bar;")
                                        << "Bar";
         QTest::newRow("Latin-1 parent") << QByteArray("class Foo extends Caf\xe9;") << "Caf\u00e9";
@@ -192,9 +180,9 @@ private slots:
             const QString text = Comment(length) + "\r\nclass Foo extends LongParentName;\r\n";
             const QByteArray name = QByteArray::number(length);
             QTest::newRow(name + " Latin-1") << text.toLatin1() << "LongParentName";
-            QTest::newRow(name + " UTF-8") << Utf8Bom(text) << "LongParentName";
-            QTest::newRow(name + " UTF-16 LE") << Utf16(text, true) << "LongParentName";
-            QTest::newRow(name + " UTF-16 BE") << Utf16(text, false) << "LongParentName";
+            QTest::newRow(name + " UTF-8") << test::Utf8WithMark(text) << "LongParentName";
+            QTest::newRow(name + " UTF-16 LE") << test::Utf16WithMark(text, true) << "LongParentName";
+            QTest::newRow(name + " UTF-16 BE") << test::Utf16WithMark(text, false) << "LongParentName";
         }
 
         // A non-ASCII letter of the parent cut by the end of a read.
@@ -205,12 +193,12 @@ private slots:
             const int commentBytes = 4095 - 3 - 2 - 19 - 2 * shift;
             const QString text = Comment(commentBytes) + "\r\n" + declaration;
             QTest::newRow(qPrintable(QStringLiteral("UTF-8 letter split %1").arg(shift)))
-                << Utf8Bom(text) << "B\u00e4\u00e4\u00e4se";
+                << test::Utf8WithMark(text) << "B\u00e4\u00e4\u00e4se";
         }
         // A symbol outside the basic plane (a surrogate pair) whose first half
         // is the last code unit of a read ends the parent name.
         const QString wide = Comment(2047 - 1 - 21) + "class Foo extends Bar\U0001F600;";
-        QTest::newRow("UTF-16 surrogate pair at chunk end") << Utf16(wide, true) << "Bar";
+        QTest::newRow("UTF-16 surrogate pair at chunk end") << test::Utf16WithMark(wide, true) << "Bar";
 
         // Whatever binary junk holds, reading it in chunks agrees with
         // reading it all.

@@ -1,5 +1,6 @@
 #include "model/EditPackagesFile.h"
 
+#include "support/EncodedText.h"
 #include "support/GameDir.h"
 #include "support/Raised.h"
 #include "support/ScriptedPrompter.h"
@@ -15,18 +16,6 @@ namespace {
 
 const QString kIni = QStringLiteral("System/UnrealTournament.ini");
 const QByteArray kHead("[Editor.EditorEngine]\r\n");
-
-// Text as UTF-16 with its mark, code unit by code unit (unpaired surrogates too).
-QByteArray Utf16(const QString &text, bool little)
-{
-    QByteArray bytes(little ? "\xff\xfe" : "\xfe\xff");
-    for (QChar c : text) {
-        const char lo = char(c.unicode() & 0xff);
-        const char hi = char(c.unicode() >> 8);
-        bytes.append(little ? lo : hi).append(little ? hi : lo);
-    }
-    return bytes;
-}
 
 } // namespace
 
@@ -106,8 +95,8 @@ private slots:
             + QChar(0xd800) + "\r\n";
         for (bool little : {true, false}) {
             QTest::newRow(little ? "UTF-16LE mark" : "UTF-16BE mark")
-                << Utf16(before, little) << QStringList{QString::fromUtf8("Mod\u00e9"), QString::fromUtf8("\u0100")}
-                << Utf16(after, little);
+                << test::Utf16WithMark(before, little) << QStringList{QString::fromUtf8("Mod\u00e9"), QString::fromUtf8("\u0100")}
+                << test::Utf16WithMark(after, little);
         }
     }
 
@@ -193,7 +182,7 @@ private slots:
         QCOMPARE(QDir(game.Native(QStringLiteral("System"))).count(), bytes.isNull() ? 2u : 3u);
         QVERIFY(prompter.shown.isEmpty());
 
-        game.WriteBytes(kIni, Utf16(QString::fromLatin1(kHead + "EditPackages=Core\r\n"), true));
+        game.WriteBytes(kIni, test::Utf16WithMark(QString::fromLatin1(kHead + "EditPackages=Core\r\n"), true));
         list.clear();
         QVERIFY(file.ReadEditPackagesList(list));
         QCOMPARE(list, QStringList{"Core"});

@@ -23,7 +23,7 @@ namespace {
 
 // The exporter on a scratch game, every start recorded and answered by a
 // new FakeProcess (or a failure while failCode is set).
-struct Harness
+struct ExportHarness
 {
     ModelHarness h;
     RecordingErrors errors;
@@ -34,7 +34,7 @@ struct Harness
     QStringList statuses;
     QList<bool> busyChanges;
 
-    Harness()
+    ExportHarness()
     {
         exporter.SetProgramStarter([this](const ProgramCommand &command, int *code) -> std::shared_ptr<RunningProcess> {
             commands.append(command);
@@ -87,7 +87,7 @@ class tst_PackageExporter : public QObject
 private slots:
     void scanListsCompiledPackagesSorted()
     {
-        Harness t;
+        ExportHarness t;
         t.h.game.MakeDir(QStringLiteral("System/Folder.u"));
         t.Packages({QStringLiteral("MyMod.u"), QStringLiteral("Botpack.u"), QStringLiteral("Upper.U"),
                     QStringLiteral("Old.ubak"), QStringLiteral("Notes.txt"), QStringLiteral(".u"),
@@ -141,7 +141,7 @@ private slots:
         QFETCH(QList<int>, rows);
         QFETCH(QStringList, found);
         QFETCH(QStringList, queued);
-        Harness t;
+        ExportHarness t;
         t.Packages({"D.u", "b.u", "C.u", "A.u", "E.u"});
         t.exporter.Add({4});
         QSignalSpy changed(&t.exporter, &PackageExporter::ListsChanged);
@@ -169,7 +169,7 @@ private slots:
     {
         QFETCH(QString, baseSub);
         QFETCH(bool, visible);
-        Harness t;
+        ExportHarness t;
         const QString base = t.h.game.Base() + QLatin1Char('/') + baseSub;
         QDir().mkpath(base + QStringLiteral("/System"));
         t.h.options.BaseDir = base;
@@ -192,7 +192,7 @@ private slots:
 
     void goWithEmptyQueueSaysSo()
     {
-        Harness t;
+        ExportHarness t;
         t.Packages({"A.u"});
         QVERIFY(!t.exporter.Go());
         QCOMPARE(t.h.prompter.Texts(), QStringList{PackageExporter::NothingQueuedMessage});
@@ -203,7 +203,7 @@ private slots:
 
     void queueRunsOneAfterAnother()
     {
-        Harness t;
+        ExportHarness t;
         t.Packages({"C.u", "A.u", "B.u"});
         t.exporter.AddAll();
         QVERIFY(t.exporter.Go());
@@ -244,7 +244,7 @@ private slots:
         QFETCH(int, starts);
         QFETCH(QStringList, messages);
         QFETCH(QStringList, statuses);
-        Harness t;
+        ExportHarness t;
         test::PackageWriter a;
         a.Class("Alpha", 0, QByteArray("class Alpha;\r\n"));
         a.Class("Beta", 0, QByteArray("class Beta;\r\n"));
@@ -269,7 +269,7 @@ private slots:
 
     void cancelEndsWithBeepAndDone()
     {
-        Harness t;
+        ExportHarness t;
         t.Packages({"A.u", "B.u"});
         t.exporter.AddAll();
         t.exporter.Go();
@@ -297,7 +297,7 @@ private slots:
     void staleEndIsIgnored()
     {
         QFETCH(int, failCode);
-        Harness t;
+        ExportHarness t;
         t.Packages({"A.u", "B.u"});
         t.exporter.Add({0});
         t.exporter.Go();
@@ -336,7 +336,7 @@ private slots:
     {
         QFETCH(QList<MessageAnswer>, answers);
         QFETCH(bool, started);
-        Harness t;
+        ExportHarness t;
         t.Packages({"Alpha.u", "Beta.u", "Gamma.u", "Delta.u"});
         t.h.game.WriteClass("alpha", "A.uc", "class A extends Actor;");
         t.h.game.WriteClass("Gamma", "G.UC", "class G extends Actor;");
@@ -358,7 +358,7 @@ private slots:
 
     void otherToolBusyRefusesGo()
     {
-        Harness t;
+        ExportHarness t;
         t.Packages({"A.u"});
         t.exporter.AddAll();
         bool compiling = true;
@@ -373,7 +373,7 @@ private slots:
 
     void movesRefusedWhileBusy()
     {
-        Harness t;
+        ExportHarness t;
         t.Packages({"A.u", "B.u"});
         t.exporter.Add({0});
         t.exporter.Go();
@@ -389,7 +389,7 @@ private slots:
     {
         std::shared_ptr<FakeProcess> process;
         {
-            Harness t;
+            ExportHarness t;
             t.Packages({"A.u"});
             t.exporter.AddAll();
             t.exporter.Go();
@@ -417,7 +417,7 @@ private slots:
         QFETCH(int, exitCode);
         QFETCH(bool, writesSources);
         QFETCH(bool, exported);
-        Harness t;
+        ExportHarness t;
         t.Packages({"MyMod.u"});
         t.exporter.SetProgramStarter([&](const ProgramCommand &command, int *) -> std::shared_ptr<RunningProcess> {
             t.commands.append(command);
@@ -436,7 +436,7 @@ private slots:
 
     void exportPackageRefusals()
     {
-        Harness t;
+        ExportHarness t;
         t.Packages({"MyMod.u"});
         t.h.game.WriteClass("MyMod", "A.uc", "class A extends Actor;");
         t.h.prompter.defaultYes = false;
@@ -449,7 +449,7 @@ private slots:
 
     void exportPackageEndsUccWhenTerminating()
     {
-        Harness t;
+        ExportHarness t;
         t.Packages({"MyMod.u"});
         std::shared_ptr<FakeProcess> process = std::make_shared<FakeProcess>();
         t.exporter.SetProgramStarter([&](const ProgramCommand &, int *) -> std::shared_ptr<RunningProcess> {

@@ -31,7 +31,7 @@ QByteArray Container(const QString &package, const QList<std::array<QByteArray, 
 const QByteArray SourceA = "class MyA extends Actor;\r\n// a \"quoted\" { brace\r\n";
 const QByteArray SourceB = "\xEF\xBB\xBF" "class MyB expands MyA;\r\n";
 
-struct Game
+struct ExportGame
 {
     StandinScratch scratch;
     ModelHarness h;
@@ -41,7 +41,7 @@ struct Game
     int beeps = 0;
     QStringList statuses;
 
-    Game()
+    ExportGame()
     {
         base = scratch.Path(QStringLiteral("Unreal Tournament"));
         scratch.CopyProgram(QStringLiteral("Unreal Tournament/System/UCC.exe"), QStringLiteral(KELVARIN_UCC_STANDIN));
@@ -71,7 +71,7 @@ class tst_PackageExporterStandin : public QObject
 private slots:
     void goExportsIntoTheBaseDirectoryWithBlanks()
     {
-        Game g;
+        ExportGame g;
         QVERIFY(g.scratch.IsValid());
         QCOMPARE(g.exporter.FoundList().Entries(), (QStringList{"Engine", "MyMod"}));
         g.exporter.Add({g.exporter.FoundList().IndexOf("MyMod")});
@@ -104,7 +104,7 @@ private slots:
     void exportPackageForTheCommandLine()
     {
         QFETCH(bool, relative);
-        Game g;
+        ExportGame g;
         if (relative)
             g.h.options.BaseDir = QDir::current().relativeFilePath(g.base);
         QVERIFY(!g.h.PackageItems().contains("MyMod"));

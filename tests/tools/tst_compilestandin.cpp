@@ -17,7 +17,7 @@ using namespace kelvarin;
 
 namespace {
 
-const QByteArray kIni("[Engine.Engine]\r\nGameEngine=Engine.GameEngine\r\n[Editor.EditorEngine]\r\n"
+const QByteArray kIniText("[Engine.Engine]\r\nGameEngine=Engine.GameEngine\r\n[Editor.EditorEngine]\r\n"
                       "EditPackages=Core\r\nCacheSizeMegs=4\r\n");
 
 // A scratch game: System with the UCC stand-in as UCC.Exe, a Core.u the
@@ -35,7 +35,7 @@ struct Game
     {
         options.BaseDir = scratch.Path(QStringLiteral("game"));
         scratch.CopyProgram(QStringLiteral("game/System/UCC.Exe"), QStringLiteral(KELVARIN_UCC_STANDIN));
-        scratch.Write(QStringLiteral("game/System/UnrealTournament.ini"), kIni);
+        scratch.Write(QStringLiteral("game/System/UnrealTournament.ini"), kIniText);
         scratch.Write(QStringLiteral("game/System/Core.u"), QByteArray("\xC1\x83\x2A\x9E real package", 17));
         scratch.Write(QStringLiteral("game/MyMod/Classes/MyClass.uc"), "class MyClass extends Object;\r\n");
     }
@@ -96,7 +96,7 @@ private slots:
         QCOMPARE(g.Exists(QStringLiteral("System/MyMod.u")), !oldPackage.isNull());
         QCOMPARE(g.Read(QStringLiteral("System/MyMod.u")), oldPackage);
         QVERIFY(!g.Exists(QStringLiteral("System/MyMod.ubak")));
-        QCOMPARE(g.Read(QStringLiteral("System/UnrealTournament.ini")), kIni);
+        QCOMPARE(g.Read(QStringLiteral("System/UnrealTournament.ini")), kIniText);
         QVERIFY(g.prompter.shown.isEmpty());
     }
 

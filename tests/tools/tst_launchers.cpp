@@ -25,7 +25,7 @@ using test::NodeAtPath;
 
 namespace {
 
-constexpr int StartLimitMs = 30000;
+constexpr int LaunchLimitMs = 30000;
 
 void Settle() { test::RecordingShell::Settle(); }
 
@@ -231,7 +231,7 @@ private slots:
         launchers.JoinyourselfMenuItemClick();
         launchers.UTLogClick();
         launchers.ExploreUTButtonClick();
-        QTRY_COMPARE_WITH_TIMEOUT(f.errors.shown.size(), 1, StartLimitMs);
+        QTRY_COMPARE_WITH_TIMEOUT(f.errors.shown.size(), 1, LaunchLimitMs);
         Settle();
         QCOMPARE(f.errors.shown.size(), 1);
         QCOMPARE(f.errors.shown.first().first, LaunchCode::PathNotFound);
@@ -250,7 +250,7 @@ private slots:
         QCOMPARE(server->ProgramPath, f.System() + QLatin1String("\\ucc.exe"));
         QCOMPARE(server->Parameters, QStringLiteral("server ctf-face"));
         QCOMPARE(server->WorkingDirectory, f.System());
-        QVERIFY(server->wait(QDeadlineTimer(StartLimitMs)));
+        QVERIFY(server->wait(QDeadlineTimer(LaunchLimitMs)));
         Settle();
 
         // The error box first, then the message that the run is over.
@@ -263,7 +263,7 @@ private slots:
         // The next start reaps the finished thread.
         f.launchers->RundedicatedserverMenuItemClick();
         QCOMPARE(f.launchers->ServerCount(), 1);
-        QVERIFY(f.launchers->Servers().front()->wait(QDeadlineTimer(StartLimitMs)));
+        QVERIFY(f.launchers->Servers().front()->wait(QDeadlineTimer(LaunchLimitMs)));
         Settle();
         QCOMPARE(f.errors.shown.size(), 2);
     }
@@ -272,7 +272,7 @@ private slots:
     {
         Fixture f;
         f.launchers->RundedicatedserverMenuItemClick();
-        QVERIFY(f.launchers->Servers().front()->wait(QDeadlineTimer(StartLimitMs)));
+        QVERIFY(f.launchers->Servers().front()->wait(QDeadlineTimer(LaunchLimitMs)));
         f.launchers.reset();
         Settle();
         QCOMPARE(f.errors.shown.size(), 0);

@@ -38,9 +38,9 @@ const QStringList CoreTree{"Classes", "-Object"};
 
 // A main window on that game, with two saved states: Full (both packages)
 // and Core (Core alone). The default state of the start-up is Full.
-struct Window : test::AppHarness
+struct StartWindow : test::AppHarness
 {
-    Window()
+    StartWindow()
         : AppHarness(Start::OnGame, [](test::TestSeams &seams) { seams.WriteSmallGame(); })
     {
         form.ReaddefaultpackagesMenuItemClick();
@@ -78,7 +78,7 @@ private slots:
 
     void stateIsLoadedAfterTheDefaultState()
     {
-        Window w;
+        StartWindow w;
         w.form.OpenFile(w.coreOnly);
         // Nothing is opened before the start-up has run.
         QCoreApplication::processEvents();
@@ -98,12 +98,12 @@ private slots:
     void classIsSelectedInBothTrees()
     {
         QFETCH(QString, file);
-        Window w;
+        StartWindow w;
         w.form.OpenFile(w.game.Native(file));
         w.form.FormShow();
         QCOMPARE(DumpTree(w.model.Browser()), FullTree);   // the default state stays
-        QCOMPARE(Window::Selected(w.model.Browser()), QStringLiteral("Object/Actor"));
-        QCOMPARE(Window::Selected(w.model.PackagesBrowser()), QStringLiteral("Engine/Actor"));
+        QCOMPARE(StartWindow::Selected(w.model.Browser()), QStringLiteral("Object/Actor"));
+        QCOMPARE(StartWindow::Selected(w.model.PackagesBrowser()), QStringLiteral("Engine/Actor"));
     }
 
     void unopenedFilesAreReported_data()
@@ -120,7 +120,7 @@ private slots:
     {
         QFETCH(QString, file);
         QFETCH(QString, status);
-        Window w;
+        StartWindow w;
         w.game.MakeDir(QStringLiteral("Dir.Kelvar"));
         // A state whose companions are missing: the loader's error is shown.
         w.game.WriteBytes(QStringLiteral("Junk.Kelvar"), QByteArray("\x01\xff junk", 7));
@@ -138,7 +138,7 @@ private slots:
 
     void runningInstanceOpensTheHandedOverFile()
     {
-        Window w;
+        StartWindow w;
         const QString name = QStringLiteral("kelvarin-test-") + QUuid::createUuid().toString(QUuid::Id128).left(12);
         SingleInstance first(name);
         QVERIFY(first.TryAcquire());
@@ -171,7 +171,7 @@ private slots:
 
     void handedOverFileWaitsForARunningOperation()
     {
-        Window w;
+        StartWindow w;
         w.form.FormShow();
         {
             ClassModel::BusyScope busy(w.model, QStringLiteral("compiling"));

@@ -24,11 +24,12 @@ public:
     // The text upper-cased once, for the many case-insensitive comparisons.
     const QString &UpperText() const { return m_upper; }
     int ImageIndex() const { return m_image; }
-    // The text's place in the sort order, prepared on first use.
+    // The text's place in the sort order, prepared on first use (held apart:
+    // most nodes, a loaded state's all, are never sorted).
     const SortKey &Key() const
     {
         if (!m_key)
-            m_key.emplace(m_text, m_upper);
+            m_key = std::make_unique<SortKey>(m_text, m_upper);
         return *m_key;
     }
     TreeNode *Parent() const { return m_parent; }
@@ -50,7 +51,7 @@ private:
     TreeNode *m_parent;
     QString m_text;
     QString m_upper;
-    mutable std::optional<SortKey> m_key;
+    mutable std::unique_ptr<SortKey> m_key;
     int m_image;
     int m_row = 0;
     int m_depth = 0;

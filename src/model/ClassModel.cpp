@@ -247,18 +247,24 @@ void ClassModel::ListPackageDirs()
     // from it. Files that are not game packages (the UCC stand-in's
     // containers, anything else named *.u) are no such package.
     const QString system = base + QLatin1String("\\System\\");
-    for (const QString &name : FileSystem::List(system + QLatin1String("*.u"), FileSystem::ListWhat::Files)) {
+    for (const QString &file : CompiledFileNames()) {
         m_pump.Pump();
         if (m_pump.Terminating())
             return;
-        if (!name.endsWith(QLatin1String(".u"), Qt::CaseInsensitive))
-            continue;
-        const QString package = name.chopped(2);
+        const QString package = file.chopped(2);
         if (!IsIdentifier(package, NameLetters::Latin1) || m_packageList.IndexOf(package) >= 0)
             continue;
-        if (PackageFile::HasPackageTag(system + name))
+        if (PackageFile::HasPackageTag(system + file))
             m_packageList.Add(package);
     }
+}
+
+QStringList ClassModel::CompiledFileNames() const
+{
+    QStringList files = FileSystem::List(m_options.BaseDir + QLatin1String("\\System\\*.u"), FileSystem::ListWhat::Files);
+    // The pattern's match is the file system's: keep only names that do end in ".u".
+    files.removeIf([](const QString &name) { return !name.endsWith(QLatin1String(".u"), Qt::CaseInsensitive); });
+    return files;
 }
 
 bool ClassModel::IsCompiledClass(const QString &className) const
@@ -297,9 +303,8 @@ void ClassModel::FindCompiledClasses()
     // one with a compiled file in the System directory (listed once here, as
     // most games have sources for nearly every package) is asked at all.
     QSet<QString> compiledFiles;
-    for (const QString &name : FileSystem::List(m_options.BaseDir + QLatin1String("\\System\\*.u"), FileSystem::ListWhat::Files))
-        if (name.endsWith(QLatin1String(".u"), Qt::CaseInsensitive))
-            compiledFiles.insert(UpperCase(name.chopped(2)));
+    for (const QString &file : CompiledFileNames())
+        compiledFiles.insert(UpperCase(file.chopped(2)));
     QHash<QString, bool> compiledPackages;
     QStringList classes;
     // The entries are sorted, so a package's come one after the other: an

@@ -131,6 +131,10 @@ public:
     };
 
 private:
+    // The names of the System directory's files that end in ".u", where the
+    // compiled packages are; listed afresh on every call.
+    QStringList CompiledFileNames() const;
+
     const TOptions &m_options;
     EventPump &m_pump;
     Prompter &m_prompter;

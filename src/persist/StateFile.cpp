@@ -202,10 +202,38 @@ bool StateFile::LoadState(const QString &fileName)
     if (!state)
         return false;
     // All four files are read before the model changes, so that a set that
-    // cannot be loaded leaves the model as it was.
+    // cannot be loaded leaves the model as it was. The two trees and the
+    // bindings are built on helper threads, apart from the model, each as soon
+    // as its file is read; the model takes them once all is known to fit.
+    // (Each text and tree is declared before the work that refers to it: a
+    // failure below waits for that work before they go.)
+    Tree &browser = m_model.Browser();
+    Tree &packageTree = m_model.PackagesBrowser();
+    Tree classNodes(browser.TreeKind(), browser);
+    Tree packageNodes(packageTree.TreeKind(), packageTree);
+    constexpr qsizetype LargeText = 32 * 1024;
+    // A node with its texts and index entry takes about twenty times its
+    // line's characters; a binding about eight.
     const QString classTreeText = ReadCompanion(base + QLatin1String(".UTree"));
+    auto classesRead = Ahead(classTreeText.size() >= LargeText, [&] {
+        BackgroundThread::ReserveHeap(20 * classTreeText.size());
+        TreeText::ReadText(classNodes, classTreeText);
+    });
     const QString packageTreeText = ReadCompanion(base + QLatin1String(".UPack"));
+    auto packagesRead = Ahead(packageTreeText.size() >= LargeText, [&] {
+        BackgroundThread::ReserveHeap(20 * packageTreeText.size());
+        TreeText::ReadText(packageNodes, packageTreeText);
+    });
     const QString bindingsText = ReadCompanion(base + QLatin1String(".UBind"));
+    auto bindingsRead = Ahead(bindingsText.size() >= LargeText, [&bindingsText] {
+        BackgroundThread::ReserveHeap(8 * bindingsText.size());
+        Bindings bindings;
+        bindings.entries = TextFile::SplitLines(bindingsText);
+        bindings.keys.reserve(size_t(bindings.entries.size()));
+        for (const QString &entry : std::as_const(bindings.entries))
+            bindings.keys.emplace_back(entry);
+        return bindings;
+    });
 
     QStringList ticked;
     QSet<QString> tickedUpper;
@@ -233,33 +261,6 @@ bool StateFile::LoadState(const QString &fileName)
     });
     if (!together)
         throw KelvarinError(QString::fromLatin1(NotTogetherMessage).arg(SpecPath::Display(fileName)));
-
-    // The two trees and the bindings are built on helper threads, apart from
-    // the model, while the model is reset here; the model then takes them.
-    Tree &browser = m_model.Browser();
-    Tree &packageTree = m_model.PackagesBrowser();
-    Tree classNodes(browser.TreeKind(), browser);
-    Tree packageNodes(packageTree.TreeKind(), packageTree);
-    constexpr qsizetype LargeText = 32 * 1024;
-    // A node with its texts and index entry takes about twenty times its
-    // line's characters; a binding about eight.
-    auto classesRead = Ahead(classTreeText.size() >= LargeText, [&] {
-        BackgroundThread::ReserveHeap(20 * classTreeText.size());
-        TreeText::ReadText(classNodes, classTreeText);
-    });
-    auto packagesRead = Ahead(packageTreeText.size() >= LargeText, [&] {
-        BackgroundThread::ReserveHeap(20 * packageTreeText.size());
-        TreeText::ReadText(packageNodes, packageTreeText);
-    });
-    auto bindingsRead = Ahead(bindingsText.size() >= LargeText, [&bindingsText] {
-        BackgroundThread::ReserveHeap(8 * bindingsText.size());
-        Bindings bindings;
-        bindings.entries = TextFile::SplitLines(bindingsText);
-        bindings.keys.reserve(size_t(bindings.entries.size()));
-        for (const QString &entry : std::as_const(bindings.entries))
-            bindings.keys.emplace_back(entry);
-        return bindings;
-    });
 
     EventPump &pump = m_model.Pump();
     m_model.ResetModel();

@@ -206,7 +206,7 @@ int ClassModel::BrowserCompare(const TreeNode &node1, const TreeNode &node2)
         return 1;
     if (image2 == 4 || image2 == 6)
         return -1;
-    return node1.Key().Compare(node2.Key());
+    return CompareText(node1.Text(), node1.UpperText(), node2.Text(), node2.UpperText());
 }
 
 void ClassModel::SortTrees()

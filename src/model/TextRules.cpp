@@ -129,7 +129,19 @@ int SortKey::Compare(const SortKey &other) const
 
 int CompareText(QStringView a, QStringView b)
 {
-    return SortKey(a.toString()).Compare(SortKey(b.toString()));
+    return CompareText(a.toString(), UpperCase(a.toString()), b.toString(), UpperCase(b.toString()));
+}
+
+int CompareText(const QString &a, const QString &upperA, const QString &b, const QString &upperB)
+{
+    // The collator orders two texts as their sort keys do.
+    Collation &collation = CurrentCollation();
+    if (!collation.plain) {
+        const int result = collation.collator.compare(a, b);
+        if (result != 0)
+            return Sign(result);
+    }
+    return Sign(QString::compare(upperA, upperB, Qt::CaseSensitive));
 }
 
 } // namespace kelvarin

@@ -1,7 +1,5 @@
 #pragma once
 
-#include "model/TextRules.h"
-
 #include <QString>
 
 #include <memory>
@@ -24,14 +22,6 @@ public:
     // The text upper-cased once, for the many case-insensitive comparisons.
     const QString &UpperText() const { return m_upper; }
     int ImageIndex() const { return m_image; }
-    // The text's place in the sort order, prepared on first use (held apart:
-    // most nodes, a loaded state's all, are never sorted).
-    const SortKey &Key() const
-    {
-        if (!m_key)
-            m_key = std::make_unique<SortKey>(m_text, m_upper);
-        return *m_key;
-    }
     TreeNode *Parent() const { return m_parent; }
     int ChildCount() const { return int(m_children.size()); }
     bool HasChildren() const { return !m_children.empty(); }
@@ -51,7 +41,6 @@ private:
     TreeNode *m_parent;
     QString m_text;
     QString m_upper;
-    mutable std::unique_ptr<SortKey> m_key;
     int m_image;
     int m_row = 0;
     int m_depth = 0;

@@ -34,6 +34,22 @@ private slots:
             }
         }
     }
+
+    // The tree sort compares texts directly, the sorted lists by their keys:
+    // both must give one order, ties between case forms included.
+    void directComparisonOrdersAsKeys()
+    {
+        const QStringList words{"a", "A", "ab", "aB", "b", "_a", "a_b", "a1", "a10", "a2", "Pkg&Actor",
+                                "Pkg&actor", "Pkg01&Actor", "Pkg1&Actor", "\u00e9", "\u00c9", "e", "f",
+                                "stra\u00dfe", "STRASSE", "z", ""};
+        for (const QString &a : words) {
+            for (const QString &b : words) {
+                const int direct = CompareText(a, UpperCase(a), b, UpperCase(b));
+                QVERIFY2(direct == SortKey(a).Compare(SortKey(b)), qPrintable(a + QLatin1String(" / ") + b));
+                QCOMPARE(CompareText(a, b), direct);
+            }
+        }
+    }
 };
 
 KELVARIN_TEST_GUILESS_MAIN(TestSortedList)

@@ -129,7 +129,9 @@ int SortKey::Compare(const SortKey &other) const
 
 int CompareText(QStringView a, QStringView b)
 {
-    return CompareText(a.toString(), UpperCase(a.toString()), b.toString(), UpperCase(b.toString()));
+    const QString textA = a.toString();
+    const QString textB = b.toString();
+    return CompareText(textA, UpperCase(textA), textB, UpperCase(textB));
 }
 
 int CompareText(const QString &a, const QString &upperA, const QString &b, const QString &upperB)

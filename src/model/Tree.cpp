@@ -93,7 +93,8 @@ TreeNode *Tree::Add(TreeNode *parent, const QString &text, const QString &upper,
         }
     }
     ++m_count;
-    m_byName[raw->m_upper].append(raw);
+    if (m_indexed)
+        m_byName[raw->m_upper].append(raw);
     for (TreeObserver *o : m_observers)
         o->NodesInserted();
     return raw;
@@ -113,7 +114,8 @@ void Tree::Unindex(TreeNode *top, bool &selectionGone)
         for (auto &child : node->m_children)
             pending.push_back(child.get());
         going.insert(node);
-        names.insert(node->m_upper);
+        if (m_indexed)
+            names.insert(node->m_upper);
         if (node == m_selected)
             selectionGone = true;
         --m_count;
@@ -159,6 +161,7 @@ void Tree::Clear()
         o->TreeAboutToBeReset();
     m_top.clear();
     m_byName.clear();
+    m_indexed = true;
     m_unsorted.clear();
     m_topUnsorted = false;
     m_count = 0;
@@ -175,12 +178,14 @@ void Tree::TakeNodes(Tree &built)
         o->TreeAboutToBeReset();
     m_top = std::move(built.m_top);
     m_byName = std::move(built.m_byName);
+    m_indexed = built.m_indexed;
     m_unsorted = std::move(built.m_unsorted);
     m_topUnsorted = built.m_topUnsorted;
     m_count = built.m_count;
     m_selected = built.m_selected;
     built.m_top.clear();
     built.m_byName.clear();
+    built.m_indexed = true;
     built.m_unsorted.clear();
     built.m_topUnsorted = false;
     built.m_count = 0;
@@ -261,8 +266,24 @@ void Tree::Sort(const std::function<bool(const TreeNode &, const TreeNode &)> &l
         o->OrderChanged();
 }
 
+void Tree::DeferIndex()
+{
+    m_byName.clear();
+    m_indexed = false;
+}
+
+void Tree::BuildIndex() const
+{
+    m_byName.reserve(m_count);
+    for (TreeNode *node = First(); node; node = Next(node))
+        m_byName[node->m_upper].append(node);
+    m_indexed = true;
+}
+
 const Tree::NodeList *Tree::NodesNamed(const QString &upper) const
 {
+    if (!m_indexed)
+        BuildIndex();
     auto it = m_byName.constFind(upper);
     return it == m_byName.constEnd() ? nullptr : &it.value();
 }

@@ -68,8 +68,9 @@ public:
     // with the same order.
     void Sort(const std::function<bool(const TreeNode &, const TreeNode &)> &less);
 
-    // Makes room in the name index for about count nodes in all.
-    void ReserveIndex(qsizetype count) { m_byName.reserve(count); }
+    // Leaves the name index to be built by the first lookup instead of node
+    // by node: for a tree read whole before anything is looked up in it.
+    void DeferIndex();
 
     // Every node whose upper-cased text equals upper, in no particular order.
     // Lets lookups skip the walk; pre-order ties are settled by the caller.
@@ -89,6 +90,7 @@ private:
     int ImageFor(const TreeNode &node) const;
     // Drops the subtree of top from the name index and the unsorted levels.
     void Unindex(TreeNode *top, bool &selectionGone);
+    void BuildIndex() const;
     std::vector<std::unique_ptr<TreeNode>> &SiblingsOf(TreeNode *parent);
 
     Kind m_kind;
@@ -96,7 +98,9 @@ private:
     std::vector<std::unique_ptr<TreeNode>> m_top;
     int m_count = 0;
     TreeNode *m_selected = nullptr;
-    QHash<QString, NodeList> m_byName;
+    // Every node by its upper-cased text; built on first use when deferred.
+    mutable QHash<QString, NodeList> m_byName;
+    mutable bool m_indexed = true;
     std::vector<TreeObserver *> m_observers;
     // Levels (by parent; null for the top level) that gained nodes since the
     // last sort.

@@ -44,6 +44,10 @@ public:
         : m_tree(tree)
     {
         m_tree.Clear();
+        // Nothing is looked up while a saved tree is read; the name index is
+        // built when something first is, in one pass (a tree loaded and never
+        // searched never needs it).
+        m_tree.DeferIndex();
     }
 
     void Take(QStringView line)
@@ -105,10 +109,6 @@ void Read(Tree &tree, const QStringList &lines)
 void ReadText(Tree &tree, const QString &text)
 {
     Reader reader(tree);
-    // One index entry a line; a plain loop counts them far faster than a
-    // general search would.
-    const char16_t *units = reinterpret_cast<const char16_t *>(text.constData());
-    tree.ReserveIndex(std::count(units, units + text.size(), u'\n') + 1);
     TextFile::ForEachLine(text, [&reader](QStringView line) { reader.Take(line); });
 }
 

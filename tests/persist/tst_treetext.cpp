@@ -87,6 +87,34 @@ private slots:
         QCOMPARE(test::Raised([&] { TreeText::ReadText(tree, lines.join(QLatin1String("\r\n"))); }), message);
     }
 
+    // A tree read from text indexes its names only when first asked; what
+    // changed in between must show in the answers.
+    void namesFoundAfterRead()
+    {
+        Tree tree(Tree::Kind::ClassTree);
+        BuildTree(tree, {"Old"});
+        QVERIFY(tree.NodesNamed(QStringLiteral("OLD")));
+        Tree built(Tree::Kind::ClassTree, tree);
+        TreeText::ReadText(built, QStringLiteral("Classes\r\n\tObject\r\n\t\tActor\r\n\tGone\r\n\t\tactor\r\n"));
+        tree.TakeNodes(built);
+        TreeNode *object = tree.First()->Child(0);
+        tree.Add(object, QStringLiteral("Brush"));
+        tree.Remove(tree.First()->Child(1));
+        QVERIFY(!tree.NodesNamed(QStringLiteral("OLD")));
+        QVERIFY(!tree.NodesNamed(QStringLiteral("GONE")));
+        const Tree::NodeList *actors = tree.NodesNamed(QStringLiteral("ACTOR"));
+        QVERIFY(actors);
+        QCOMPARE(actors->size(), 1);
+        QCOMPARE(actors->first(), object->Child(0));
+        QCOMPARE(tree.NodesNamed(QStringLiteral("BRUSH"))->size(), 1);
+        QCOMPARE(tree.NodesNamed(QStringLiteral("BRUSH"))->first()->Parent(), object);
+        // Once built, the index follows every change as it happens.
+        tree.Remove(object->Child(0));
+        QVERIFY(!tree.NodesNamed(QStringLiteral("ACTOR")));
+        tree.Add(object, QStringLiteral("ACTOR"));
+        QCOMPARE(tree.NodesNamed(QStringLiteral("ACTOR"))->size(), 1);
+    }
+
     void veryDeepTree()
     {
         const int depth = 10000;

@@ -31,16 +31,17 @@ void CheckConsistent(const Tree &tree)
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {
-    const QString text = TextFile::Decode(fuzz::Bytes(data, size));
+    const QByteArray bytes = fuzz::Bytes(data, size);
+    const QString text = TextFile::Decode(bytes);
     const QStringList lines = TextFile::SplitLines(text);
     Tree tree(Tree::Kind::ClassTree);
     // The nodes read before a bad line stay.
     const QString error = test::Raised([&] { TreeText::Read(tree, lines); });
     CheckConsistent(tree);
 
-    // Read from the whole text in place: the same tree, the same error.
+    // Read from the bytes in place: the same tree, the same error.
     Tree fromText(Tree::Kind::ClassTree);
-    const QString textError = test::Raised([&] { TreeText::ReadText(fromText, text); });
+    const QString textError = test::Raised([&] { TreeText::ReadBytes(fromText, bytes); });
     CheckConsistent(fromText);
     fuzz::Check(textError == error, "the text reader fails otherwise", textError);
     fuzz::Check(TreeText::Write(fromText) == TreeText::Write(tree), "the text reader reads another tree");

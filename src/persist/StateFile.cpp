@@ -24,12 +24,12 @@ namespace kelvarin {
 
 namespace {
 
-QString ReadCompanion(const QString &path)
+QByteArray ReadCompanion(const QString &path)
 {
-    std::optional<QString> text = TextFile::ReadAll(path);
-    if (!text)
+    std::optional<QByteArray> bytes = TextFile::ReadRaw(path);
+    if (!bytes)
         throw KelvarinError(QStringLiteral("Cannot open file %1").arg(SpecPath::Display(path)));
-    return std::move(*text);
+    return std::move(*bytes);
 }
 
 [[noreturn]] void CannotCreate(const QString &path)
@@ -80,8 +80,8 @@ QByteArray Lines(const QStringList &lines)
     return Encoded(text);
 }
 
-// The packages a saved package tree holds: the nodes one level below a root.
-QSet<QString> PackagesOfTree(const QString &text)
+// The packages a saved package tree file holds: the nodes one level below a root.
+QSet<QString> PackagesOfTree(const QByteArray &file)
 {
     // The packages are the children of the top-level nodes as the tree reader
     // builds them: the first node is top-level whatever its indentation, and a
@@ -89,7 +89,7 @@ QSet<QString> PackagesOfTree(const QString &text)
     QSet<QString> packages;
     std::vector<qsizetype> levels;   // the levels of the path to the last node
     bool invalid = false;
-    TextFile::ForEachLine(text, [&](QStringView line) {
+    TextFile::ForEachLineOfBytes(file, [&](auto line) {
         if (invalid)
             return;
         qsizetype level = 0;
@@ -142,12 +142,33 @@ void Await(std::future<Result> &result, EventPump &pump)
     result.wait();   // runs deferred work
 }
 
-// Lines and sort keys of a saved binding list.
+// Lines and sort keys of a saved binding list, and the packages it names
+// (trimmed and upper-cased).
 struct Bindings
 {
     QStringList entries;
     std::vector<SortKey> keys;
+    QSet<QString> packages;
 };
+
+Bindings ReadBindings(const QByteArray &file)
+{
+    Bindings bindings;
+    TextFile::ForEachLineOfBytes(file, [&bindings](auto line) { bindings.entries.append(line.toString()); });
+    bindings.keys.reserve(size_t(bindings.entries.size()));
+    // The bindings are sorted: a package's come one after the other, and an
+    // entry with the very same package text as the one before is answered.
+    QStringView lastPackage;
+    for (const QString &entry : std::as_const(bindings.entries)) {
+        bindings.keys.emplace_back(entry);
+        const qsizetype amp = entry.indexOf(QLatin1Char('&'));
+        if (amp < 0 || (!lastPackage.isNull() && QStringView(entry).left(amp) == lastPackage))
+            continue;
+        lastPackage = QStringView(entry).left(amp);
+        bindings.packages.insert(UpperCase(Trim(lastPackage.toString())));
+    }
+    return bindings;
+}
 
 } // namespace
 
@@ -205,34 +226,31 @@ bool StateFile::LoadState(const QString &fileName)
     // cannot be loaded leaves the model as it was. The two trees and the
     // bindings are built on helper threads, apart from the model, each as soon
     // as its file is read; the model takes them once all is known to fit.
-    // (Each text and tree is declared before the work that refers to it: a
-    // failure below waits for that work before they go.)
+    // (Each file, tree and result is declared before the work that refers to
+    // it: a failure below waits for that work before they go.)
     Tree &browser = m_model.Browser();
     Tree &packageTree = m_model.PackagesBrowser();
     Tree classNodes(browser.TreeKind(), browser);
     Tree packageNodes(packageTree.TreeKind(), packageTree);
-    constexpr qsizetype LargeText = 32 * 1024;
-    // A node with its texts and index entry takes about twenty times its
-    // line's characters; a binding about eight.
-    const QString classTreeText = ReadCompanion(base + QLatin1String(".UTree"));
-    auto classesRead = Ahead(classTreeText.size() >= LargeText, [&] {
-        BackgroundThread::ReserveHeap(20 * classTreeText.size());
-        TreeText::ReadText(classNodes, classTreeText);
+    QSet<QString> treePackages;
+    constexpr qsizetype LargeFile = 32 * 1024;
+    // A node with its texts takes about twenty times its line's characters;
+    // a binding about eight.
+    const QByteArray classTreeFile = ReadCompanion(base + QLatin1String(".UTree"));
+    auto classesRead = Ahead(classTreeFile.size() >= LargeFile, [&] {
+        BackgroundThread::ReserveHeap(20 * classTreeFile.size());
+        TreeText::ReadBytes(classNodes, classTreeFile);
     });
-    const QString packageTreeText = ReadCompanion(base + QLatin1String(".UPack"));
-    auto packagesRead = Ahead(packageTreeText.size() >= LargeText, [&] {
-        BackgroundThread::ReserveHeap(20 * packageTreeText.size());
-        TreeText::ReadText(packageNodes, packageTreeText);
+    const QByteArray packageTreeFile = ReadCompanion(base + QLatin1String(".UPack"));
+    auto packagesRead = Ahead(packageTreeFile.size() >= LargeFile, [&] {
+        BackgroundThread::ReserveHeap(20 * packageTreeFile.size());
+        treePackages = PackagesOfTree(packageTreeFile);   // before an invalid line stops the work
+        TreeText::ReadBytes(packageNodes, packageTreeFile);
     });
-    const QString bindingsText = ReadCompanion(base + QLatin1String(".UBind"));
-    auto bindingsRead = Ahead(bindingsText.size() >= LargeText, [&bindingsText] {
-        BackgroundThread::ReserveHeap(8 * bindingsText.size());
-        Bindings bindings;
-        bindings.entries = TextFile::SplitLines(bindingsText);
-        bindings.keys.reserve(size_t(bindings.entries.size()));
-        for (const QString &entry : std::as_const(bindings.entries))
-            bindings.keys.emplace_back(entry);
-        return bindings;
+    const QByteArray bindingsFile = ReadCompanion(base + QLatin1String(".UBind"));
+    auto bindingsRead = Ahead(bindingsFile.size() >= LargeFile, [&bindingsFile] {
+        BackgroundThread::ReserveHeap(8 * bindingsFile.size());
+        return ReadBindings(bindingsFile);
     });
 
     QStringList ticked;
@@ -248,21 +266,13 @@ bool StateFile::LoadState(const QString &fileName)
     // short between those renames leaves a state file beside companions of
     // another save. Every package the trees and the bindings hold was ticked
     // when they were saved.
-    bool together = PackagesOfTree(packageTreeText).subtract(tickedUpper).isEmpty();
-    // The bindings are sorted: a package's come one after the other, and an
-    // entry with the very same package text as the one before is answered.
-    QStringView lastPackage;
-    TextFile::ForEachLine(bindingsText, [&](QStringView line) {
-        const qsizetype amp = together ? line.indexOf(QLatin1Char('&')) : -1;
-        if (amp < 0 || (!lastPackage.isNull() && line.left(amp) == lastPackage))
-            return;
-        lastPackage = line.left(amp);
-        together = tickedUpper.contains(UpperCase(Trim(lastPackage.toString())));
-    });
-    if (!together)
+    EventPump &pump = m_model.Pump();
+    Await(packagesRead, pump);
+    Await(bindingsRead, pump);
+    Bindings bindings = bindingsRead.get();
+    if (!treePackages.subtract(tickedUpper).isEmpty() || !bindings.packages.subtract(tickedUpper).isEmpty())
         throw KelvarinError(QString::fromLatin1(NotTogetherMessage).arg(SpecPath::Display(fileName)));
 
-    EventPump &pump = m_model.Pump();
     m_model.ResetModel();
     m_model.Status(QStringLiteral("Loading: ") + base);
     PackageList &packages = m_model.Packages();
@@ -280,11 +290,8 @@ bool StateFile::LoadState(const QString &fileName)
     Await(classesRead, pump);
     browser.TakeNodes(classNodes);
     classesRead.get();
-    Await(packagesRead, pump);
     packageTree.TakeNodes(packageNodes);
     packagesRead.get();
-    Await(bindingsRead, pump);
-    Bindings bindings = bindingsRead.get();
     m_model.Bindings().Assign(bindings.entries, std::move(bindings.keys));
     // The state does not record which classes came from compiled packages.
     m_model.FindCompiledClasses();

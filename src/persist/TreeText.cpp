@@ -50,13 +50,15 @@ public:
         m_tree.DeferIndex();
     }
 
-    void Take(QStringView line)
+    // line is a QStringView or a QLatin1StringView.
+    template <typename View>
+    void Take(View line)
     {
         int level = 0;
         while (level < line.size()
                && (line.at(level) == QLatin1Char('\t') || line.at(level) == QLatin1Char(' ')))
             ++level;
-        const QStringView text = line.mid(level);
+        const View text = line.sliced(level);
         if (text.isEmpty())
             return;
         if (m_stack.empty()) {
@@ -103,13 +105,13 @@ void Read(Tree &tree, const QStringList &lines)
 {
     Reader reader(tree);
     for (const QString &line : lines)
-        reader.Take(line);
+        reader.Take(QStringView(line));
 }
 
-void ReadText(Tree &tree, const QString &text)
+void ReadBytes(Tree &tree, const QByteArray &bytes)
 {
     Reader reader(tree);
-    TextFile::ForEachLine(text, [&reader](QStringView line) { reader.Take(line); });
+    TextFile::ForEachLineOfBytes(bytes, [&reader](auto line) { reader.Take(line); });
 }
 
 } // namespace kelvarin::TreeText

@@ -19,8 +19,9 @@ QString WriteText(const Tree &tree);
 // "Invalid level (%d) for item "%s"" for a line more than one level deeper
 // than the line before it (the tree then holds the nodes read so far).
 void Read(Tree &tree, const QStringList &lines);
-// The same for a whole text, cut into lines at CR LF, LF or CR.
-void ReadText(Tree &tree, const QString &text);
+// The same for a file's bytes, decoded as text files are and cut into lines
+// at CR LF, LF or CR.
+void ReadBytes(Tree &tree, const QByteArray &bytes);
 
 } // namespace TreeText
 } // namespace kelvarin

@@ -67,7 +67,14 @@ QByteArray Encode(const QString &text, TextEncoding encoding)
     return text.toLatin1();
 }
 
-std::optional<QString> ReadAll(const QString &specPath, TextEncoding *encoding)
+bool HasByteOrderMark(const QByteArray &bytes)
+{
+    TextEncoding encoding = TextEncoding::Latin1;
+    Decode(bytes.left(3), &encoding);
+    return encoding != TextEncoding::Latin1;
+}
+
+std::optional<QByteArray> ReadRaw(const QString &specPath)
 {
     const QString native = SpecPath::ToNative(specPath);
     if (QFileInfo(native).isDir())
@@ -75,7 +82,15 @@ std::optional<QString> ReadAll(const QString &specPath, TextEncoding *encoding)
     QFile file(native);
     if (!file.open(QIODevice::ReadOnly))
         return std::nullopt;
-    return Decode(file.readAll(), encoding);
+    return file.readAll();
+}
+
+std::optional<QString> ReadAll(const QString &specPath, TextEncoding *encoding)
+{
+    std::optional<QByteArray> bytes = ReadRaw(specPath);
+    if (!bytes)
+        return std::nullopt;
+    return Decode(*bytes, encoding);
 }
 
 QStringList SplitLines(const QString &text)

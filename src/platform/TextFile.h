@@ -5,6 +5,7 @@
 #include <QStringList>
 
 #include <optional>
+#include <utility>
 
 namespace kelvarin {
 
@@ -19,6 +20,11 @@ namespace TextFile {
 QString Decode(const QByteArray &bytes, TextEncoding *encoding = nullptr);
 QByteArray Encode(const QString &text, TextEncoding encoding);
 
+// True when bytes begin with a byte-order mark that Decode recognises.
+bool HasByteOrderMark(const QByteArray &bytes);
+
+// Reads a whole file's bytes as they stand; nullopt when it cannot be opened.
+std::optional<QByteArray> ReadRaw(const QString &specPath);
 // Reads and decodes a whole file; nullopt when it cannot be opened.
 std::optional<QString> ReadAll(const QString &specPath, TextEncoding *encoding = nullptr);
 
@@ -26,25 +32,50 @@ std::optional<QString> ReadAll(const QString &specPath, TextEncoding *encoding =
 // start another line; text after the last line end is a line.
 QStringList SplitLines(const QString &text);
 
+namespace Detail {
+inline const char16_t *Units(QStringView text) { return text.utf16(); }
+inline const char *Units(QLatin1StringView text) { return text.data(); }
+} // namespace Detail
+
 // Hands each line, cut as SplitLines cuts them, to take(QStringView) without
-// copying it.
-template <typename Take>
-void ForEachLine(QStringView text, Take &&take)
+// copying it. The same for Latin-1 text, whose lines are QLatin1StringView.
+template <typename View, typename Take>
+void ForEachLine(View text, Take &&take)
 {
-    const char16_t *units = text.utf16();
+    const auto *units = Detail::Units(text);
     const qsizetype size = text.size();
     qsizetype start = 0;
     for (qsizetype i = 0; i < size; ++i) {
-        const char16_t c = units[i];
-        if (c == u'\r' || c == u'\n') {
+        const auto c = units[i];
+        if (c == '\r' || c == '\n') {
             take(text.sliced(start, i - start));
-            if (c == u'\r' && i + 1 < size && units[i + 1] == u'\n')
+            if (c == '\r' && i + 1 < size && units[i + 1] == '\n')
                 ++i;
             start = i + 1;
         }
     }
     if (start < size)
         take(text.sliced(start));
+}
+
+template <typename Take>
+void ForEachLine(const QString &text, Take &&take)
+{
+    ForEachLine(QStringView(text), std::forward<Take>(take));
+}
+
+// Hands each line of a file's bytes, decoded as Decode decodes them, to
+// take: a QLatin1StringView each for a file without a byte-order mark (the
+// whole text is never decoded at once), a QStringView each otherwise.
+template <typename Take>
+void ForEachLineOfBytes(const QByteArray &bytes, Take &&take)
+{
+    if (HasByteOrderMark(bytes)) {
+        const QString text = Decode(bytes);
+        ForEachLine(QStringView(text), std::forward<Take>(take));
+    } else {
+        ForEachLine(QLatin1StringView(bytes), std::forward<Take>(take));
+    }
 }
 
 // Splits text into lines, then cuts each line longer than pieceSize into

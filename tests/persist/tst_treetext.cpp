@@ -1,6 +1,7 @@
 #include "persist/TreeText.h"
 
 #include "model/Tree.h"
+#include "platform/TextFile.h"
 #include "support/ModelHarness.h"
 #include "support/Raised.h"
 
@@ -61,11 +62,13 @@ private slots:
         for (const QString &line : TreeText::Write(tree))
             text += line + QStringLiteral("\r\n");
         QCOMPARE(TreeText::WriteText(tree), text);
-        // Read from a whole text with any line ends, the same tree.
+        // Read from a file's bytes with any line ends, Latin-1 or UTF-16, the same tree.
         for (const char *end : {"\r\n", "\n", "\r"}) {
-            Tree fromText(Tree::Kind::ClassTree);
-            TreeText::ReadText(fromText, lines.join(QLatin1String(end)));
-            QCOMPARE(DumpTree(fromText), dump);
+            for (TextEncoding encoding : {TextEncoding::Latin1, TextEncoding::Utf16LE}) {
+                Tree fromBytes(Tree::Kind::ClassTree);
+                TreeText::ReadBytes(fromBytes, TextFile::Encode(lines.join(QLatin1String(end)), encoding));
+                QCOMPARE(DumpTree(fromBytes), dump);
+            }
         }
     }
 
@@ -84,7 +87,7 @@ private slots:
         QFETCH(QString, message);
         Tree tree(Tree::Kind::ClassTree);
         QCOMPARE(test::Raised([&] { TreeText::Read(tree, lines); }), message);
-        QCOMPARE(test::Raised([&] { TreeText::ReadText(tree, lines.join(QLatin1String("\r\n"))); }), message);
+        QCOMPARE(test::Raised([&] { TreeText::ReadBytes(tree, lines.join(QLatin1String("\r\n")).toLatin1()); }), message);
     }
 
     // A tree read from text indexes its names only when first asked; what
@@ -95,7 +98,7 @@ private slots:
         BuildTree(tree, {"Old"});
         QVERIFY(tree.NodesNamed(QStringLiteral("OLD")));
         Tree built(Tree::Kind::ClassTree, tree);
-        TreeText::ReadText(built, QStringLiteral("Classes\r\n\tObject\r\n\t\tActor\r\n\tGone\r\n\t\tactor\r\n"));
+        TreeText::ReadBytes(built, "Classes\r\n\tObject\r\n\t\tActor\r\n\tGone\r\n\t\tactor\r\n");
         tree.TakeNodes(built);
         TreeNode *object = tree.First()->Child(0);
         tree.Add(object, QStringLiteral("Brush"));

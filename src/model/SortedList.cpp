@@ -7,18 +7,36 @@
 
 namespace kelvarin {
 
-qsizetype SortedList::LowerBound(const SortKey &key) const
+const SortKey &SortedList::KeyAt(qsizetype row) const
 {
-    auto it = std::lower_bound(m_keys.begin(), m_keys.end(), key,
-                               [](const SortKey &a, const SortKey &b) { return a.Compare(b) < 0; });
-    return it - m_keys.begin();
+    std::optional<SortKey> &key = m_keys[size_t(row)];
+    if (!key)
+        key.emplace(m_items.at(row));
+    return *key;
 }
 
-qsizetype SortedList::UpperBound(const SortKey &key) const
+qsizetype SortedList::LowerBound(const SortKey &key, qsizetype from, qsizetype to) const
 {
-    auto it = std::upper_bound(m_keys.begin(), m_keys.end(), key,
-                               [](const SortKey &a, const SortKey &b) { return a.Compare(b) < 0; });
-    return it - m_keys.begin();
+    while (from < to) {
+        const qsizetype middle = from + (to - from) / 2;
+        if (KeyAt(middle).Compare(key) < 0)
+            from = middle + 1;
+        else
+            to = middle;
+    }
+    return from;
+}
+
+qsizetype SortedList::UpperBound(const SortKey &key, qsizetype from, qsizetype to) const
+{
+    while (from < to) {
+        const qsizetype middle = from + (to - from) / 2;
+        if (key.Compare(KeyAt(middle)) < 0)
+            to = middle;
+        else
+            from = middle + 1;
+    }
+    return from;
 }
 
 int SortedList::Add(const QString &text)
@@ -28,11 +46,11 @@ int SortedList::Add(const QString &text)
 
 int SortedList::Insert(const QString &text, SortKey &&key)
 {
-    const qsizetype row = UpperBound(key);
+    const qsizetype row = UpperBound(key, 0, Count());
     for (ListObserver *o : m_observers)
         o->RowAboutToBeInserted(int(row));
     m_items.insert(row, text);
-    m_keys.insert(m_keys.begin() + row, std::move(key));
+    m_keys.insert(m_keys.begin() + row, std::optional<SortKey>(std::move(key)));
     for (ListObserver *o : m_observers)
         o->RowInserted();
     return int(row);
@@ -70,20 +88,17 @@ void SortedList::AddMany(const QStringList &entries, std::vector<SortKey> &&keys
     // land in one run).
     const size_t oldCount = m_keys.size();
     const size_t freshCount = order.size();
-    const size_t untouched = size_t(UpperBound(keys[size_t(order.front())]));
+    const size_t untouched = size_t(UpperBound(keys[size_t(order.front())], 0, Count()));
     m_items.resize(qsizetype(oldCount + freshCount));
     m_keys.resize(oldCount + freshCount);
     size_t old = oldCount;       // one past the next old entry to place
     size_t fresh = freshCount;   // one past the next new entry to place
     size_t to = oldCount + freshCount;
-    const auto less = [](const SortKey &a, const SortKey &b) { return a.Compare(b) < 0; };
     while (fresh > 0) {
         const SortKey &freshKey = keys[size_t(order[fresh - 1])];
         // The old entries that sort after the new one go after it, as one
         // run; among equals the new one goes after.
-        const size_t after = size_t(std::upper_bound(m_keys.begin() + qsizetype(untouched),
-                                                     m_keys.begin() + qsizetype(old), freshKey, less)
-                                    - m_keys.begin());
+        const size_t after = size_t(UpperBound(freshKey, qsizetype(untouched), qsizetype(old)));
         std::move_backward(m_items.begin() + qsizetype(after), m_items.begin() + qsizetype(old),
                            m_items.begin() + qsizetype(to));
         std::move_backward(m_keys.begin() + qsizetype(after), m_keys.begin() + qsizetype(old),
@@ -104,8 +119,8 @@ int SortedList::IndexOf(const QString &text) const
     // Only texts equal ignoring case compare equal, so the first entry of
     // the equal range is the one, if any.
     const SortKey key(text);
-    const qsizetype row = LowerBound(key);
-    if (row < Count() && m_keys[size_t(row)].Compare(key) == 0)
+    const qsizetype row = LowerBound(key, 0, Count());
+    if (row < Count() && KeyAt(row).Compare(key) == 0)
         return int(row);
     return -1;
 }
@@ -127,7 +142,7 @@ void SortedList::KeepOnly(const std::vector<char> &keep)
     for (ListObserver *o : m_observers)
         o->ListAboutToBeReset();
     QStringList items;
-    std::vector<SortKey> keys;
+    std::vector<std::optional<SortKey>> keys;
     items.reserve(m_items.size());
     keys.reserve(m_keys.size());
     for (size_t row = 0; row < m_keys.size(); ++row) {
@@ -154,28 +169,30 @@ void SortedList::Clear()
 
 void SortedList::Assign(const QStringList &entries)
 {
-    std::vector<SortKey> keys;
-    keys.reserve(size_t(entries.size()));
-    for (const QString &entry : entries)
-        keys.emplace_back(entry);
-    Assign(entries, std::move(keys));
-}
-
-void SortedList::Assign(const QStringList &entries, std::vector<SortKey> &&keys)
-{
-    const auto less = [](const SortKey &a, const SortKey &b) { return a.Compare(b) < 0; };
-    if (!std::is_sorted(keys.begin(), keys.end(), less)) {
-        Clear();
-        AddMany(entries, std::move(keys));
+    if (IsInOrder(entries)) {
+        AssignInOrder(entries);
         return;
     }
-    // Already in order (a list as it was saved): taken as it stands.
+    Clear();
+    AddMany(entries);
+}
+
+void SortedList::AssignInOrder(const QStringList &entries)
+{
     for (ListObserver *o : m_observers)
         o->ListAboutToBeReset();
     m_items = entries;
-    m_keys = std::move(keys);
+    m_keys.assign(size_t(entries.size()), std::nullopt);
     for (ListObserver *o : m_observers)
         o->ListReset();
+}
+
+bool SortedList::IsInOrder(const QStringList &entries)
+{
+    for (qsizetype i = 1; i < entries.size(); ++i)
+        if (CompareText(entries.at(i - 1), entries.at(i)) > 0)
+            return false;
+    return true;
 }
 
 void SortedList::AddObserver(ListObserver *observer)

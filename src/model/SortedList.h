@@ -5,6 +5,7 @@
 #include <QString>
 #include <QStringList>
 
+#include <optional>
 #include <vector>
 
 namespace kelvarin {
@@ -36,19 +37,27 @@ public:
     void Clear();
     // Replaces every entry (they are sorted on the way in).
     void Assign(const QStringList &entries);
-    // The same with the entries' keys made already (one per entry, same order).
-    void Assign(const QStringList &entries, std::vector<SortKey> &&keys);
+    // The same for entries known to be in order (IsInOrder said so).
+    void AssignInOrder(const QStringList &entries);
+    // True when entries are in the list's order already, as a saved list is.
+    // Compares neighbours directly, making no sort key; safe on any thread.
+    static bool IsInOrder(const QStringList &entries);
 
     void AddObserver(ListObserver *observer);
     void RemoveObserver(ListObserver *observer);
 
 private:
     int Insert(const QString &text, SortKey &&key);
-    qsizetype LowerBound(const SortKey &key) const;
-    qsizetype UpperBound(const SortKey &key) const;
+    // The entry's key, made when the entry is first compared: a list taken in
+    // order needs keys only where lookups probe it.
+    const SortKey &KeyAt(qsizetype row) const;
+    // The first row in [from, to) whose entry does not sort before key (Lower)
+    // or sorts after it (Upper).
+    qsizetype LowerBound(const SortKey &key, qsizetype from, qsizetype to) const;
+    qsizetype UpperBound(const SortKey &key, qsizetype from, qsizetype to) const;
 
     QStringList m_items;
-    std::vector<SortKey> m_keys;   // one per entry, same order
+    mutable std::vector<std::optional<SortKey>> m_keys;   // one per entry, same order
     std::vector<ListObserver *> m_observers;
 };
 

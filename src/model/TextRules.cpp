@@ -127,11 +127,41 @@ int SortKey::Compare(const SortKey &other) const
     return Sign(QString::compare(m_upper, other.m_upper, Qt::CaseSensitive));
 }
 
+namespace {
+
+bool IsAscii(QStringView text)
+{
+    return std::all_of(text.begin(), text.end(), [](QChar c) { return c.unicode() < 0x80; });
+}
+
+// The order of the UpperCase forms, made only where it takes more than ASCII.
+int CompareUpperCased(QStringView a, QStringView b)
+{
+    if (IsAscii(a) && IsAscii(b)) {
+        const auto upper = [](char16_t c) { return c >= u'a' && c <= u'z' ? char16_t(c - 32) : c; };
+        const qsizetype common = std::min(a.size(), b.size());
+        for (qsizetype i = 0; i < common; ++i) {
+            const char16_t x = upper(a.at(i).unicode());
+            const char16_t y = upper(b.at(i).unicode());
+            if (x != y)
+                return x < y ? -1 : 1;
+        }
+        return Sign(int(a.size() > b.size()) - int(a.size() < b.size()));
+    }
+    return Sign(QString::compare(UpperCase(a.toString()), UpperCase(b.toString()), Qt::CaseSensitive));
+}
+
+} // namespace
+
 int CompareText(QStringView a, QStringView b)
 {
-    const QString textA = a.toString();
-    const QString textB = b.toString();
-    return CompareText(textA, UpperCase(textA), textB, UpperCase(textB));
+    Collation &collation = CurrentCollation();
+    if (!collation.plain) {
+        const int result = collation.collator.compare(a, b);
+        if (result != 0)
+            return Sign(result);
+    }
+    return CompareUpperCased(a, b);
 }
 
 int CompareText(const QString &a, const QString &upperA, const QString &b, const QString &upperB)

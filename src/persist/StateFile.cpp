@@ -1,6 +1,7 @@
 #include "persist/StateFile.h"
 
 #include "model/ClassModel.h"
+#include "model/SortedList.h"
 #include "model/TextRules.h"
 #include "persist/TreeText.h"
 #include "platform/BackgroundThread.h"
@@ -142,12 +143,13 @@ void Await(std::future<Result> &result, EventPump &pump)
     result.wait();   // runs deferred work
 }
 
-// Lines and sort keys of a saved binding list, and the packages it names
-// (trimmed and upper-cased).
+// The lines of a saved binding list, whether they are in the list's order
+// (as saved, unless edited by hand), and the packages they name (trimmed and
+// upper-cased).
 struct Bindings
 {
     QStringList entries;
-    std::vector<SortKey> keys;
+    bool inOrder = false;
     QSet<QString> packages;
 };
 
@@ -155,12 +157,11 @@ Bindings ReadBindings(const QByteArray &file)
 {
     Bindings bindings;
     TextFile::ForEachLineOfBytes(file, [&bindings](auto line) { bindings.entries.append(line.toString()); });
-    bindings.keys.reserve(size_t(bindings.entries.size()));
+    bindings.inOrder = SortedList::IsInOrder(bindings.entries);
     // The bindings are sorted: a package's come one after the other, and an
     // entry with the very same package text as the one before is answered.
     QStringView lastPackage;
     for (const QString &entry : std::as_const(bindings.entries)) {
-        bindings.keys.emplace_back(entry);
         const qsizetype amp = entry.indexOf(QLatin1Char('&'));
         if (amp < 0 || (!lastPackage.isNull() && QStringView(entry).left(amp) == lastPackage))
             continue;
@@ -235,7 +236,7 @@ bool StateFile::LoadState(const QString &fileName)
     QSet<QString> treePackages;
     constexpr qsizetype LargeFile = 32 * 1024;
     // A node with its texts takes about twenty times its line's characters;
-    // a binding about eight.
+    // a binding about four.
     const QByteArray classTreeFile = ReadCompanion(base + QLatin1String(".UTree"));
     auto classesRead = Ahead(classTreeFile.size() >= LargeFile, [&] {
         BackgroundThread::ReserveHeap(20 * classTreeFile.size());
@@ -249,7 +250,7 @@ bool StateFile::LoadState(const QString &fileName)
     });
     const QByteArray bindingsFile = ReadCompanion(base + QLatin1String(".UBind"));
     auto bindingsRead = Ahead(bindingsFile.size() >= LargeFile, [&bindingsFile] {
-        BackgroundThread::ReserveHeap(8 * bindingsFile.size());
+        BackgroundThread::ReserveHeap(4 * bindingsFile.size());
         return ReadBindings(bindingsFile);
     });
 
@@ -292,7 +293,10 @@ bool StateFile::LoadState(const QString &fileName)
     classesRead.get();
     packageTree.TakeNodes(packageNodes);
     packagesRead.get();
-    m_model.Bindings().Assign(bindings.entries, std::move(bindings.keys));
+    if (bindings.inOrder)
+        m_model.Bindings().AssignInOrder(bindings.entries);
+    else
+        m_model.Bindings().Assign(bindings.entries);
     // The state does not record which classes came from compiled packages.
     m_model.FindCompiledClasses();
 

@@ -4,6 +4,8 @@
 #include <QRandomGenerator>
 #include <QtTest>
 
+#include <thread>
+
 using namespace kelvarin;
 
 class TestSortedList : public QObject
@@ -37,18 +39,64 @@ private slots:
 
     // The tree sort compares texts directly, the sorted lists by their keys:
     // both must give one order, ties between case forms included.
+    void directComparisonOrdersAsKeys_data()
+    {
+        QTest::addColumn<QLocale>("locale");
+        QTest::newRow("en_US") << QLocale(QLocale::English, QLocale::UnitedStates);
+        QTest::newRow("C (no collation)") << QLocale::c();
+        QTest::newRow("tr_TR (dotted capital I)") << QLocale(QLocale::Turkish, QLocale::Turkey);
+    }
+
     void directComparisonOrdersAsKeys()
     {
+        QFETCH(QLocale, locale);
         const QStringList words{"a", "A", "ab", "aB", "b", "_a", "a_b", "a1", "a10", "a2", "Pkg&Actor",
                                 "Pkg&actor", "Pkg01&Actor", "Pkg1&Actor", "\u00e9", "\u00c9", "e", "f",
-                                "stra\u00dfe", "STRASSE", "z", ""};
-        for (const QString &a : words) {
-            for (const QString &b : words) {
-                const int direct = CompareText(a, UpperCase(a), b, UpperCase(b));
-                QVERIFY2(direct == SortKey(a).Compare(SortKey(b)), qPrintable(a + QLatin1String(" / ") + b));
-                QCOMPARE(CompareText(a, b), direct);
+                                "stra\u00dfe", "STRASSE", "z", "", "i", "I", "ia\u00e9", "Ib", "\u0130"};
+        // Each thread's collation follows the default locale when it is first
+        // used: a new thread sees the locale of the row.
+        QStringList wrong;
+        QLocale::setDefault(locale);
+        std::thread([&] {
+            for (const QString &a : words) {
+                for (const QString &b : words) {
+                    const int byKeys = SortKey(a).Compare(SortKey(b));
+                    if (CompareText(a, UpperCase(a), b, UpperCase(b)) != byKeys || CompareText(a, b) != byKeys)
+                        wrong.append(a + QLatin1String(" / ") + b);
+                }
             }
+        }).join();
+        QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates));
+        QCOMPARE(wrong, QStringList());
+    }
+
+    // A list taken as saved makes its keys only where it is probed; lookups
+    // and additions give what the list built entry by entry gives.
+    void takenInOrder()
+    {
+        QRandomGenerator random(5);
+        const QStringList words{"a", "A", "b", "ab", "aB", "c", "C", "\u00e9", "\u00c9", "z"};
+        for (int round = 0; round < 100; ++round) {
+            SortedList built;
+            for (int i = 0, count = int(random.bounded(12)); i < count; ++i)
+                built.Add(words.at(int(random.bounded(words.size()))));
+            QVERIFY(SortedList::IsInOrder(built.Entries()));
+            SortedList taken;
+            taken.Assign(built.Entries());
+            for (const QString &word : words)
+                QCOMPARE(taken.IndexOf(word), built.IndexOf(word));
+            const QStringList more{words.at(int(random.bounded(words.size()))), words.at(int(random.bounded(words.size())))};
+            taken.AddMany(more);
+            for (const QString &entry : more)
+                built.Add(entry);
+            QCOMPARE(taken.Entries(), built.Entries());
         }
+        // Out of order, the list is sorted on the way in.
+        const QStringList shuffled{"c", "A", "b", "a"};
+        QVERIFY(!SortedList::IsInOrder(shuffled));
+        SortedList sorted;
+        sorted.Assign(shuffled);
+        QCOMPARE(sorted.Entries(), (QStringList{"A", "a", "b", "c"}));
     }
 };
 

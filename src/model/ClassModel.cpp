@@ -42,7 +42,7 @@ ClassModel::BusyScope::~BusyScope()
     m_model.m_busyWith = m_previous;
 }
 
-void ClassModel::ResetModel()
+void ClassModel::ResetModel(const QHash<QString, QString> &knownClasses)
 {
     m_browser.Clear();
     m_packagesBrowser.Clear();
@@ -53,7 +53,7 @@ void ClassModel::ResetModel()
     m_packageList.Clear();
     m_compiledClasses.clear();
     ForgetMemo();
-    ListPackageDirs();
+    ListPackageDirs(knownClasses);
     // The status bar must not go on counting the classes just dropped.
     Status(QString::number(ClassCount()) + QLatin1String(" classes loaded"));
 }
@@ -218,7 +218,7 @@ void ClassModel::SortTrees()
     m_packagesBrowser.Sort(less);
 }
 
-void ClassModel::ListPackageDirs()
+void ClassModel::ListPackageDirs(const QHash<QString, QString> &knownClasses)
 {
     const QString base = m_options.BaseDir;
     // A package's name becomes part of game paths built with backslashes:
@@ -227,10 +227,17 @@ void ClassModel::ListPackageDirs()
     QStringList dirs = FileSystem::List(base + QLatin1String("\\*"), FileSystem::ListWhat::Directories);
     dirs.removeIf([](const QString &name) { return !SpecPath::IsSafeComponent(name); });
     QStringList sources;
+    QStringList likely;
     sources.reserve(dirs.size());
-    for (const QString &name : dirs)
+    likely.reserve(knownClasses.isEmpty() ? 0 : dirs.size());
+    for (const QString &name : dirs) {
         sources.append(base + QLatin1Char('\\') + name + QLatin1String("\\Classes\\*.uc"));
-    const std::vector<char> hasSources = FileSystem::AnyMatchEach(sources, m_pump);
+        if (!knownClasses.isEmpty()) {
+            const QString known = knownClasses.value(UpperCase(name));
+            likely.append(known.isEmpty() ? QString() : known + QLatin1String(".uc"));
+        }
+    }
+    const std::vector<char> hasSources = FileSystem::AnyMatchEach(sources, m_pump, likely);
     for (qsizetype at = 0; at < dirs.size(); ++at) {
         m_pump.Pump();
         if (m_pump.Terminating())

@@ -4,6 +4,7 @@
 #include "model/SortedList.h"
 #include "model/Tree.h"
 
+#include <QHash>
 #include <QSet>
 #include <QString>
 
@@ -46,8 +47,11 @@ public:
 
     // Empties both trees down to new roots, clears the three lists, lists the
     // package directories again and forgets the parent-lookup memo. The status
-    // then counts the classes loaded ("0 classes loaded").
-    void ResetModel();
+    // then counts the classes loaded ("0 classes loaded"). knownClasses, when
+    // given, names for some packages (by upper-cased name) a class that
+    // probably has its source in the package's directory: finding it there
+    // spares listing the directory.
+    void ResetModel(const QHash<QString, QString> &knownClasses = {});
 
     // First node below the tree's root whose text equals name ignoring case,
     // in display (pre-)order; the root itself is never returned.
@@ -72,7 +76,8 @@ public:
 
     // Adds every package directory of the base directory (a directory with
     // Classes\*.uc) to the package list; existing items keep their marks.
-    void ListPackageDirs();
+    // knownClasses as for ResetModel.
+    void ListPackageDirs(const QHash<QString, QString> &knownClasses = {});
     // Classes read from a package's compiled file (System\<package>.u)
     // because the package has no sources; both trees show them with their
     // own image. ResetModel forgets them.

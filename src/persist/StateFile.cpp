@@ -145,12 +145,12 @@ void Await(std::future<Result> &result, EventPump &pump)
 
 // The lines of a saved binding list, whether they are in the list's order
 // (as saved, unless edited by hand), and the packages they name (trimmed and
-// upper-cased).
+// upper-cased), each with one of its classes.
 struct Bindings
 {
     QStringList entries;
     bool inOrder = false;
-    QSet<QString> packages;
+    QHash<QString, QString> packages;
 };
 
 Bindings ReadBindings(const QByteArray &file)
@@ -166,7 +166,7 @@ Bindings ReadBindings(const QByteArray &file)
         if (amp < 0 || (!lastPackage.isNull() && QStringView(entry).left(amp) == lastPackage))
             continue;
         lastPackage = QStringView(entry).left(amp);
-        bindings.packages.insert(UpperCase(Trim(lastPackage.toString())));
+        bindings.packages.insert(UpperCase(Trim(lastPackage.toString())), entry.mid(amp + 1));
     }
     return bindings;
 }
@@ -271,10 +271,15 @@ bool StateFile::LoadState(const QString &fileName)
     Await(packagesRead, pump);
     Await(bindingsRead, pump);
     Bindings bindings = bindingsRead.get();
-    if (!treePackages.subtract(tickedUpper).isEmpty() || !bindings.packages.subtract(tickedUpper).isEmpty())
+    const auto wasTicked = [&tickedUpper](const QString &package) { return tickedUpper.contains(package); };
+    const QStringList boundPackages = bindings.packages.keys();
+    if (!treePackages.subtract(tickedUpper).isEmpty()
+        || !std::all_of(boundPackages.begin(), boundPackages.end(), wasTicked))
         throw KelvarinError(QString::fromLatin1(NotTogetherMessage).arg(SpecPath::Display(fileName)));
 
-    m_model.ResetModel();
+    // The bound classes' files are where the package directories are looked
+    // for sources: found, a directory need not be listed.
+    m_model.ResetModel(bindings.packages);
     m_model.Status(QStringLiteral("Loading: ") + base);
     PackageList &packages = m_model.Packages();
     for (const QString &name : std::as_const(ticked)) {

@@ -84,7 +84,26 @@ bool WildcardMatch(QStringView name, QStringView pattern)
 
 } // namespace Detail
 
-std::vector<char> AnyMatchEach(const QStringList &specPatterns, EventPump &pump)
+namespace {
+
+// AnyMatch, first asking for the likely name by itself: one lookup instead of
+// reading a whole directory.
+bool AnyMatchLikely(const QString &specPattern, const QString &likelyName)
+{
+    if (!likelyName.isEmpty() && !likelyName.contains(QLatin1Char('/')) && !likelyName.contains(QLatin1Char('\\'))) {
+        const Detail::SplitPattern split = Detail::Split(specPattern);
+        if (!split.pattern.isEmpty() && Detail::WildcardMatch(likelyName, split.pattern)) {
+            const QFileInfo entry(Detail::StartListing(split).nativeDir + likelyName);
+            if (entry.exists() || entry.isSymLink())
+                return true;
+        }
+    }
+    return AnyMatch(specPattern);
+}
+
+} // namespace
+
+std::vector<char> AnyMatchEach(const QStringList &specPatterns, EventPump &pump, const QStringList &likelyNames)
 {
     const qsizetype count = specPatterns.size();
     std::vector<char> answers(size_t(count), 0);
@@ -99,7 +118,7 @@ std::vector<char> AnyMatchEach(const QStringList &specPatterns, EventPump &pump)
         helpers.emplace_back([&, which] {
             BackgroundThread::LowerPriority();
             for (qsizetype at = slice(which); at < slice(which + 1) && !stop.load(std::memory_order_relaxed); ++at)
-                answers[size_t(at)] = AnyMatch(specPatterns.at(at)) ? 1 : 0;
+                answers[size_t(at)] = AnyMatchLikely(specPatterns.at(at), likelyNames.value(at)) ? 1 : 0;
         });
     for (qsizetype at = 0; at < slice(1); ++at) {
         pump.Pump();
@@ -107,7 +126,7 @@ std::vector<char> AnyMatchEach(const QStringList &specPatterns, EventPump &pump)
             stop = true;
             break;
         }
-        answers[size_t(at)] = AnyMatch(specPatterns.at(at)) ? 1 : 0;
+        answers[size_t(at)] = AnyMatchLikely(specPatterns.at(at), likelyNames.value(at)) ? 1 : 0;
     }
     for (std::thread &helper : helpers)
         helper.join();

@@ -48,7 +48,11 @@ bool AnyMatch(const QString &specPattern);
 // AnyMatch for each pattern, answered in order; a long list is shared with
 // helper threads (the answers are the same). pump runs between the patterns
 // this thread checks; once it says terminating, the rest answer false.
-std::vector<char> AnyMatchEach(const QStringList &specPatterns, EventPump &pump);
+// likelyNames, when given, holds for each pattern a name (or nothing) that
+// probably is in its directory: a name that matches the pattern and is there
+// answers without listing the directory.
+std::vector<char> AnyMatchEach(const QStringList &specPatterns, EventPump &pump,
+                               const QStringList &likelyNames = {});
 
 bool FileExists(const QString &specPath);
 bool DirExists(const QString &specPath);

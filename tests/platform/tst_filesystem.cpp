@@ -1,5 +1,6 @@
 #include "platform/FileSystem.h"
 #include "platform/ReadOnlyFile.h"
+#include "support/CountingPump.h"
 
 #include <QDir>
 #include <QFile>
@@ -103,6 +104,33 @@ private slots:
         QCOMPARE(FileSystem::FileExists(m_base + path), file);
         QCOMPARE(FileSystem::DirExists(m_base + path), dir);
         QCOMPARE(FileSystem::AnyMatch(m_base + path), anyMatch);
+    }
+
+    // A likely name answers only when it is there and matches; otherwise the
+    // directory is listed as without one.
+    void anyMatchWithLikelyName_data()
+    {
+        QTest::addColumn<QString>("pattern");
+        QTest::addColumn<QString>("likely");
+        QTest::addColumn<bool>("anyMatch");
+        QTest::newRow("there") << "\\Dir\\*.uc" << "A.uc" << true;
+        QTest::newRow("missing, others match") << "\\Dir\\*.uc" << "Gone.uc" << true;
+        QTest::newRow("missing, nothing matches") << "\\Dir\\Sub\\*.uc" << "Gone.uc" << false;
+        QTest::newRow("there, not matching") << "\\Dir\\*.int" << "A.uc" << false;
+        QTest::newRow("leading out of the directory") << "\\Dir\\Sub\\*.uc" << "../A.uc" << false;
+        QTest::newRow("none given") << "\\Dir\\Sub\\*.uc" << "" << false;
+    }
+
+    void anyMatchWithLikelyName()
+    {
+        QFETCH(QString, pattern);
+        QFETCH(QString, likely);
+        QFETCH(bool, anyMatch);
+        test::CountingPump pump;
+        // Many patterns are shared with helper threads: each answers alike.
+        const QStringList patterns(40, m_base + pattern);
+        const std::vector<char> answers = FileSystem::AnyMatchEach(patterns, pump, QStringList(40, likely));
+        QCOMPARE(answers, std::vector<char>(40, anyMatch ? 1 : 0));
     }
 
     void removeAndMake()

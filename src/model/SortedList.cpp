@@ -7,8 +7,15 @@
 
 namespace kelvarin {
 
+void SortedList::KeysInStep() const
+{
+    if (m_keys.size() != size_t(m_items.size()))
+        m_keys.resize(size_t(m_items.size()));
+}
+
 const SortKey &SortedList::KeyAt(qsizetype row) const
 {
+    KeysInStep();
     std::optional<SortKey> &key = m_keys[size_t(row)];
     if (!key)
         key.emplace(m_items.at(row));
@@ -46,6 +53,7 @@ int SortedList::Add(const QString &text)
 
 int SortedList::Insert(const QString &text, SortKey &&key)
 {
+    KeysInStep();
     const qsizetype row = UpperBound(key, 0, Count());
     for (ListObserver *o : m_observers)
         o->RowAboutToBeInserted(int(row));
@@ -86,6 +94,7 @@ void SortedList::AddMany(const QStringList &entries, std::vector<SortKey> &&keys
     // It is done in place from the back, so the old entries that sort before
     // every new one are not touched at all (a package's bindings usually
     // land in one run).
+    KeysInStep();
     const size_t oldCount = m_keys.size();
     const size_t freshCount = order.size();
     const size_t untouched = size_t(UpperBound(keys[size_t(order.front())], 0, Count()));
@@ -131,6 +140,7 @@ void SortedList::RemoveAt(int row)
         return;
     for (ListObserver *o : m_observers)
         o->RowAboutToBeRemoved(row);
+    KeysInStep();
     m_items.removeAt(row);
     m_keys.erase(m_keys.begin() + row);
     for (ListObserver *o : m_observers)
@@ -144,6 +154,7 @@ void SortedList::KeepOnly(const std::vector<char> &keep)
     QStringList items;
     std::vector<std::optional<SortKey>> keys;
     items.reserve(m_items.size());
+    KeysInStep();
     keys.reserve(m_keys.size());
     for (size_t row = 0; row < m_keys.size(); ++row) {
         if (row < keep.size() && !keep[row])
@@ -182,7 +193,7 @@ void SortedList::AssignInOrder(const QStringList &entries)
     for (ListObserver *o : m_observers)
         o->ListAboutToBeReset();
     m_items = entries;
-    m_keys.assign(size_t(entries.size()), std::nullopt);
+    m_keys.clear();   // slots made when a lookup first needs one
     for (ListObserver *o : m_observers)
         o->ListReset();
 }

@@ -51,13 +51,16 @@ private:
     // The entry's key, made when the entry is first compared: a list taken in
     // order needs keys only where lookups probe it.
     const SortKey &KeyAt(qsizetype row) const;
+    // Gives m_keys its slot per entry; a list taken in order has none until
+    // something compares or moves its keys.
+    void KeysInStep() const;
     // The first row in [from, to) whose entry does not sort before key (Lower)
     // or sorts after it (Upper).
     qsizetype LowerBound(const SortKey &key, qsizetype from, qsizetype to) const;
     qsizetype UpperBound(const SortKey &key, qsizetype from, qsizetype to) const;
 
     QStringList m_items;
-    mutable std::vector<std::optional<SortKey>> m_keys;   // one per entry, same order
+    mutable std::vector<std::optional<SortKey>> m_keys;   // one per entry, same order (or none yet)
     std::vector<ListObserver *> m_observers;
 };
 

@@ -4,6 +4,7 @@
 #include <QRandomGenerator>
 #include <QtTest>
 
+#include <functional>
 #include <thread>
 
 using namespace kelvarin;
@@ -83,6 +84,30 @@ private slots:
             QVERIFY(SortedList::IsInOrder(built.Entries()));
             SortedList taken;
             taken.Assign(built.Entries());
+            // Each kind of change as the first thing done to a list taken in order.
+            const QString word = words.at(int(random.bounded(words.size())));
+            const std::vector<char> keepOdd = [&built] {
+                std::vector<char> keep(size_t(built.Count()));
+                for (size_t row = 0; row < keep.size(); ++row)
+                    keep[row] = char(row % 2);
+                return keep;
+            }();
+            const std::function<void(SortedList &)> changes[] = {
+                [&word](SortedList &list) { list.Add(word); },
+                [&word](SortedList &list) { list.AddMany({word, word}); },
+                [](SortedList &list) { list.RemoveAt(0); },
+                [&keepOdd](SortedList &list) { list.KeepOnly(keepOdd); },
+            };
+            for (const auto &change : changes) {
+                SortedList changed, expected;
+                changed.AssignInOrder(built.Entries());
+                for (const QString &entry : built.Entries())
+                    expected.Add(entry);
+                change(changed);
+                change(expected);
+                QCOMPARE(changed.Entries(), expected.Entries());
+                QCOMPARE(changed.IndexOf(word), expected.IndexOf(word));
+            }
             for (const QString &word : words)
                 QCOMPARE(taken.IndexOf(word), built.IndexOf(word));
             const QStringList more{words.at(int(random.bounded(words.size()))), words.at(int(random.bounded(words.size())))};

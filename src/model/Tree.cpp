@@ -16,6 +16,13 @@ TreeNode::TreeNode(Tree *tree, TreeNode *parent, const QString &text, const QStr
 {
 }
 
+const QString &TreeNode::UpperText() const
+{
+    if (m_upper.isNull())
+        m_upper = UpperCase(m_text);
+    return m_upper;
+}
+
 TreeNode::~TreeNode()
 {
     // The subtree is freed from a list, each node losing its children before
@@ -57,9 +64,9 @@ int Tree::ImageFor(const TreeNode &node) const
     if (!node.Parent()->Parent())
         return 3;
     // Class names have no dot; only file nodes need the searches.
-    const QString &upper = node.UpperText();
-    if (!upper.contains(QLatin1Char('.')))
+    if (!node.Text().contains(QLatin1Char('.')))
         return 1;
+    const QString &upper = node.UpperText();
     if (upper.contains(u".INT"))
         return 4;
     if (upper.contains(u".INI"))
@@ -69,7 +76,8 @@ int Tree::ImageFor(const TreeNode &node) const
 
 TreeNode *Tree::Add(TreeNode *parent, const QString &text, int image)
 {
-    return Add(parent, text, UpperCase(text), image);
+    // The upper-cased text is made when first asked for.
+    return Add(parent, text, QString(), image);
 }
 
 TreeNode *Tree::Add(TreeNode *parent, const QString &text, const QString &upper, int image)
@@ -94,7 +102,7 @@ TreeNode *Tree::Add(TreeNode *parent, const QString &text, const QString &upper,
     }
     ++m_count;
     if (m_indexed)
-        m_byName[raw->m_upper].append(raw);
+        m_byName[raw->UpperText()].append(raw);
     for (TreeObserver *o : m_observers)
         o->NodesInserted();
     return raw;
@@ -115,7 +123,7 @@ void Tree::Unindex(TreeNode *top, bool &selectionGone)
             pending.push_back(child.get());
         going.insert(node);
         if (m_indexed)
-            names.insert(node->m_upper);
+            names.insert(node->UpperText());
         if (node == m_selected)
             selectionGone = true;
         --m_count;
@@ -276,7 +284,7 @@ void Tree::BuildIndex() const
 {
     m_byName.reserve(m_count);
     for (TreeNode *node = First(); node; node = Next(node))
-        m_byName[node->m_upper].append(node);
+        m_byName[node->UpperText()].append(node);
     m_indexed = true;
 }
 

@@ -36,7 +36,7 @@ public:
     // parent null adds a top-level node. Image 0 is replaced by the tree's rule.
     TreeNode *Add(TreeNode *parent, const QString &text, int image = 0);
     // The same, for a caller that has the text upper-cased already
-    // (upper == UpperCase(text)).
+    // (upper == UpperCase(text); a null upper is made when first asked for).
     TreeNode *Add(TreeNode *parent, const QString &text, const QString &upper, int image = 0);
     // Removes the node with its whole subtree.
     void Remove(TreeNode *node);

@@ -19,8 +19,10 @@ public:
     TreeNode &operator=(const TreeNode &) = delete;
 
     const QString &Text() const { return m_text; }
-    // The text upper-cased once, for the many case-insensitive comparisons.
-    const QString &UpperText() const { return m_upper; }
+    // The text upper-cased once, for the many case-insensitive comparisons;
+    // made on first use (a tree read from a file may never need it). A node
+    // is used by one thread at a time.
+    const QString &UpperText() const;
     int ImageIndex() const { return m_image; }
     TreeNode *Parent() const { return m_parent; }
     int ChildCount() const { return int(m_children.size()); }
@@ -40,7 +42,7 @@ private:
     Tree *m_tree;
     TreeNode *m_parent;
     QString m_text;
-    QString m_upper;
+    mutable QString m_upper;   // null until made
     int m_image;
     int m_row = 0;
     int m_depth = 0;

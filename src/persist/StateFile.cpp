@@ -143,32 +143,41 @@ void Await(std::future<Result> &result, EventPump &pump)
     result.wait();   // runs deferred work
 }
 
-// The lines of a saved binding list, whether they are in the list's order
-// (as saved, unless edited by hand), and the packages they name (trimmed and
-// upper-cased), each with one of its classes.
+// The lines of a saved binding list, and whether they are in the list's
+// order (as saved, unless edited by hand).
 struct Bindings
 {
     QStringList entries;
     bool inOrder = false;
-    QHash<QString, QString> packages;
 };
 
 Bindings ReadBindings(const QByteArray &file)
 {
     Bindings bindings;
+    bindings.entries.reserve(std::count(file.cbegin(), file.cend(), '\n') + 1);
     TextFile::ForEachLineOfBytes(file, [&bindings](auto line) { bindings.entries.append(line.toString()); });
     bindings.inOrder = SortedList::IsInOrder(bindings.entries);
+    return bindings;
+}
+
+// The packages a saved binding list file names (trimmed and upper-cased),
+// each with one of its classes.
+QHash<QString, QString> BoundPackages(const QByteArray &file)
+{
+    QHash<QString, QString> packages;
     // The bindings are sorted: a package's come one after the other, and an
     // entry with the very same package text as the one before is answered.
-    QStringView lastPackage;
-    for (const QString &entry : std::as_const(bindings.entries)) {
-        const qsizetype amp = entry.indexOf(QLatin1Char('&'));
-        if (amp < 0 || (!lastPackage.isNull() && QStringView(entry).left(amp) == lastPackage))
-            continue;
-        lastPackage = QStringView(entry).left(amp);
-        bindings.packages.insert(UpperCase(Trim(lastPackage.toString())), entry.mid(amp + 1));
-    }
-    return bindings;
+    QString lastPackage;
+    bool any = false;
+    TextFile::ForEachLineOfBytes(file, [&](auto line) {
+        const qsizetype amp = line.indexOf(QLatin1Char('&'));
+        if (amp < 0 || (any && line.left(amp) == lastPackage))
+            return;
+        any = true;
+        lastPackage = line.left(amp).toString();
+        packages.insert(UpperCase(Trim(lastPackage)), line.sliced(amp + 1).toString());
+    });
+    return packages;
 }
 
 } // namespace
@@ -233,7 +242,6 @@ bool StateFile::LoadState(const QString &fileName)
     Tree &packageTree = m_model.PackagesBrowser();
     Tree classNodes(browser.TreeKind(), browser);
     Tree packageNodes(packageTree.TreeKind(), packageTree);
-    QSet<QString> treePackages;
     constexpr qsizetype LargeFile = 32 * 1024;
     // A node with its texts takes about twenty times its line's characters;
     // a binding about four.
@@ -245,7 +253,6 @@ bool StateFile::LoadState(const QString &fileName)
     const QByteArray packageTreeFile = ReadCompanion(base + QLatin1String(".UPack"));
     auto packagesRead = Ahead(packageTreeFile.size() >= LargeFile, [&] {
         BackgroundThread::ReserveHeap(20 * packageTreeFile.size());
-        treePackages = PackagesOfTree(packageTreeFile);   // before an invalid line stops the work
         TreeText::ReadBytes(packageNodes, packageTreeFile);
     });
     const QByteArray bindingsFile = ReadCompanion(base + QLatin1String(".UBind"));
@@ -266,20 +273,18 @@ bool StateFile::LoadState(const QString &fileName)
     // The four files are renamed into place one after the other; a save cut
     // short between those renames leaves a state file beside companions of
     // another save. Every package the trees and the bindings hold was ticked
-    // when they were saved.
-    EventPump &pump = m_model.Pump();
-    Await(packagesRead, pump);
-    Await(bindingsRead, pump);
-    Bindings bindings = bindingsRead.get();
+    // when they were saved. (This runs while the helpers build.)
+    const QHash<QString, QString> boundPackages = BoundPackages(bindingsFile);
     const auto wasTicked = [&tickedUpper](const QString &package) { return tickedUpper.contains(package); };
-    const QStringList boundPackages = bindings.packages.keys();
-    if (!treePackages.subtract(tickedUpper).isEmpty()
-        || !std::all_of(boundPackages.begin(), boundPackages.end(), wasTicked))
+    const QStringList bound = boundPackages.keys();
+    if (!PackagesOfTree(packageTreeFile).subtract(tickedUpper).isEmpty()
+        || !std::all_of(bound.begin(), bound.end(), wasTicked))
         throw KelvarinError(QString::fromLatin1(NotTogetherMessage).arg(SpecPath::Display(fileName)));
 
     // The bound classes' files are where the package directories are looked
     // for sources: found, a directory need not be listed.
-    m_model.ResetModel(bindings.packages);
+    EventPump &pump = m_model.Pump();
+    m_model.ResetModel(boundPackages);
     m_model.Status(QStringLiteral("Loading: ") + base);
     PackageList &packages = m_model.Packages();
     for (const QString &name : std::as_const(ticked)) {
@@ -296,8 +301,11 @@ bool StateFile::LoadState(const QString &fileName)
     Await(classesRead, pump);
     browser.TakeNodes(classNodes);
     classesRead.get();
+    Await(packagesRead, pump);
     packageTree.TakeNodes(packageNodes);
     packagesRead.get();
+    Await(bindingsRead, pump);
+    const Bindings bindings = bindingsRead.get();
     if (bindings.inOrder)
         m_model.Bindings().AssignInOrder(bindings.entries);
     else

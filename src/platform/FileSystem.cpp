@@ -90,7 +90,7 @@ namespace {
 // reading a whole directory.
 bool AnyMatchLikely(const QString &specPattern, const QString &likelyName)
 {
-    if (!likelyName.isEmpty() && !likelyName.contains(QLatin1Char('/')) && !likelyName.contains(QLatin1Char('\\'))) {
+    if (SpecPath::IsSafeComponent(likelyName)) {
         const Detail::SplitPattern split = Detail::Split(specPattern);
         if (!split.pattern.isEmpty() && Detail::WildcardMatch(likelyName, split.pattern)) {
             const QFileInfo entry(Detail::StartListing(split).nativeDir + likelyName);

@@ -37,9 +37,11 @@ QStringList Snapshot(ModelHarness &h, bool withBindings = true)
         + (withBindings ? h.model.Bindings().Entries() : QStringList());
 }
 
-// A state of one package whose Object has the given number of subclasses.
+// The four files of a state; by default one package whose Object has the
+// given number of subclasses.
 struct StateTexts
 {
+    QByteArray packages = "Core\r\n";
     QByteArray classTree = "Classes\r\n\tObject\r\n";
     QByteArray packageTree = "Packages\r\n\tCore\r\n";
     QByteArray bindings;
@@ -59,12 +61,14 @@ StateTexts ManyClasses(int count)
     return texts;
 }
 
-void WriteState(ModelHarness &h, const QString &name, const StateTexts &texts)
+// Writes S.Kelvar and its companions; the path to load.
+QString WriteState(ModelHarness &h, const StateTexts &texts)
 {
-    h.game.WriteBytes(name + QLatin1String(".Kelvar"), "Core\r\n");
-    h.game.WriteBytes(name + QLatin1String(".UTree"), texts.classTree);
-    h.game.WriteBytes(name + QLatin1String(".UPack"), texts.packageTree);
-    h.game.WriteBytes(name + QLatin1String(".UBind"), texts.bindings);
+    h.game.WriteBytes(QStringLiteral("S.Kelvar"), texts.packages);
+    h.game.WriteBytes(QStringLiteral("S.UTree"), texts.classTree);
+    h.game.WriteBytes(QStringLiteral("S.UPack"), texts.packageTree);
+    h.game.WriteBytes(QStringLiteral("S.UBind"), texts.bindings);
+    return h.game.Base() + QLatin1String("/S.Kelvar");
 }
 
 } // namespace
@@ -215,13 +219,12 @@ private slots:
     {
         ModelHarness h;
         LoadGame(h);
-        // Names are trimmed and ticked whatever their case; an unknown one joins the list.
-        h.game.WriteBytes(QStringLiteral("S.Kelvar"), "core\r\n  ghost  \r\n\r\nENGINE\r\n");
-        h.game.WriteBytes(QStringLiteral("S.UTree"), "Classes\n\tObject\n\t\tActor\n");
-        h.game.WriteBytes(QStringLiteral("S.UPack"), "Packages\n\tCore\n\t\tObject\n\tEngine\n\t\tActor\n");
-        // An empty binding line is kept and hides nothing.
-        h.game.WriteBytes(QStringLiteral("S.UBind"), "Core&Object\r\n\r\nEngine&Actor\r\n");
-        QVERIFY(StateFile(h.model).LoadState(h.game.Base() + QLatin1String("/S.Kelvar")));
+        // Names are trimmed and ticked whatever their case; an unknown one
+        // joins the list. An empty binding line is kept and hides nothing.
+        QVERIFY(StateFile(h.model).LoadState(WriteState(h, {"core\r\n  ghost  \r\n\r\nENGINE\r\n",
+                                                            "Classes\n\tObject\n\t\tActor\n",
+                                                            "Packages\n\tCore\n\t\tObject\n\tEngine\n\t\tActor\n",
+                                                            "Core&Object\r\n\r\nEngine&Actor\r\n"})));
         QCOMPARE(h.PackageItems(), (QStringList{"Core", "Engine", "ghost", "MyMod"}));
         QCOMPARE(h.PackageItems(true), (QStringList{"Core", "Engine", "ghost"}));
         QCOMPARE(h.model.Bindings().Count(), 3);
@@ -253,133 +256,113 @@ private slots:
         QFETCH(QByteArray, packageTree);
         QFETCH(QString, selectedPackage);
         ModelHarness h;
-        h.game.WriteBytes(QStringLiteral("S.Kelvar"), "Core\r\n");
-        h.game.WriteBytes(QStringLiteral("S.UTree"), classTree);
-        h.game.WriteBytes(QStringLiteral("S.UPack"), packageTree);
-        h.game.WriteBytes(QStringLiteral("S.UBind"), "");
-        QVERIFY(StateFile(h.model).LoadState(h.game.Base() + QLatin1String("/S.Kelvar")));
+        QVERIFY(StateFile(h.model).LoadState(WriteState(h, {.classTree = classTree, .packageTree = packageTree})));
         const TreeNode *classNode = h.model.Browser().Selected();
         const TreeNode *packageNode = h.model.PackagesBrowser().Selected();
         QCOMPARE(classNode ? classNode->Text() : QString(), selectedClass);
         QCOMPARE(packageNode ? packageNode->Text() : QString(), selectedPackage);
     }
 
-    // A set that cannot be loaded is found out before the model changes: a
-    // missing companion, or companions of another save (a save cut short
-    // between its renames leaves the older state file beside newer ones).
-    void setThatCannotLoadLeavesTheModel_data()
+    // A state that cannot be loaded leaves the model as it was: one that is
+    // not there or not a state is passed over quietly; a missing companion,
+    // or companions of another save (a save cut short between its renames
+    // leaves the older state file beside newer ones), are found out before
+    // the model changes.
+    void stateThatCannotLoadLeavesTheModel_data()
     {
-        QTest::addColumn<QString>("file");
+        QTest::addColumn<QString>("state");      // the file loaded
+        QTest::addColumn<QString>("file");       // a file of the saved S.Kelvar set changed
         QTest::addColumn<QByteArray>("bytes");   // null: the file is removed
-        QTest::addColumn<bool>("together");
-        QTest::newRow("bindings missing") << "S.UBind" << QByteArray() << true;
-        QTest::newRow("state file of an earlier save") << "S.Kelvar" << QByteArray("Core\r\n") << false;
-        QTest::newRow("bindings of a later save") << "S.UBind"
-            << QByteArray("Core&Object\r\nEngine&Actor\r\nEngine&Info\r\nMyMod&MyActor\r\n") << false;
-        QTest::newRow("package tree of a later save") << "S.UPack"
-            << QByteArray("Packages\r\n\tcore\r\n\t\tObject\r\n\tMyMod\r\n\t\tMyActor\r\n") << false;
+        QTest::addColumn<QString>("told");       // "": nothing; "open": it cannot be opened; "together"
+        QTest::newRow("missing") << "Missing.Kelvar" << "" << QByteArray() << "";
+        QTest::newRow("a directory") << "Dir.Kelvar" << "" << QByteArray() << "";
+        QTest::newRow("no .Kelvar") << "S.txt" << "" << QByteArray() << "";
+        QTest::newRow("bindings missing") << "S.Kelvar" << "S.UBind" << QByteArray() << "open";
+        QTest::newRow("state file of an earlier save") << "S.Kelvar" << "S.Kelvar" << QByteArray("Core\r\n") << "together";
+        QTest::newRow("bindings of a later save") << "S.Kelvar" << "S.UBind"
+            << QByteArray("Core&Object\r\nEngine&Actor\r\nEngine&Info\r\nMyMod&MyActor\r\n") << "together";
+        QTest::newRow("package tree of a later save") << "S.Kelvar" << "S.UPack"
+            << QByteArray("Packages\r\n\tcore\r\n\t\tObject\r\n\tMyMod\r\n\t\tMyActor\r\n") << "together";
         // The first node is top-level whatever its indentation, so MyMod is a
         // package here although no line has exactly one tab.
-        QTest::newRow("package tree indented from its first line") << "S.UPack"
-            << QByteArray("  Packages\r\n\t\t\tMyMod\r\n\t\t\t\tMyActor\r\n") << false;
+        QTest::newRow("package tree indented from its first line") << "S.Kelvar" << "S.UPack"
+            << QByteArray("  Packages\r\n\t\t\tMyMod\r\n\t\t\t\tMyActor\r\n") << "together";
     }
 
-    void setThatCannotLoadLeavesTheModel()
+    void stateThatCannotLoadLeavesTheModel()
     {
+        QFETCH(QString, state);
         QFETCH(QString, file);
         QFETCH(QByteArray, bytes);
-        QFETCH(bool, together);
+        QFETCH(QString, told);
         ModelHarness h;
         LoadGame(h);
-        const QString path = h.game.Base() + QLatin1String("/S.Kelvar");
-        QVERIFY(StateFile(h.model).SaveState(path));
-        if (bytes.isNull())
+        QVERIFY(StateFile(h.model).SaveState(h.game.Base() + QLatin1String("/S.Kelvar")));
+        h.game.MakeDir(QStringLiteral("Dir.Kelvar"));
+        h.game.WriteBytes(QStringLiteral("S.txt"), "Core\r\n");
+        if (!file.isEmpty() && bytes.isNull())
             QVERIFY(QFile::remove(h.game.Native(file)));
-        else
+        else if (!file.isEmpty())
             h.game.WriteBytes(file, bytes);
         PackageLoader(h.model).LoadPackage(QStringLiteral("MyMod"), false);
         const QStringList before = Snapshot(h);
-
-        const QString message = Raised([&] { StateFile(h.model).LoadState(path); });
-        QCOMPARE(message, together ? QStringLiteral("Cannot open file ") + QDir::toNativeSeparators(h.game.Native(file))
-                                   : QString::fromLatin1(StateFile::NotTogetherMessage).arg(QDir::toNativeSeparators(path)));
-        QCOMPARE(Snapshot(h), before);
-    }
-
-    void unreadableStateLeavesTheModel_data()
-    {
-        QTest::addColumn<QString>("name");
-        QTest::newRow("missing") << "Missing.Kelvar";
-        QTest::newRow("a directory") << "Dir.Kelvar";
-        QTest::newRow("no .Kelvar") << "S.txt";
-    }
-
-    void unreadableStateLeavesTheModel()
-    {
-        QFETCH(QString, name);
-        ModelHarness h;
-        LoadGame(h);
-        h.game.MakeDir(QStringLiteral("Dir.Kelvar"));
-        h.game.WriteBytes(QStringLiteral("S.txt"), "Core\r\n");
-        h.game.WriteBytes(QStringLiteral("S.UTree"), "Classes\r\n");
-        const QStringList before = Snapshot(h);
         h.statuses.clear();
-        QVERIFY(!StateFile(h.model).LoadState(h.game.Base() + QLatin1Char('/') + name));
+
+        const QString path = h.game.Base() + QLatin1Char('/') + state;
+        bool loaded = false;
+        const QString message = Raised([&] { loaded = StateFile(h.model).LoadState(path); });
+        QVERIFY(!loaded);
+        if (told == QLatin1String("open"))
+            QCOMPARE(message, QStringLiteral("Cannot open file ") + QDir::toNativeSeparators(h.game.Native(file)));
+        else if (told == QLatin1String("together"))
+            QCOMPARE(message, QString::fromLatin1(StateFile::NotTogetherMessage).arg(QDir::toNativeSeparators(path)));
+        else
+            QVERIFY(message.isEmpty() && h.statuses.isEmpty());
         QCOMPARE(Snapshot(h), before);
-        QVERIFY(h.statuses.isEmpty());
     }
 
     // Small and large states (a large one is read on helper threads) load the
-    // same way: saved again, every file comes back byte for byte.
-    void loadedStateSavesTheSameBytes_data()
+    // same way: saved again, every file comes back byte for byte. An invalid
+    // tree is taken as far as it was read; a tree after it and the bindings
+    // are not taken at all.
+    void smallAndLargeStates_data()
     {
         QTest::addColumn<int>("classes");
-        QTest::newRow("small") << 3;
-        QTest::newRow("large") << 5000;
+        QTest::addColumn<QString>("invalid");   // the tree with a line too deep, if any
+        QTest::newRow("small") << 3 << "";
+        QTest::newRow("large") << 5000 << "";
+        QTest::newRow("small class tree") << 3 << "class tree";
+        QTest::newRow("small package tree") << 3 << "package tree";
+        QTest::newRow("large class tree") << 5000 << "class tree";
+        QTest::newRow("large package tree") << 5000 << "package tree";
     }
 
-    void loadedStateSavesTheSameBytes()
+    void smallAndLargeStates()
     {
         QFETCH(int, classes);
+        QFETCH(QString, invalid);
         ModelHarness h;
-        const StateTexts texts = ManyClasses(classes);
-        WriteState(h, QStringLiteral("S"), texts);
-        QVERIFY(StateFile(h.model).LoadState(h.game.Base() + QLatin1String("/S.Kelvar")));
+        StateTexts texts = ManyClasses(classes);
+        if (!invalid.isEmpty())
+            (invalid == QLatin1String("class tree") ? texts.classTree : texts.packageTree) += "\t\t\t\tDeep\r\n\t\tAfter\r\n";
+        const QString path = WriteState(h, texts);
+        bool loaded = false;
+        const QString message = Raised([&] { loaded = StateFile(h.model).LoadState(path); });
         QCOMPARE(h.model.Browser().Count(), classes + 2);
+        if (!invalid.isEmpty()) {
+            QCOMPARE(message, QStringLiteral("Invalid level (4) for item \"Deep\""));
+            QCOMPARE(h.model.PackagesBrowser().Count(), invalid == QLatin1String("class tree") ? 1 : classes + 3);
+            QCOMPARE(h.model.Bindings().Count(), 0);
+            QCOMPARE(h.PackageItems(true), QStringList{"Core"});
+            return;
+        }
+        QVERIFY(loaded);
         QCOMPARE(h.model.FindPackage(QStringLiteral("c00002")), QStringLiteral("Core"));
         QVERIFY(StateFile(h.model).SaveState(h.game.Base() + QLatin1String("/Again.Kelvar")));
         QCOMPARE(h.game.Read(QStringLiteral("Again.UTree")), texts.classTree);
         QCOMPARE(h.game.Read(QStringLiteral("Again.UPack")), texts.packageTree);
         QCOMPARE(h.game.Read(QStringLiteral("Again.UBind")), texts.bindings);
         QCOMPARE(h.game.Read(QStringLiteral("Again.Kelvar")), QByteArray("Core\r\n"));
-    }
-
-    // An invalid tree is taken as far as it was read; a tree after it and the
-    // bindings are not taken at all.
-    void invalidTreeTakenAsFarAsRead_data()
-    {
-        QTest::addColumn<int>("classes");
-        QTest::addColumn<bool>("inClassTree");
-        QTest::newRow("small class tree") << 3 << true;
-        QTest::newRow("small package tree") << 3 << false;
-        QTest::newRow("large class tree") << 5000 << true;
-        QTest::newRow("large package tree") << 5000 << false;
-    }
-
-    void invalidTreeTakenAsFarAsRead()
-    {
-        QFETCH(int, classes);
-        QFETCH(bool, inClassTree);
-        ModelHarness h;
-        StateTexts texts = ManyClasses(classes);
-        (inClassTree ? texts.classTree : texts.packageTree) += "\t\t\t\tDeep\r\n\t\tAfter\r\n";
-        WriteState(h, QStringLiteral("S"), texts);
-        const QString message = Raised([&] { StateFile(h.model).LoadState(h.game.Base() + QLatin1String("/S.Kelvar")); });
-        QCOMPARE(message, QStringLiteral("Invalid level (4) for item \"Deep\""));
-        QCOMPARE(h.model.Browser().Count(), classes + 2);
-        QCOMPARE(h.model.PackagesBrowser().Count(), inClassTree ? 1 : classes + 3);
-        QCOMPARE(h.model.Bindings().Count(), 0);
-        QCOMPARE(h.PackageItems(true), QStringList{"Core"});
     }
 };
 

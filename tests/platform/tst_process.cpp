@@ -31,10 +31,19 @@ class TestProcess : public QObject
     Q_OBJECT
 
     std::unique_ptr<StandinScratch> m_scratch;
+    std::unique_ptr<Process> m_server;   // ended by cleanup()
 
     ProcessStart Standin(const QStringList &arguments, bool ownSession = false) const
     {
         return ProcessStart{QStringLiteral(KELVARIN_UCC_STANDIN), arguments, m_scratch->Path(QString()), ownSession};
+    }
+
+    // Starts the stand-in as a server, which runs until it is ended.
+    bool StartServer(bool ownSession = false)
+    {
+        int code = 0;
+        m_server = Process::Start(Standin({"server"}, ownSession), &code);
+        return m_server != nullptr;
     }
 
 private slots:
@@ -44,7 +53,11 @@ private slots:
         QVERIFY(m_scratch->IsValid());
     }
 
-    void cleanup() { m_scratch.reset(); }
+    void cleanup()
+    {
+        const EndOnExit end(m_server);
+        m_scratch.reset();
+    }
 
     void starts_data()
     {
@@ -114,21 +127,34 @@ private slots:
         QVERIFY(m_scratch->Starts().isEmpty());
     }
 
-    void waitWithoutEnding()
+    // Waiting never ends the program; ending it reaches a program in its
+    // own session as well as one in ours.
+    void waitAndTerminate_data()
     {
-        int code = 0;
-        std::unique_ptr<Process> process = Process::Start(Standin({"server"}), &code);
-        EndOnExit end(process);
-        QVERIFY(process);
-        QVERIFY(!process->Wait(0));
-        QVERIFY(!process->Wait(20));
-        QVERIFY(!process->Finished());
-        QCOMPARE(process->ExitCode(), -1);
-        QVERIFY(process->Terminate(1));
-        QVERIFY(process->Wait(-1));
-        QCOMPARE(process->ExitCode(), -1);   // ended by a signal
-        QVERIFY(Gone(process->Pid()));
-        QVERIFY(!process->Terminate(1));     // nothing left to end
+        QTest::addColumn<bool>("ownSession");
+        QTest::newRow("same session") << false;
+        QTest::newRow("own session") << true;
+    }
+
+    void waitAndTerminate()
+    {
+        QFETCH(bool, ownSession);
+        QVERIFY(StartServer(ownSession));
+        const pid_t pid = pid_t(m_server->Pid());
+        // setsid happens before the program runs: once it journals, it is set.
+        QTRY_COMPARE(m_scratch->Starts().size(), 1);
+        QCOMPARE(::getsid(pid) == pid, ownSession);
+        QCOMPARE(::getpgid(pid) == pid, ownSession);
+        QVERIFY(!m_server->Wait(0));
+        QVERIFY(!m_server->Wait(20));
+        QVERIFY(!m_server->Finished());
+        QCOMPARE(m_server->ExitCode(), -1);
+        QVERIFY(m_server->Terminate(1));
+        QVERIFY(m_server->Wait(-1));
+        QVERIFY(m_server->Finished());
+        QCOMPARE(m_server->ExitCode(), -1);   // ended by a signal
+        QVERIFY(Gone(pid));
+        QVERIFY(!m_server->Terminate(1));     // nothing left to end
     }
 
     // The watch reports the end once through the event loop, nobody
@@ -148,17 +174,14 @@ private slots:
     {
         QFETCH(bool, endedFirst);
         QFETCH(bool, keepWatch);
-        int code = 0;
-        std::unique_ptr<Process> process = Process::Start(Standin({"server"}), &code);
-        EndOnExit end(process);
-        QVERIFY(process);
+        QVERIFY(StartServer());
         if (endedFirst) {
-            QVERIFY(process->Terminate(0));
-            QVERIFY(process->Wait(-1));
+            QVERIFY(m_server->Terminate(0));
+            QVERIFY(m_server->Wait(-1));
         }
         QObject context;
         int reports = 0;
-        std::unique_ptr<ProcessWatch> watch = process->Watch(&context, [&reports] { ++reports; });
+        std::unique_ptr<ProcessWatch> watch = m_server->Watch(&context, [&reports] { ++reports; });
         if (!endedFirst) {
             QCoreApplication::processEvents();
             QCOMPARE(reports, 0);
@@ -166,48 +189,22 @@ private slots:
         if (!keepWatch)
             watch.reset();
         if (!endedFirst)
-            QVERIFY(process->Terminate(0));
+            QVERIFY(m_server->Terminate(0));
         if (keepWatch) {
             QTRY_COMPARE(reports, 1);
         } else {
-            QVERIFY(process->Wait(-1));
+            QVERIFY(m_server->Wait(-1));
         }
         for (int i = 0; i < 5; ++i)
             QCoreApplication::processEvents();
         QCOMPARE(reports, keepWatch ? 1 : 0);
     }
 
-    void terminateReachesOwnSession_data()
-    {
-        QTest::addColumn<bool>("ownSession");
-        QTest::newRow("same session") << false;
-        QTest::newRow("own session") << true;
-    }
-
-    void terminateReachesOwnSession()
-    {
-        QFETCH(bool, ownSession);
-        int code = 0;
-        std::unique_ptr<Process> process = Process::Start(Standin({"server"}, ownSession), &code);
-        EndOnExit end(process);
-        QVERIFY(process);
-        const pid_t pid = pid_t(process->Pid());
-        // setsid happens before the program runs: once it journals, it is set.
-        QTRY_COMPARE(m_scratch->Starts().size(), 1);
-        QCOMPARE(::getsid(pid) == pid, ownSession);
-        QCOMPARE(::getpgid(pid) == pid, ownSession);
-        QVERIFY(process->Terminate(0));
-        QVERIFY(process->Wait(-1));
-        QVERIFY(process->Finished());
-    }
-
     void destroyingLeavesItRunningAndReapsIt()
     {
-        int code = 0;
-        std::unique_ptr<Process> process = Process::Start(Standin({"server"}, true), &code);
-        QVERIFY(process);
-        const qint64 pid = process->Pid();
-        process.reset();
+        QVERIFY(StartServer(true));
+        const qint64 pid = m_server->Pid();
+        m_server.reset();
         auto killer = qScopeGuard([pid] {
             if (Alive(pid))
                 ::kill(pid_t(pid), SIGKILL);
@@ -236,11 +233,10 @@ private slots:
         ::dup2(output[1], 1);
         ::dup2(output[1], 2);
         qputenv("KELVARIN_STANDIN_STDOUT", "the stand-in wrote this");
-        int code = 0;
-        std::unique_ptr<Process> running = Process::Start(Standin({"server"}), &code);
+        const bool running = StartServer();
         qputenv("KELVARIN_STANDIN_EXIT", "0");
+        int code = 0;
         std::unique_ptr<Process> printing = Process::Start(Standin({"server"}), &code);
-        EndOnExit endRunning(running);
         ::dup2(savedOut, 1);
         ::dup2(savedErr, 2);
         ::close(savedOut);
@@ -250,7 +246,7 @@ private slots:
         QVERIFY(running);
         QVERIFY(printing);
         QVERIFY(printing->Wait(-1));                   // it has printed
-        QTRY_COMPARE(m_scratch->Starts().size(), 2);   // the other one runs
+        QTRY_COMPARE(m_scratch->Starts().size(), 2);   // the server runs
 
         for (int readEnd : {output[0], stray[0]}) {
             ::fcntl(readEnd, F_SETFL, O_NONBLOCK);
@@ -260,8 +256,8 @@ private slots:
             // End of file: nothing was written and no writer is left.
             QCOMPARE(got, ssize_t(0));
         }
-        QVERIFY(running->Terminate(0));
-        QVERIFY(running->Wait(-1));
+        QVERIFY(m_server->Terminate(0));
+        QVERIFY(m_server->Wait(-1));
     }
 
     void setPriorityClass()
@@ -270,20 +266,17 @@ private slots:
         const int ownNice = ::getpriority(PRIO_PROCESS, 0);
         if (ownNice != 0 && ::geteuid() != 0)
             QSKIP("this test runs niced: the child cannot be given normal priority");
-        int code = 0;
-        std::unique_ptr<Process> process = Process::Start(Standin({"server"}), &code);
-        EndOnExit end(process);
-        QVERIFY(process);
-        const id_t pid = id_t(process->Pid());
-        QVERIFY(process->SetPriorityClass(32));
+        QVERIFY(StartServer());
+        const id_t pid = id_t(m_server->Pid());
+        QVERIFY(m_server->SetPriorityClass(32));
         QCOMPARE(::getpriority(PRIO_PROCESS, pid), 0);
-        QVERIFY(process->SetPriorityClass(64));
+        QVERIFY(m_server->SetPriorityClass(64));
         QCOMPARE(::getpriority(PRIO_PROCESS, pid), 19);
-        QVERIFY(!process->SetPriorityClass(12345));   // no such class: nothing changes
+        QVERIFY(!m_server->SetPriorityClass(12345));   // no such class: nothing changes
         QCOMPARE(::getpriority(PRIO_PROCESS, pid), 19);
-        QVERIFY(process->Terminate(0));
-        QVERIFY(process->Wait(-1));
-        QVERIFY(!process->SetPriorityClass(32));      // ended
+        QVERIFY(m_server->Terminate(0));
+        QVERIFY(m_server->Wait(-1));
+        QVERIFY(!m_server->SetPriorityClass(32));      // ended
     }
 };
 

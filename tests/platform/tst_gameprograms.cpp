@@ -86,35 +86,25 @@ private slots:
 
     void nativeBuild_data()
     {
-        // files: "path=kind" pairs put into the game; program: the one planned;
-        // expected: the binary chosen, "" for none (then the .exe is run by wine).
+        // files: "path=kind" pairs put into the game beside System/<program>,
+        // a Windows program; program: the one planned; expected: the binary
+        // chosen, "" for none (then the .exe is run by wine).
         QTest::addColumn<QStringList>("files");
         QTest::addColumn<QString>("program");
         QTest::addColumn<QString>("expected");
-        QTest::newRow("ut-bin over the exe")
-            << QStringList{"System/UnrealTournament.exe=mz", "System/ut-bin=elf"}
-            << "UnrealTournament.exe" << "System/ut-bin";
-        QTest::newRow("System64 before System")
-            << QStringList{"System/UnrealTournament.exe=mz", "System/ut-bin=elf", "System64/ut-bin=elf"}
-            << "UnrealTournament.exe" << "System64/ut-bin";
-        QTest::newRow("64-bit before 32-bit")
-            << QStringList{"System/UnrealTournament.exe=mz", "System/ut-bin=elf32-i386", "System64/ut-bin-amd64=elf"}
-            << "UnrealTournament.exe" << "System64/ut-bin-amd64";
-        QTest::newRow("32-bit when it is all there is")
-            << QStringList{"System/UnrealTournament.exe=mz", "System/ut-bin=elf32-i386"}
-            << "UnrealTournament.exe" << "System/ut-bin";
-        QTest::newRow("ucc-bin for UCC")
-            << QStringList{"System/UCC.exe=mz", "System/ut-bin=elf", "System/ucc-bin=elf"}
-            << "UCC.exe" << "System/ucc-bin";
-        QTest::newRow("class and machine disagree")
-            << QStringList{"System/UnrealTournament.exe=mz", "System/ut-bin=elf32-x86_64"}
-            << "UnrealTournament.exe" << "";
-        QTest::newRow("no execute bit")
-            << QStringList{"System/UnrealTournament.exe=mz", "System/ut-bin=noexec"}
-            << "UnrealTournament.exe" << "";
-        QTest::newRow("not one of the game's programs")
-            << QStringList{"System/UnrealEd.exe=mz", "System/ut-bin=elf", "System/ucc-bin=elf"}
-            << "UnrealEd.exe" << "";
+        const QString game = QStringLiteral("UnrealTournament.exe");
+        QTest::newRow("ut-bin over the exe") << QStringList{"System/ut-bin=elf"} << game << "System/ut-bin";
+        QTest::newRow("System64 before System") << QStringList{"System/ut-bin=elf", "System64/ut-bin=elf"} << game
+                                                << "System64/ut-bin";
+        QTest::newRow("64-bit before 32-bit") << QStringList{"System/ut-bin=elf32-i386", "System64/ut-bin-amd64=elf"}
+                                              << game << "System64/ut-bin-amd64";
+        QTest::newRow("32-bit when it is all there is") << QStringList{"System/ut-bin=elf32-i386"} << game << "System/ut-bin";
+        QTest::newRow("ucc-bin for UCC") << QStringList{"System/ut-bin=elf", "System/ucc-bin=elf"} << "UCC.exe"
+                                         << "System/ucc-bin";
+        QTest::newRow("class and machine disagree") << QStringList{"System/ut-bin=elf32-x86_64"} << game << "";
+        QTest::newRow("no execute bit") << QStringList{"System/ut-bin=noexec"} << game << "";
+        QTest::newRow("not one of the game's programs") << QStringList{"System/ut-bin=elf", "System/ucc-bin=elf"}
+                                                        << "UnrealEd.exe" << "";
     }
 
     void nativeBuild()
@@ -124,6 +114,7 @@ private slots:
         QFETCH(QString, expected);
         if (QSysInfo::currentCpuArchitecture() != QLatin1String("x86_64"))
             QSKIP("the stand-in's machine decides these cases on x86_64 hosts");
+        Put(QStringLiteral("System/") + program, QStringLiteral("mz"));
         for (const QString &file : files)
             Put(file.section(QLatin1Char('='), 0, 0), file.section(QLatin1Char('='), 1));
         m_scratch->AddProgram(QStringLiteral("wine"));

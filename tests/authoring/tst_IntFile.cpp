@@ -26,11 +26,6 @@ QByteArray Body(const QString &text, TextEncoding encoding)
     return TextFile::Encode(text, encoding).mid(Mark(encoding).size());
 }
 
-QString GamePathOf(const test::GameDir &game, const QString &relative)
-{
-    return game.Base() + QLatin1Char('\\') + QString(relative).replace(QLatin1Char('/'), QLatin1Char('\\'));
-}
-
 } // namespace
 
 class TestIntFile : public QObject
@@ -79,14 +74,6 @@ private slots:
         QCOMPARE(content.encoding, TextEncoding::Latin1);
         QCOMPARE(content.publicLines, publicLines);
         QCOMPARE(content.otherSections, others);
-    }
-
-    void MissingFileOrDirectoryIsNoFile()
-    {
-        test::GameDir game;
-        game.MakeDir(QStringLiteral("System/Dir.int"));
-        QVERIFY(!IntFile::Read(IntFile::PathFor(game.Base(), QStringLiteral("Gone"))).exists);
-        QVERIFY(!IntFile::Read(IntFile::PathFor(game.Base(), QStringLiteral("Dir"))).exists);
     }
 
     void UnreadableFilesAreRefused_data()
@@ -186,6 +173,8 @@ private slots:
         QCOMPARE(game.Read(QStringLiteral("System/P.int")), before);
     }
 
+    // Read finds no file there (a missing file, a directory or a name no
+    // file can have), and writing one fails.
     void FileThatCannotBeReplaced_data()
     {
         QTest::addColumn<QString>("package");
@@ -205,6 +194,7 @@ private slots:
         if (makeDirectory)
             game.MakeDir(QStringLiteral("System/") + package + QStringLiteral(".int"));
         const QString path = IntFile::PathFor(game.Base(), package);
+        QVERIFY(!IntFile::Read(path).exists);
         const QString message = test::Raised([&] { IntFile::Write(path, {"[Public]"}); });
         QVERIFY2(message.startsWith(QLatin1String("Cannot create file ")), qPrintable(message));
         QVERIFY(message.endsWith(package + QLatin1String(".int")));
@@ -218,8 +208,7 @@ private slots:
                  QStringLiteral("C:\\UT\\System\\MyMod.int"));
         test::GameDir game;
         game.WriteBytes(QStringLiteral("System/Mixed.INT"), "[Public]\r\nA\r\n");
-        QCOMPARE(IntFile::Read(GamePathOf(game, QStringLiteral("system/mixed.int"))).publicLines,
-                 QStringList{"A"});
+        QCOMPARE(IntFile::Read(game.Base() + QStringLiteral("\\system\\mixed.int")).publicLines, QStringList{"A"});
     }
 };
 

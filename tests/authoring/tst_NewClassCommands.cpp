@@ -136,54 +136,48 @@ private slots:
         QTest::addColumn<QString>("name");
         QTest::addColumn<QString>("parent");
         QTest::addColumn<QString>("package");
-        QTest::addColumn<bool>("parentLooksFixed");
-        QTest::addColumn<bool>("packageLooksFixed");
+        // Parent fixed, package fixed, parent looks fixed, package looks fixed.
+        QTest::addColumn<QList<bool>>("fixed");
         QTest::newRow("below Actor, nothing compiled")
-            << "" << true << QStringList{"SetParentClass Actor"} << "MyActor" << "Actor" << "MyPackage" << true << false;
+            << "" << true << QStringList{"SetParentClass Actor"} << "MyActor" << "Actor" << "MyPackage"
+            << QList<bool>{true, false, true, false};
         QTest::newRow("below Actor after compiling MyMod")
             << "MyMod" << true << QStringList{"SetPackage MyMod", "SetParentClass Actor"} << "MyActor" << "Actor"
-            << "MyMod" << true << false;
+            << "MyMod" << QList<bool>{true, true, true, false};
         QTest::newRow("in package Engine")
-            << "MyMod" << false << QStringList{"SetPackage Engine"} << "MyClass" << "MyParent" << "Engine" << false << true;
+            << "MyMod" << false << QStringList{"SetPackage Engine"} << "MyClass" << "MyParent" << "Engine"
+            << QList<bool>{false, true, false, true};
     }
 
     void Proposals()
     {
         QFETCH(QString, lastCompiled);
         QFETCH(bool, belowClass);
-        QFETCH(QStringList, calls);
         Env env;
         env.h.options.LastCompiledPackage = lastCompiled;
-        bool packageFixed = false;
-        bool parentFixed = false;
-        bool parentLook = false;
-        bool packageLook = false;
+        QList<bool> fixed;
         env.dialog.user = [&](NewClassForm &form) {
-            packageFixed = form.PackageFixed();
-            parentFixed = form.ParentFixed();
-            parentLook = form.ParentLooksFixed();
-            packageLook = form.PackageLooksFixed();
+            fixed = {form.ParentFixed(), form.PackageFixed(), form.ParentLooksFixed(), form.PackageLooksFixed()};
             return false;
         };
         env.commands.CreateClassPopupItemClick(belowClass ? env.ClassNode(QStringLiteral("Actor"))
                                                           : env.PackageNode(QStringLiteral("Engine")));
-        QCOMPARE(env.dialog.calls, calls);
+        QTEST(env.dialog.calls, "calls");
         QTEST(env.dialog.shown.name, "name");
         QTEST(env.dialog.shown.parent, "parent");
         QTEST(env.dialog.shown.package, "package");
-        QTEST(parentLook, "parentLooksFixed");
-        QTEST(packageLook, "packageLooksFixed");
-        QCOMPARE(parentFixed, belowClass);
-        QCOMPARE(packageFixed, !belowClass || !lastCompiled.isEmpty());
+        QTEST(fixed, "fixed");
         // Cancel: nothing written, and the next showing starts from clear flags.
         QVERIFY(!env.h.game.Exists(QStringLiteral("MyPackage")));
         QVERIFY(!env.dialog.form.PackageFixed() && !env.dialog.form.ParentFixed());
         env.dialog.calls.clear();
         env.commands.CreateClassPopupItemClick(env.PackageNode(QStringLiteral("Core")));
         QCOMPARE(env.dialog.shown.parent, QStringLiteral("MyParent"));
-        QVERIFY(!parentLook);
+        QCOMPARE(fixed, (QList<bool>{false, true, false, true}));
     }
 
+    // Refused while the model is busy; once it is not, the class is created
+    // and its package loaded, which holds the busy scope itself.
     void CreateBelowActorInNewPackage()
     {
         Env env;
@@ -192,7 +186,23 @@ private slots:
             form.SetPackageText(QStringLiteral("MyMod"));
             return true;
         };
+        {
+            ClassModel::BusyScope busy(env.h.model, QStringLiteral("searching"));
+            env.commands.CreateClassPopupItemClick(env.ClassNode(QStringLiteral("Actor")));
+            QVERIFY(env.dialog.calls.isEmpty());
+            QVERIFY(!env.commands.NewClass(QStringLiteral("MyMod"), QStringLiteral("Foo"), QStringLiteral("Actor")));
+            QCOMPARE(env.h.statuses.last(),
+                     QStringLiteral("Please wait until the running operation has finished (searching)."));
+        }
+        QVERIFY(!env.h.game.Exists(QStringLiteral("MyMod")));
+        bool busyWhileLoading = false;
+        env.h.model.SetStatusSink([&](const QString &text) {
+            if (text.startsWith(QStringLiteral("Loading: ")))
+                busyWhileLoading = env.h.model.Busy();
+        });
         env.commands.CreateClassPopupItemClick(env.ClassNode(QStringLiteral("Actor")));
+        QVERIFY(busyWhileLoading);
+        QVERIFY(!env.h.model.Busy());
         QVERIFY(env.h.prompter.shown.isEmpty());
         QCOMPARE(env.h.game.Read(QStringLiteral("MyMod/Classes/Foo.uc")), DefaultFile("MyMod", "Foo", "Actor"));
         QCOMPARE(DumpTree(env.h.model.Browser()), (QStringList{"Classes", "-Object", "--Actor", "---Foo"}));
@@ -322,35 +332,6 @@ private slots:
         QCOMPARE(env.h.PackageItems(true), (QStringList{"Core", "Engine"}));
         QVERIFY(!env.h.game.Exists(QStringLiteral("Evil.uc")));
         QVERIFY(!QFileInfo::exists(env.h.game.Native(QStringLiteral("../Evil.uc"))));
-    }
-
-    void RefusedWhileBusy()
-    {
-        Env env;
-        env.dialog.user = [](NewClassForm &form) {
-            form.SetName(QStringLiteral("Foo"));
-            form.SetPackageText(QStringLiteral("MyMod"));
-            return true;
-        };
-        {
-            ClassModel::BusyScope busy(env.h.model, QStringLiteral("searching"));
-            env.commands.CreateClassPopupItemClick(env.ClassNode(QStringLiteral("Actor")));
-            QVERIFY(env.dialog.calls.isEmpty());
-            QVERIFY(!env.commands.NewClass(QStringLiteral("MyMod"), QStringLiteral("Foo"), QStringLiteral("Actor")));
-            QCOMPARE(env.h.statuses.last(),
-                     QStringLiteral("Please wait until the running operation has finished (searching)."));
-        }
-        QVERIFY(!env.h.game.Exists(QStringLiteral("MyMod")));
-        // The load itself holds the busy scope.
-        bool busyWhileLoading = false;
-        env.h.model.SetStatusSink([&](const QString &text) {
-            if (text.startsWith(QStringLiteral("Loading: ")))
-                busyWhileLoading = env.h.model.Busy();
-        });
-        env.commands.CreateClassPopupItemClick(env.ClassNode(QStringLiteral("Actor")));
-        QVERIFY(busyWhileLoading);
-        QVERIFY(!env.h.model.Busy());
-        QVERIFY(env.h.game.Exists(QStringLiteral("MyMod/Classes/Foo.uc")));
     }
 
     void PopupOnRootsDoesNothing()

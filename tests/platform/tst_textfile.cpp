@@ -1,9 +1,5 @@
 #include "platform/TextFile.h"
 
-#include <QDir>
-#include <QFile>
-#include <QLocale>
-#include <QTemporaryDir>
 #include <QtTest>
 
 using namespace kelvarin;
@@ -72,44 +68,34 @@ private slots:
         QCOMPARE(TextFile::Encode(text, encoding), bytes);
     }
 
-    void splitLines_data()
+    // SplitLines ends a line at CR LF, LF or a lone CR; SplitPieces (the
+    // "pieces" rows) also cuts lines longer than four characters.
+    void split_data()
     {
+        QTest::addColumn<bool>("pieces");
         QTest::addColumn<QString>("text");
         QTest::addColumn<QStringList>("lines");
-        QTest::newRow("CR LF") << "a\r\nb\r\n" << QStringList{"a", "b"};
-        QTest::newRow("LF") << "a\nb\n" << QStringList{"a", "b"};
-        QTest::newRow("lone CR") << "a\rb\r" << QStringList{"a", "b"};
-        QTest::newRow("LF CR is two ends") << "a\n\rb" << QStringList{"a", "", "b"};
-        QTest::newRow("mixed") << "a\r\n\nb\rc" << QStringList{"a", "", "b", "c"};
-        QTest::newRow("text after the last end") << "a\r\nlast" << QStringList{"a", "last"};
-        QTest::newRow("empty lines kept") << "\r\n\r\nx\r\n" << QStringList{"", "", "x"};
-        QTest::newRow("only a line end") << "\r\n" << QStringList{""};
-        QTest::newRow("empty text") << "" << QStringList{};
-        QTest::newRow("blanks kept") << "  a \t\r\n" << QStringList{"  a \t"};
+        QTest::newRow("CR LF") << false << "a\r\nb\r\n" << QStringList{"a", "b"};
+        QTest::newRow("LF") << false << "a\nb\n" << QStringList{"a", "b"};
+        QTest::newRow("lone CR") << false << "a\rb\r" << QStringList{"a", "b"};
+        QTest::newRow("LF CR is two ends") << false << "a\n\rb" << QStringList{"a", "", "b"};
+        QTest::newRow("mixed") << false << "a\r\n\nb\rc" << QStringList{"a", "", "b", "c"};
+        QTest::newRow("text after the last end") << false << "a\r\nlast" << QStringList{"a", "last"};
+        QTest::newRow("empty lines kept") << false << "\r\n\r\nx\r\n" << QStringList{"", "", "x"};
+        QTest::newRow("only a line end") << false << "\r\n" << QStringList{""};
+        QTest::newRow("empty text") << false << "" << QStringList{};
+        QTest::newRow("blanks kept") << false << "  a \t\r\n" << QStringList{"  a \t"};
+        QTest::newRow("pieces: ten characters") << true << "0123456789\r\n" << QStringList{"0123", "4567", "89"};
+        QTest::newRow("pieces: exactly one piece") << true << "0123\r\nab" << QStringList{"0123", "ab"};
+        QTest::newRow("pieces: two whole pieces") << true << "01234567" << QStringList{"0123", "4567"};
+        QTest::newRow("pieces: empty line stays") << true << "\r\n012345" << QStringList{"", "0123", "45"};
     }
 
-    void splitLines()
+    void split()
     {
+        QFETCH(bool, pieces);
         QFETCH(QString, text);
-        QFETCH(QStringList, lines);
-        QCOMPARE(TextFile::SplitLines(text), lines);
-    }
-
-    void splitPieces_data()
-    {
-        QTest::addColumn<QString>("text");
-        QTest::addColumn<QStringList>("pieces");
-        QTest::newRow("ten characters") << "0123456789\r\n" << QStringList{"0123", "4567", "89"};
-        QTest::newRow("exactly one piece") << "0123\r\nab" << QStringList{"0123", "ab"};
-        QTest::newRow("two whole pieces") << "01234567" << QStringList{"0123", "4567"};
-        QTest::newRow("empty line stays") << "\r\n012345" << QStringList{"", "0123", "45"};
-    }
-
-    void splitPieces()
-    {
-        QFETCH(QString, text);
-        QFETCH(QStringList, pieces);
-        QCOMPARE(TextFile::SplitPieces(text, 4), pieces);
+        QTEST(pieces ? TextFile::SplitPieces(text, 4) : TextFile::SplitLines(text), "lines");
     }
 
     // Every encoding's bytes: decodeAndEncode; here, lines ending in CR LF

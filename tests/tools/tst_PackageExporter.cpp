@@ -13,9 +13,6 @@
 #include <QSignalSpy>
 #include <QTest>
 
-#include <atomic>
-#include <thread>
-
 using namespace kelvarin;
 using namespace kelvarin::test;
 
@@ -267,18 +264,25 @@ private slots:
         QCOMPARE(Entries(t.exporter.FoundList()), (QStringList{"A", "B"}));
     }
 
+    // While the queue runs the lists stay as they are; Cancel ends UCC.exe
+    // and empties the queue at once, the beep and "Done" wait for its end.
     void cancelEndsWithBeepAndDone()
     {
         ExportHarness t;
-        t.Packages({"A.u", "B.u"});
-        t.exporter.AddAll();
+        t.Packages({"A.u", "B.u", "C.u"});
+        t.exporter.Add({0, 1});
         t.exporter.Go();
+        t.exporter.AddAll();
+        t.exporter.RemoveAll();
+        t.exporter.ScanPackages();
+        QCOMPARE(Entries(t.exporter.ExportList()), (QStringList{"A", "B"}));
+        QCOMPARE(Entries(t.exporter.FoundList()), QStringList{"C"});
         t.exporter.Cancel();
         QCOMPARE(t.processes.first()->terminateCodes, QList<int>{255});
         QVERIFY(!t.exporter.IsBusy());
         QVERIFY(t.exporter.Busy());   // its UCC.exe has not ended yet
         QVERIFY(t.exporter.ExportList().IsEmpty());
-        QCOMPARE(t.exporter.FoundList().Count(), 2);
+        QCOMPARE(t.exporter.FoundList().Count(), 3);
         t.EndLast(255);
         QCOMPARE(t.beeps, 1);
         QCOMPARE(t.statuses.last(), QStringLiteral("Done"));
@@ -371,20 +375,6 @@ private slots:
         t.exporter.Cancel();
     }
 
-    void movesRefusedWhileBusy()
-    {
-        ExportHarness t;
-        t.Packages({"A.u", "B.u"});
-        t.exporter.Add({0});
-        t.exporter.Go();
-        t.exporter.AddAll();
-        t.exporter.RemoveAll();
-        t.exporter.ScanPackages();
-        QCOMPARE(Entries(t.exporter.ExportList()), QStringList{"A"});
-        QCOMPARE(Entries(t.exporter.FoundList()), QStringList{"B"});
-        t.exporter.Cancel();
-    }
-
     void destroyingTheExporterEndsItsWatch()
     {
         std::shared_ptr<FakeProcess> process;
@@ -403,14 +393,17 @@ private slots:
         QCOMPARE(process.use_count(), 1);
     }
 
+    // ExportPackage (the command line's) waits for UCC.exe: exported only
+    // when it ends with 0 having written sources; the program ending ends it.
     void exportPackage_data()
     {
-        QTest::addColumn<int>("exitCode");
+        QTest::addColumn<int>("exitCode");   // -1: runs until the program ends
         QTest::addColumn<bool>("writesSources");
         QTest::addColumn<bool>("exported");
         QTest::newRow("exported") << 0 << true << true;
         QTest::newRow("failed inside UCC") << 1 << false << false;
         QTest::newRow("zero but nothing written") << 0 << false << false;
+        QTest::newRow("program ends while UCC runs") << -1 << false << false;
     }
     void exportPackage()
     {
@@ -419,16 +412,21 @@ private slots:
         QFETCH(bool, exported);
         ExportHarness t;
         t.Packages({"MyMod.u"});
+        auto process = std::make_shared<FakeProcess>();
+        process->terminateEnds = true;
         t.exporter.SetProgramStarter([&](const ProgramCommand &command, int *) -> std::shared_ptr<RunningProcess> {
             t.commands.append(command);
             if (writesSources)
                 t.h.game.WriteClass("MyMod", "MyClass.uc", "class MyClass extends Actor;");
-            auto process = std::make_shared<FakeProcess>();
-            process->End(exitCode);
+            if (exitCode < 0)
+                t.h.pump.SetTerminating(true);
+            else
+                process->End(exitCode);
             return process;
         });
         QCOMPARE(t.exporter.ExportPackage("mymod"), exported);
         QCOMPARE(t.commands.size(), 1);
+        QCOMPARE(process->terminateCodes, exitCode < 0 ? QList<int>{255} : QList<int>());
         QVERIFY(!t.exporter.Busy());
         // The refresh lists the package directory the export made.
         QCOMPARE(t.h.PackageItems().contains("MyMod"), writesSources);
@@ -447,25 +445,6 @@ private slots:
         QVERIFY(t.h.prompter.Texts().last().startsWith(QStringLiteral("Cannot open file ")));
     }
 
-    void exportPackageEndsUccWhenTerminating()
-    {
-        ExportHarness t;
-        t.Packages({"MyMod.u"});
-        std::shared_ptr<FakeProcess> process = std::make_shared<FakeProcess>();
-        t.exporter.SetProgramStarter([&](const ProgramCommand &, int *) -> std::shared_ptr<RunningProcess> {
-            t.h.pump.SetTerminating(true);
-            return process;
-        });
-        // The fake ends when it is told to terminate.
-        std::thread ender([&] {
-            while (process->terminations == 0)
-                std::this_thread::sleep_for(std::chrono::milliseconds(5));
-            process->End(-1);
-        });
-        QVERIFY(!t.exporter.ExportPackage("MyMod"));
-        ender.join();
-        QCOMPARE(process->terminateCodes.first(), 255);
-    }
 };
 
 KELVARIN_TEST_GUILESS_MAIN(tst_PackageExporter)

@@ -57,10 +57,11 @@ private slots:
     }
 
     // The verdict comes from the file whichever view is shown; an empty
-    // log shows "No log".
+    // log shows "No log", as does a missing one (no compile yet). A log that
+    // cannot be read is reported and keeps the flag of the load before.
     void loadLog_data()
     {
-        QTest::addColumn<QByteArray>("bytes");
+        QTest::addColumn<QByteArray>("bytes");   // null: no file; "/": a directory in its place
         QTest::addColumn<bool>("parsed");
         QTest::addColumn<QStringList>("expected");
         QTest::addColumn<bool>("errors");
@@ -77,8 +78,10 @@ private slots:
             << QStringList{QString::fromLatin1("Compilation started at: caf\xe9"), QString::fromLatin1("\xff\xe9t\xe9"),
                            "Compilation successfull!"}
             << false;
-        QTest::newRow("empty parsed") << QByteArray() << true << QStringList{"No log"} << false;
-        QTest::newRow("empty raw") << QByteArray() << false << QStringList{"No log"} << false;
+        QTest::newRow("empty parsed") << QByteArray("") << true << QStringList{"No log"} << false;
+        QTest::newRow("empty raw") << QByteArray("") << false << QStringList{"No log"} << false;
+        QTest::newRow("no file: no compile yet") << QByteArray() << true << QStringList{"No log"} << false;
+        QTest::newRow("a directory in its place") << QByteArray("/") << true << QStringList() << true;
     }
 
     void loadLog()
@@ -87,48 +90,26 @@ private slots:
         QFETCH(bool, parsed);
         QFETCH(QStringList, expected);
         QFETCH(bool, errors);
+        const bool unreadable = bytes == "/";
         test::GameDir game;
-        game.WriteBytes(kLog, bytes);
+        if (unreadable)
+            game.MakeDir(kLog + QLatin1String("/inside"));
+        else if (!bytes.isNull())
+            game.WriteBytes(kLog, bytes);
         CompilerLog log;
         // A previous load that found errors must not leak into this one.
         game.WriteBytes(QStringLiteral("Other/System/KelvarinCompiler.log"), "x\r\nError: old\r\n");
         log.LoadLog(game.Base() + QLatin1String("/Other"), true);
         QVERIFY(log.ErrorsFound());
         const CompilerLog::View view = log.LoadLog(game.Base(), parsed);
-        QVERIFY(view.opened);
+        QCOMPARE(view.opened, !unreadable);
         QCOMPARE(view.lines, expected);
         QCOMPARE(log.ErrorsFound(), errors);
         QCOMPARE(view.empty, bytes.isEmpty());
-        QCOMPARE(game.Read(kLog), bytes);
-    }
-
-    // Before any compile there is no log: "No log", as for an empty one. A
-    // log that cannot be read is reported and keeps the flag.
-    void missingOrUnreadableLog_data()
-    {
-        QTest::addColumn<bool>("asDirectory");
-        QTest::newRow("no file: no compile yet") << false;
-        QTest::newRow("a directory in its place") << true;
-    }
-
-    void missingOrUnreadableLog()
-    {
-        QFETCH(bool, asDirectory);
-        test::GameDir game;
-        game.WriteBytes(kLog, "x\r\nError: y\r\n");
-        CompilerLog log;
-        log.LoadLog(game.Base(), false);
-        QVERIFY(log.ErrorsFound());
-        QFile::remove(game.Native(kLog));
-        if (asDirectory)
-            game.MakeDir(kLog + QLatin1String("/inside"));
-        const CompilerLog::View view = log.LoadLog(game.Base(), true);
-        QCOMPARE(view.opened, !asDirectory);
-        QCOMPARE(view.lines, asDirectory ? QStringList() : QStringList{"No log"});
-        QCOMPARE(view.errorText, asDirectory ? QStringLiteral("Cannot open file ")
-                                                   + QDir::toNativeSeparators(game.Native(kLog))
-                                             : QString());
-        QCOMPARE(log.ErrorsFound(), asDirectory);
+        QCOMPARE(view.errorText, unreadable ? QStringLiteral("Cannot open file ") + QDir::toNativeSeparators(game.Native(kLog))
+                                            : QString());
+        if (!unreadable)
+            QCOMPARE(game.Read(kLog), bytes);
     }
 
     // A double click on an error or warning line leads to the source file

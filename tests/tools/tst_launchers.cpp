@@ -3,7 +3,6 @@
 #include "model/PackageLoader.h"
 #include "platform/LaunchCodes.h"
 #include "platform/SpecPath.h"
-#include "platform/SystemShell.h"
 #include "support/ModelHarness.h"
 #include "support/RecordingShell.h"
 #include "support/StandinScratch.h"
@@ -217,26 +216,6 @@ private slots:
             QCOMPARE(f.errors.shown.first().second,
                      SpecPath::Display(f.Base() + QLatin1Char('\\') + refused));
         }
-    }
-
-    // The game directory was moved away after it was set: the real shell
-    // finds nothing; explore says so, the test run stays silent as ever.
-    void GameDirectoryGone()
-    {
-        Fixture f;
-        f.h.options.BaseDir = f.h.game.Native(QStringLiteral("Moved away"));
-        SystemShell shell;
-        Launchers launchers(f.h.options, f.h.model, shell, f.errors, f.h.prompter);
-        launchers.TestRunButtonClick();
-        launchers.JoinyourselfMenuItemClick();
-        launchers.UTLogClick();
-        launchers.ExploreUTButtonClick();
-        QTRY_COMPARE_WITH_TIMEOUT(f.errors.shown.size(), 1, LaunchLimitMs);
-        Settle();
-        QCOMPARE(f.errors.shown.size(), 1);
-        QCOMPARE(f.errors.shown.first().first, LaunchCode::PathNotFound);
-        QCOMPARE(f.errors.shown.first().second, f.h.game.Native(QStringLiteral("Moved away")));
-        QVERIFY(f.h.prompter.shown.isEmpty());
     }
 
     void ServerThatCannotStart()

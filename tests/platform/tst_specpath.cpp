@@ -1,10 +1,6 @@
 #include "platform/SpecPath.h"
 #include "platform/TextFile.h"
 
-#include <QDir>
-#include <QFile>
-#include <QLocale>
-#include <QTemporaryDir>
 #include <QtTest>
 
 using namespace kelvarin;
@@ -138,8 +134,7 @@ private slots:
     void isSafeComponent()
     {
         QFETCH(QString, name);
-        QFETCH(bool, safe);
-        QCOMPARE(SpecPath::IsSafeComponent(name), safe);
+        QTEST(SpecPath::IsSafeComponent(name), "safe");
     }
 };
 

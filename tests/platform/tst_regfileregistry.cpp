@@ -1,9 +1,7 @@
 #include "platform/RegFileRegistry.h"
 #include "support/TempRegistry.h"
 
-#include <QStringEncoder>
-#include <QTest>
-#include <QThread>
+#include <QtTest>
 
 #include <atomic>
 

@@ -1,11 +1,7 @@
 #include "platform/gui/MessageBoxPrompter.h"
 
-#include <QApplication>
-#include <QMessageBox>
-#include <QMetaEnum>
-#include <QPushButton>
-#include <QTest>
-#include <QTimer>
+#include <QtTest>
+#include <QtWidgets>
 
 using namespace kelvarin;
 

@@ -49,16 +49,8 @@ QString Scratch::Native(const QString &relative) const
 
 void Scratch::Reset()
 {
-    QDir dir(Base());
-    const QStringList entries =
-        dir.entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot);
-    for (const QString &entry : entries) {
-        const QString path = dir.filePath(entry);
-        if (QFileInfo(path).isDir() && !QFileInfo(path).isSymLink())
-            QDir(path).removeRecursively();
-        else
-            QFile::remove(path);
-    }
+    QDir(Base()).removeRecursively();
+    QDir().mkpath(Base());
 }
 
 void Scratch::Write(const QString &relative, const QByteArray &bytes) const
@@ -79,6 +71,14 @@ QByteArray Scratch::Read(const QString &relative) const
 Scratch &TheScratch()
 {
     static Scratch scratch;
+    return scratch;
+}
+
+Scratch &ScratchWith(const QString &relative, const QByteArray &bytes)
+{
+    Scratch &scratch = TheScratch();
+    scratch.Reset();
+    scratch.Write(relative, bytes);
     return scratch;
 }
 

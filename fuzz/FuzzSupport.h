@@ -1,6 +1,10 @@
 #pragma once
 
+#include "model/ClassModel.h"
+#include "model/Options.h"
 #include "platform/Errors.h"
+#include "platform/EventPump.h"
+#include "support/ScriptedPrompter.h"
 
 #include <QByteArray>
 #include <QList>
@@ -40,6 +44,24 @@ private:
 
 // The scratch directory of this process, made on first use.
 Scratch &TheScratch();
+// The scratch directory emptied, then holding bytes at relative.
+Scratch &ScratchWith(const QString &relative, const QByteArray &bytes);
+
+// A class model reset on a game directory, with no events and scripted
+// message boxes.
+struct Model
+{
+    TOptions options;
+    NullEventPump pump;
+    test::ScriptedPrompter prompter;
+    ClassModel model{options, pump, prompter};
+
+    explicit Model(const QString &base)
+    {
+        options.BaseDir = base;
+        model.ResetModel();
+    }
+};
 
 inline QByteArray Bytes(const uint8_t *data, size_t size)
 {

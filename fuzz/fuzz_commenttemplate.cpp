@@ -3,28 +3,15 @@
 #include "FuzzSupport.h"
 
 #include "authoring/NewClassCommands.h"
-#include "model/ClassModel.h"
-#include "model/Options.h"
-#include "platform/EventPump.h"
 #include "platform/TextFile.h"
-#include "support/ScriptedPrompter.h"
 
 using namespace kelvarin;
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {
-    fuzz::Scratch &scratch = fuzz::TheScratch();
-    scratch.Reset();
-    const QByteArray bytes = fuzz::Bytes(data, size);
-    scratch.Write(QStringLiteral("FuzzMod/Comment.txt"), bytes);
-
-    TOptions options;
-    options.BaseDir = scratch.Base();
-    NullEventPump pump;
-    test::ScriptedPrompter prompter;
-    ClassModel model(options, pump, prompter);
-    model.ResetModel();
-    NewClassCommands commands(model);
+    fuzz::Scratch &scratch = fuzz::ScratchWith(QStringLiteral("FuzzMod/Comment.txt"), fuzz::Bytes(data, size));
+    fuzz::Model model(scratch.Base());
+    NewClassCommands commands(model.model);
     const QStringList lines = commands.ClassFileLines(QStringLiteral("FuzzClass"), QStringLiteral("Actor"),
                                                       QStringLiteral("FuzzMod"));
     for (const QString &each : lines)
@@ -32,7 +19,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
                     "a comment line holds a line end");
 
     fuzz::Check(commands.CreateClassFile(QStringLiteral("FuzzClass"), QStringLiteral("Actor"), QStringLiteral("FuzzMod")),
-                "the class file was not created", prompter.Texts().join(QLatin1Char('|')));
+                "the class file was not created", model.prompter.Texts().join(QLatin1Char('|')));
     const std::optional<QString> text = TextFile::ReadAll(scratch.GamePath(QStringLiteral("FuzzMod/Classes/FuzzClass.uc")));
     fuzz::Check(text.has_value(), "the class file cannot be read");
     fuzz::Check(TextFile::SplitLines(*text) == lines, "the class file reads back as other lines");

@@ -8,9 +8,8 @@ using namespace kelvarin;
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {
-    fuzz::Scratch &scratch = fuzz::TheScratch();
-    scratch.Reset();
-    scratch.Write(QStringLiteral("System/") + QLatin1String(CompilerLog::FileName), fuzz::Bytes(data, size));
+    const fuzz::Scratch &scratch =
+        fuzz::ScratchWith(QStringLiteral("System/") + QLatin1String(CompilerLog::FileName), fuzz::Bytes(data, size));
 
     CompilerLog parsedLog;
     const CompilerLog::View parsed = parsedLog.LoadLog(scratch.Base(), true);

@@ -49,10 +49,8 @@ void WriteList(EditPackagesFile &file, const QStringList &list)
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {
-    fuzz::Scratch &scratch = fuzz::TheScratch();
-    scratch.Reset();
     const QByteArray original = fuzz::Bytes(data, size);
-    scratch.Write(kIni, original);
+    const fuzz::Scratch &scratch = fuzz::ScratchWith(kIni, original);
 
     test::ScriptedPrompter prompter;
     EditPackagesFile file(scratch.Base(), prompter);

@@ -29,10 +29,8 @@ IntFileContent ReadBack(const QString &path)
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {
-    fuzz::Scratch &scratch = fuzz::TheScratch();
-    scratch.Reset();
     const QByteArray original = fuzz::Bytes(data, size);
-    scratch.Write(kInt, original);
+    const fuzz::Scratch &scratch = fuzz::ScratchWith(kInt, original);
     const QString path = scratch.GamePath(kInt);
 
     IntFileContent content;

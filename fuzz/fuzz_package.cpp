@@ -32,10 +32,8 @@ QStringList Describe(const PackageFile &package)
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {
-    fuzz::Scratch &scratch = fuzz::TheScratch();
-    scratch.Reset();
     const QByteArray bytes = fuzz::Bytes(data, size);
-    scratch.Write(kPackage, bytes);
+    const fuzz::Scratch &scratch = fuzz::ScratchWith(kPackage, bytes);
 
     std::optional<PackageFile> package;
     try {

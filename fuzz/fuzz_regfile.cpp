@@ -5,6 +5,7 @@
 
 #include "platform/RegFileRegistry.h"
 
+#include <QRegularExpression>
 #include <QStringDecoder>
 
 #include <optional>
@@ -20,51 +21,30 @@ struct Where
     QString name;
 };
 
-// A value name as the file writes it: @ or a quoted text with \\ and \" escapes.
-std::optional<QString> ValueName(const QString &line)
-{
-    qsizetype at = 0;
-    while (at < line.size() && (line[at] == QLatin1Char(' ') || line[at] == QLatin1Char('\t')))
-        ++at;
-    if (at < line.size() && line[at] == QLatin1Char('@'))
-        return QString();
-    if (at >= line.size() || line[at] != QLatin1Char('"'))
-        return std::nullopt;
-    QString name;
-    for (++at; at < line.size(); ++at) {
-        if (line[at] == QLatin1Char('"'))
-            return name;
-        if (line[at] == QLatin1Char('\\') && at + 1 < line.size()
-            && (line[at + 1] == QLatin1Char('\\') || line[at + 1] == QLatin1Char('"')))
-            ++at;
-        name += line[at];
-    }
-    return std::nullopt;
-}
-
-// The places of values the text seems to hold, for asking the store.
+// The places of values the text seems to hold, for asking the store: below
+// each key line of a root the store knows, the lines that start with a value
+// name as the file writes it (@, or a quoted text with \\ and \" escapes).
 QList<Where> Candidates(const QByteArray &bytes)
 {
+    static const QRegularExpression keyLine(QStringLiteral(R"(^\[([^\\]*)\\?(.*)\]$)"),
+                                            QRegularExpression::DotMatchesEverythingOption);
+    static const QRegularExpression nameLine(QStringLiteral(R"re(^[ \t]*(?:@|"((?:\\[\\"]|[^"\\]|\\)*+)"))re"));
+    static const QRegularExpression escape(QStringLiteral(R"(\\([\\"]))"));
     const QString text = bytes.startsWith("\xff\xfe") ? QStringDecoder(QStringConverter::Utf16LE)(bytes.mid(2))
                                                        : QString::fromUtf8(bytes);
     QList<Where> found;
     std::optional<RegRoot> root;
     QString path;
     for (const QString &line : text.split(QLatin1Char('\n'))) {
-        const QString trimmed = line.trimmed();
-        if (trimmed.startsWith(QLatin1Char('[')) && trimmed.endsWith(QLatin1Char(']'))) {
-            const QString key = trimmed.mid(1, trimmed.size() - 2);
-            const qsizetype slash = key.indexOf(QLatin1Char('\\'));
-            const QString rootName = slash < 0 ? key : key.left(slash);
-            path = slash < 0 ? QString() : key.mid(slash + 1);
+        if (const QRegularExpressionMatch key = keyLine.match(line.trimmed()); key.hasMatch()) {
+            path = key.captured(2);
             root.reset();
-            if (rootName.compare(QLatin1String("HKEY_LOCAL_MACHINE"), Qt::CaseInsensitive) == 0)
+            if (key.captured(1).compare(QLatin1String("HKEY_LOCAL_MACHINE"), Qt::CaseInsensitive) == 0)
                 root = RegRoot::LocalMachine;
-            else if (rootName.compare(QLatin1String("HKEY_CLASSES_ROOT"), Qt::CaseInsensitive) == 0)
+            else if (key.captured(1).compare(QLatin1String("HKEY_CLASSES_ROOT"), Qt::CaseInsensitive) == 0)
                 root = RegRoot::ClassesRoot;
-        } else if (root) {
-            if (const std::optional<QString> name = ValueName(line))
-                found.append(Where{*root, path, *name});
+        } else if (const QRegularExpressionMatch name = nameLine.match(line); root && name.hasMatch()) {
+            found.append(Where{*root, path, name.captured(1).replace(escape, QStringLiteral("\\1"))});
         }
         if (found.size() >= 64)
             break;
@@ -101,10 +81,8 @@ bool Store(Registry &registry, const Where &where, const RegValue &value)
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {
-    fuzz::Scratch &scratch = fuzz::TheScratch();
-    scratch.Reset();
     const QByteArray bytes = fuzz::Bytes(data, size);
-    scratch.Write(QStringLiteral("Kelvarin/registry.reg"), bytes);
+    const fuzz::Scratch &scratch = fuzz::ScratchWith(QStringLiteral("Kelvarin/registry.reg"), bytes);
 
     RegFileRegistry store(scratch.Native(QStringLiteral("Kelvarin/registry.reg")));
     const QList<Where> places = Candidates(bytes);

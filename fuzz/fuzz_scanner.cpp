@@ -2,21 +2,15 @@
 // it, the chunked read of one source file, and a package scan over that file.
 #include "FuzzSupport.h"
 
-#include "model/ClassModel.h"
 #include "model/DeclarationParser.h"
 #include "model/Scanner.h"
 #include "model/SortedList.h"
-#include "model/Options.h"
-#include "platform/EventPump.h"
 #include "platform/TextFile.h"
-#include "support/ScriptedPrompter.h"
 
 using namespace kelvarin;
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {
-    fuzz::Scratch &scratch = fuzz::TheScratch();
-    scratch.Reset();
     const QByteArray bytes = fuzz::Bytes(data, size);
     const QString text = TextFile::Decode(bytes);
 
@@ -35,18 +29,15 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     }
 
     // The scanner reads the file in growing chunks and must come to the same answer.
-    scratch.Write(QStringLiteral("MyMod/Classes/Fuzzed.uc"), bytes);
-    NullEventPump pump;
-    const QString parent = DeclarationParser::FindParentClass(scratch.GamePath(QStringLiteral("MyMod/Classes/Fuzzed.uc")), pump);
+    const fuzz::Scratch &scratch = fuzz::ScratchWith(QStringLiteral("MyMod/Classes/Fuzzed.uc"), bytes);
+    fuzz::Model model(scratch.Base());
+    const QString parent =
+        DeclarationParser::FindParentClass(scratch.GamePath(QStringLiteral("MyMod/Classes/Fuzzed.uc")), model.pump);
     fuzz::Check(parent == whole.parent, "the chunked read disagrees with the whole text",
                 parent + QLatin1String(" != ") + whole.parent);
 
-    TOptions options;
-    options.BaseDir = scratch.Base();
-    test::ScriptedPrompter prompter;
-    ClassModel model(options, pump, prompter);
     SortedList staged;
-    Scanner::ScanPackageDir(model, staged, scratch.GamePath(QStringLiteral("MyMod/Classes/")));
+    Scanner::ScanPackageDir(model.model, staged, scratch.GamePath(QStringLiteral("MyMod/Classes/")));
     fuzz::Check(staged.Entries() == QStringList{whole.parent + QLatin1String("=Fuzzed&MyMod")},
                 "the package scan staged something else", staged.Entries().join(QLatin1Char('|')));
     return 0;

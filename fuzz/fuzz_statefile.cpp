@@ -3,30 +3,11 @@
 // and loaded again and must come back the same.
 #include "FuzzSupport.h"
 
-#include "model/ClassModel.h"
-#include "model/Options.h"
 #include "persist/StateFile.h"
-#include "platform/Errors.h"
-#include "platform/EventPump.h"
-#include "support/ScriptedPrompter.h"
 
 using namespace kelvarin;
 
 namespace {
-
-struct Model
-{
-    TOptions options;
-    NullEventPump pump;
-    test::ScriptedPrompter prompter;
-    ClassModel model{options, pump, prompter};
-
-    explicit Model(const QString &base)
-    {
-        options.BaseDir = base;
-        model.ResetModel();
-    }
-};
 
 QStringList Dump(const Tree &tree)
 {
@@ -56,15 +37,13 @@ QStringList Snapshot(ClassModel &model)
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {
-    fuzz::Scratch &scratch = fuzz::TheScratch();
-    scratch.Reset();
     const QList<QByteArray> parts = fuzz::Split(fuzz::Bytes(data, size), '\x1e', 4);
-    scratch.Write(QStringLiteral("State/Fuzz.Kelvar"), parts[0]);
+    const fuzz::Scratch &scratch = fuzz::ScratchWith(QStringLiteral("State/Fuzz.Kelvar"), parts[0]);
     scratch.Write(QStringLiteral("State/Fuzz.UTree"), parts[1]);
     scratch.Write(QStringLiteral("State/Fuzz.UPack"), parts[2]);
     scratch.Write(QStringLiteral("State/Fuzz.UBind"), parts[3]);
 
-    Model first(scratch.Base());
+    fuzz::Model first(scratch.Base());
     bool loaded = false;
     try {
         loaded = StateFile(first.model).LoadState(scratch.GamePath(QStringLiteral("State/Fuzz.Kelvar")));
@@ -77,7 +56,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     const QString copy = scratch.GamePath(QStringLiteral("State/Copy.Kelvar"));
     const char *unsaved = "a loaded state cannot be saved";
     fuzz::Check(fuzz::NoError(unsaved, [&] { return StateFile(first.model).SaveState(copy); }), unsaved);
-    Model second(scratch.Base());
+    fuzz::Model second(scratch.Base());
     const char *unloaded = "a saved state does not load";
     fuzz::Check(fuzz::NoError(unloaded, [&] { return StateFile(second.model).LoadState(copy); }), unloaded);
     const QStringList again = Snapshot(second.model);

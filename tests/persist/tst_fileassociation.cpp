@@ -10,12 +10,14 @@ namespace {
 
 const QString kProgram = QStringLiteral("C:\\Kelvarin\\Kelvarin.exe");
 
-// "key=default value" lines, as an association would be set up by hand.
+// "key=default value" lines, as an association would be set up by hand;
+// "key=dword" stores a number instead of a text.
 void Populate(Registry &reg, const QStringList &entries)
 {
     for (const QString &e : entries) {
         const qsizetype at = e.indexOf(QLatin1Char('='));
-        QVERIFY(reg.SetString(RegRoot::ClassesRoot, e.left(at), QString(), e.mid(at + 1)));
+        QVERIFY(e.mid(at + 1) == QLatin1String("dword") ? reg.SetDword(RegRoot::ClassesRoot, e.left(at), QString(), 1)
+                                                         : reg.SetString(RegRoot::ClassesRoot, e.left(at), QString(), e.mid(at + 1)));
     }
 }
 
@@ -85,10 +87,9 @@ private slots:
         QFETCH(QString, key);
         QFETCH(QString, command);
         test::TempRegistry store;
-        RegFileRegistry &reg = store.reg;
-        Populate(reg, entries);
-        QCOMPARE(FindOpenCommandKey(reg, QStringLiteral(".UC")), key);
-        QCOMPARE(ReadOpenCommand(reg, QStringLiteral(".UC")), command);
+        Populate(store.reg, entries);
+        QCOMPARE(FindOpenCommandKey(store.reg, QStringLiteral(".UC")), key);
+        QCOMPARE(ReadOpenCommand(store.reg, QStringLiteral(".UC")), command);
     }
 
     // The command an association runs for one document, on every system.
@@ -118,8 +119,7 @@ private slots:
         QTest::newRow("dot in a Windows folder only") << with("ed %1") << "C:\\x.uc\\README" << QStringList();
         QTest::newRow("blank command") << with("   ") << "/g/A.uc" << QStringList();
         QTest::newRow("no program") << with("\"\" %1") << "/g/A.uc" << QStringList{"", "/g/A.uc"};
-        QTest::newRow("command of the wrong type")
-            << uc + QStringList{"UCfile\\shell\\open\\command=dword"} << "/g/A.uc" << QStringList();
+        QTest::newRow("command of the wrong type") << with("dword") << "/g/A.uc" << QStringList();
     }
 
     void openCommandFor()
@@ -128,12 +128,7 @@ private slots:
         QFETCH(QString, file);
         QFETCH(QStringList, command);
         test::TempRegistry store;
-        for (const QString &entry : entries) {
-            if (entry.endsWith(QLatin1String("=dword")))
-                QVERIFY(store.reg.SetDword(RegRoot::ClassesRoot, entry.section('=', 0, 0), QString(), 1));
-            else
-                Populate(store.reg, {entry});
-        }
+        Populate(store.reg, entries);
         const std::optional<AssociatedCommand> found = OpenCommandFor(store.reg, file);
         QCOMPARE(found.has_value(), !command.isEmpty());
         if (found)

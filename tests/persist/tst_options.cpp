@@ -131,6 +131,10 @@ private slots:
         saved.UScriptEditCommand = texts ? QStringLiteral("C:\\Ed\\ed.exe") : QString();
         QVERIFY(SaveOptions(saved, store.reg, QStringLiteral("/opt/kelvarin")));
         QCOMPARE(saved.RegistryKey, kKelvarinKey);
+        // The editor lives in the association of .uc files, not with the options.
+        QVERIFY(!store.reg.Value(RegRoot::LocalMachine, kKelvarinKey, QStringLiteral("UScriptEditCommand")));
+        QCOMPARE(FileAssociation::ReadOpenCommand(store.reg, QStringLiteral(".UC")),
+                 texts ? QStringLiteral("C:\\Ed\\ed.exe \"%1\"") : QString());
         // Every value under its own name: flags as 0/1 dwords, texts as strings.
         QMap<QString, QVariant> fields = Fields(saved);
         for (auto it = fields.begin(); it != fields.end(); ++it) {
@@ -157,6 +161,13 @@ private slots:
         QVERIFY(LoadOptions(loaded, store.reg));
         fields["LastCompiledPackage"] = saved.LastCompiledPackage;
         QCOMPARE(Fields(loaded), fields);
+
+        // What was loaded saves as the same bytes; an empty editor setting
+        // leaves the association as it was.
+        const QByteArray before = store.Bytes();
+        loaded.UScriptEditCommand.clear();
+        QVERIFY(SaveOptions(loaded, store.reg, QString()));
+        QCOMPARE(store.Bytes(), before);
     }
 
     void wrongType_data()
@@ -195,27 +206,6 @@ private slots:
         // The key opens, but the first value cannot be stored.
         RefusingRegistry refusing(store.path);
         QCOMPARE(Raised([&] { SaveOptions(o, refusing, QString()); }), QStringLiteral("Failed to set data for 'BaseDir'"));
-    }
-
-    void editorLivesInTheAssociation()
-    {
-        TempRegistry store;
-        TOptions o = Sample();
-        o.UScriptEditCommand = QStringLiteral("C:\\Ed\\ed.exe");
-        QVERIFY(SaveOptions(o, store.reg, QStringLiteral("C:\\Kelvarin\\Kelvarin.exe")));
-        QVERIFY(!store.reg.Value(RegRoot::LocalMachine, kKelvarinKey, QStringLiteral("UScriptEditCommand")));
-        QCOMPARE(FileAssociation::ReadOpenCommand(store.reg, QStringLiteral(".UC")),
-                 QStringLiteral("C:\\Ed\\ed.exe \"%1\""));
-
-        TOptions loaded;
-        QVERIFY(LoadOptions(loaded, store.reg));
-        QCOMPARE(loaded.UScriptEditCommand, QStringLiteral("C:\\Ed\\ed.exe"));
-
-        // An empty editor setting leaves the association as it was.
-        const QByteArray before = store.Bytes();
-        loaded.UScriptEditCommand.clear();
-        QVERIFY(SaveOptions(loaded, store.reg, QString()));
-        QCOMPARE(store.Bytes(), before);
     }
 };
 

@@ -176,7 +176,8 @@ private slots:
     // The road of a compile: EditPackages holds the package and the old .u
     // is aside while make runs; afterwards the list and the files are as
     // the verdict says. A test run follows a clean compile; the log window
-    // closes first only when it has no warnings to read.
+    // closes first only when it has no warnings to read. The priority is
+    // applied on every pass: a change during the run reaches the next one.
     void compile_data()
     {
         QTest::addColumn<QByteArray>("oldPackage");
@@ -215,7 +216,8 @@ private slots:
         QFETCH(QString, verdict);
         Harness h;
         h.options.bTestrunAfterCompile = true;
-        h.options.UCCPriority = 64;
+        h.pump.actionAt = 1;
+        h.pump.action = [&] { h.options.UCCPriority = 64; };
         if (!oldPackage.isNull())
             h.game.WriteBytes(kU, oldPackage);
         // A log of an earlier compile must not decide this one.
@@ -265,8 +267,7 @@ private slots:
         QCOMPARE(start.program, QFileInfo(h.game.Native(QStringLiteral("System/UCC.Exe"))).absoluteFilePath());
         QCOMPARE(start.arguments, (QStringList{"make", "-log=KelvarinCompiler.log"}));
         QCOMPARE(start.workingDirectory, h.game.Native(QStringLiteral("System")));
-        QVERIFY(!h.script.process->priorities.isEmpty());
-        QVERIFY(std::all_of(h.script.process->priorities.cbegin(), h.script.process->priorities.cend(), [](int p) { return p == 64; }));
+        QCOMPARE(h.script.process->priorities, (QList<int>{32, 64}));
 
         if (!outcome.note.isEmpty()) {
             h.script.onStart = nullptr;
@@ -315,37 +316,6 @@ private slots:
         h.runner.CompilePackage(QStringLiteral("MyMod"));
         QCOMPARE(h.game.Read(kU), QByteArray("only copy"));
         QVERIFY(!h.game.Exists(kBak));
-    }
-
-    // Faults that stop even root: a directory where the backup goes, and a
-    // backup name longer than the file system allows.
-    void unableToMoveAside_data()
-    {
-        QTest::addColumn<QString>("package");
-        QTest::addColumn<bool>("directoryInTheWay");
-        QTest::newRow("non-empty directory named like the backup") << QStringLiteral("MyMod") << true;
-        QTest::newRow("backup name too long") << QString(252, QLatin1Char('M')) << false;
-    }
-
-    void unableToMoveAside()
-    {
-        QFETCH(QString, package);
-        QFETCH(bool, directoryInTheWay);
-        Harness h;
-        const QString u = QStringLiteral("System/") + package + QLatin1String(".u");
-        h.game.WriteBytes(u, "old");
-        if (directoryInTheWay)
-            h.game.WriteBytes(QStringLiteral("System/") + package + QLatin1String(".ubak/keep.txt"), "keep");
-        const CompileOutcome outcome = h.runner.CompilePackage(package);
-        QCOMPARE(outcome.runState, 2);
-        QVERIFY(h.script.starts.isEmpty());
-        QCOMPARE(h.prompter.Texts(),
-                 QStringList{QStringLiteral("Unable to move %1 aside.").arg(QDir::toNativeSeparators(h.game.Native(u)))});
-        QCOMPARE(h.game.Read(u), QByteArray("old"));
-        if (directoryInTheWay)
-            QCOMPARE(h.game.Read(QStringLiteral("System/MyMod.ubak/keep.txt")), QByteArray("keep"));
-        QCOMPARE(h.game.Read(kIni), kIniBytes);
-        QCOMPARE(h.options.LastCompiledPackage, package);
     }
 
     // Cancel (the button, the program ending, a signal) ends UCC, waits for
@@ -420,37 +390,37 @@ private slots:
         QCOMPARE(h.game.Read(kBak), QByteArray("old"));
     }
 
-    void priorityFollowsTheOption()
-    {
-        Harness h;
-        h.script.waitsToEnd = 5;
-        h.Makes("new", kGoodLog);
-        h.pump.actionAt = 2;
-        h.pump.action = [&] { h.options.UCCPriority = 64; };
-        h.runner.CompilePackage(QStringLiteral("MyMod"));
-        // Re-applied on every pass; the change reaches the next pass.
-        QCOMPARE(h.script.process->priorities, (QList<int>{32, 32, 64, 64, 64}));
-    }
-
-    // UCC that cannot start: the launch error, then the message; the old
-    // package back in place. These use the real process start.
+    // Compiles that end before make runs, the old package in its place and
+    // the list untouched. The package cannot be moved aside, by faults that
+    // stop even root (a directory where the backup goes, a backup name
+    // longer than the file system allows); or UCC cannot start: the launch
+    // error, then the message. These use the real process start.
     void notStarted_data()
     {
-        QTest::addColumn<QByteArray>("program");   // null: missing
+        QTest::addColumn<QString>("package");
+        QTest::addColumn<QByteArray>("program");   // UCC.Exe; null: missing
         QTest::addColumn<bool>("executable");
-        QTest::addColumn<int>("code");
-        QTest::newRow("missing") << QByteArray() << false << 2;
-        QTest::newRow("no execute bit") << QByteArray("#!/bin/true\n") << false << 5;
-        QTest::newRow("junk with execute bit") << QByteArray("\x01\x02junk junk junk", 14) << true << 11;
+        QTest::addColumn<int>("code");   // the launch error; 0: not moved aside
+        const QByteArray junk("\x01\x02junk junk junk", 14);
+        QTest::newRow("non-empty directory named like the backup") << "MyMod" << junk << true << 0;
+        QTest::newRow("backup name too long") << QString(252, QLatin1Char('M')) << junk << true << 0;
+        QTest::newRow("missing") << "MyMod" << QByteArray() << false << 2;
+        QTest::newRow("no execute bit") << "MyMod" << QByteArray("#!/bin/true\n") << false << 5;
+        QTest::newRow("junk with execute bit") << "MyMod" << junk << true << 11;
     }
 
     void notStarted()
     {
+        QFETCH(QString, package);
         QFETCH(QByteArray, program);
         QFETCH(bool, executable);
         QFETCH(int, code);
         Harness h(false);
-        h.game.WriteBytes(kU, "old");
+        const QString u = QStringLiteral("System/") + package + QLatin1String(".u");
+        h.game.WriteBytes(u, "old");
+        const bool directoryInTheWay = code == 0 && package == QLatin1String("MyMod");
+        if (directoryInTheWay)
+            h.game.WriteBytes(QStringLiteral("System/MyMod.ubak/keep.txt"), "keep");
         const QString ucc = h.game.Native(QStringLiteral("System/UCC.Exe"));
         QFile::remove(ucc);
         if (!program.isNull()) {
@@ -458,12 +428,20 @@ private slots:
             QFile::setPermissions(ucc, executable ? QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner
                                                   : QFile::ReadOwner | QFile::WriteOwner);
         }
-        QCOMPARE(h.runner.CompilePackage(QStringLiteral("MyMod")).runState, 2);
-        QCOMPARE(h.errors.shown, (QList<QPair<int, QString>>{{code, QDir::toNativeSeparators(ucc)}}));
-        QCOMPARE(h.prompter.Texts(), QStringList{QLatin1String(CompileRunner::UnableToRunMessage)});
-        QCOMPARE(h.game.Read(kU), QByteArray("old"));
-        QVERIFY(!h.game.Exists(kBak));
+        QCOMPARE(h.runner.CompilePackage(package).runState, 2);
+        // A package not moved aside never reaches UCC (a start of the junk would be an error box).
+        using Shown = QList<QPair<int, QString>>;
+        QCOMPARE(h.errors.shown, (code ? Shown{{code, QDir::toNativeSeparators(ucc)}} : Shown()));
+        QCOMPARE(h.prompter.Texts(),
+                 QStringList{code ? QString::fromLatin1(CompileRunner::UnableToRunMessage)
+                                  : QStringLiteral("Unable to move %1 aside.").arg(QDir::toNativeSeparators(h.game.Native(u)))});
+        QCOMPARE(h.game.Read(u), QByteArray("old"));
+        if (directoryInTheWay)
+            QCOMPARE(h.game.Read(QStringLiteral("System/MyMod.ubak/keep.txt")), QByteArray("keep"));
+        else
+            QVERIFY(!h.game.Exists(kBak));
         QCOMPARE(h.game.Read(kIni), kIniBytes);
+        QCOMPARE(h.options.LastCompiledPackage, package);
     }
 
     // A native Linux build gets the configuration and the log as absolute

@@ -71,18 +71,13 @@ private slots:
         QCOMPARE(int(parsed.action), action);
         QCOMPARE(int(parsed.fileKind), kind);
         QCOMPARE(parsed.file, file);
-        // A refusal and a file that will not be opened always say why.
+        // A refusal and a file that will not be opened always say why; the
+        // program's own run shows the text, which names such a file as a full path.
         const bool explained = parsed.action == ProgramArguments::Action::UsageError
             || parsed.fileKind == ProgramArguments::FileKind::Unknown;
         QCOMPARE(!parsed.message.isEmpty(), explained);
-    }
-
-    // The program's own run shows the refusals' texts; a file that will not
-    // be opened is named as a full path.
-    void MessagesNameTheFile()
-    {
-        const QString message = ProgramArguments::Parse({"readme.md"}, Cwd).message;
-        QVERIFY2(message.contains(QLatin1String("/home/mod/work/readme.md")), qPrintable(message));
+        if (parsed.fileKind == ProgramArguments::FileKind::Unknown)
+            QVERIFY2(parsed.message.contains(file), qPrintable(parsed.message));
     }
 
     void ClassNameOf_data()

@@ -61,37 +61,6 @@ private slots:
         QCOMPARE(AddFileArgument(added), added);
     }
 
-    void findOpenCommandKey_data()
-    {
-        QTest::addColumn<QStringList>("entries");
-        QTest::addColumn<QString>("key");
-        QTest::addColumn<QString>("command");
-        QTest::newRow("nothing") << QStringList() << "" << "";
-        QTest::newRow("type key")
-            << QStringList{".UC=UCfile", "UCfile\\shell\\open\\command=ed %1"}
-            << "\\UCfile\\shell\\open\\command" << "ed %1";
-        QTest::newRow("extension key holds the verbs")
-            << QStringList{".UC=", ".UC\\shell\\open\\command=ed %1"}
-            << "\\.UC\\shell\\open\\command" << "ed %1";
-        QTest::newRow("verb named under shell")
-            << QStringList{".uc=UCfile", "UCfile\\shell=edit", "UCfile\\shell\\open\\command=viewer %1",
-                           "UCfile\\shell\\edit\\command=ed %1"}
-            << "\\UCfile\\shell\\edit\\command" << "ed %1";
-        QTest::newRow("type key missing") << QStringList{".UC=UCfile"} << "" << "";
-        QTest::newRow("no command") << QStringList{".UC=UCfile", "UCfile\\shell\\open=&Open"} << "" << "";
-    }
-
-    void findOpenCommandKey()
-    {
-        QFETCH(QStringList, entries);
-        QFETCH(QString, key);
-        QFETCH(QString, command);
-        test::TempRegistry store;
-        Populate(store.reg, entries);
-        QCOMPARE(FindOpenCommandKey(store.reg, QStringLiteral(".UC")), key);
-        QCOMPARE(ReadOpenCommand(store.reg, QStringLiteral(".UC")), command);
-    }
-
     // The command an association runs for one document, on every system.
     void openCommandFor_data()
     {
@@ -135,39 +104,53 @@ private slots:
             QCOMPARE(QStringList{found->program} + found->arguments, command);
     }
 
-    // The command is written into the association there is, which keeps its
+    // Where an association keeps its open command, and what it holds. A new
+    // command is written into the association there is, which keeps its
     // type, icon and verb; with none, a new one of six keys is made.
-    void writeOpenCommand_data()
+    void openCommandKey_data()
     {
         QTest::addColumn<QStringList>("entries");
-        QTest::addColumn<QStringList>("after");   // "key=default value"; <none>: no key
-        QTest::newRow("new association")
-            << QStringList()
+        QTest::addColumn<QString>("key");
+        QTest::addColumn<QString>("command");
+        QTest::addColumn<QStringList>("after");   // "key=default value" once written; <none>: no key
+        QTest::newRow("nothing")
+            << QStringList() << "" << ""
             << QStringList{".UC=UCfile", "UCfile=Unreal Code", "UCfile\\DefaultIcon=" + kProgram + ",0",
                            "UCfile\\shell=open", "UCfile\\shell\\open=&Open", "UCfile\\shell\\open\\command=ed \"%1\""};
-        QTest::newRow("existing association")
+        QTest::newRow("type key")
             << QStringList{".UC=UCfile", "UCfile=My own type", "UCfile\\DefaultIcon=icon.ico,3",
                            "UCfile\\shell\\open\\command=old %1"}
+            << "\\UCfile\\shell\\open\\command" << "old %1"
             << QStringList{".UC=UCfile", "UCfile=My own type", "UCfile\\DefaultIcon=icon.ico,3",
                            "UCfile\\shell=<none>", "UCfile\\shell\\open\\command=ed \"%1\""};
-        QTest::newRow("edit verb")
-            << QStringList{".UC=UCfile", "UCfile\\shell=edit", "UCfile\\shell\\open\\command=viewer %1",
-                           "UCfile\\shell\\edit\\command=old %1"}
-            << QStringList{"UCfile\\shell\\edit\\command=ed \"%1\"", "UCfile\\shell\\open\\command=viewer %1"};
-        QTest::newRow("empty extension default")
+        QTest::newRow("extension key holds the verbs")
             << QStringList{".UC=", ".UC\\shell\\open\\command=old %1", "UCfile\\shell\\open\\command=viewer %1"}
+            << "\\.UC\\shell\\open\\command" << "old %1"
             << QStringList{".UC=", ".UC\\shell\\open\\command=ed \"%1\"", "UCfile\\shell\\open\\command=viewer %1"};
+        QTest::newRow("verb named under shell")
+            << QStringList{".uc=UCfile", "UCfile\\shell=edit", "UCfile\\shell\\open\\command=viewer %1",
+                           "UCfile\\shell\\edit\\command=old %1"}
+            << "\\UCfile\\shell\\edit\\command" << "old %1"
+            << QStringList{"UCfile\\shell\\edit\\command=ed \"%1\"", "UCfile\\shell\\open\\command=viewer %1"};
+        QTest::newRow("type key missing") << QStringList{".UC=UCfile"} << "" << "" << QStringList();
+        QTest::newRow("no command") << QStringList{".UC=UCfile", "UCfile\\shell\\open=&Open"} << "" << "" << QStringList();
     }
 
-    void writeOpenCommand()
+    void openCommandKey()
     {
         QFETCH(QStringList, entries);
+        QFETCH(QString, key);
+        QFETCH(QString, command);
         QFETCH(QStringList, after);
         test::TempRegistry store;
         Populate(store.reg, entries);
+        QCOMPARE(FindOpenCommandKey(store.reg, QStringLiteral(".UC")), key);
+        QCOMPARE(ReadOpenCommand(store.reg, QStringLiteral(".UC")), command);
+
         WriteOpenCommand(store.reg, QStringLiteral(".UC"), QStringLiteral("Unreal Code"), QStringLiteral("ed"), kProgram);
         for (const QString &entry : after)
             QCOMPARE(entry.section('=', 0, 0) + '=' + Default(store.reg, entry.section('=', 0, 0)), entry);
+        QCOMPARE(ReadOpenCommand(store.reg, QStringLiteral(".UC")), QStringLiteral("ed \"%1\""));
     }
 };
 

@@ -67,7 +67,6 @@ private slots:
     void findNode()
     {
         QFETCH(QString, name);
-        QFETCH(QString, expectedPath);
         ModelHarness h;
         Tree &tree = h.model.Browser();
         BuildTree(tree, {"Classes", "-Object", "--Actor", "---Foo", "--foo", "--Info", "--Zone"});
@@ -75,7 +74,7 @@ private slots:
         QString path;
         for (TreeNode *n = found; n; n = n->Parent())
             path = n->Text() + (path.isEmpty() ? QString() : QLatin1Char('/') + path);
-        QCOMPARE(path, expectedPath);
+        QTEST(path, "expectedPath");
         // The descendant form agrees with the tree form.
         QCOMPARE(h.model.FindNode(tree.First(), UpperCase(name)), found);
     }
@@ -145,11 +144,10 @@ private slots:
     {
         QFETCH(QStringList, bindings);
         QFETCH(QString, className);
-        QFETCH(QString, expected);
         ModelHarness h;
         for (const QString &entry : bindings)
             h.model.Bindings().Add(entry);
-        QCOMPARE(h.model.FindPackage(className), expected);
+        QTEST(h.model.FindPackage(className), "expected");
     }
 
     void addToPackageTree()
@@ -211,7 +209,6 @@ private slots:
     void markLastCompiledPackage()
     {
         QFETCH(QString, last);
-        QFETCH(QList<int>, images);
         ModelHarness h;
         Tree &packages = h.model.PackagesBrowser();
         TreeNode *core = packages.Add(packages.First(), QStringLiteral("Core"));
@@ -219,7 +216,7 @@ private slots:
         packages.SetImageIndex(core, 5);
         h.options.LastCompiledPackage = last;
         h.model.MarkLastCompiledPackage();
-        QCOMPARE((QList<int>{core->ImageIndex(), myMod->ImageIndex()}), images);
+        QTEST((QList<int>{core->ImageIndex(), myMod->ImageIndex()}), "images");
     }
 
     // A directory is a package when its Classes directory holds a "*.uc"

@@ -216,9 +216,8 @@ private slots:
     void encodingsAndChunkEnds()
     {
         QFETCH(QByteArray, bytes);
-        QFETCH(QString, parent);
         NullEventPump pump;
-        QCOMPARE(FindParentClass(WriteFile(bytes), pump), parent);
+        QTEST(FindParentClass(WriteFile(bytes), pump), "parent");
     }
 
     void unreadableSources()
@@ -247,13 +246,12 @@ private slots:
     {
         QFETCH(QByteArray, head);
         QFETCH(QByteArray, tail);
-        QFETCH(QString, parent);
         QFile file(WriteFile(head));
         QVERIFY(file.open(QIODevice::ReadWrite) && file.resize(qint64(1) << 30));
         QVERIFY(file.seek(file.size()) && file.write(tail) == tail.size());
         file.close();
         test::CountingPump pump;
-        QCOMPARE(FindParentClass(file.fileName(), pump), parent);
+        QTEST(FindParentClass(file.fileName(), pump), "parent");
         QCOMPARE(pump.calls, 1);
     }
 
@@ -276,7 +274,6 @@ private slots:
     {
         QFETCH(bool, declarationFar);
         QFETCH(int, terminateAfter);
-        QFETCH(QString, parent);
         QFETCH(int, maxReads);
         QString filler;
         while (filler.size() < 200 * 1024)
@@ -284,7 +281,7 @@ private slots:
         const QString text = declarationFar ? filler + "class Foo extends Bar;\r\n"
                                             : "class Foo extends Bar;\r\n" + filler;
         test::CountingPump pump(terminateAfter);
-        QCOMPARE(FindParentClass(WriteFile(text.toLatin1()), pump), parent);
+        QTEST(FindParentClass(WriteFile(text.toLatin1()), pump), "parent");
         QVERIFY2(pump.calls >= 1 && pump.calls <= maxReads, qPrintable(QString::number(pump.calls)));
     }
 };

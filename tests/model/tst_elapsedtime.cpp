@@ -9,45 +9,31 @@ class TestElapsedText : public QObject
     Q_OBJECT
 
 private slots:
-    void WithoutTimeZone_data()
-    {
-        QTest::addColumn<QString>("format");
-        QTest::addColumn<QString>("expected");
-        QTest::newRow("zone at the end") << "HH:mm:ss t" << "HH:mm:ss";
-        QTest::newRow("zone after AM/PM") << "h:mm:ss AP t" << "h:mm:ss AP";
-        QTest::newRow("zone first") << "t HH:mm:ss" << "HH:mm:ss";
-        QTest::newRow("zone in the middle keeps one blank") << "HH:mm t ss" << "HH:mm ss";
-        QTest::newRow("no zone") << "H:mm:ss" << "H:mm:ss";
-        QTest::newRow("quoted t stays") << "H 'at' mm t" << "H 'at' mm";
-        QTest::newRow("long zone name") << "HH:mm:ss tttt" << "HH:mm:ss";
-    }
-
-    void WithoutTimeZone()
-    {
-        QFETCH(QString, format);
-        QFETCH(QString, expected);
-        QCOMPARE(kelvarin::WithoutTimeZone(format), expected);
-    }
-
+    // The elapsed time of day in the given format, less its time zone: a
+    // zone in the format would print as the name of the local one.
     void FormatElapsed_data()
     {
         QTest::addColumn<qint64>("msecs");
         QTest::addColumn<QString>("format");
         QTest::addColumn<QString>("expected");
-        QTest::newRow("three seconds") << qint64(3000) << "H:mm:ss t" << "0:00:03";
+        QTest::newRow("three seconds") << qint64(3000) << "H:mm:ss" << "0:00:03";
         QTest::newRow("padded hours") << qint64(3000) << "HH:mm:ss" << "00:00:03";
         QTest::newRow("below a second") << qint64(400) << "H:mm:ss" << "0:00:00";
-        QTest::newRow("hours, minutes, seconds") << qint64(3723000) << "H:mm:ss t" << "1:02:03";
         QTest::newRow("negative counts by its size") << qint64(-3000) << "H:mm:ss" << "0:00:03";
         QTest::newRow("a day wraps") << qint64(86400000 + 1000) << "H:mm:ss" << "0:00:01";
+        QTest::newRow("zone at the end") << qint64(3723000) << "H:mm:ss t" << "1:02:03";
+        QTest::newRow("zone after AM/PM") << qint64(3723000) << "h:mm:ss AP t" << "1:02:03 AM";
+        QTest::newRow("zone first") << qint64(3723000) << "t HH:mm:ss" << "01:02:03";
+        QTest::newRow("zone in the middle keeps one blank") << qint64(3723000) << "HH:mm t ss" << "01:02 03";
+        QTest::newRow("quoted t stays") << qint64(3723000) << "H 'at' mm t" << "1 at 02";
+        QTest::newRow("long zone name") << qint64(3723000) << "HH:mm:ss tttt" << "01:02:03";
     }
 
     void FormatElapsed()
     {
         QFETCH(qint64, msecs);
         QFETCH(QString, format);
-        QFETCH(QString, expected);
-        QCOMPARE(kelvarin::FormatElapsed(msecs, format), expected);
+        QTEST(kelvarin::FormatElapsed(msecs, format), "expected");
     }
 
     void LocaleLongFormatHasNoZone_data()

@@ -323,8 +323,7 @@ private slots:
     void formatsFloats()
     {
         QFETCH(float, value);
-        QFETCH(QString, text);
-        QCOMPARE(DefaultsRenderer::FormatFloat(value), text);
+        QTEST(DefaultsRenderer::FormatFloat(value), "text");
     }
 
     // The token reader: where the code ends on disk, or that it is refused.

@@ -73,16 +73,14 @@ private slots:
     void Classes()
     {
         QFETCH(QByteArray, bytes);
-        QFETCH(int, version);
-        QFETCH(QStringList, classes);
         const PackageFile package = PackageFile::FromBytes(bytes, QStringLiteral("Mod"), QStringLiteral("Mod.u"));
-        QCOMPARE(package.FileVersion(), version);
+        QTEST(package.FileVersion(), "version");
         QStringList read;
         for (const PackageClass &c : package.Classes()) {
             read << Describe(c);
             QCOMPARE(package.SourceText(c).has_value(), c.hasSource);
         }
-        QCOMPARE(read, classes);
+        QTEST(read, "classes");
     }
 
     void SourceText_data()
@@ -206,8 +204,7 @@ private slots:
     void Refused()
     {
         QFETCH(QByteArray, bytes);
-        QFETCH(QString, message);
-        QCOMPARE(test::Raised([&] { PackageFile::FromBytes(bytes, QStringLiteral("Bad"), kBadFile); }), message);
+        QTEST(test::Raised([&] { PackageFile::FromBytes(bytes, QStringLiteral("Bad"), kBadFile); }), "message");
     }
 
     void CutShortAnywhere_data()

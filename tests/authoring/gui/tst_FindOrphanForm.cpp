@@ -70,8 +70,9 @@ private slots:
         QCOMPARE(QApplication::focusWidget(), env.form.NextButton());
     }
 
-    // Next searches, Finish deletes the checked files from the directory
-    // that was searched and closes the wizard.
+    // Next searches, Back returns to the welcome page and Next searches
+    // anew; Finish deletes the checked files from the directory that was
+    // searched and closes the wizard.
     void SearchAndDeleteChecked()
     {
         Env env;
@@ -81,6 +82,15 @@ private slots:
         QTest::mouseClick(form.NextButton(), Qt::LeftButton);
         QCOMPARE(form.ActivePage(), form.FinishTab());
         QCOMPARE(env.Items(), (QStringList{"Lib.dll", "OldMod.int"}));
+        QTest::mouseClick(form.BackButton(), Qt::LeftButton);
+        QCOMPARE(form.ActivePage(), form.InitialTab());
+        QVERIFY(!form.BackButton()->isEnabled());
+        QCOMPARE(form.NextButton()->text(), QStringLiteral("&Next ->"));
+        env.game.WriteBytes(QStringLiteral("System/Newer.int"), "x");
+        QFile::remove(env.game.Native(QStringLiteral("System/Lib.dll")));
+        form.NextButtonClick();
+        QCOMPARE(form.ActivePage(), form.FinishTab());
+        QCOMPARE(env.Items(), (QStringList{"Newer.int", "OldMod.int"}));
         for (int row = 0; row < form.OrphanList()->count(); ++row)
             QCOMPARE(form.OrphanList()->item(row)->checkState(), Qt::Checked);
         QCOMPARE(form.NextButton()->text(), QStringLiteral("&Finish"));
@@ -97,7 +107,7 @@ private slots:
         QVERIFY(!form.isVisible());
         QVERIFY(env.prompter.shown.isEmpty());
         QVERIFY(!env.game.Exists(QStringLiteral("System/OldMod.int")));
-        QVERIFY(env.game.Exists(QStringLiteral("System/Lib.dll")));
+        QVERIFY(env.game.Exists(QStringLiteral("System/Newer.int")));
         QVERIFY(env.game.Exists(QStringLiteral("System/Keep.int")));
         QVERIFY(env.game.Exists(QStringLiteral("System/Window.int")));
         QVERIFY(other.Exists(QStringLiteral("System/OldMod.int")));
@@ -109,51 +119,52 @@ private slots:
         QVERIFY(!form.BackButton()->isEnabled());
     }
 
-    void BackAndSearchAgain()
-    {
-        Env env;
-        TFindOrphanForm &form = env.form;
-        form.Show();
-        form.NextButtonClick();
-        QCOMPARE(env.Items(), (QStringList{"Lib.dll", "OldMod.int"}));
-        form.BackButtonClick();
-        QCOMPARE(form.ActivePage(), form.InitialTab());
-        QVERIFY(!form.BackButton()->isEnabled());
-        QCOMPARE(form.NextButton()->text(), QStringLiteral("&Next ->"));
-        env.game.WriteBytes(QStringLiteral("System/Newer.int"), "x");
-        QFile::remove(env.game.Native(QStringLiteral("System/Lib.dll")));
-        form.NextButtonClick();
-        QCOMPARE(form.ActivePage(), form.FinishTab());
-        QCOMPARE(env.Items(), (QStringList{"Newer.int", "OldMod.int"}));
-    }
-
     // Cancel while the search runs: listing (pump 1) or the orphan loop
-    // (pump 4 of 5 files' worth). The wizard closes on the welcome page,
-    // nothing is deleted, and the next showing searches afresh.
-    void CancelDuringSearch_data()
+    // (pump 4 of 5 files' worth); or Cancel, Esc or closing the window
+    // after it. The wizard closes on the welcome page, nothing is deleted,
+    // and the next showing searches afresh.
+    void ClosingDeletesNothing_data()
     {
-        QTest::addColumn<int>("cancelAt");
-        QTest::newRow("while listing") << 1;
-        QTest::newRow("while sorting out orphans") << 4;
+        QTest::addColumn<int>("cancelAt");   // 0: after the search
+        QTest::addColumn<QString>("how");
+        QTest::newRow("Cancel while listing") << 1 << "cancel";
+        QTest::newRow("Cancel while sorting out orphans") << 4 << "cancel";
+        QTest::newRow("Cancel") << 0 << "cancel";
+        QTest::newRow("Esc") << 0 << "escape";
+        QTest::newRow("closing the window") << 0 << "close";
     }
 
-    void CancelDuringSearch()
+    void ClosingDeletesNothing()
     {
         QFETCH(int, cancelAt);
+        QFETCH(QString, how);
         Env env;
         TFindOrphanForm &form = env.form;
+        const auto closeIt = [&] {
+            if (how == QLatin1String("cancel"))
+                QTest::mouseClick(form.CancelButton(), Qt::LeftButton);
+            else if (how == QLatin1String("escape"))
+                QTest::keyClick(&form, Qt::Key_Escape);
+            else
+                form.close();
+        };
         bool nextWasDisabled = false;
         bool backWasDisabled = false;
         env.pump.actionAt = cancelAt;
         env.pump.action = [&] {
             nextWasDisabled = !form.NextButton()->isEnabled();
             backWasDisabled = !form.BackButton()->isEnabled();
-            QTest::mouseClick(form.CancelButton(), Qt::LeftButton);
+            closeIt();
         };
         form.Show();
         form.NextButtonClick();
-        QVERIFY(nextWasDisabled);
-        QVERIFY(backWasDisabled);
+        if (cancelAt) {
+            QVERIFY(nextWasDisabled);
+            QVERIFY(backWasDisabled);
+        } else {
+            QCOMPARE(env.Items(), (QStringList{"Lib.dll", "OldMod.int"}));
+            closeIt();
+        }
         QVERIFY(!form.isVisible());
         QCOMPARE(form.ActivePage(), form.InitialTab());
         QVERIFY(!form.Finder().Searching());
@@ -165,24 +176,6 @@ private slots:
         QVERIFY(!form.BackButton()->isEnabled());
         form.NextButtonClick();
         QCOMPARE(env.Items(), (QStringList{"Lib.dll", "OldMod.int"}));
-        form.CancelButtonClick();
-        QVERIFY(env.game.Exists(QStringLiteral("System/OldMod.int")));
-        QVERIFY(env.game.Exists(QStringLiteral("System/Lib.dll")));
-    }
-
-    void EscapeDeletesNothing()
-    {
-        Env env;
-        TFindOrphanForm &form = env.form;
-        form.Show();
-        form.NextButtonClick();
-        QTest::keyClick(&form, Qt::Key_Escape);
-        QVERIFY(!form.isVisible());
-        QCOMPARE(form.ActivePage(), form.InitialTab());
-        form.Show();
-        form.NextButtonClick();
-        form.close();
-        QVERIFY(!form.isVisible());
         QVERIFY(env.game.Exists(QStringLiteral("System/OldMod.int")));
         QVERIFY(env.game.Exists(QStringLiteral("System/Lib.dll")));
     }

@@ -135,34 +135,46 @@ private slots:
         QVERIFY(GamePrograms::IsNativeBuild(Base()));
     }
 
+    // console: what a console start finds, "display" and/or "terminal"
+    // (an x-terminal-emulator on PATH); "" a start without a console.
     void plan_data()
     {
         QTest::addColumn<QString>("kind");          // what System/Tool.exe is; "" missing
         QTest::addColumn<bool>("wine");             // a wine stand-in on PATH
+        QTest::addColumn<QString>("console");
         QTest::addColumn<GameLaunch::How>("how");
         QTest::addColumn<int>("errorCode");
-        QTest::newRow("windows program through wine") << "mz" << true << GameLaunch::How::Wine << 0;
-        QTest::newRow("windows program without wine") << "mz" << false << GameLaunch::How::Failed << LaunchCode::NoAssociation;
-        QTest::newRow("executable run directly") << "elf" << true << GameLaunch::How::Direct << 0;
-        QTest::newRow("a directory is left to the start") << "dir" << false << GameLaunch::How::Direct << 0;
-        QTest::newRow("missing") << "" << true << GameLaunch::How::Failed << LaunchCode::FileNotFound;
+        QTest::newRow("windows program through wine") << "mz" << true << "" << GameLaunch::How::Wine << 0;
+        QTest::newRow("windows program without wine")
+            << "mz" << false << "" << GameLaunch::How::Failed << LaunchCode::NoAssociation;
+        QTest::newRow("executable run directly") << "elf" << true << "" << GameLaunch::How::Direct << 0;
+        QTest::newRow("a directory is left to the start") << "dir" << false << "" << GameLaunch::How::Direct << 0;
+        QTest::newRow("missing") << "" << true << "" << GameLaunch::How::Failed << LaunchCode::FileNotFound;
+        QTest::newRow("console in a terminal") << "elf" << false << "display terminal" << GameLaunch::How::Terminal << 0;
+        QTest::newRow("console without a display") << "elf" << false << "terminal" << GameLaunch::How::Direct << 0;
+        QTest::newRow("console without a terminal") << "elf" << false << "display" << GameLaunch::How::Direct << 0;
     }
 
     void plan()
     {
         QFETCH(QString, kind);
         QFETCH(bool, wine);
+        QFETCH(QString, console);
         QFETCH(GameLaunch::How, how);
         QFETCH(int, errorCode);
         if (!kind.isEmpty())
             Put(QStringLiteral("System/Tool.exe"), kind);
         const QString winePath = wine ? m_scratch->AddProgram(QStringLiteral("wine")) : QString();
+        if (console.contains(QLatin1String("display")))
+            qputenv("DISPLAY", ":99");
+        const QString terminalPath =
+            console.contains(QLatin1String("terminal")) ? m_scratch->AddProgram(QStringLiteral("x-terminal-emulator")) : QString();
         QVERIFY(QDir().mkpath(Native(QStringLiteral("Work Dir"))));
 
-        const GameLaunch launch = GamePrograms::Plan(GamePath(QStringLiteral("System/tool.EXE")),
-                                                     QStringLiteral("x \"y z\""), GamePath(QStringLiteral("work dir")));
+        const GameLaunch launch = GamePrograms::Plan(GamePath(QStringLiteral("System/tool.EXE")), QStringLiteral("x \"y z\""),
+                                                     GamePath(QStringLiteral("work dir")), !console.isEmpty());
         QCOMPARE(launch.how, how);
-        QCOMPARE(launch.inner, how);
+        QCOMPARE(launch.inner, how == GameLaunch::How::Terminal ? GameLaunch::How::Direct : how);
         QCOMPARE(launch.errorCode, errorCode);
         if (how == GameLaunch::How::Failed)
             return;
@@ -170,44 +182,14 @@ private slots:
         if (how == GameLaunch::How::Wine) {
             QCOMPARE(launch.start.program, winePath);
             QCOMPARE(launch.start.arguments, (QStringList{tool, "x", "y z"}));
+        } else if (how == GameLaunch::How::Terminal) {
+            QCOMPARE(launch.start.program, terminalPath);
+            QCOMPARE(launch.start.arguments, (QStringList{"-e", tool, "x", "y z"}));
         } else {
             QCOMPARE(launch.start.program, tool);
             QCOMPARE(launch.start.arguments, (QStringList{"x", "y z"}));
         }
         QCOMPARE(launch.start.workingDirectory, Native(QStringLiteral("Work Dir")));
-    }
-
-    void showConsole_data()
-    {
-        QTest::addColumn<bool>("display");
-        QTest::addColumn<bool>("terminal");
-        QTest::newRow("display and terminal") << true << true;
-        QTest::newRow("no display") << false << true;
-        QTest::newRow("no terminal") << true << false;
-    }
-
-    void showConsole()
-    {
-        QFETCH(bool, display);
-        QFETCH(bool, terminal);
-        Put(QStringLiteral("System/UCC.exe"), QStringLiteral("elf"));
-        if (display)
-            qputenv("DISPLAY", ":99");
-        const QString terminalPath = terminal ? m_scratch->AddProgram(QStringLiteral("x-terminal-emulator")) : QString();
-
-        const GameLaunch launch = GamePrograms::Plan(GamePath(QStringLiteral("System/UCC.exe")),
-                                                     QStringLiteral("server dm-deck16"), GamePath(QStringLiteral("System")), true);
-        const QString ucc = Native(QStringLiteral("System/UCC.exe"));
-        QCOMPARE(launch.inner, GameLaunch::How::Direct);
-        QCOMPARE(launch.start.workingDirectory, Native(QStringLiteral("System")));
-        if (display && terminal) {
-            QCOMPARE(launch.how, GameLaunch::How::Terminal);
-            QCOMPARE(launch.start.program, terminalPath);
-            QCOMPARE(launch.start.arguments, (QStringList{"-e", ucc, "server", "dm-deck16"}));
-        } else {
-            QCOMPARE(launch.how, GameLaunch::How::Direct);
-            QCOMPARE(launch.start.program, ucc);
-        }
     }
 
     void userFile_data()

@@ -87,6 +87,22 @@ private slots:
                 << TextFile::Encode(marked, encoding) << ete << true << 4 << "let " + ete + " = 1;";
         QTest::newRow("the mark is no text") << TextFile::Encode(marked, TextEncoding::Utf16LE) << QString(QChar(0xFEFF))
                                              << false << 0 << "";
+        // A 10 MiB line is read whole; a text outside ASCII is searched for
+        // character by character.
+        const QByteArray huge = QByteArray(10 * 1024 * 1024, 'a') + "Needle!";
+        QTest::newRow("10 MiB line") << huge << "needle" << true << 1 << QString::fromLatin1(huge);
+        QTest::newRow("10 MiB line without the text") << huge << "haystack" << false << 0 << "";
+        QTest::newRow("10 MiB line, text outside ASCII") << huge << QString::fromLatin1("\xe9") << false << 0 << "";
+        // Line numbers keep counting across many reads: each i ends one
+        // line, every fifth i another one with a lone CR.
+        QByteArray many;
+        for (int i = 1; i <= 40000; ++i)
+            many += (i % 3 ? "line\r\n" : "line\n") + QByteArray(i % 7, ' ') + (i % 5 ? "" : "\r");
+        many += "the End of it \xe9\r\nEnd of it \xe9" " again\r\n";
+        const QString end = QString::fromLatin1("the End of it \xe9");
+        QTest::newRow("many reads") << many << "end of" << true << 40000 + 40000 / 5 + 1 << end;
+        QTest::newRow("many reads, text outside ASCII") << many << QString::fromLatin1("of it \xe9") << true
+                                                         << 40000 + 40000 / 5 + 1 << end;
     }
 
     void FindsTheFirstMatchingLine()
@@ -114,44 +130,6 @@ private slots:
             QCOMPARE(match.matched, containing.isEmpty());
             QCOMPARE(match.line, 0);
             QVERIFY(match.context.isEmpty());
-        }
-    }
-
-    void ReadsAHugeLineWhole()
-    {
-        test::GameDir game;
-        QByteArray bytes(10 * 1024 * 1024, 'a');
-        bytes += "Needle!";
-        game.WriteBytes(QStringLiteral("Big.uc"), bytes);
-        const QString path = game.Base() + QStringLiteral("/Big.uc");
-        const SourceSearch::FileMatch match = SourceSearch::SearchFile(path, QStringLiteral("NEEDLE"));
-        QVERIFY(match.matched);
-        QCOMPARE(match.line, 1);
-        QCOMPARE(match.context.size(), bytes.size());
-        QVERIFY(match.context.endsWith(QLatin1String("aNeedle!")));
-        QVERIFY(!SourceSearch::SearchFile(path, QStringLiteral("HAYSTACK")).matched);
-        // The same line searched character by character (a non-ASCII text).
-        QVERIFY(!SourceSearch::SearchFile(path, QString::fromLatin1("\xc9")).matched);
-    }
-
-    void ManyLinesAcrossManyReads()
-    {
-        // Line numbers keep counting across many read blocks.
-        test::GameDir game;
-        QByteArray bytes;
-        for (int i = 1; i <= 40000; ++i)
-            bytes += (i % 3 ? "line\r\n" : "line\n") + QByteArray(i % 7, ' ') + (i % 5 ? "" : "\r");
-        // Each i ends one line, every fifth i another one with a lone CR.
-        const int before = 40000 + 40000 / 5;
-        bytes += "the End of it \xe9\r\nEnd of it \xe9" " again\r\n";
-        game.WriteBytes(QStringLiteral("Long.uc"), bytes);
-        // An ASCII text, and a Latin-1 one (searched line by line).
-        for (const QString &containing : {QStringLiteral("END OF"), QString::fromLatin1("OF IT \xc9")}) {
-            const SourceSearch::FileMatch match =
-                SourceSearch::SearchFile(game.Base() + QStringLiteral("/Long.uc"), containing);
-            QVERIFY(match.matched);
-            QCOMPARE(match.line, before + 1);
-            QCOMPARE(match.context, QString::fromLatin1("the End of it \xe9"));
         }
     }
 };

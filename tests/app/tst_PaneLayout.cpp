@@ -89,18 +89,6 @@ private slots:
         QCOMPARE(p.rememberedPackagesWidth, rememberedAfter);
         QCOMPARE(p.listWidth, 97);
     }
-
-    void HidingAndShowingRestoresTheClassTreeWidth()
-    {
-        PaneLayout p;
-        p.browserWidth = 193;
-        p.packagesWidth = 232;
-        for (auto toggle : {&PaneLayout::TogglePackagesTree, &PaneLayout::TogglePackagesList,
-                            &PaneLayout::TogglePackagesList, &PaneLayout::TogglePackagesTree})
-            QVERIFY((p.*toggle)());
-        QCOMPARE(Shown(p), QStringLiteral("cpl"));
-        QCOMPARE(p.browserWidth, 193);
-    }
 };
 
 KELVARIN_TEST_APPLESS_MAIN(TestPaneLayout)

@@ -14,7 +14,6 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QScrollBar>
-#include <QTemporaryDir>
 #include <QTest>
 #include <QToolBar>
 
@@ -181,17 +180,32 @@ private slots:
         QCOMPARE(form.AsksForOptionsAtStart(), ctrl);   // Ctrl held: the options dialog opens first
     }
 
-    void CloseStoresAndExitDoesNot_data()
+    // Closing the window stores the layout and the options; Exit stores
+    // neither; a store that cannot be written is said, and the program ends.
+    void Close_data()
     {
         QTest::addColumn<bool>("viaExit");
-        QTest::newRow("closing the window stores layout and options") << false;
-        QTest::newRow("Exit stores neither") << true;
+        QTest::addColumn<bool>("blocked");   // a file where the store's folder should be
+        QTest::newRow("closing the window stores layout and options") << false << false;
+        QTest::newRow("Exit stores neither") << true << false;
+        QTest::newRow("store not writable: said") << false << true;
     }
 
-    void CloseStoresAndExitDoesNot()
+    void Close()
     {
         QFETCH(bool, viaExit);
-        Shown env;
+        QFETCH(bool, blocked);
+        test::TempRegistry blocker;
+        RegFileRegistry broken(blocker.BlockedPath());
+        App env(App::Start::AsStored, [&](test::TestSeams &seams) {
+            Seed(seams);
+            if (blocked) {
+                seams.store = &broken;
+                seams.keyboard.ctrl = true;   // nothing read from it
+            }
+        });
+        if (!blocked)
+            env.Show();
         TDisplayForm &form = env.form;
         env.options.CommandLine = QStringLiteral("ctf-coret");
         env.Action("ToolbarMenuItem")->trigger();   // shows the tool bar again
@@ -201,34 +215,18 @@ private slots:
         form.close();   // after Exit: the application closing its windows
         QCOMPARE(env.quits, 1);
         QVERIFY(env.pump.Terminating());
+        const QStringList said{"Failed to set data for 'WindowTop'", "Unable to store options.\r\nChanges might not be remembered."};
+        QCOMPARE(env.prompter.Texts(), blocked ? said : QStringList{});
 
-        TOptions stored;
-        QVERIFY(LoadOptions(stored, env.registry.reg));
-        QCOMPARE(stored.BaseDir, env.game.Base());
-        QCOMPARE(stored.CommandLine, viaExit ? QStringLiteral("dm-deck16") : QStringLiteral("ctf-coret"));
+        const bool stored = !viaExit && !blocked;
+        TOptions options;
+        QVERIFY(LoadOptions(options, env.registry.reg));
+        QCOMPARE(options.BaseDir, env.game.Base());
+        QCOMPARE(options.CommandLine, stored ? QStringLiteral("ctf-coret") : QStringLiteral("dm-deck16"));
         WindowLayout layout;
         layout.LoadWindowLayout(env.registry.reg);
-        QCOMPARE(layout.toolbarVis, std::optional<bool>(!viaExit));
-        QCOMPARE(layout.windowWidth, std::optional<int>(viaExit ? 600 : 640));
-    }
-
-    void CloseReportsWhatCannotBeStored()
-    {
-        QTemporaryDir dir;
-        // A file where the store's folder should be: nothing can be written.
-        QFile blocker(dir.filePath(QStringLiteral("blocker")));
-        QVERIFY(blocker.open(QIODevice::WriteOnly));
-        blocker.close();
-        RegFileRegistry broken(dir.filePath(QStringLiteral("blocker/registry.reg")));
-        App env(App::Start::AsStored, [&](test::TestSeams &seams) {
-            seams.store = &broken;
-            seams.keyboard.ctrl = true;
-        });
-        env.form.close();
-        QCOMPARE(env.prompter.Texts(),
-                 (QStringList{"Failed to set data for 'WindowTop'",
-                              "Unable to store options.\r\nChanges might not be remembered."}));
-        QCOMPARE(env.quits, 1);
+        QCOMPARE(layout.toolbarVis, std::optional<bool>(stored));
+        QCOMPARE(layout.windowWidth, std::optional<int>(stored ? 640 : 600));
     }
 
     // Ctrl held at the start skips the default state: the start sequence's (tests/session).

@@ -1,5 +1,6 @@
 // The exporter's rules with a scripted UCC.exe: the lists, the command, the
-// queue run one process after another, Cancel, the overwrite question.
+// queue run one process after another, Cancel, the overwrite question; and
+// the real start of UCC.exe against its stand-in.
 
 #include "model/ClassModel.h"
 #include "platform/LaunchCodes.h"
@@ -7,6 +8,7 @@
 #include "support/ModelHarness.h"
 #include "support/PackageWriter.h"
 #include "support/RecordingShell.h"
+#include "support/StandinScratch.h"
 #include "tools/PackageExporter.h"
 
 #include <QDir>
@@ -19,7 +21,8 @@ using namespace kelvarin::test;
 namespace {
 
 // The exporter on a scratch game, every start recorded and answered by a
-// new FakeProcess (or a failure while failCode is set).
+// new FakeProcess (or a failure while failCode is set); or, not fake, by the
+// real start.
 struct ExportHarness
 {
     ModelHarness h;
@@ -31,17 +34,18 @@ struct ExportHarness
     QStringList statuses;
     QList<bool> busyChanges;
 
-    ExportHarness()
+    explicit ExportHarness(bool fake = true)
     {
-        exporter.SetProgramStarter([this](const ProgramCommand &command, int *code) -> std::shared_ptr<RunningProcess> {
-            commands.append(command);
-            if (failCode) {
-                *code = failCode;
-                return nullptr;
-            }
-            processes.append(std::make_shared<FakeProcess>());
-            return processes.last();
-        });
+        if (fake)
+            exporter.SetProgramStarter([this](const ProgramCommand &command, int *code) -> std::shared_ptr<RunningProcess> {
+                commands.append(command);
+                if (failCode) {
+                    *code = failCode;
+                    return nullptr;
+                }
+                processes.append(std::make_shared<FakeProcess>());
+                return processes.last();
+            });
         exporter.SetBeep([this] { ++beeps; });
         exporter.SetStatusSink([this](const QString &text) { statuses.append(text); });
         exporter.SetBusyChangedHandler([this](bool busy) { busyChanges.append(busy); });
@@ -74,6 +78,16 @@ struct ExportHarness
 };
 
 QStringList Entries(SortedList &list) { return list.Entries(); }
+
+// A stand-in container holding the given classes (name, parent, source).
+QByteArray Container(const QString &package, const QList<std::array<QByteArray, 3>> &classes)
+{
+    QByteArray bytes = "KelvarinStandinPackage 1\npackage " + package.toUtf8() + "\nclasses "
+        + QByteArray::number(classes.size()) + '\n';
+    for (const auto &c : classes)
+        bytes += "class " + c[0] + ' ' + c[1] + ' ' + QByteArray::number(c[2].size()) + '\n' + c[2] + '\n';
+    return bytes + "end\n";
+}
 
 } // namespace
 
@@ -445,6 +459,54 @@ private slots:
         QVERIFY(t.h.prompter.Texts().last().startsWith(QStringLiteral("Cannot open file ")));
     }
 
+
+    // The real start of UCC.exe (the stand-in) in a game directory with
+    // blanks, by Go and by ExportPackage: the program found in System
+    // whatever its letter case, run there, the target one absolute argument,
+    // the sources byte for byte. UCC runs in System, so a base directory given
+    // relative to Kelvarin's own directory must still receive the sources,
+    // not System below it.
+    void exportsThroughUcc_data()
+    {
+        QTest::addColumn<bool>("relative");   // exported by ExportPackage, not Go
+        QTest::newRow("Go, absolute base directory") << false;
+        QTest::newRow("ExportPackage, relative base directory") << true;
+    }
+
+    void exportsThroughUcc()
+    {
+        QFETCH(bool, relative);
+        StandinScratch scratch;
+        QVERIFY(scratch.IsValid());
+        ExportHarness t(false);
+        const QString base = scratch.Path(QStringLiteral("Unreal Tournament"));
+        const QByteArray sourceA = "class MyA extends Actor;\r\n// a \"quoted\" { brace\r\n";
+        const QByteArray sourceB = "\xEF\xBB\xBF" "class MyB expands MyA;\r\n";
+        scratch.CopyProgram(QStringLiteral("Unreal Tournament/System/UCC.exe"), QStringLiteral(KELVARIN_UCC_STANDIN));
+        scratch.Write(QStringLiteral("Unreal Tournament/System/MyMod.u"),
+                      Container("MyMod", {{"MyA", "Actor", sourceA}, {"MyB", "MyA", sourceB}}));
+        t.h.options.BaseDir = relative ? QDir::current().relativeFilePath(base) : base;
+        t.exporter.ScanPackages();
+        if (relative) {
+            QVERIFY(t.exporter.ExportPackage("mymod"));
+        } else {
+            t.exporter.AddAll();
+            QVERIFY(t.exporter.Go());
+            QTRY_VERIFY_WITH_TIMEOUT(!t.exporter.Busy(), 30000);
+        }
+        const QList<StandinScratch::Start> starts = scratch.Starts();
+        QCOMPARE(starts.size(), 1);
+        QCOMPARE(QFileInfo(starts.first().program).fileName(), QStringLiteral("UCC.exe"));
+        QCOMPARE(QDir(starts.first().workingDirectory).canonicalPath(), QDir(base + "/System").canonicalPath());
+        QCOMPARE(starts.first().arguments, (QStringList{"BatchExport", "MyMod.u", "Class", "uc", base + "/MyMod/Classes"}));
+        const auto exported = [&base](const QString &file) {
+            QFile source(base + QStringLiteral("/MyMod/Classes/") + file);
+            return source.open(QIODevice::ReadOnly) ? source.readAll() : QByteArray("<missing>");
+        };
+        QCOMPARE(exported("MyA.uc"), sourceA);
+        QCOMPARE(exported("MyB.uc"), sourceB);
+        QVERIFY(t.errors.shown.isEmpty());
+    }
 };
 
 KELVARIN_TEST_GUILESS_MAIN(tst_PackageExporter)

@@ -1,3 +1,4 @@
+#include "model/ClassLocator.h"
 #include "model/ClassModel.h"
 #include "model/TextRules.h"
 #include "model/TreeRemovalWatch.h"
@@ -12,6 +13,7 @@ using namespace kelvarin;
 using test::BuildTree;
 using test::DumpTree;
 using test::ModelHarness;
+using test::NodeAtPath;
 
 namespace {
 
@@ -21,6 +23,18 @@ QStringList ChildTexts(const TreeNode *node)
     for (int row = 0; row < node->ChildCount(); ++row)
         texts.append(node->Child(row)->Text());
     return texts;
+}
+
+// Packages Alpha (classes Object, Beta, Gamma) and Beta (class Delta): the
+// package Beta shares its name with a class of Alpha that comes first in
+// the package tree.
+void BuildLocatorGame(ModelHarness &h)
+{
+    BuildTree(h.model.Browser(), {"Classes", "-Object", "--Beta", "--Delta", "---Gamma"});
+    BuildTree(h.model.PackagesBrowser(),
+              {"Packages", "-Alpha", "--Object", "--Beta", "--Gamma", "-Beta", "--Delta"});
+    for (const char *entry : {"Alpha&Object", "Alpha&Beta", "Alpha&Gamma", "Beta&Delta"})
+        h.model.Bindings().Add(QLatin1String(entry));
 }
 
 } // namespace
@@ -255,6 +269,57 @@ private slots:
         expected.insert(1, QStringLiteral("Pkg00a"));
         QCOMPARE(h.PackageItems(), expected);
         QCOMPARE(h.PackageItems(true), QStringList{"Pkg00"});
+    }
+
+    // The class locator finds a class's node in each tree, on the game of
+    // BuildLocatorGame.
+    void locate_data()
+    {
+        QTest::addColumn<QString>("className");
+        QTest::addColumn<QString>("classPath");     // empty: no node
+        QTest::addColumn<QString>("packagePath");
+        QTest::newRow("nested class") << "gamma" << "Classes/Object/Delta/Gamma" << "Packages/Alpha/Gamma";
+        QTest::newRow("class named like a package") << "Beta" << "Classes/Object/Beta" << "Packages/Alpha/Beta";
+        QTest::newRow("class of a later package") << "DELTA" << "Classes/Object/Delta" << "Packages/Beta/Delta";
+        QTest::newRow("not loaded") << "Epsilon" << "" << "";
+        QTest::newRow("the root is no class") << "Classes" << "" << "";
+    }
+
+    void locate()
+    {
+        QFETCH(QString, className);
+        QFETCH(QString, classPath);
+        QFETCH(QString, packagePath);
+        ModelHarness h;
+        BuildLocatorGame(h);
+        const ClassLocator::Place place = ClassLocator(h.model).Locate(className);
+        QCOMPARE(place.classNode, classPath.isEmpty() ? nullptr : NodeAtPath(h.model.Browser(), classPath));
+        QCOMPARE(place.packageNode, packagePath.isEmpty() ? nullptr : NodeAtPath(h.model.PackagesBrowser(), packagePath));
+        if (!classPath.isEmpty())
+            QVERIFY(place.classNode && place.packageNode);
+    }
+
+    void locatePackageNode_data()
+    {
+        QTest::addColumn<QString>("package");
+        QTest::addColumn<QString>("path");
+        QTest::newRow("package, not the class of that name") << "beta" << "Packages/Beta";
+        QTest::newRow("first package") << "ALPHA" << "Packages/Alpha";
+        QTest::newRow("a class is no package") << "Delta" << "";
+        QTest::newRow("the root is no package") << "Packages" << "";
+        QTest::newRow("unknown package") << "? ? ?" << "";
+    }
+
+    void locatePackageNode()
+    {
+        QFETCH(QString, package);
+        QFETCH(QString, path);
+        ModelHarness h;
+        BuildLocatorGame(h);
+        QCOMPARE(ClassLocator::PackageNode(h.model.PackagesBrowser(), package),
+                 path.isEmpty() ? nullptr : NodeAtPath(h.model.PackagesBrowser(), path));
+        Tree empty{Tree::Kind::PackageTree};
+        QVERIFY(!ClassLocator::PackageNode(empty, package));
     }
 };
 

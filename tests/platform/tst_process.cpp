@@ -220,8 +220,9 @@ private slots:
     {
         // While the programs start, the test's own standard output and error
         // are a pipe, and a second pipe's write end is open without
-        // close-on-exec: neither may reach a started program. One program
-        // prints and ends; one keeps running while the pipes are checked.
+        // close-on-exec: neither may reach a started program. The server
+        // prints its banner and keeps running while the pipes are checked, so
+        // an inherited pipe would hold its data or at least keep a writer.
         int output[2];
         int stray[2];
         QCOMPARE(::pipe(output), 0);
@@ -232,11 +233,7 @@ private slots:
         ::fflush(stderr);
         ::dup2(output[1], 1);
         ::dup2(output[1], 2);
-        qputenv("KELVARIN_STANDIN_STDOUT", "the stand-in wrote this");
         const bool running = StartServer();
-        qputenv("KELVARIN_STANDIN_EXIT", "0");
-        int code = 0;
-        std::unique_ptr<Process> printing = Process::Start(Standin({"server"}), &code);
         ::dup2(savedOut, 1);
         ::dup2(savedErr, 2);
         ::close(savedOut);
@@ -244,9 +241,7 @@ private slots:
         ::close(output[1]);
         ::close(stray[1]);
         QVERIFY(running);
-        QVERIFY(printing);
-        QVERIFY(printing->Wait(-1));                   // it has printed
-        QTRY_COMPARE(m_scratch->Starts().size(), 2);   // the server runs
+        QTRY_COMPARE(m_scratch->Starts().size(), 1);   // the server runs
 
         for (int readEnd : {output[0], stray[0]}) {
             ::fcntl(readEnd, F_SETFL, O_NONBLOCK);

@@ -5,8 +5,6 @@
 
 #include <QTest>
 
-#include <functional>
-
 using namespace kelvarin;
 
 namespace {

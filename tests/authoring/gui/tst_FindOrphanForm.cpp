@@ -1,22 +1,16 @@
 #include "authoring/gui/FindOrphanForm.h"
 #include "model/Options.h"
-#include "platform/EventPump.h"
 #include "platform/SpecPath.h"
 #include "support/ScriptedPump.h"
 #include "support/GameDir.h"
 #include "support/ScriptedPrompter.h"
 
 #include <QApplication>
-#include <QDir>
-#include <QGroupBox>
-#include <QLabel>
 #include <QListWidget>
 #include <QLocale>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QTest>
-
-#include <functional>
 
 using namespace kelvarin;
 

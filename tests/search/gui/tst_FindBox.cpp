@@ -3,7 +3,6 @@
 // middle of a walk through the event pump.
 
 #include "model/PackageLoader.h"
-#include "platform/EventPump.h"
 #include "search/ClassFinder.h"
 #include "search/gui/FindBox.h"
 #include "support/ModelHarness.h"
@@ -18,9 +17,6 @@
 #include <QRadioButton>
 #include <QTableWidget>
 #include <QTest>
-
-#include <functional>
-#include <memory>
 
 using namespace kelvarin;
 using test::NodeAtPath;

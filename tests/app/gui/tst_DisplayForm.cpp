@@ -357,32 +357,6 @@ private slots:
         QVERIFY(env.prompter.shown.isEmpty());
     }
 
-    void DoubleClickEditsClassesOnly()
-    {
-        Shown env;
-        TDisplayForm &form = env.form;
-        Tree &browser = env.model.Browser();
-        Tree &packages = env.model.PackagesBrowser();
-        browser.Add(browser.First(), QStringLiteral("Foo"));
-        packages.Add(packages.Add(packages.First(), QStringLiteral("MyMod")), QStringLiteral("Foo"));
-        env.model.Bindings().Add(QStringLiteral("MyMod&Foo"));
-
-        // Every node of both trees: the roots, the package node and Foo twice.
-        for (KelvarTreeView *view : {form.Browser(), form.PackagesBrowser()}) {
-            view->expandAll();
-            for (QModelIndex index = view->model()->index(0, 0); index.isValid();
-                 index = view->model()->index(0, 0, index))
-                QTest::mouseDClick(view->viewport(), Qt::LeftButton, {}, view->visualRect(index).center());
-        }
-        test::RecordingShell::Settle();
-        // Roots and the package node open nothing; Foo opens once from each tree.
-        QStringList opened;
-        for (const auto &call : env.shell.calls)
-            opened << call.request.file;
-        const QString file = env.game.Base() + QStringLiteral("\\MyMod\\Classes\\Foo.uc");
-        QCOMPARE(opened, (QStringList{file, file}));
-    }
-
     void RightClickOpensThePopupForTheNode()
     {
         Shown env;
@@ -459,9 +433,12 @@ private slots:
         QCOMPARE(env.prompter.shown.size(), 1);
     }
 
-    void LaunchCommandsReachTheShell_data()
+    // Each command that reaches the shell: from its menu item (a button
+    // triggers the same action: Bars), or a double click on class Foo in
+    // either tree. Which nodes open nothing is the commands' (tests/session).
+    void CommandsReachTheShell_data()
     {
-        QTest::addColumn<QString>("action");
+        QTest::addColumn<QString>("command");   // an action, or the tree double-clicked
         QTest::addColumn<QString>("request");   // verb|file below BaseDir|parameters|dir below BaseDir
         QTest::newRow("test run") << "TestRunButton"
             << "open|\\System\\UnrealTournament.exe|dm-deck16|\\System";
@@ -470,14 +447,30 @@ private slots:
         QTest::newRow("log") << "UTLogMenuItem" << "open|\\System\\UnrealTournament.log||";
         QTest::newRow("explore") << "ExploreUTMenuItem" << "Explore|||";
         QTest::newRow("configuration") << "EditUTiniMenuItem" << "open|\\System\\UnrealTournament.ini||\\System";
+        QTest::newRow("double click in the class tree") << "Browser" << "open|\\MyMod\\Classes\\Foo.uc||";
+        QTest::newRow("double click in the package tree") << "PackagesBrowser" << "open|\\MyMod\\Classes\\Foo.uc||";
     }
 
-    void LaunchCommandsReachTheShell()
+    void CommandsReachTheShell()
     {
-        QFETCH(QString, action);
+        QFETCH(QString, command);
         QFETCH(QString, request);
         Shown env;
-        env.Action(qPrintable(action))->trigger();   // a button triggers the same action (Bars)
+        Tree &browser = env.model.Browser();
+        Tree &packages = env.model.PackagesBrowser();
+        browser.Add(browser.First(), QStringLiteral("Foo"));
+        packages.Add(packages.Add(packages.First(), QStringLiteral("MyMod")), QStringLiteral("Foo"));
+        env.model.Bindings().Add(QStringLiteral("MyMod&Foo"));
+        if (QAction *action = env.Action(qPrintable(command))) {
+            action->trigger();
+        } else {
+            KelvarTreeView *view = command == QLatin1String("Browser") ? env.form.Browser() : env.form.PackagesBrowser();
+            view->expandAll();
+            const QModelIndexList foo = view->model()->match(view->model()->index(0, 0), Qt::DisplayRole, QStringLiteral("Foo"), 1,
+                                                             Qt::MatchExactly | Qt::MatchRecursive);
+            QCOMPARE(foo.size(), 1);
+            QTest::mouseDClick(view->viewport(), Qt::LeftButton, {}, view->visualRect(foo.first()).center());
+        }
         test::RecordingShell::Settle();
         QCOMPARE(env.shell.calls.size(), 1);
         const ShellRequest &r = env.shell.calls.first().request;

@@ -135,65 +135,52 @@ private slots:
         QCOMPARE(failures.size(), 0);
     }
 
-    void ServerEndingEndsTheThread()
+    // A thread whose program ends or never starts ends by itself. A failed
+    // start reaches the handler once, later, on the context's thread (how
+    // each fault of the start is told apart is the process start's
+    // business); a server that ran and ended, or no program at all, is none.
+    void EndsByItself_data()
     {
-        ServerGame game;
-        game.InstallStandin();
-        qputenv("KELVARIN_STANDIN_EXIT", "0");   // put back by the scratch
-        QObject context;
-        QList<Failure> failures;
-        auto thread = StartThread(game.Ucc(), game.System(), &context, failures);
-        QVERIFY(thread->wait(QDeadlineTimer(StartLimitMs)));
-        QCOMPARE(game.scratch.Starts().size(), 1);
-        QCOMPARE(thread->ServerPid(), game.scratch.Starts().first().pid);
-        QCoreApplication::processEvents();
-        QCOMPARE(failures.size(), 0);
+        QTest::addColumn<QString>("program");   // below System; empty: none at all
+        QTest::addColumn<bool>("installed");   // the stand-in, which ends at once
+        QTest::addColumn<int>("code");   // the failure; 0: any error code; -1: none
+        QTest::newRow("server that ends") << "UCC.exe" << true << -1;
+        QTest::newRow("missing program") << "UCC.exe" << false << int(LaunchCode::FileNotFound);
+        QTest::newRow("a name too long") << QString(300, QLatin1Char('u')) + ".exe" << false << 0;
+        QTest::newRow("no program") << "" << false << -1;
     }
 
-    // How each fault of the start is told apart is the process start's
-    // business; here, that a failure reaches the handler once, later.
-    void FailedStart_data()
-    {
-        QTest::addColumn<QString>("program");   // below System
-        QTest::addColumn<int>("code");   // 0: any error code
-        QTest::newRow("missing program") << "UCC.exe" << int(LaunchCode::FileNotFound);
-        QTest::newRow("a name too long") << QString(300, QLatin1Char('u')) + ".exe" << 0;
-    }
-
-    void FailedStart()
+    void EndsByItself()
     {
         QFETCH(QString, program);
+        QFETCH(bool, installed);
         QFETCH(int, code);
         ServerGame game;
         QDir().mkpath(game.scratch.Path(QStringLiteral("game/System")));
-        program = game.System() + QLatin1Char('\\') + program;
+        if (installed) {
+            game.InstallStandin();
+            qputenv("KELVARIN_STANDIN_EXIT", "0");   // put back by the scratch
+        }
+        const QString system = program.isEmpty() ? QString() : game.System();
+        if (!program.isEmpty())
+            program = system + QLatin1Char('\\') + program;
         QObject context;
         QList<Failure> failures;
-        auto thread = StartThread(program, game.System(), &context, failures);
+        auto thread = StartThread(program, system, &context, failures);
         QVERIFY(thread->wait(QDeadlineTimer(StartLimitMs)));
         QCOMPARE(failures.size(), 0);   // delivered on the context's thread, not from the thread
         QCoreApplication::processEvents();
         QCoreApplication::processEvents();
-
-        QCOMPARE(failures.size(), 1);
+        QCOMPARE(failures.size(), code < 0 ? 0 : 1);
+        QCOMPARE(game.scratch.Starts().size(), installed ? 1 : 0);   // a failed start ran nothing, not even a shell
+        QCOMPARE(thread->ServerPid(), installed ? game.scratch.Starts().first().pid : qint64(0));
+        if (code < 0)
+            return;
         if (code)
             QCOMPARE(failures.first().code, code);
         QVERIFY(failures.first().code > 0);
         QVERIFY(!LaunchCode::Succeeded(failures.first().code));
         QCOMPARE(failures.first().target, SpecPath::Display(program));
-        QCOMPARE(thread->ServerPid(), qint64(0));
-        QCOMPARE(game.scratch.Starts().size(), 0);   // nothing ran, not even a shell
-    }
-
-    void EmptyProgramDoesNothing()
-    {
-        QObject context;
-        QList<Failure> failures;
-        auto thread = StartThread(QString(), QString(), &context, failures);
-        QVERIFY(thread->wait(QDeadlineTimer(StartLimitMs)));
-        QCoreApplication::processEvents();
-        QCOMPARE(failures.size(), 0);
-        QCOMPARE(thread->ServerPid(), qint64(0));
     }
 };
 

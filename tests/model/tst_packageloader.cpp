@@ -71,11 +71,6 @@ void WriteCompiledGame(const test::GameDir &game)
 
 const QStringList kAll{QStringLiteral("Core"), QStringLiteral("Engine"), QStringLiteral("MyMod")};
 
-// Reading the default packages reads the sources of the next packages on
-// worker threads while the current one is resolved. Whatever the number of
-// workers, the model must come out as reading each package in turn makes it.
-
-
 // A game of several packages: classes whose parents are in later packages or
 // nowhere, the same class name in two packages, sources in UTF-16 and
 // Latin-1, and names that are not sources (a directory, a pipe, a dangling
@@ -434,6 +429,9 @@ private slots:
         QCOMPARE(test::NodeAtPath(h.model.PackagesBrowser(), QStringLiteral("Packages/Engine"))->ImageIndex(), 5);
     }
 
+    // Reading the default packages reads the sources of the next packages on
+    // worker threads while the current one is resolved. Whatever the number of
+    // workers, the model must come out as reading each package in turn makes it.
     void sameModelWithAnyNumberOfWorkers_data()
     {
         QTest::addColumn<QString>("editPackages");

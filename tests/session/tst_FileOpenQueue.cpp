@@ -44,6 +44,9 @@ private slots:
             << QStringList{"Pawn.uc"} << "ending" << done << QStringList{} << QStringList{} << true;
         QTest::newRow("nothing waits") << QStringList{""} << "starting" << done << QStringList{} << QStringList{}
             << true;
+        // A state handed over while another file loads is opened in the same walk.
+        QTest::newRow("handed over meanwhile") << QStringList{"first.Kelvar"} << "started" << done
+            << QStringList{"state first.Kelvar", "state second.Kelvar"} << QStringList{} << true;
     }
 
     void OpenWaiting()
@@ -57,14 +60,19 @@ private slots:
         test::ModelHarness h;
         h.game.WriteText(QStringLiteral("bad.Kelvar"), QStringLiteral("garbage"));
         QStringList log;
-        // The loader loads every state but the missing and the damaged one.
+        FileOpenQueue *self = nullptr;
+        // The loader loads every state but the missing and the damaged one;
+        // loading "first" hands "second" over.
         FileOpenQueue queue(h.model, {[&](const QString &path) {
                                           const QString name = QFileInfo(path).fileName();
                                           log << QStringLiteral("state ") + name;
+                                          if (name == QLatin1String("first.Kelvar"))
+                                              self->Add(h.game.Native(QStringLiteral("second.Kelvar")));
                                           return !name.startsWith(QLatin1String("gone"))
                                               && !name.startsWith(QLatin1String("bad"));
                                       },
                                       [&](const QString &name) { log << QStringLiteral("class ") + name; }});
+        self = &queue;
         for (const QString &file : files)
             queue.Add(file.isEmpty() ? file : h.game.Native(file));
         if (state != QLatin1String("starting"))
@@ -79,26 +87,6 @@ private slots:
         QCOMPARE(log, opened);
         QCOMPARE(h.statuses.replaceInStrings(QDir::toNativeSeparators(h.game.Base()), QStringLiteral("$")), said);
         QCOMPARE(queue.IsEmpty(), emptyAfter);
-    }
-
-    // A state handed over while another file loads is opened in the same walk.
-    void HandedOverMeanwhile()
-    {
-        test::ModelHarness h;
-        QStringList log;
-        FileOpenQueue *self = nullptr;
-        FileOpenQueue queue(h.model, {[&](const QString &path) {
-                                          log << path;
-                                          if (path == QLatin1String("first.Kelvar"))
-                                              self->Add(QStringLiteral("second.Kelvar"));
-                                          return true;
-                                      },
-                                      [&](const QString &) {}});
-        self = &queue;
-        queue.Add(QStringLiteral("first.Kelvar"));
-        queue.StartUpDone();
-        QCOMPARE(queue.OpenWaiting(), FileOpenQueue::Outcome::Done);
-        QCOMPARE(log, (QStringList{"first.Kelvar", "second.Kelvar"}));
     }
 };
 

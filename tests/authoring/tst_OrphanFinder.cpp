@@ -198,96 +198,61 @@ private slots:
         QVERIFY(finder->Orphans().isEmpty());
     }
 
-    // Only the checked files go, from the System directory, by their exact
-    // name; a file that cannot be deleted is named in one message at the
-    // end, one removed by someone else meanwhile is gone as asked. The
-    // orphan list is emptied.
+    // Deleting asks first; then only the checked files go, from the System
+    // directory, by their exact name: a name that is no UTF-8 by its bytes,
+    // a symbolic link by itself (dangling or not; never its target). A file
+    // that cannot be deleted is named in one message at the end, one removed
+    // by someone else meanwhile is gone as asked.
     void Deletion_data()
     {
-        QTest::addColumn<QStringList>("files");
+        QTest::addColumn<QList<QByteArray>>("files");   // "name>target": a link
         QTest::addColumn<QStringList>("unchecked");
         QTest::addColumn<QStringList>("blocked");   // made directories after the search
         QTest::addColumn<QStringList>("removed");   // removed after the search
-        QTest::addColumn<QStringList>("gone");
+        QTest::addColumn<bool>("yes");
         QTest::addColumn<QStringList>("failed");
+        QTest::addColumn<QStringList>("left");      // in System afterwards
         const QStringList none;
         QTest::newRow("checked ones only, from System")
-            << QStringList{"System/A.int", "System/B.int", "System/C.dll", "System/Keep.int", "System/Keep.u",
-                           "System/Render.dll", "Textures/A.int"}
-            << QStringList{"B.int"} << none << none << QStringList{"System/A.int", "System/C.dll"} << none;
+            << QList<QByteArray>{"System/A.int", "System/B.int", "System/C.dll", "System/Keep.int", "System/Keep.u",
+                                 "System/Render.dll", "Textures/A.int"}
+            << QStringList{"B.int"} << none << none << true << none
+            << QStringList{"B.int", "Keep.int", "Keep.u", "Render.dll"};
         QTest::newRow("failures reported, the others go")
-            << QStringList{"System/Bad.int", "System/Good.int", "System/Worse.dll"} << none
-            << QStringList{"System/Bad.int", "System/Worse.dll"} << none << QStringList{"System/Good.int"}
-            << QStringList{"System/Bad.int", "System/Worse.dll"};
-        QTest::newRow("gone meanwhile") << QStringList{"System/Gone.int"} << none << none << QStringList{"System/Gone.int"}
-                                        << QStringList{"System/Gone.int"} << none;
-        QTest::newRow("names differing in case are two files") << QStringList{"System/Twin.int", "System/TWIN.int"}
-            << QStringList{"TWIN.int"} << none << none << QStringList{"System/Twin.int"} << none;
+            << QList<QByteArray>{"System/Bad.int", "System/Good.int", "System/Worse.dll"} << none
+            << QStringList{"System/Bad.int", "System/Worse.dll"} << none << true
+            << QStringList{"System/Bad.int", "System/Worse.dll"} << QStringList{"Bad.int", "Worse.dll"};
+        QTest::newRow("gone meanwhile") << QList<QByteArray>{"System/Gone.int"} << none << none
+                                        << QStringList{"System/Gone.int"} << true << none << none;
+        QTest::newRow("names differing in case are two files") << QList<QByteArray>{"System/Twin.int", "System/TWIN.int"}
+            << QStringList{"TWIN.int"} << none << none << true << none << QStringList{"TWIN.int"};
+        QTest::newRow("answered No") << QList<QByteArray>{"System/A.int", "System/B.dll", "System/Keep.u"} << none << none
+                                     << none << false << none << QStringList{"A.int", "B.dll", "Keep.u"};
+        QTest::newRow("nothing to confirm") << QList<QByteArray>{"System/Keep.u"} << none << none << none << true << none
+                                            << QStringList{"Keep.u"};
+#ifndef Q_OS_WIN
+        QTest::newRow("name that is no UTF-8") << QList<QByteArray>{"System/\xffOld.int"} << none << none << none
+                                               << true << none << none;
+#endif
+        QTest::newRow("dangling link") << QList<QByteArray>{"System/Dangling.int>../Missing.txt"} << none << none
+                                       << none << true << none << none;
+        QTest::newRow("link to a file") << QList<QByteArray>{"Target.txt", "System/Linked.dll>../Target.txt"} << none
+                                        << none << none << true << none << none;
     }
 
     void Deletion()
     {
-        QFETCH(QStringList, files);
+        QFETCH(QList<QByteArray>, files);
         QFETCH(QStringList, unchecked);
         QFETCH(QStringList, blocked);
         QFETCH(QStringList, removed);
-        QFETCH(QStringList, gone);
-        QFETCH(QStringList, failed);
-        WriteFiles(*game, files);
-        finder->Search(game->Base());
-        for (const QString &name : unchecked)
-            finder->SetChecked(finder->OrphanNames().indexOf(name), false);
-        finder->SetChecked(99, false);   // no such row: ignored
-        QCOMPARE(finder->CheckedCount(), finder->Orphans().size() - unchecked.size());
-        for (const QString &file : blocked)
-            MakeBlockingDir(*game, file);
-        for (const QString &file : removed)
-            QFile::remove(game->Native(file));
-        SpecPath::ForgetListings();
-        test::ScriptedPrompter prompter;
-        QStringList failedPaths;
-        for (const QString &file : failed)
-            failedPaths.append(QDir::toNativeSeparators(game->Native(file)));
-        QCOMPARE(finder->DeleteCheckedOrphans(prompter), failedPaths);
-        QVERIFY(finder->Orphans().isEmpty());
-        if (failed.isEmpty()) {
-            QVERIFY(prompter.shown.isEmpty());
-        } else {
-            QCOMPARE(prompter.Texts(), QStringList{"These files could not be deleted:\n" + failedPaths.join('\n')});
-            QCOMPARE(prompter.shown.at(0).icon, MessageIcon::Error);
-            QCOMPARE(prompter.shown.at(0).title, QStringLiteral("Kelvarin"));
-        }
-        for (const QString &file : files)
-            QVERIFY2(game->Exists(file) != gone.contains(file), qPrintable(file));
-    }
-
-    // Deleting asks first; what is listed is what gets deleted: a name that
-    // is no UTF-8 by its bytes, a symbolic link by itself (dangling or not;
-    // never its target).
-    void ConfirmAndDelete_data()
-    {
-        QTest::addColumn<QList<QByteArray>>("names");   // below System; "name>target": a link
-        QTest::addColumn<bool>("yes");
-        const QList<QByteArray> two{"A.int", "B.dll"};
-        QTest::newRow("yes") << two << true;
-        QTest::newRow("no") << two << false;
-        QTest::newRow("nothing to confirm") << QList<QByteArray>() << true;
-#ifndef Q_OS_WIN
-        QTest::newRow("name that is no UTF-8") << QList<QByteArray>{"\xffOld.int"} << true;
-#endif
-        QTest::newRow("dangling link") << QList<QByteArray>{"Dangling.int>../Missing.txt"} << true;
-        QTest::newRow("link to a file") << QList<QByteArray>{"Linked.dll>../Target.txt"} << true;
-    }
-
-    void ConfirmAndDelete()
-    {
-        QFETCH(QList<QByteArray>, names);
         QFETCH(bool, yes);
-        WriteFiles(*game, {"System/Keep.u", "Target.txt"});
-        QStringList listed{"Keep.u"};
-        for (const QByteArray &name : names) {
+        QFETCH(QStringList, failed);
+        game->MakeDir(QStringLiteral("System"));
+        game->MakeDir(QStringLiteral("Textures"));
+        for (const QByteArray &name : files) {
             const QList<QByteArray> parts = name.split('>');
-            const QByteArray path = QFile::encodeName(game->Native(QStringLiteral("System"))) + '/' + parts[0];
+            const QByteArray path = QFile::encodeName(game->Base()) + '/' + parts[0];
             if (parts.size() == 1) {
                 FILE *file = std::fopen(path.constData(), "wb");
                 QVERIFY(file);
@@ -295,23 +260,46 @@ private slots:
             } else {
                 QVERIFY(QFile::link(QFile::decodeName(parts[1]), QFile::decodeName(path)));
             }
-            listed.append(QFile::decodeName(parts[0]));
         }
         finder->Search(game->Base());
-        QCOMPARE(finder->Orphans().size(), names.size());
+        for (const QString &name : unchecked)
+            finder->SetChecked(finder->OrphanNames().indexOf(name), false);
+        finder->SetChecked(99, false);   // no such row: ignored
+        const int checked = finder->CheckedCount();
+        QCOMPARE(checked, finder->Orphans().size() - unchecked.size());
+        for (const QString &file : blocked)
+            MakeBlockingDir(*game, file);
+        for (const QString &file : removed)
+            QFile::remove(game->Native(file));
+        SpecPath::ForgetListings();
         test::ScriptedPrompter prompter;
         prompter.answers = {yes ? MessageAnswer::Yes : MessageAnswer::No};
-        QCOMPARE(finder->ConfirmAndDeleteOrphans(prompter), yes);
-        if (names.isEmpty()) {
-            QVERIFY(prompter.shown.isEmpty());
-        } else {
-            QCOMPARE(prompter.Texts(), QStringList{QStringLiteral("Delete these %1 files?").arg(names.size())});
+        QCOMPARE(finder->ConfirmAndDeleteOrphans(prompter), yes && failed.isEmpty());
+        QStringList messages;
+        if (checked)
+            messages.append(QStringLiteral("Delete these %1 files?").arg(checked));
+        QStringList failedPaths;
+        for (const QString &file : failed)
+            failedPaths.append(QDir::toNativeSeparators(game->Native(file)));
+        if (!failed.isEmpty())
+            messages.append("These files could not be deleted:\n" + failedPaths.join('\n'));
+        QCOMPARE(prompter.Texts(), messages);
+        if (checked)
             QCOMPARE(prompter.shown.at(0).buttons, MessageButtons::YesNo);
+        if (!failed.isEmpty()) {
+            QCOMPARE(prompter.shown.at(1).icon, MessageIcon::Error);
+            QCOMPARE(prompter.shown.at(1).title, QStringLiteral("Kelvarin"));
         }
-        listed.sort(Qt::CaseInsensitive);
-        QCOMPARE(QDir(game->Native(QStringLiteral("System"))).entryList(QDir::AllEntries | QDir::System | QDir::NoDotAndDotDot),
-                 yes ? QStringList{"Keep.u"} : listed);
-        QVERIFY(game->Exists(QStringLiteral("Target.txt")));
+        if (yes)
+            QVERIFY(finder->Orphans().isEmpty());
+        QStringList inSystem = QDir(game->Native(QStringLiteral("System")))
+                                   .entryList(QDir::AllEntries | QDir::System | QDir::NoDotAndDotDot);
+        inSystem.sort(Qt::CaseInsensitive);
+        QTEST(inSystem, "left");
+        // Nothing outside System goes, nor the target of a link.
+        for (const QByteArray &name : files)
+            if (!name.startsWith("System/"))
+                QVERIFY2(game->Exists(QString::fromUtf8(name)), name.constData());
     }
 };
 

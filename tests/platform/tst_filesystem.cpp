@@ -32,8 +32,6 @@ class TestFileSystem : public QObject
     QString m_base;
 
 private slots:
-    void initTestCase() { QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates)); }
-
     void init()
     {
         m_dir = std::make_unique<QTemporaryDir>();

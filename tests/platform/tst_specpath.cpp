@@ -25,11 +25,7 @@ class TestSpecPath : public QObject
     QString m_savedCwd;
 
 private slots:
-    void initTestCase()
-    {
-        QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates));
-        m_savedCwd = QDir::currentPath();
-    }
+    void initTestCase() { m_savedCwd = QDir::currentPath(); }
 
     void init()
     {

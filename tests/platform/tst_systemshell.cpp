@@ -89,7 +89,6 @@ private slots:
         m_scratch = std::make_unique<StandinScratch>();
         QVERIFY(m_scratch->IsValid());
         m_registry = std::make_unique<test::TempRegistry>();
-        m_answers.clear();
         qputenv("KELVARIN_STANDIN_EXIT", "0");
     }
 

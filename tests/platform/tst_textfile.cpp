@@ -24,8 +24,6 @@ class TestTextFile : public QObject
     QString m_base;
 
 private slots:
-    void initTestCase() { QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates)); }
-
     void init()
     {
         m_dir = std::make_unique<QTemporaryDir>();

@@ -181,6 +181,7 @@ private slots:
         QCOMPARE(f.Rows(), rows);
         QCOMPARE(f.box.isVisible(), visible);
         QCOMPARE(f.box.StatusText(), QStringLiteral("Done searching."));
+        QVERIFY(f.box.FindButton()->isEnabled());
 
         // The next search runs in full.
         f.pump.action = nullptr;

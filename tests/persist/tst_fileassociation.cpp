@@ -15,9 +15,10 @@ const QString kProgram = QStringLiteral("C:\\Kelvarin\\Kelvarin.exe");
 void Populate(Registry &reg, const QStringList &entries)
 {
     for (const QString &e : entries) {
-        const qsizetype at = e.indexOf(QLatin1Char('='));
-        QVERIFY(e.mid(at + 1) == QLatin1String("dword") ? reg.SetDword(RegRoot::ClassesRoot, e.left(at), QString(), 1)
-                                                         : reg.SetString(RegRoot::ClassesRoot, e.left(at), QString(), e.mid(at + 1)));
+        const QString key = e.section(QLatin1Char('='), 0, 0);
+        const QString value = e.section(QLatin1Char('='), 1);
+        QVERIFY(value == QLatin1String("dword") ? reg.SetDword(RegRoot::ClassesRoot, key, QString(), 1)
+                                                : reg.SetString(RegRoot::ClassesRoot, key, QString(), value));
     }
 }
 

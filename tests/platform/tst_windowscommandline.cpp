@@ -36,8 +36,6 @@ private slots:
         QTest::newRow("unbalanced quote runs to the end") << false << "a \"b c  d" << QStringList{"a", "b c  d"};
         QTest::newRow("lone quote") << false << "\"" << QStringList{""};
         QTest::newRow("trailing backslashes") << false << "a\\\\ b\\" << QStringList{"a\\\\", "b\\"};
-        QTest::newRow("game options") << false << "ctf-face?game=Botpack.CTFGame -log=\"my log.txt\""
-                                      << QStringList{"ctf-face?game=Botpack.CTFGame", "-log=my log.txt"};
         QTest::newRow("command: empty") << true << "" << QStringList{};
         QTest::newRow("command: blanks") << true << "   " << QStringList{};
         QTest::newRow("command: quoted program with backslashes before its quote")

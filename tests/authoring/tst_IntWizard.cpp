@@ -161,7 +161,9 @@ private slots:
         QCOMPARE(h->game.Read(QStringLiteral("System/P.int")), QByteArray("[Public]\r\nb\r\nC\r\n"));
     }
 
-    void BackToDataPageAddsTheLinesAgain()
+    // Back from the summary to a data page: its proposals again, and Next
+    // adds its lines again. Then the Back links, and "add something else".
+    void BackAndAddSomethingElse()
     {
         wizard->Show(QStringLiteral("M"));
         GoTo(W::ChooseMutator);
@@ -183,13 +185,8 @@ private slots:
         wizard->Back();
         QCOMPARE(wizard->ActivePage(), W::InitialTab);
         QVERIFY(!wizard->BackEnabled());
-    }
-
-    void AddSomethingElseReturnsToTheChoice()
-    {
-        wizard->Show(QStringLiteral("M"));
-        GoTo(W::ChooseGametype);
-        wizard->Next();
+        // On to the summary, and from there back to the choice page.
+        Next(2);
         wizard->SetAddSomethingElse(true);
         wizard->Next();
         QCOMPARE(wizard->ActivePage(), W::AddWhatTab);

@@ -151,7 +151,6 @@ private slots:
         QTest::newRow("a directory is left to the start") << "dir" << false << "" << GameLaunch::How::Direct << 0;
         QTest::newRow("missing") << "" << true << "" << GameLaunch::How::Failed << LaunchCode::FileNotFound;
         QTest::newRow("console in a terminal") << "elf" << false << "display terminal" << GameLaunch::How::Terminal << 0;
-        QTest::newRow("console without a display") << "elf" << false << "terminal" << GameLaunch::How::Direct << 0;
         QTest::newRow("console without a terminal") << "elf" << false << "display" << GameLaunch::How::Direct << 0;
     }
 

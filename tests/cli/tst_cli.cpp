@@ -252,7 +252,8 @@ private slots:
         QTest::newRow("find, no such class") << QStringList{"--in", "class:Actor", "--name", "x", "--find"} << 1
             << QByteArray() << "There is no class \"Actor\" in the class tree." << "";
         QTest::newRow("find nothing") << QStringList{"--read-default", "--find"} << 0 << QByteArray() << "Looking for nothing?" << "";
-        QTest::newRow("no server program") << QStringList{"--server"} << 1 << QByteArray() << "Unable to find BASE/System/ucc.exe" << "";
+        QTest::newRow("no server program") << QStringList{"--server"} << 1 << QByteArray()
+                                           << "Unable to find BASE/System/ucc.exe" << "";
         QTest::newRow("edit an unknown class") << QStringList{"--read-default", "--edit", "Nothing"} << 1 << QByteArray()
                                                << "There is no class \"Nothing\" in the class tree." << "";
         QTest::newRow("no editor at all") << QStringList{"--read-default", "--edit", "info"} << 1 << QByteArray()
@@ -397,8 +398,8 @@ private slots:
         qputenv("KELVARIN_STANDIN_EXIT", "0");
         const Outcome run = Run({"--read-default", "--tick", "Relics", "--edit", "relic"});
         QCOMPARE(run.code, 0);
-        QVERIFY2(run.ErrLines().contains(QStringLiteral("Kelvarin: Opened a read-only copy of Relic from the compiled package Relics.u")),
-                 qPrintable(run.err));
+        const QString opened = QStringLiteral("Kelvarin: Opened a read-only copy of Relic from the compiled package Relics.u");
+        QVERIFY2(run.ErrLines().contains(opened), qPrintable(run.err));
         QList<test::StandinScratch::Start> starts;
         QTRY_COMPARE_WITH_TIMEOUT((starts = scratch.Starts()).size(), 1, 10000);
         QCOMPARE(QFileInfo(starts.first().program).fileName(), QStringLiteral("gedit"));
@@ -519,7 +520,8 @@ private slots:
         const qsizetype compiles = scratch.Starts().size();
 
         QProcess process;
-        Start(process, QStringLiteral(KELVARIN_CLI_PATH), {"--base", m_base, "--yes", "--export", "Engine", "--print", "classes"}, true);
+        const QStringList arguments{"--base", m_base, "--yes", "--export", "Engine", "--print", "classes"};
+        Start(process, QStringLiteral(KELVARIN_CLI_PATH), arguments, true);
         QVERIFY(process.waitForStarted(10000));
         QTRY_VERIFY_WITH_TIMEOUT(scratch.Starts().size() > compiles, 30000);
         const qint64 uccPid = scratch.Starts().last().pid;

@@ -201,22 +201,22 @@ private slots:
         t.EndLast();
     }
 
-    void goWithEmptyQueueSaysSo()
-    {
-        ExportHarness t;
-        t.Packages({"A.u"});
-        QVERIFY(!t.exporter.Go());
-        QCOMPARE(t.h.prompter.Texts(), QStringList{PackageExporter::NothingQueuedMessage});
-        QCOMPARE(t.h.prompter.shown.first().icon, MessageIcon::Error);
-        QVERIFY(t.commands.isEmpty());
-        QVERIFY(!t.exporter.IsBusy());
-    }
-
+    // The queue runs one UCC.exe after another. Go refuses an empty queue
+    // (and says so), any export while another tool runs UCC, and a second run.
     void queueRunsOneAfterAnother()
     {
         ExportHarness t;
         t.Packages({"C.u", "A.u", "B.u"});
+        QVERIFY(!t.exporter.Go());
+        QCOMPARE(t.h.prompter.Texts(), QStringList{PackageExporter::NothingQueuedMessage});
+        QCOMPARE(t.h.prompter.shown.first().icon, MessageIcon::Error);
         t.exporter.AddAll();
+        bool compiling = true;
+        t.exporter.SetOtherToolBusy([&compiling] { return compiling; });
+        QVERIFY(!t.exporter.Go());
+        QVERIFY(!t.exporter.ExportPackage("A"));
+        QVERIFY(t.commands.isEmpty());
+        compiling = false;
         QVERIFY(t.exporter.Go());
         QVERIFY(t.exporter.IsBusy());
         QVERIFY(!t.exporter.Go());   // never twice
@@ -372,21 +372,6 @@ private slots:
         QCOMPARE(t.exporter.IsBusy(), started);
         if (started)
             t.exporter.Cancel();
-    }
-
-    void otherToolBusyRefusesGo()
-    {
-        ExportHarness t;
-        t.Packages({"A.u"});
-        t.exporter.AddAll();
-        bool compiling = true;
-        t.exporter.SetOtherToolBusy([&compiling] { return compiling; });
-        QVERIFY(!t.exporter.Go());
-        QVERIFY(!t.exporter.ExportPackage("A"));
-        QVERIFY(t.commands.isEmpty());
-        compiling = false;
-        QVERIFY(t.exporter.Go());
-        t.exporter.Cancel();
     }
 
     void destroyingTheExporterEndsItsWatch()

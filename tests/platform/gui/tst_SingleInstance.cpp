@@ -95,7 +95,7 @@ private slots:
     {
         QTest::addColumn<QString>("file");
         QTest::addColumn<bool>("sent");   // false: too long, it only brings forward
-        QTest::newRow("no file") << "" << true;
+        QTest::newRow("no file") << QString() << true;
         QTest::newRow("blanks, percent and non-ASCII") << "/home/mod/My 100% Café/Gadget.uc" << true;
         QTest::newRow("line break in the name") << "/tmp/odd\nname.uc" << true;
         QTest::newRow("long path") << QStringLiteral("/") + QString(4000, QLatin1Char('d')) + QStringLiteral("/X.uc")

@@ -16,12 +16,6 @@ void Put(const QString &nativePath, const QByteArray &bytes = {})
     file.write(bytes);
 }
 
-QStringList Sorted(QStringList names)
-{
-    names.sort();
-    return names;
-}
-
 } // namespace
 
 class TestFileSystem : public QObject
@@ -69,7 +63,9 @@ private slots:
     {
         QFETCH(QString, pattern);
         QFETCH(int, what);
-        QTEST(Sorted(FileSystem::List(m_base + pattern, FileSystem::ListWhat(what))), "expected");
+        QStringList names = FileSystem::List(m_base + pattern, FileSystem::ListWhat(what));
+        names.sort();
+        QTEST(names, "expected");
     }
 
     void exists_data()

@@ -78,6 +78,14 @@ class TestCli : public QObject
         return files;
     }
 
+    // A copy of one of our stand-ins as a program of the game's System folder.
+    void InstallStandin(const char *standin, const char *name)
+    {
+        const QString path = m_game->Native(QStringLiteral("System/") + QLatin1String(name));
+        QVERIFY(QFile::copy(QLatin1String(standin), path));
+        QVERIFY(QFile::setPermissions(path, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner));
+    }
+
     // Starts the built program as a user would, on the test's configuration home.
     void Start(QProcess &process, const QString &program, const QStringList &arguments, bool uccHangs = false)
     {
@@ -352,12 +360,9 @@ private slots:
         QFETCH(QString, program);
         QFETCH(QStringList, arguments);
         test::StandinScratch scratch;
-        m_game->MakeDir(QStringLiteral("System"));
+        InstallStandin(KELVARIN_GAME_STANDIN, "UnrealTournament.exe");
+        InstallStandin(KELVARIN_UCC_STANDIN, "UCC.exe");
         const QString system = m_game->Native(QStringLiteral("System"));
-        QVERIFY(QFile::copy(QStringLiteral(KELVARIN_GAME_STANDIN), system + QStringLiteral("/UnrealTournament.exe")));
-        QVERIFY(QFile::copy(QStringLiteral(KELVARIN_UCC_STANDIN), system + QStringLiteral("/UCC.exe")));
-        for (const char *name : {"/UnrealTournament.exe", "/UCC.exe"})
-            QFile::setPermissions(system + QLatin1String(name), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
         // The game stand-in ends at once; the server runs until it is ended.
         qputenv("KELVARIN_STANDIN_EXIT", "0");
         if (action == QLatin1String("--server"))
@@ -450,9 +455,7 @@ private slots:
         QFETCH(int, code);
         QFETCH(QByteArray, ini);
         test::StandinScratch scratch;
-        const QString ucc = m_game->Native(QStringLiteral("System/UCC.exe"));
-        QVERIFY(QFile::copy(QStringLiteral(KELVARIN_UCC_STANDIN), ucc));
-        QFile::setPermissions(ucc, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+        InstallStandin(KELVARIN_UCC_STANDIN, "UCC.exe");
         if (!ini.isNull())
             m_game->WriteBytes(QStringLiteral("System/UnrealTournament.ini"), ini);
         ini = m_game->Read(QStringLiteral("System/UnrealTournament.ini"));
@@ -513,9 +516,7 @@ private slots:
     void signalDuringExportEndsUcc()
     {
         test::StandinScratch scratch;
-        const QString ucc = m_game->Native(QStringLiteral("System/UCC.exe"));
-        QVERIFY(QFile::copy(QStringLiteral(KELVARIN_UCC_STANDIN), ucc));
-        QFile::setPermissions(ucc, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+        InstallStandin(KELVARIN_UCC_STANDIN, "UCC.exe");
         QCOMPARE(Run({"--yes", "--compile", "Engine"}).code, 0);   // a package the stand-in can export
         const qsizetype compiles = scratch.Starts().size();
 

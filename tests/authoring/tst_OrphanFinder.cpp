@@ -1,9 +1,8 @@
 #include "authoring/OrphanFinder.h"
-#include "model/ClassModel.h"
-#include "model/Options.h"
 #include "platform/SpecPath.h"
 #include "support/ScriptedPump.h"
 #include "support/GameDir.h"
+#include "support/ModelHarness.h"
 #include "support/ScriptedPrompter.h"
 
 #include <QDir>
@@ -172,21 +171,17 @@ private slots:
     // compile meanwhile would move a package aside); after it, it is not.
     void SearchHoldsTheModelBusy()
     {
-        WriteFiles(*game, {"System/Mod.int", "System/Mod.u", "System/Gone.int"});
-        TOptions options;
-        options.BaseDir = game->Base();
-        test::ScriptedPrompter prompter;
-        ClassModel model(options, *pump, prompter);
-        QStringList refusals;
-        model.SetStatusSink([&refusals](const QString &text) { refusals.append(text); });
+        test::ModelHarness h;
+        WriteFiles(h.game, {"System/Mod.int", "System/Mod.u", "System/Gone.int"});
+        h.statuses.clear();
         bool busyMeanwhile = false;
         pump->actionAt = 1;
-        pump->action = [&] { busyMeanwhile = model.RefuseWhileBusy(); };
-        QCOMPARE(finder->Search(game->Base(), &model), OrphanFinder::Outcome::Done);
+        pump->action = [&] { busyMeanwhile = h.model.RefuseWhileBusy(); };
+        QCOMPARE(finder->Search(h.game.Base(), &h.model), OrphanFinder::Outcome::Done);
         QVERIFY(busyMeanwhile);
-        QCOMPARE(refusals.size(), 1);
-        QVERIFY(refusals.first().contains(QStringLiteral("searching for orphan files")));
-        QVERIFY(!model.Busy());
+        QCOMPARE(h.statuses.size(), 1);
+        QVERIFY(h.statuses.first().contains(QStringLiteral("searching for orphan files")));
+        QVERIFY(!h.model.Busy());
         QCOMPARE(finder->OrphanNames(), QStringList{"Gone.int"});
     }
 

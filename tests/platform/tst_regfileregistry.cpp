@@ -333,24 +333,18 @@ private slots:
         QCOMPARE(store.Bytes(reg.KeptDamagedFile()), QByteArray("second\n"));
     }
 
-    void defaultPath_data()
-    {
-        QTest::addColumn<QByteArray>("xdg");
-        QTest::addColumn<QString>("expected");
-        QTest::newRow("XDG_CONFIG_HOME set") << QByteArray("/tmp/cfg") << "/tmp/cfg/Kelvarin/registry.reg";
-        QTest::newRow("not set") << QByteArray() << QDir::homePath() + "/.config/Kelvarin/registry.reg";
-    }
-
+    // Under XDG_CONFIG_HOME when it is set, else under ~/.config.
     void defaultPath()
     {
-        QFETCH(QByteArray, xdg);
-        QFETCH(QString, expected);
         const QByteArray saved = qgetenv("XDG_CONFIG_HOME");
         const bool wasSet = qEnvironmentVariableIsSet("XDG_CONFIG_HOME");
-        xdg.isEmpty() ? qunsetenv("XDG_CONFIG_HOME") : qputenv("XDG_CONFIG_HOME", xdg);
-        const QString path = RegFileRegistry::DefaultPath();
+        qputenv("XDG_CONFIG_HOME", "/tmp/cfg");
+        const QString underSet = RegFileRegistry::DefaultPath();
+        qunsetenv("XDG_CONFIG_HOME");
+        const QString underHome = RegFileRegistry::DefaultPath();
         wasSet ? qputenv("XDG_CONFIG_HOME", saved) : qunsetenv("XDG_CONFIG_HOME");
-        QCOMPARE(path, expected);
+        QCOMPARE(underSet, QStringLiteral("/tmp/cfg/Kelvarin/registry.reg"));
+        QCOMPARE(underHome, QDir::homePath() + QStringLiteral("/.config/Kelvarin/registry.reg"));
     }
 };
 

@@ -2,7 +2,6 @@
 #include "tools/gui/CompilerLog.h"
 
 #include "model/Options.h"
-#include "platform/EventPump.h"
 #include "support/ScriptedPump.h"
 #include "support/RecordingShell.h"
 #include "support/ScriptedPrompter.h"
@@ -29,17 +28,19 @@ class TestCompiler : public QObject
     Q_OBJECT
 
 private slots:
-    // Downward moves of the slider during a compile store the priority
-    // class, which the runner applies to UCC at its next wait step
-    // (tst_compilerunner; the nice values are tst_process's); Cancel ends
-    // the real UCC and puts the old package back.
-    void sliderAndCancel()
+    // The window during a compile shows the options and writes what is
+    // changed: the check box (keyboard too), the slider's downward moves,
+    // whose priority class the runner applies to UCC at its next wait step
+    // (tst_compilerunner; the nice values are tst_process's). Only its width
+    // can change. Cancel ends the real UCC and puts the old package back.
+    void windowDuringACompile()
     {
         test::StandinScratch scratch;
         qputenv("KELVARIN_UCC_HANG", "1");
         TOptions options;
         options.BaseDir = scratch.Path(QStringLiteral("game"));
         options.UCCPriority = 128;
+        options.bTestrunAfterCompile = true;
         scratch.CopyProgram(QStringLiteral("game/System/UCC.Exe"), QStringLiteral(KELVARIN_UCC_STANDIN));
         scratch.Write(QStringLiteral("game/System/UnrealTournament.ini"), "[Editor.EditorEngine]\r\n");
         scratch.Write(QStringLiteral("game/System/MyMod.u"), "old package");
@@ -55,6 +56,7 @@ private slots:
 
         QList<int> stored;
         int step = 0;
+        int height = 0;
         bool wasShown = false;
         pump.action = [&] {
             const qint64 pid = runner.RunningPid();
@@ -65,6 +67,14 @@ private slots:
             case 0:
                 // The window shows the stored class: high is position 2.
                 QCOMPARE(window.PriorityBar()->value(), 2);
+                QVERIFY(window.RunAfterCompileCheck()->isChecked());
+                QCOMPARE(window.CancelButton()->text(), QStringLiteral("&Cancel"));
+                window.RunAfterCompileCheck()->setFocus();
+                QTest::keyClick(window.RunAfterCompileCheck(), Qt::Key_Space);
+                QVERIFY(!options.bTestrunAfterCompile);
+                height = window.height();
+                window.resize(window.width() + 100, height + 100);
+                QCOMPARE(window.height(), height);
                 window.PriorityBar()->setValue(1);
                 stored.append(options.UCCPriority);
                 break;
@@ -91,35 +101,11 @@ private slots:
         QVERIFY(old.open(QIODevice::ReadOnly));
         QCOMPARE(old.readAll(), QByteArray("old package"));
         QVERIFY(!QFileInfo::exists(scratch.Path(QStringLiteral("game/System/MyMod.ubak"))));
-    }
-
-    // The check box writes the option on every change, keyboard too; the
-    // window shows the options without changing them.
-    void checkBoxAndShow()
-    {
-        TOptions options;
-        options.UCCPriority = 12345;   // none of the four: shown as normal, kept
-        options.bTestrunAfterCompile = true;
-        NullEventPump pump;
-        test::ScriptedPrompter prompter;
-        test::RecordingErrors errors;
-        CompileRunner runner(options, pump, prompter, errors);
-        TCompiler window(options, runner);
+        // A class that is none of the four shows as normal, and is kept.
+        options.UCCPriority = 12345;
         window.ShowProgress(QStringLiteral("MyMod"), QStringLiteral("x\\UCC.Exe make"));
-        QVERIFY(QTest::qWaitForWindowExposed(&window));
         QCOMPARE(window.PriorityBar()->value(), 1);
         QCOMPARE(options.UCCPriority, 12345);
-        QVERIFY(window.RunAfterCompileCheck()->isChecked());
-        QCOMPARE(window.CancelButton()->text(), QStringLiteral("&Cancel"));
-        window.RunAfterCompileCheck()->setFocus();
-        QTest::keyClick(window.RunAfterCompileCheck(), Qt::Key_Space);
-        QVERIFY(!options.bTestrunAfterCompile);
-        // Only the width can change.
-        const int height = window.height();
-        window.resize(window.width() + 100, height + 100);
-        QCOMPARE(window.height(), height);
-        window.HideProgress();
-        QVERIFY(!window.isVisible());
     }
 
     // The log window re-reads on every view change (keyboard too) and on

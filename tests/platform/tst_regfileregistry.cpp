@@ -70,24 +70,6 @@ private slots:
             QVERIFY2(file.contains("\n[HKEY_LOCAL_MACHINE\\Software\\Vexa\\Kelvarin]\n" + line), file);
     }
 
-    void otherTypesKeptAsRead()
-    {
-        TempRegistry store;
-        const QByteArray kept = "; written by hand\n"
-                                "\"Blob\"=hex:01,02,\\\n"
-                                "  03,04\n"
-                                "\"Expand\"=hex(2):25,00,41,00,00,00\n";
-        QVERIFY(store.Write(kHeader + "\n[HKEY_LOCAL_MACHINE\\Software\\Vexa\\Kelvarin]\n" + kept));
-        for (const char *name : {"Blob", "Expand"}) {
-            const auto v = store.reg.Value(RegRoot::LocalMachine, kKelvarinKey, QLatin1String(name));
-            QVERIFY(v);
-            QCOMPARE(v->type, RegValue::Type::Other);
-        }
-        QVERIFY(store.reg.SetString(RegRoot::LocalMachine, kKelvarinKey, QStringLiteral("BaseDir"), QStringLiteral("C:\\UT")));
-        QVERIFY2(store.Bytes().contains(kept), store.Bytes());
-        QVERIFY(store.reg.KeptDamagedFile().isEmpty());
-    }
-
     void keysAndNames()
     {
         TempRegistry store;
@@ -219,7 +201,8 @@ private slots:
     }
 
     // Exported by another program: read, and written back in its encoding,
-    // with its mark and line ends.
+    // with its mark and line ends, its comments and the values of other
+    // types (binary, expandable text) as they were.
     void foreignEncoding_data()
     {
         QTest::addColumn<QByteArray>("mark");
@@ -229,6 +212,7 @@ private slots:
         QTest::newRow("UTF-16BE with mark") << QByteArray("\xfe\xff") << int(QStringConverter::Utf16BE) << "\n";
         QTest::newRow("UTF-8 with mark") << QByteArray("\xef\xbb\xbf") << int(QStringConverter::Utf8) << "\n";
         QTest::newRow("UTF-8, CR LF") << QByteArray() << int(QStringConverter::Utf8) << "\r\n";
+        QTest::newRow("UTF-8, LF (as this program writes)") << QByteArray() << int(QStringConverter::Utf8) << "\n";
     }
 
     void foreignEncoding()
@@ -239,6 +223,8 @@ private slots:
         const QString text = QStringList{QString::fromLatin1(kHeader.trimmed()), QString(),
                                          QStringLiteral("[HKEY_LOCAL_MACHINE\\Software\\Vexa\\Kelvarin]"),
                                          QStringLiteral("\"BaseDir\"=\"C:\\\\Spiele\\\\J\u00f6rg \u20ac\U0001F600\""),
+                                         QStringLiteral("; written by hand"), QStringLiteral("\"Blob\"=hex:01,02,\\"),
+                                         QStringLiteral("  03,04"), QStringLiteral("\"Expand\"=hex(2):25,00,41,00,00,00"),
                                          QStringLiteral("\"CommandLine\"=\"ctf-face\""), QString()}
                                  .join(lineEnd);
         auto encode = [&](const QString &t) {
@@ -248,6 +234,10 @@ private slots:
         QVERIFY(store.Write(encode(text)));
         QCOMPARE(store.reg.Value(RegRoot::LocalMachine, kKelvarinKey, QStringLiteral("BaseDir"))->text,
                  QStringLiteral("C:\\Spiele\\J\u00f6rg \u20ac\U0001F600"));
+        for (const char *name : {"Blob", "Expand"}) {
+            const auto v = store.reg.Value(RegRoot::LocalMachine, kKelvarinKey, QLatin1String(name));
+            QVERIFY(v && v->type == RegValue::Type::Other);
+        }
         QVERIFY(store.reg.SetString(RegRoot::LocalMachine, kKelvarinKey, QStringLiteral("CommandLine"), QStringLiteral("dm-\u00e9")));
         QCOMPARE(store.Bytes(), encode(QString(text).replace(QStringLiteral("ctf-face"), QStringLiteral("dm-\u00e9"))));
         QVERIFY(store.reg.KeptDamagedFile().isEmpty());

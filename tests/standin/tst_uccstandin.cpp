@@ -149,29 +149,6 @@ private slots:
         QVERIFY(game.Exists(QStringLiteral("System/mod.u")));
     }
 
-    // What make cannot do is an error in the log, never a success: no ini
-    // section, a .u it cannot write.
-    void makeFaults_data()
-    {
-        QTest::addColumn<QByteArray>("ini");
-        QTest::addColumn<QString>("error");
-        QTest::newRow("no section") << QByteArray("[URL]\r\nEditPackages=Core\r\n") << "[Editor.EditorEngine]";
-        QTest::newRow("package unwritable") << QByteArray("[Editor.EditorEngine]\r\nEditPackages=Core\r\nEditPackages=Taken\r\n")
-                                            << "Error: Unable to write";
-    }
-
-    void makeFaults()
-    {
-        QFETCH(QByteArray, ini);
-        QFETCH(QString, error);
-        Game game;
-        game.WriteBytes(QStringLiteral("Taken/Classes/Taken.uc"), "class Taken extends Object;\r\n");
-        QVERIFY(QDir().mkpath(game.Native(QStringLiteral("System/Taken.u/inside"))));
-        game.WriteBytes(QStringLiteral("System/UnrealTournament.ini"), ini);
-        QCOMPARE(game.Make(), 1);
-        QVERIFY(game.LogLines(QStringLiteral("Error: ")).value(0).contains(error));
-    }
-
     void exportGivesBackTheSourcesByteForByte()
     {
         Game game;

@@ -19,8 +19,6 @@
 #include <QTextCursor>
 #include <QtTest>
 
-#include <functional>
-
 using namespace kelvarin;
 
 class TestCompiler : public QObject

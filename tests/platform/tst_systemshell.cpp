@@ -27,6 +27,7 @@ class TestSystemShell : public QObject
     std::unique_ptr<StandinScratch> m_scratch;
     QList<int> m_answers;
     std::unique_ptr<test::TempRegistry> m_registry;
+    std::unique_ptr<SystemShell> m_shell;   // looking associations up in m_registry
     QString m_missing;   // of the last answer
 
     ShellAnswer Record()
@@ -53,14 +54,14 @@ class TestSystemShell : public QObject
 
     // Runs one request (or, with editor, opens that file in the text editor)
     // and answers its code; the answer must not arrive from inside the call.
-    int Run(SystemShell &shell, const ShellRequest &request, bool editor = false)
+    int Run(const ShellRequest &request, bool editor = false)
     {
         m_answers.clear();
         m_missing.clear();
         if (editor)
-            shell.OpenInTextEditor(request.file, Record());
+            m_shell->OpenInTextEditor(request.file, Record());
         else
-            shell.Open(request, Record());
+            m_shell->Open(request, Record());
         if (!m_answers.isEmpty())
             return -1000;
         if (!QTest::qWaitFor([this] { return !m_answers.isEmpty(); }))
@@ -89,11 +90,14 @@ private slots:
         m_scratch = std::make_unique<StandinScratch>();
         QVERIFY(m_scratch->IsValid());
         m_registry = std::make_unique<test::TempRegistry>();
+        m_shell = std::make_unique<SystemShell>(Associations());
         qputenv("KELVARIN_STANDIN_EXIT", "0");
+        m_scratch->Write(QStringLiteral("Docs/") + AwkwardName, "x");   // the document most tests open
     }
 
     void cleanup()
     {
+        m_shell.reset();
         m_scratch.reset();
         m_registry.reset();
     }
@@ -156,15 +160,13 @@ private slots:
         command.replace(QLatin1String("@BIN@"), bin);
         Associate(QStringLiteral(".uc"), command);
 
-        m_scratch->Write(QStringLiteral("Docs/") + AwkwardName, "class X extends Y;\r\n");
         QVERIFY(QDir().mkpath(m_scratch->Path(QStringLiteral("Run Here"))));
         const QString document = m_scratch->Path(QStringLiteral("Docs/") + AwkwardName);
 
-        SystemShell shell(Associations());
         ShellRequest request = OpenRequest(m_scratch->Path(QStringLiteral("Docs\\")) + AwkwardName.toUpper());
         request.directory = m_scratch->Path(QStringLiteral("run here"));
         request.line = line;
-        QCOMPARE(Run(shell, request), expected);
+        QCOMPARE(Run(request), expected);
         program.replace(QLatin1String("@BIN@"), bin);
         if (expected != LaunchCode::Success) {
             QCOMPARE(m_missing, program);
@@ -216,14 +218,12 @@ private slots:
         if (!exitCode.isEmpty())
             qputenv("KELVARIN_STANDIN_EXIT", exitCode);
         Associate(QStringLiteral(".uc"), QStringLiteral("   "));   // blank: none
-        m_scratch->Write(QStringLiteral("Docs/") + AwkwardName, "x");
         m_scratch->Write(QStringLiteral("README"), "x");
         QVERIFY(QDir().mkpath(m_scratch->Path(QStringLiteral("Game/MyMod"))));
 
-        SystemShell shell(Associations());
         ShellRequest request = OpenRequest(file.isEmpty() ? QString() : m_scratch->Path(file.replace(QLatin1Char('@'), AwkwardName)));
         request.verb = verb;
-        QTEST(Run(shell, request), "expected");
+        QTEST(Run(request), "expected");
         const QList<StandinScratch::Start> starts = m_scratch->Starts();
         if (argument.isEmpty()) {
             QVERIFY(starts.isEmpty());
@@ -242,11 +242,10 @@ private slots:
         Associate(QStringLiteral(".exe"), QStringLiteral("editor %1"));
         m_scratch->AddProgram(QStringLiteral("editor"));
 
-        SystemShell shell(Associations());
         ShellRequest request = OpenRequest(m_scratch->Path(QStringLiteral("game")) + QStringLiteral("\\System\\UnrealTournament.exe"));
         request.parameters = QStringLiteral("ctf-face?game=Botpack.CTFGame \"a b\"");
         request.directory = m_scratch->Path(QStringLiteral("game")) + QStringLiteral("\\System");
-        QCOMPARE(Run(shell, request), LaunchCode::Success);
+        QCOMPARE(Run(request), LaunchCode::Success);
         const QList<StandinScratch::Start> starts = StartsWhenThere(1);
         QCOMPARE(starts.size(), 1);
         QCOMPARE(starts.first().program, winePath);
@@ -310,10 +309,8 @@ private slots:
         else if (where == QLatin1String("kde"))
             m_scratch->Write(QStringLiteral("share/applications/kde/ed.desktop"), entry);
         m_scratch->Write(QStringLiteral("evil.desktop"), entry);
-        m_scratch->Write(QStringLiteral("Docs/") + AwkwardName, "x");
 
-        SystemShell shell(Associations());
-        const int answer = Run(shell, OpenRequest(m_scratch->Path(QStringLiteral("docs\\")) + AwkwardName), true);
+        const int answer = Run(OpenRequest(m_scratch->Path(QStringLiteral("docs\\")) + AwkwardName), true);
         QCOMPARE(answer, program.isEmpty() ? LaunchCode::NoAssociation : LaunchCode::Success);
 
         QList<StandinScratch::Start> starts = StartsWhenThere(program.isEmpty() ? 0 : (xdgMime.isEmpty() ? 1 : 2));

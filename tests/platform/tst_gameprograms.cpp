@@ -136,7 +136,9 @@ private slots:
     }
 
     // console: what a console start finds, "display" and/or "terminal"
-    // (an x-terminal-emulator on PATH); "" a start without a console.
+    // (an x-terminal-emulator on PATH); "" a start without a console. When
+    // no terminal can be had the program runs as it is; when a display is
+    // missing is the desktop test's to check.
     void plan_data()
     {
         QTest::addColumn<QString>("kind");          // what System/Tool.exe is; "" missing

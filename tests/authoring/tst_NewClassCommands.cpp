@@ -1,6 +1,7 @@
 #include "authoring/NewClassCommands.h"
 #include "authoring/NewClassDialog.h"
 #include "authoring/NewClassForm.h"
+#include "platform/TextFile.h"
 #include "support/ModelHarness.h"
 
 #include <QFileInfo>
@@ -255,20 +256,13 @@ private slots:
             << DefaultFile("MyMod", "Foo", "Actor");
         QTest::newRow("UTF-16 without a byte-order mark: the default comment")
             << QByteArray("/\0/\0 \0$\0C\0L\0A\0S\0S\0", 18) << DefaultFile("MyMod", "Foo", "Actor");
-        QByteArray utf16("\xFF\xFE", 2);
-        for (char c : QByteArray("// $PACKAGE.$CLASS\r\n// Caf\xE9"))
-            utf16.append(c).append('\0');
+        const auto utf16 = [](const QString &text) { return TextFile::Encode(text, TextEncoding::Utf16LE); };
         QTest::newRow("UTF-16 in Latin-1 range: decoded, written as 8-bit")
-            << utf16 << (Equals + "// MyMod.Foo\r\n// Caf\xE9\r\n" + tail);
-        QByteArray greek("\xFF\xFE", 2);
-        greek.append("/\0/\0 \0\xA9\x03", 8);   // "// Ω"
-        QByteArray greekOut("\xFF\xFE", 2);
-        for (char c : Equals)
-            greekOut.append(c).append('\0');
-        greekOut.append("/\0/\0 \0\xA9\x03\r\0\n\0", 12);
-        for (char c : tail)
-            greekOut.append(c).append('\0');
-        QTest::newRow("UTF-16 beyond Latin-1: the class keeps the template's encoding") << greek << greekOut;
+            << utf16(QString::fromLatin1("// $PACKAGE.$CLASS\r\n// Caf\xE9"))
+            << (Equals + "// MyMod.Foo\r\n// Caf\xE9\r\n" + tail);
+        QTest::newRow("UTF-16 beyond Latin-1: the class keeps the template's encoding")
+            << utf16(QStringLiteral("// \u03A9"))
+            << utf16(QString::fromLatin1(Equals) + QStringLiteral("// \u03A9\r\n") + QString::fromLatin1(tail));
         QTest::newRow("empty: no comment lines at all") << QByteArray() << (Equals + tail);
         QTest::newRow("UTF-8 mark") << QByteArray("\xEF\xBB\xBF// \xC3\xA9") << (Equals + "// \xE9\r\n" + tail);
     }

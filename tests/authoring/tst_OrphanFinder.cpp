@@ -25,14 +25,6 @@ void WriteFiles(const test::GameDir &game, const QStringList &files)
         game.WriteBytes(file, QByteArray("x"));
 }
 
-// A directory named like a file, with something in it so that nothing can
-// remove it as a file or as an empty directory (root included).
-void MakeBlockingDir(const test::GameDir &game, const QString &relative)
-{
-    QFile::remove(game.Native(relative));
-    game.WriteBytes(relative + QLatin1String("/keep"), QByteArray("x"));
-}
-
 } // namespace
 
 class TestOrphanFinder : public QObject
@@ -262,8 +254,12 @@ private slots:
         finder->SetChecked(99, false);   // no such row: ignored
         const int checked = finder->CheckedCount();
         QCOMPARE(checked, finder->Orphans().size() - unchecked.size());
-        for (const QString &file : blocked)
-            MakeBlockingDir(*game, file);
+        // A directory in a file's place, with something in it so that nothing
+        // can remove it as a file or as an empty directory (root included).
+        for (const QString &file : blocked) {
+            QFile::remove(game->Native(file));
+            game->WriteBytes(file + QLatin1String("/keep"), QByteArray("x"));
+        }
         for (const QString &file : removed)
             QFile::remove(game->Native(file));
         SpecPath::ForgetListings();

@@ -9,34 +9,11 @@ using namespace kelvarin;
 
 namespace {
 
-// All the bytes of a literal, NULs included.
-template <size_t N>
-QByteArray Bytes(const char (&literal)[N])
-{
-    return QByteArray(literal, qsizetype(N - 1));
-}
-
 // x's with text at offset: puts a text across a read boundary.
 QByteArray TextAt(qsizetype offset, const QByteArray &text, qsizetype total)
 {
     QByteArray bytes(total, 'x');
     bytes.replace(offset, text.size(), text);
-    return bytes;
-}
-
-// Many short CR LF lines up to exactly byte `end`, ending in CR, then LF
-// and the text on the next line: a CR LF split by a read boundary.
-QByteArray SplitLineEnd(qsizetype end, int *lineOfText)
-{
-    QByteArray bytes;
-    int lines = 0;
-    while (bytes.size() + 10 < end) {
-        bytes += "abcdefg\r\n";
-        ++lines;
-    }
-    bytes += QByteArray(end - 1 - bytes.size(), 'y');
-    bytes += "\r\nfind me\r\n";
-    *lineOfText = lines + 2;
     return bytes;
 }
 
@@ -68,9 +45,17 @@ private slots:
             << TextAt(65530, "\nSomeNeedle\n", 70000) << "someneedle" << true << 2 << "SomeNeedle";
         QTest::newRow("line across the 64 KiB read, text after it")
             << TextAt(65000, "\n", 70000) + "\r\nlater Needle" << "needle" << true << 3 << "later Needle";
-        int lineOfText = 0;
-        const QByteArray split = SplitLineEnd(65536, &lineOfText);
-        QTest::newRow("CR LF split by the 64 KiB read") << split << "find me" << true << lineOfText << "find me";
+        // Many short CR LF lines up to exactly byte 65536, ending in CR, then
+        // LF and the text on the next line: a CR LF split by the read.
+        QByteArray split;
+        int lines = 0;
+        while (split.size() + 10 < 65536) {
+            split += "abcdefg\r\n";
+            ++lines;
+        }
+        split += QByteArray(65536 - 1 - split.size(), 'y');
+        split += "\r\nfind me\r\n";
+        QTest::newRow("CR LF split by the 64 KiB read") << split << "find me" << true << lines + 2 << "find me";
         QTest::newRow("Latin-1 text and file") << QByteArray("caf\xe9\r\n  cr\xe8me br\xfbl\xe9\xe9\r\n")
             << QString::fromLatin1("BR\xdbL\xc9") << true << 2 << QString::fromLatin1("cr\xe8me br\xfbl\xe9\xe9");
         QTest::newRow("ASCII text in a Latin-1 line") << QByteArray("\xe9t\xe9 DefaultProperties\n")
@@ -78,7 +63,7 @@ private slots:
         QTest::newRow("tabs inside and around") << QByteArray("x\n\t\tvar\tint  Foo;\t \r\n")
             << "foo" << true << 2 << "var int  Foo;";
         QTest::newRow("binary junk with the text")
-            << Bytes("\x00\x7f\r\n\x01\x02jFoo\x00\x03\n") << "foo" << true << 2 << "jFoo";
+            << QByteArray("\x00\x7f\r\n\x01\x02jFoo\x00\x03\n", 13) << "foo" << true << 2 << "jFoo";
         // Sources with a byte-order mark are decoded; the mark itself is no text.
         const QString marked = QString::fromUtf8("class Foo;\r\n\r// \xce\xa9mega\n\tlet \xc3\xa9t\xc3\xa9 = 1;\r\n");
         const QString ete = QString::fromUtf8("\xc3\xa9t\xc3\xa9");

@@ -32,12 +32,6 @@ struct Fixture
     }
 
     void Click(QAbstractButton *button) { QTest::mouseClick(button, Qt::LeftButton); }
-    // On the radio button's mark: its label ends well before the row does.
-    void Choose(int choice)
-    {
-        QAbstractButton *radio = window.AddWhatGroup()->button(choice);
-        QTest::mouseClick(radio, Qt::LeftButton, {}, QPoint(6, radio->height() / 2));
-    }
     int Page() const { return window.Pages()->currentIndex(); }
     QStringList ListTexts(QListWidget *list) const
     {
@@ -69,7 +63,9 @@ private slots:
         QCOMPARE(f.Page(), int(IntWizard::AddWhatTab));
         QVERIFY(f.window.AddWhatGroup()->button(IntWizard::ChooseNothing)->isChecked());
         QVERIFY(f.window.BackButton()->isEnabled());
-        f.Choose(IntWizard::ChooseMutator);
+        // On the radio button's mark: its label ends well before the row does.
+        QAbstractButton *mutator = f.window.AddWhatGroup()->button(IntWizard::ChooseMutator);
+        QTest::mouseClick(mutator, Qt::LeftButton, {}, QPoint(6, mutator->height() / 2));
         f.Click(f.window.NextButton());
         QCOMPARE(f.Page(), int(IntWizard::AddMutatorTab));
         QLineEdit *name = f.window.FieldEdit(IntWizard::MutatorName);

@@ -108,17 +108,6 @@ std::unique_ptr<TDedicatedServerThread> StartThread(const QString &program, cons
     return thread;
 }
 
-// Ends a server the test started, also when a check fails half-way.
-struct EndsServer
-{
-    qint64 pid = 0;
-    ~EndsServer()
-    {
-        if (pid > 0)
-            ::kill(pid_t(pid), SIGTERM);
-    }
-};
-
 // True once the process is gone or only a zombie waiting to be reaped.
 bool Ended(qint64 pid)
 {
@@ -296,13 +285,12 @@ private slots:
         Fixture f;   // the scratch game has no UCC.exe
         qsizetype boxesBefore = -1;
         f.errors.onShow = [&] { boxesBefore = f.h.prompter.shown.size(); };
-        f.launchers->RundedicatedserverMenuItemClick();
+        Run(*f.launchers, QStringLiteral("server"));
         QCOMPARE(f.launchers->ServerCount(), 1);
         TDedicatedServerThread *server = f.launchers->Servers().front();
         QCOMPARE(server->ProgramPath, f.System() + QLatin1String("\\ucc.exe"));
         QCOMPARE(server->Parameters, QStringLiteral("server ctf-face"));
         QCOMPARE(server->WorkingDirectory, f.System());
-        QVERIFY(server->wait(QDeadlineTimer(LaunchLimitMs)));
         Settle();
 
         // The error box first, then the message that the run is over.
@@ -313,9 +301,8 @@ private slots:
         QCOMPARE(f.h.prompter.Texts(), QStringList{"Unable to run UCC.exe\r\nCompilation halted."});
 
         // The next start reaps the finished thread.
-        f.launchers->RundedicatedserverMenuItemClick();
+        Run(*f.launchers, QStringLiteral("server"));
         QCOMPARE(f.launchers->ServerCount(), 1);
-        QVERIFY(f.launchers->Servers().front()->wait(QDeadlineTimer(LaunchLimitMs)));
         Settle();
         QCOMPARE(f.errors.shown.size(), 2);
     }
@@ -334,7 +321,8 @@ private slots:
         QCOMPARE(QDir(start.workingDirectory).canonicalPath(),
                  QDir(game.scratch.Path(QStringLiteral("game/System"))).canonicalPath());
         const qint64 pid = start.pid;
-        EndsServer ender{pid};
+        // Ends the server, also when a check fails half-way.
+        auto ender = qScopeGuard([pid] { ::kill(pid_t(pid), SIGTERM); });
         QTRY_COMPARE_WITH_TIMEOUT(thread->ServerPid(), pid, LaunchLimitMs);
         QVERIFY(thread->isRunning());   // still watching
         // A session of its own: the server outlives this program and its terminal.
@@ -351,7 +339,7 @@ private slots:
         thread.reset();
         QVERIFY(!Ended(pid));   // releasing the thread ends nothing either
 
-        ender.pid = 0;
+        ender.dismiss();
         ::kill(pid_t(pid), SIGTERM);
         QTRY_VERIFY_WITH_TIMEOUT(Ended(pid), LaunchLimitMs);
         QCoreApplication::processEvents();

@@ -11,7 +11,6 @@
 #include "support/RecordingShell.h"
 #include "support/StandinScratch.h"
 #include "tools/DedicatedServerThread.h"
-#include "tools/ErrorReporter.h"
 
 #include <QDeadlineTimer>
 #include <QFile>
@@ -19,7 +18,6 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
-#include <functional>
 #include <memory>
 
 #include <csignal>

@@ -50,14 +50,15 @@ public:
     bool Mounted() const { return m_mounted; }
     QString Reason() const { return m_reason; }
 
-    // Takes every byte that is left.
-    void Fill()
+    // Takes every byte that is left, then gives back room bytes.
+    void Fill(qint64 room)
     {
         QFile filler(m_dir + QLatin1String("/filler"));
         filler.open(QIODevice::WriteOnly | QIODevice::Unbuffered);
         for (qint64 chunk : {65536, 4096, 1})
             while (filler.write(QByteArray(chunk, 'x')) == chunk) {
             }
+        filler.resize(filler.size() - room);
     }
     void Free() { QFile::remove(m_dir + QLatin1String("/filler")); }
 
@@ -95,34 +96,40 @@ private slots:
     {
         QTest::addColumn<Write>("write");
         QTest::addColumn<QString>("message");   // how the failure is told
-        QTest::newRow("saving a state") << Write([](test::ModelHarness &h, bool a) {
+        QTest::addColumn<qint64>("room");        // bytes left on the disk
+        const Write saveState([](test::ModelHarness &h, bool a) {
             PackageLoader loader(h.model);
             loader.ReadDefaultPackages();
             if (!a)
                 loader.LoadPackage(QStringLiteral("MyMod"), false);
             StateFile(h.model).SaveState(h.game.Base() + QLatin1String("/States/S.Kelvar"));
-        }) << "Cannot create file ";
+        });
+        QTest::newRow("saving a state") << saveState << "Cannot create file " << qint64(0);
+        // One page of room: the first of the four files is written, the next
+        // is not, and the first must not replace its old version alone.
+        QTest::newRow("saving a state, room for one file") << saveState << "Cannot create file " << qint64(4096);
         QTest::newRow("rewriting EditPackages") << Write([](test::ModelHarness &h, bool a) {
             EditPackagesFile(h.game.Base(), h.prompter).WriteEditPackagesList(test::WriterVersions::EditPackages(a));
-        }) << "Cannot create file ";
+        }) << "Cannot create file " << qint64(0);
         QTest::newRow("saving the options") << Write([](test::ModelHarness &h, bool a) {
             RegFileRegistry registry(h.game.Base() + QLatin1String("/registry.reg"));
             TOptions options = test::WriterVersions::Options(a);
             SaveOptions(options, registry, QString());
-        }) << "Failed to set data for '";
+        }) << "Failed to set data for '" << qint64(0);
         QTest::newRow("writing an INT file") << Write([](test::ModelHarness &h, bool a) {
             IntFile::Write(IntFile::PathFor(h.game.Base(), QStringLiteral("MyMod")), test::WriterVersions::IntLines(a));
-        }) << "Cannot create file ";
+        }) << "Cannot create file " << qint64(0);
         QTest::newRow("creating a class") << Write([](test::ModelHarness &h, bool a) {
             NewClassCommands(h.model).CreateClassFile(a ? QStringLiteral("First") : QStringLiteral("Second"),
                                                       QStringLiteral("Actor"), QStringLiteral("MyMod"));
-        }) << "Cannot create file ";
+        }) << "Cannot create file " << qint64(0);
     }
 
     void writers()
     {
         QFETCH(Write, write);
         QFETCH(QString, message);
+        QFETCH(qint64, room);
         test::ModelHarness h;
         SmallDisk disk(h.game.Base());
         if (!disk.Mounted())
@@ -132,7 +139,7 @@ private slots:
         write(h, true);
         const QMap<QString, QByteArray> before = Snapshot(h.game.Base());
 
-        disk.Fill();
+        disk.Fill(room);
         h.model.ResetModel();
         const QString raised = Raised([&] { write(h, false); });
         QStringList told = h.prompter.Texts();

@@ -157,7 +157,7 @@ void PackageLoader::FinishLoad(bool merge)
     m_model.Status(QStringLiteral("Done"));
 }
 
-void PackageLoader::ReadEditPackages()
+std::optional<QStringList> PackageLoader::EditorEngineSection()
 {
     // The configuration is read whole and cut into pieces of at most 255
     // characters: a longer line is taken as several lines, as a bounded
@@ -165,39 +165,52 @@ void PackageLoader::ReadEditPackages()
     const std::optional<QString> text = TextFile::ReadAll(
         m_model.Options().BaseDir + QLatin1String("\\System\\UnrealTournament.ini"));
     if (!text)
-        return;
-    const QStringList lines = TextFile::SplitPieces(*text, 255);
+        return std::nullopt;
+    QStringList lines = TextFile::SplitPieces(*text, 255);
     EventPump &pump = m_model.Pump();
-    qsizetype at = 0;
-    bool inSection = false;
-    for (; at < lines.size(); ++at) {
+    for (qsizetype at = 0; at < lines.size(); ++at) {
         pump.Pump();
         if (pump.Terminating())
-            return;
+            return std::nullopt;
         if (UpperCase(Trim(lines.at(at))) == QLatin1String("[EDITOR.EDITORENGINE]")) {
-            inSection = true;
-            ++at;
-            break;
+            lines.remove(0, at + 1);
+            return lines;
         }
     }
-    if (!inSection)
-        return;
+    return std::nullopt;
+}
 
-    // The packages the loop below will load, unless a source-less package
-    // stops it first: their sources are read ahead on worker threads.
+QStringList PackageLoader::ClassesDirsAhead(const QStringList &section, bool listed) const
+{
     QStringList ahead;
-    for (qsizetype line = at; line < lines.size(); ++line) {
-        const QString trimmed = Trim(lines.at(line));
+    for (const QString &line : section) {
+        const QString trimmed = Trim(line);
         if (trimmed.startsWith(QLatin1Char('[')))
             break;
         if (!UpperCase(trimmed).startsWith(QLatin1String("EDITPACKAGES=")))
             continue;
         const QString name = trimmed.mid(13);
-        if (m_model.Packages().IndexOf(name) < 0)
+        // The loading stops at a package it cannot load; a name that is not
+        // one plain directory name is never read, not even ahead.
+        if (!SpecPath::IsSafeComponent(name) || (listed && m_model.Packages().IndexOf(name) < 0))
             break;
         ahead.append(ClassesDir(name));
     }
+    return ahead;
+}
+
+void PackageLoader::ReadEditPackages()
+{
+    const std::optional<QStringList> section = EditorEngineSection();
+    if (!section)
+        return;
+    const QStringList ahead = ClassesDirsAhead(*section, true);
     SourceReadAhead readAhead(ahead, ahead.size() > 1 ? m_readAheadThreads : 0);
+    LoadEditPackages(*section, readAhead);
+}
+
+void PackageLoader::LoadEditPackages(const QStringList &section, SourceReadAhead &readAhead)
+{
     m_readAhead = &readAhead;
     struct Forget
     {
@@ -205,11 +218,12 @@ void PackageLoader::ReadEditPackages()
         ~Forget() { readAhead = nullptr; }
     } forget{m_readAhead};
 
-    for (; at < lines.size(); ++at) {
+    EventPump &pump = m_model.Pump();
+    for (const QString &line : section) {
         pump.Pump();
         if (pump.Terminating())
             return;
-        const QString trimmed = Trim(lines.at(at));
+        const QString trimmed = Trim(line);
         const QString upper = UpperCase(trimmed);
         if (upper.startsWith(QLatin1Char('[')))
             return;
@@ -242,8 +256,17 @@ void PackageLoader::ReadEditPackages()
 QString PackageLoader::ReadDefaultPackages()
 {
     const QTime start = QTime::currentTime();
-    m_model.ResetModel();
-    ReadEditPackages();
+    // The configuration is read before the reset, so that workers read the
+    // sources of the packages it names while the reset lists the package
+    // directories. Which packages load is still decided against that list.
+    const std::optional<QStringList> section = EditorEngineSection();
+    const QStringList ahead = section ? ClassesDirsAhead(*section, false) : QStringList();
+    {
+        SourceReadAhead readAhead(ahead, ahead.size() > 1 ? m_readAheadThreads : 0);
+        m_model.ResetModel();
+        if (section)
+            LoadEditPackages(*section, readAhead);
+    }
     m_model.SortTrees();
     m_model.MarkLastCompiledPackage();
     const QString report = ClassesLoadedReport(QStringLiteral("Load time: "), start,

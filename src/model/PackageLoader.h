@@ -1,6 +1,9 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
+
+#include <optional>
 
 namespace kelvarin {
 
@@ -48,13 +51,24 @@ public:
 private:
     QString ClassesDir(const QString &package) const;
     bool LoadCompiledPackage(const QString &package, bool merge);
+    // The lines after the first [Editor.EditorEngine] header of
+    // System\UnrealTournament.ini; nothing without the file or the section
+    // (or when the application began terminating).
+    std::optional<QStringList> EditorEngineSection();
+    // The Classes directories of the section's EditPackages lines, up to the
+    // first package that cannot be loaded (when listed, also the first that is
+    // not in the package list): what the loading will read, in its order.
+    QStringList ClassesDirsAhead(const QStringList &section, bool listed) const;
+    // Loads the section's EditPackages lines in order, ticking each package,
+    // until one cannot be loaded; readAhead reads their sources ahead.
+    void LoadEditPackages(const QStringList &section, SourceReadAhead &readAhead);
     // Resolves what was staged, sorts the trees and moves the class tree's
     // selection off its root.
     void FinishLoad(bool merge);
 
     ClassModel &m_model;
     int m_readAheadThreads = DefaultReadAheadThreads();
-    SourceReadAhead *m_readAhead = nullptr;   // while ReadEditPackages runs
+    SourceReadAhead *m_readAhead = nullptr;   // while LoadEditPackages runs
 };
 
 } // namespace kelvarin

@@ -101,9 +101,26 @@ QString ToNative(const QString &specPath)
     const bool rooted = path.startsWith(QLatin1Char('/'));
     const bool trailing = path.endsWith(QLatin1Char('/'));
     const QStringList parts = path.split(QLatin1Char('/'), Qt::SkipEmptyParts);
-    QString resolved = rooted ? QStringLiteral("/") : QString();
+    auto joined = [&parts, rooted](qsizetype count) {
+        QString prefix = rooted ? QStringLiteral("/") : QString();
+        for (qsizetype at = 0; at < count; ++at) {
+            if (at > 0)
+                prefix += QLatin1Char('/');
+            prefix += parts.at(at);
+        }
+        return prefix;
+    };
+    // The longest leading part that exists as written needs no resolving:
+    // each directory above it exists as written too. Looked for from the end,
+    // a file missing from a directory that exists costs one check, not one
+    // per directory from the root.
+    qsizetype kept = parts.size() - 1;
+    while (kept > 0 && !QFileInfo::exists(joined(kept)))
+        --kept;
+    kept = std::max<qsizetype>(kept, 0);
+    QString resolved = joined(kept);
     bool stillExists = true;
-    for (const QString &part : parts) {
+    for (const QString &part : parts.sliced(kept)) {
         QString candidate = resolved.isEmpty() || resolved.endsWith(QLatin1Char('/'))
             ? resolved + part
             : resolved + QLatin1Char('/') + part;

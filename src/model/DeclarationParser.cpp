@@ -64,6 +64,16 @@ public:
         else
             m_tooLong = true;
     }
+    // Appends count characters, as many calls of Append would.
+    template<typename Char>
+    void Append(const Char *chars, qsizetype count)
+    {
+        const qsizetype room = std::min(count, kLongestName - m_text.size());
+        for (qsizetype i = 0; i < room; ++i)
+            m_text.append(QChar(char16_t(chars[i])));
+        if (room < count)
+            m_tooLong = true;
+    }
     bool Is(QStringView lowerKeyword) const
     {
         return !m_tooLong && IsKeyword(QStringView(m_text.constData(), m_text.size()), lowerKeyword);
@@ -121,14 +131,33 @@ private:
     bool FeedChars(const Char *chars, qsizetype size)
     {
         for (qsizetype i = 0; i < size && !m_decided;) {
-            // Inside a comment only a few characters matter (its end, a line
-            // end, junk): the rest is passed over without the full step.
-            if (m_token == Token::LineComment) {
+            // Runs of characters that change nothing but the word at hand are
+            // passed over without the full step: inside a comment or a
+            // directive line all but its end, line ends and junk; white space
+            // between tokens; the letters of a word.
+            switch (m_token) {
+            case Token::LineComment:
+            case Token::Directive:
                 while (i < size && chars[i] >= 0x20)
                     ++i;
-            } else if (m_token == Token::BlockComment) {
+                break;
+            case Token::BlockComment:
                 while (i < size && chars[i] >= 0x20 && chars[i] != u'*')
                     ++i;
+                break;
+            case Token::None:
+                while (i < size && (chars[i] == u' ' || chars[i] == u'\t' || chars[i] == u'\r' || chars[i] == u'\n'))
+                    ++i;
+                break;
+            case Token::Word: {
+                const qsizetype from = i;
+                while (i < size && IsNameChar(QChar(char16_t(chars[i]))))
+                    ++i;
+                m_word.Append(chars + from, i - from);
+                break;
+            }
+            default:
+                break;
             }
             if (i < size && Take(QChar(char16_t(chars[i]))))
                 ++i;

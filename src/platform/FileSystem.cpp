@@ -62,6 +62,19 @@ bool SameLetter(QChar a, QChar b)
 
 bool WildcardMatch(QStringView name, QStringView pattern)
 {
+    // A star and a plain ending ("*.uc", every listing of sources): the
+    // name's end is compared, without the general walk.
+    const QStringView ending = pattern.mid(1);
+    if (pattern.startsWith(QLatin1Char('*')) && !ending.isEmpty() && !ending.contains(QLatin1Char('*'))
+        && !ending.contains(QLatin1Char('?'))) {
+        if (name.size() < ending.size())
+            return false;
+        const QStringView end = name.last(ending.size());
+        for (qsizetype at = 0; at < ending.size(); ++at)
+            if (!SameLetter(ending[at], end[at]))
+                return false;
+        return true;
+    }
     qsizetype n = 0, p = 0, starP = -1, starN = 0;
     while (n < name.size()) {
         if (p < pattern.size() && pattern[p] == QLatin1Char('*')) {

@@ -6,6 +6,7 @@
 #include <QFile>
 
 #include <cerrno>
+#include <cstring>
 #include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -17,6 +18,21 @@ using Detail::Split;
 using Detail::SplitPattern;
 using Detail::StartListing;
 using Detail::WildcardMatch;
+
+namespace {
+
+// A name as the directory gives it. Plain ASCII, as nearly every game file's
+// name is, is its own text; anything else is decoded as Qt decodes file names.
+QString DecodeName(const char *raw)
+{
+    const size_t length = std::strlen(raw);
+    for (size_t at = 0; at < length; ++at)
+        if (static_cast<unsigned char>(raw[at]) >= 0x80)
+            return QFile::decodeName(QByteArray(raw, qsizetype(length)));
+    return QString::fromLatin1(raw, qsizetype(length));
+}
+
+} // namespace
 
 QStringList List(const QString &specPattern, ListWhat what)
 {
@@ -33,7 +49,7 @@ QStringList List(const QString &specPattern, ListWhat what)
         const char *raw = entry->d_name;
         if (raw[0] == '.' && (raw[1] == 0 || (raw[1] == '.' && raw[2] == 0)))
             continue;
-        const QString name = QFile::decodeName(raw);
+        const QString name = DecodeName(raw);
         if (!WildcardMatch(name, split.pattern))
             continue;
         if (what != ListWhat::Everything) {
@@ -69,7 +85,7 @@ Listing ListWithKinds(const QString &specPattern)
         if (raw[0] == '.' && (raw[1] == 0 || (raw[1] == '.' && raw[2] == 0)))
             continue;
         Listing::Entry listed;
-        listed.name = QFile::decodeName(raw);
+        listed.name = DecodeName(raw);
         if (!WildcardMatch(listed.name, split.pattern))
             continue;
         listed.nativeName = QByteArray(raw);
@@ -104,7 +120,7 @@ bool AnyMatch(const QString &specPattern)
         const char *raw = entry->d_name;
         if (raw[0] == '.' && (raw[1] == 0 || (raw[1] == '.' && raw[2] == 0)))
             continue;
-        if (WildcardMatch(QFile::decodeName(raw), split.pattern)) {
+        if (WildcardMatch(DecodeName(raw), split.pattern)) {
             found = true;
             break;
         }

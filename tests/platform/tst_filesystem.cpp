@@ -32,8 +32,8 @@ private slots:
         QVERIFY(m_dir->isValid());
         m_base = m_dir->path();
         // Dir/ holds files of several extensions and two directories.
-        for (const char *name : {"A.uc", "B.UC", "c.Uc", "d.ucx", "e.u"})
-            Put(m_base + QStringLiteral("/Dir/") + QLatin1String(name), "x");
+        for (const char *name : {"A.uc", "B.UC", "c.Uc", "d.ucx", "e.u", "\xc3\x9c.uC"})
+            Put(m_base + QStringLiteral("/Dir/") + QString::fromUtf8(name), "x");
         QVERIFY(QDir().mkpath(m_base + QStringLiteral("/Dir/x.uc")));
         QVERIFY(QDir().mkpath(m_base + QStringLiteral("/Dir/Sub")));
     }
@@ -48,10 +48,11 @@ private slots:
         const int files = int(FileSystem::ListWhat::Files);
         const int dirs = int(FileSystem::ListWhat::Directories);
         const int all = int(FileSystem::ListWhat::Everything);
-        QTest::newRow("*.UC files, any case") << "\\Dir\\*.UC" << files << QStringList{"A.uc", "B.UC", "c.Uc"};
-        QTest::newRow("directory in wrong case") << "\\dIR\\*.uc" << files << QStringList{"A.uc", "B.UC", "c.Uc"};
+        QTest::newRow("*.UC files, any case") << "\\Dir\\*.UC" << files << QStringList{"A.uc", "B.UC", "c.Uc", "Ü.uC"};
+        QTest::newRow("directory in wrong case") << "\\dIR\\*.uc" << files << QStringList{"A.uc", "B.UC", "c.Uc", "Ü.uC"};
         QTest::newRow("* directories only") << "\\Dir\\*" << dirs << QStringList{"Sub", "x.uc"};
-        QTest::newRow("*.uc everything") << "\\Dir\\*.uc" << all << QStringList{"A.uc", "B.UC", "c.Uc", "x.uc"};
+        QTest::newRow("*.uc everything") << "\\Dir\\*.uc" << all << QStringList{"A.uc", "B.UC", "c.Uc", "x.uc", "Ü.uC"};
+        QTest::newRow("ü* a name that is not ASCII") << "\\Dir\\ü*" << files << QStringList{"Ü.uC"};
         QTest::newRow("? one character") << "\\Dir\\?.u" << files << QStringList{"e.u"};
         QTest::newRow("? does not match nothing") << "\\Dir\\??.uc" << all << QStringList{};
         QTest::newRow("exact name") << "\\Dir\\b.uc" << files << QStringList{"B.UC"};

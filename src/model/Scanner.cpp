@@ -307,7 +307,8 @@ void ResolveFilesList(ClassModel &model, Tree &classTree, SortedList &list, bool
                 continue;
             }
 
-            if (package.compare(lastPackage, Qt::CaseInsensitive) != 0) {
+            // Most entries follow one of the same package, written alike.
+            if (package != lastPackage && package.compare(lastPackage, Qt::CaseInsensitive) != 0) {
                 if (merge || !model.IsPackageLoaded(package)) {
                     const QString system = base + QLatin1String("\\System\\") + package;
                     if (FileSystem::FileExists(system + QLatin1String(".int")))

@@ -210,9 +210,16 @@ bool StateFile::SaveState(const QString &fileName)
     m_model.Status(QStringLiteral("Saving: ") + base);
     const QString paths[] = {base + QLatin1String(".UTree"), base + QLatin1String(".UPack"),
                              base + QLatin1String(".UBind"), fileName};
-    const QByteArray contents[] = {Encoded(TreeText::WriteText(m_model.Browser())),
-                                   Encoded(TreeText::WriteText(m_model.PackagesBrowser())),
-                                   Lines(m_model.Bindings().Entries()), Lines(ticked)};
+    // The class tree's text, the largest, is made on a helper thread while
+    // this one makes the others. The wait for it runs no events: nothing may
+    // change the model while the helper reads it.
+    constexpr int LargeTree = 1000;
+    const Tree &classes = m_model.Browser();
+    auto classText = Ahead(classes.Count() >= LargeTree,
+                           [&classes] { return Encoded(TreeText::WriteText(classes)); });
+    const QByteArray packageText = Encoded(TreeText::WriteText(m_model.PackagesBrowser()));
+    const QByteArray bindingText = Lines(m_model.Bindings().Entries());
+    const QByteArray contents[] = {classText.get(), packageText, bindingText, Lines(ticked)};
     FileSetWriter files;
     for (size_t i = 0; i < std::size(paths); ++i)
         if (!files.Stage(paths[i], contents[i]))

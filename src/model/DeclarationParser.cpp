@@ -7,6 +7,7 @@
 #include <QVarLengthArray>
 
 #include <algorithm>
+#include <cstring>
 #include <optional>
 
 namespace kelvarin::DeclarationParser {
@@ -45,6 +46,29 @@ bool IsJunk(QChar c)
 {
     const char16_t u = c.unicode();
     return u < 0x20 && u != u'\t' && u != u'\n' && u != u'\r' && u != u'\f' && u != u'\v';
+}
+
+// Passes over 8-bit text eight bytes at a time while none of them is a
+// control character (below 0x20) or, when starStops, a '*': most of a comment.
+// Answers where the bytes that need a closer look begin.
+qsizetype SkipPlainBytes(const unsigned char *bytes, qsizetype at, qsizetype size, bool starStops)
+{
+    constexpr quint64 ones = 0x0101010101010101ull;
+    constexpr quint64 highs = 0x8080808080808080ull;
+    while (at + 8 <= size) {
+        quint64 word;
+        std::memcpy(&word, bytes + at, 8);
+        // Non-zero exactly when some byte is below 0x20 (or is zero after the xor).
+        quint64 stop = (word - 0x20 * ones) & ~word & highs;
+        if (starStops) {
+            const quint64 stars = word ^ (quint64('*') * ones);
+            stop |= (stars - ones) & ~stars & highs;
+        }
+        if (stop)
+            break;
+        at += 8;
+    }
+    return at;
 }
 
 // A word of which only the first kLongestName characters are kept.
@@ -138,10 +162,14 @@ private:
             switch (m_token) {
             case Token::LineComment:
             case Token::Directive:
+                if constexpr (sizeof(Char) == 1)
+                    i = SkipPlainBytes(chars, i, size, false);
                 while (i < size && chars[i] >= 0x20)
                     ++i;
                 break;
             case Token::BlockComment:
+                if constexpr (sizeof(Char) == 1)
+                    i = SkipPlainBytes(chars, i, size, true);
                 while (i < size && chars[i] >= 0x20 && chars[i] != u'*')
                     ++i;
                 break;

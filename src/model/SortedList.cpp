@@ -3,6 +3,7 @@
 #include "model/ListObserver.h"
 
 #include <algorithm>
+#include <iterator>
 #include <numeric>
 
 namespace kelvarin {
@@ -16,9 +17,9 @@ void SortedList::KeysInStep() const
 const SortKey &SortedList::KeyAt(qsizetype row) const
 {
     KeysInStep();
-    std::optional<SortKey> &key = m_keys[size_t(row)];
+    std::unique_ptr<SortKey> &key = m_keys[size_t(row)];
     if (!key)
-        key.emplace(m_items.at(row));
+        key = std::make_unique<SortKey>(m_items.at(row));
     return *key;
 }
 
@@ -53,12 +54,13 @@ int SortedList::Add(const QString &text)
 
 int SortedList::Insert(const QString &text, SortKey &&key)
 {
+    Settled();
     KeysInStep();
     const qsizetype row = UpperBound(key, 0, Count());
     for (ListObserver *o : m_observers)
         o->RowAboutToBeInserted(int(row));
     m_items.insert(row, text);
-    m_keys.insert(m_keys.begin() + row, std::optional<SortKey>(std::move(key)));
+    m_keys.insert(m_keys.begin() + row, std::make_unique<SortKey>(std::move(key)));
     for (ListObserver *o : m_observers)
         o->RowInserted();
     return int(row);
@@ -77,18 +79,31 @@ void SortedList::AddMany(const QStringList &entries, std::vector<SortKey> &&keys
 {
     if (entries.isEmpty() || keys.size() != size_t(entries.size()))
         return;
-    if (entries.size() == 1) {
+    if (entries.size() == 1 && m_pending.empty()) {
         Insert(entries.front(), std::move(keys.front()));
         return;
     }
+    for (ListObserver *o : m_observers)
+        o->ListAboutToBeReset();
+    m_pending.append(entries);
+    m_pendingKeys.insert(m_pendingKeys.end(), std::make_move_iterator(keys.begin()),
+                         std::make_move_iterator(keys.end()));
+    for (ListObserver *o : m_observers)
+        o->ListReset();
+}
+
+void SortedList::MergePending() const
+{
+    const QStringList entries = std::move(m_pending);
+    std::vector<SortKey> keys = std::move(m_pendingKeys);
+    m_pending.clear();
+    m_pendingKeys.clear();
     std::vector<qsizetype> order(size_t(entries.size()));
     std::iota(order.begin(), order.end(), 0);
     std::stable_sort(order.begin(), order.end(), [&keys](qsizetype a, qsizetype b) {
         return keys[size_t(a)].Compare(keys[size_t(b)]) < 0;
     });
 
-    for (ListObserver *o : m_observers)
-        o->ListAboutToBeReset();
     // A stable merge puts each new entry after the old ones it equals and
     // keeps equal new ones in their order: what one Add after another gives.
     // It is done in place from the back, so the old entries that sort before
@@ -117,14 +132,13 @@ void SortedList::AddMany(const QStringList &entries, std::vector<SortKey> &&keys
         --fresh;
         --to;
         m_items[qsizetype(to)] = entries.at(order[fresh]);
-        m_keys[to] = std::move(keys[size_t(order[fresh])]);
+        m_keys[to] = std::make_unique<SortKey>(std::move(keys[size_t(order[fresh])]));
     }
-    for (ListObserver *o : m_observers)
-        o->ListReset();
 }
 
 int SortedList::IndexOf(const QString &text) const
 {
+    Settled();
     // Only texts equal ignoring case compare equal, so the first entry of
     // the equal range is the one, if any.
     const SortKey key(text);
@@ -138,6 +152,7 @@ void SortedList::RemoveAt(int row)
 {
     if (row < 0 || row >= Count())
         return;
+    Settled();
     for (ListObserver *o : m_observers)
         o->RowAboutToBeRemoved(row);
     KeysInStep();
@@ -149,10 +164,11 @@ void SortedList::RemoveAt(int row)
 
 void SortedList::KeepOnly(const std::vector<char> &keep)
 {
+    Settled();
     for (ListObserver *o : m_observers)
         o->ListAboutToBeReset();
     QStringList items;
-    std::vector<std::optional<SortKey>> keys;
+    std::vector<std::unique_ptr<SortKey>> keys;
     items.reserve(m_items.size());
     KeysInStep();
     keys.reserve(m_keys.size());
@@ -174,6 +190,8 @@ void SortedList::Clear()
         o->ListAboutToBeReset();
     m_items.clear();
     m_keys.clear();
+    m_pending.clear();
+    m_pendingKeys.clear();
     for (ListObserver *o : m_observers)
         o->ListReset();
 }
@@ -194,6 +212,8 @@ void SortedList::AssignInOrder(const QStringList &entries)
         o->ListAboutToBeReset();
     m_items = entries;
     m_keys.clear();   // slots made when a lookup first needs one
+    m_pending.clear();
+    m_pendingKeys.clear();
     for (ListObserver *o : m_observers)
         o->ListReset();
 }

@@ -5,7 +5,7 @@
 #include <QString>
 #include <QStringList>
 
-#include <optional>
+#include <memory>
 #include <vector>
 
 namespace kelvarin {
@@ -17,15 +17,17 @@ class ListObserver;
 class SortedList
 {
 public:
-    int Count() const { return int(m_items.size()); }
-    bool IsEmpty() const { return m_items.empty(); }
-    const QString &At(int row) const { return m_items[row]; }
-    const QStringList &Entries() const { return m_items; }
+    int Count() const { return int(m_items.size() + m_pending.size()); }
+    bool IsEmpty() const { return m_items.empty() && m_pending.empty(); }
+    const QString &At(int row) const { return Settled()[row]; }
+    const QStringList &Entries() const { return Settled(); }
 
     // Inserts at the sorted place and returns the row.
     int Add(const QString &text);
     // Adds many entries at once; the result is that of adding them one by
-    // one in the given order.
+    // one in the given order. They join the sorted entries when the list is
+    // next looked at, so that batch after batch added meanwhile (a package's
+    // bindings after another's) costs one merge, not one each.
     void AddMany(const QStringList &entries);
     // The same with the entries' keys made already (one per entry, same order).
     void AddMany(const QStringList &entries, std::vector<SortKey> &&keys);
@@ -47,6 +49,14 @@ public:
     void RemoveObserver(ListObserver *observer);
 
 private:
+    // The entries, with the batches added since last time merged in.
+    const QStringList &Settled() const
+    {
+        if (!m_pending.empty())
+            MergePending();
+        return m_items;
+    }
+    void MergePending() const;
     int Insert(const QString &text, SortKey &&key);
     // The entry's key, made when the entry is first compared: a list taken in
     // order needs keys only where lookups probe it.
@@ -59,8 +69,13 @@ private:
     qsizetype LowerBound(const SortKey &key, qsizetype from, qsizetype to) const;
     qsizetype UpperBound(const SortKey &key, qsizetype from, qsizetype to) const;
 
-    QStringList m_items;
-    mutable std::vector<std::optional<SortKey>> m_keys;   // one per entry, same order (or none yet)
+    mutable QStringList m_items;
+    // One per entry, same order (or none yet). Each key lives apart, so that
+    // making room in the list moves pointers, not keys.
+    mutable std::vector<std::unique_ptr<SortKey>> m_keys;
+    // Entries added by AddMany and not yet merged, in the order added, with their keys.
+    mutable QStringList m_pending;
+    mutable std::vector<SortKey> m_pendingKeys;
     std::vector<ListObserver *> m_observers;
 };
 

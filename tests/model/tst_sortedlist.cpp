@@ -19,13 +19,15 @@ private slots:
     // Adding a batch gives the list that adding its entries one by one gives:
     // equal entries (ignoring case) after the ones already there, in the
     // order they came; batches go before, after, between and among equals.
+    // Batches join the list when it is next looked at: several may wait, and
+    // whatever looks next (a row, a lookup, a change) sees them all in place.
     void randomBatches()
     {
         QRandomGenerator random(11);
         const QStringList words{"a", "A", "b", "B", "ab", "aB", "Ab", "c", "cc", "C", "\u00e9", "\u00c9", "z"};
         for (int round = 0; round < 300; ++round) {
             SortedList batched, single;
-            for (int batch = 0; batch < 4; ++batch) {
+            for (int batch = 0; batch < 6; ++batch) {
                 QStringList entries;
                 const int count = int(random.bounded(8));
                 for (int i = 0; i < count; ++i)
@@ -33,8 +35,27 @@ private slots:
                 batched.AddMany(entries);
                 for (const QString &entry : entries)
                     single.Add(entry);
-                QCOMPARE(batched.Entries(), single.Entries());
+                QCOMPARE(batched.Count(), single.Count());
+                const QString word = words.at(int(random.bounded(words.size())));
+                switch (random.bounded(6)) {
+                case 0:
+                    QCOMPARE(batched.Entries(), single.Entries());
+                    break;
+                case 1:
+                    if (single.Count() > 0)
+                        QCOMPARE(batched.At(single.Count() - 1), single.At(single.Count() - 1));
+                    break;
+                case 2:
+                    QCOMPARE(batched.IndexOf(word), single.IndexOf(word));
+                    break;
+                case 3:
+                    QCOMPARE(batched.Add(word), single.Add(word));
+                    break;
+                default:
+                    break;   // the next batch waits with this one
+                }
             }
+            QCOMPARE(batched.Entries(), single.Entries());
         }
     }
 

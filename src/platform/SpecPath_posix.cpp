@@ -127,8 +127,10 @@ QString ToNative(const QString &specPath)
         if (stillExists && part != QLatin1String(".") && part != QLatin1String("..")
             && !QFileInfo::exists(candidate)) {
             const QStringList names = NamesIn(resolved);
+            // Names equal ignoring case have the same length: the rest are
+            // passed over without comparing their letters.
             auto match = std::find_if(names.begin(), names.end(), [&part](const QString &n) {
-                return n.compare(part, Qt::CaseInsensitive) == 0;
+                return n.size() == part.size() && n.compare(part, Qt::CaseInsensitive) == 0;
             });
             if (match != names.end()) {
                 candidate = resolved.isEmpty() || resolved.endsWith(QLatin1Char('/'))

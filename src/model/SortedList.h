@@ -14,6 +14,7 @@ class ListObserver;
 
 // A list of texts that keeps itself sorted in the case-insensitive order of
 // CompareText. Equal entries are allowed; a new one goes after its equals.
+// One thread at a time, reads included: a read merges the batches waiting.
 class SortedList
 {
 public:

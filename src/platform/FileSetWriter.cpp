@@ -24,7 +24,17 @@ bool FileSetWriter::Stage(const QString &specPath, const QByteArray &bytes)
     const QString native = SpecPath::ToNative(specPath);
     // A rename over a directory fails: found now, no file has been replaced.
     auto file = std::make_unique<StagedFile>(native);
-    if (QFileInfo(native).isDir() || !file->Write(bytes)) {
+    if (QFileInfo(native).isDir()) {
+        Discard();
+        return false;
+    }
+    // A target that already holds these bytes is left as it is: replacing
+    // a file costs a flush of its data on some file systems (ext4 writes a
+    // renamed-over file out at once), and saving an unchanged set again is
+    // common.
+    if (file->TargetHolds(bytes))
+        return true;
+    if (!file->Write(bytes)) {
         Discard();
         return false;
     }

@@ -13,9 +13,10 @@ class StagedFile;
 // Files that belong together and must change together: each is first written
 // in full beside its target under a temporary name; only when every one is
 // written are they put in place, one right after the other, in the order they
-// were staged (stage the file that marks the set as complete last). A failure
-// before the renames leaves every target as it was; temporaries never outlive
-// the writer.
+// were staged (stage the file that marks the set as complete last). A target
+// that already holds its bytes is not written again. A failure before the
+// renames leaves every target as it was; temporaries never outlive the
+// writer.
 class FileSetWriter
 {
 public:

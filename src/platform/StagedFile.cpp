@@ -63,15 +63,19 @@ bool StagedFile::WriteFile(const QString &native, const QByteArray &bytes)
     return file.Write(bytes) && file.Commit();
 }
 
+bool StagedFile::TargetHolds(const QByteArray &bytes) const
+{
+    const QFileInfo info(m_target);
+    if (!info.isFile() || info.size() != bytes.size())
+        return false;
+    QFile current(m_target);
+    return current.open(QIODevice::ReadOnly) && current.readAll() == bytes;
+}
+
 bool StagedFile::WriteFileIfChanged(const QString &native, const QByteArray &bytes)
 {
-    const QFileInfo info(native);
-    if (info.isFile() && info.size() == bytes.size()) {
-        QFile current(native);
-        if (current.open(QIODevice::ReadOnly) && current.readAll() == bytes)
-            return true;
-    }
-    return WriteFile(native, bytes);
+    StagedFile file(native);
+    return file.TargetHolds(bytes) || (file.Write(bytes) && file.Commit());
 }
 
 } // namespace kelvarin

@@ -38,6 +38,8 @@ public:
     void Discard();
 
     QString Target() const { return m_target; }
+    // True when the target is a file that holds exactly these bytes.
+    bool TargetHolds(const QByteArray &bytes) const;
 
     // Write and Commit in one.
     static bool WriteFile(const QString &native, const QByteArray &bytes);

@@ -9,6 +9,8 @@
 #include <QLocale>
 #include <QtTest>
 
+#include <filesystem>
+
 using namespace kelvarin;
 using test::BuildTree;
 using test::DumpTree;
@@ -163,6 +165,47 @@ private slots:
         QCOMPARE(states.entryList(QDir::Files | QDir::Hidden), before.keys());
         for (auto it = before.cbegin(); it != before.cend(); ++it)
             QCOMPARE(h.game.Read(QStringLiteral("States/") + it.key()), it.value());
+    }
+
+    // Saving again leaves a file that already holds its bytes as it is (the
+    // same file, not a copy renamed over it) and replaces the others.
+    void saveAgainReplacesOnlyWhatChanged_data()
+    {
+        QTest::addColumn<bool>("loadMyMod");   // unticked: the trees and bindings change
+        QTest::addColumn<QStringList>("kept");
+        QTest::newRow("nothing changed") << false << QStringList{"S.Kelvar", "S.UBind", "S.UPack", "S.UTree"};
+        QTest::newRow("a package loaded") << true << QStringList{"S.Kelvar"};
+    }
+
+    void saveAgainReplacesOnlyWhatChanged()
+    {
+        QFETCH(bool, loadMyMod);
+        QFETCH(QStringList, kept);
+        ModelHarness h;
+        LoadGame(h);
+        const QString path = h.game.Base() + QLatin1String("\\S.Kelvar");
+        QVERIFY(StateFile(h.model).SaveState(path));
+        const QDir dir(h.game.Base());
+        const QStringList names{"S.Kelvar", "S.UBind", "S.UPack", "S.UTree"};
+        for (const QString &name : names)
+            std::filesystem::create_hard_link(dir.filePath(name).toStdString(),
+                                              dir.filePath(name + ".before").toStdString());
+        if (loadMyMod)
+            QVERIFY(PackageLoader(h.model).LoadPackage(QStringLiteral("MyMod"), false));
+        QVERIFY(StateFile(h.model).SaveState(path));
+
+        QStringList same;
+        for (const QString &name : names)
+            if (std::filesystem::equivalent(dir.filePath(name).toStdString(),
+                                            dir.filePath(name + ".before").toStdString()))
+                same.append(name);
+        QCOMPARE(same, kept);
+        // What stands there is what a save into an empty directory writes.
+        h.game.MakeDir(QStringLiteral("Fresh"));
+        QVERIFY(StateFile(h.model).SaveState(h.game.Base() + QLatin1String("\\Fresh\\S.Kelvar")));
+        for (const QString &name : names)
+            QCOMPARE(h.game.Read(name), h.game.Read(QStringLiteral("Fresh/") + name));
+        QCOMPARE(dir.entryList(QDir::Files | QDir::Hidden).size(), 2 * names.size());
     }
 
     void roundTrip()

@@ -46,6 +46,30 @@ void DropWaiting(SortedList &files, const QString &package)
         files.KeepOnly(keep);
 }
 
+// One line of the editor engine's section, read the way both the loading
+// and the reading ahead read it.
+struct SectionLine
+{
+    enum class Kind { Other, EditPackages, NextSection } kind = Kind::Other;
+    QString package;   // an EditPackages entry's name, as written
+    QString upperPackage;
+};
+
+SectionLine ReadSectionLine(const QString &line)
+{
+    SectionLine read;
+    const QString trimmed = Trim(line);
+    const QString upper = UpperCase(trimmed);
+    if (upper.startsWith(QLatin1Char('['))) {
+        read.kind = SectionLine::Kind::NextSection;
+    } else if (upper.startsWith(QLatin1String("EDITPACKAGES="))) {
+        read.kind = SectionLine::Kind::EditPackages;
+        read.package = trimmed.mid(13);
+        read.upperPackage = upper.mid(13);
+    }
+    return read;
+}
+
 } // namespace
 
 PackageLoader::PackageLoader(ClassModel &model)
@@ -184,12 +208,12 @@ QStringList PackageLoader::ClassesDirsAhead(const QStringList &section, bool lis
 {
     QStringList ahead;
     for (const QString &line : section) {
-        const QString trimmed = Trim(line);
-        if (trimmed.startsWith(QLatin1Char('[')))
+        const SectionLine read = ReadSectionLine(line);
+        if (read.kind == SectionLine::Kind::NextSection)
             break;
-        if (!UpperCase(trimmed).startsWith(QLatin1String("EDITPACKAGES=")))
+        if (read.kind != SectionLine::Kind::EditPackages)
             continue;
-        const QString name = trimmed.mid(13);
+        const QString &name = read.package;
         // The loading stops at a package it cannot load; a name that is not
         // one plain directory name is never read, not even ahead.
         if (!SpecPath::IsSafeComponent(name) || (listed && m_model.Packages().IndexOf(name) < 0))
@@ -223,14 +247,13 @@ void PackageLoader::LoadEditPackages(const QStringList &section, SourceReadAhead
         pump.Pump();
         if (pump.Terminating())
             return;
-        const QString trimmed = Trim(line);
-        const QString upper = UpperCase(trimmed);
-        if (upper.startsWith(QLatin1Char('[')))
+        const SectionLine read = ReadSectionLine(line);
+        if (read.kind == SectionLine::Kind::NextSection)
             return;
-        if (!upper.startsWith(QLatin1String("EDITPACKAGES=")))
+        if (read.kind != SectionLine::Kind::EditPackages)
             continue;
-        const QString name = trimmed.mid(13);
-        const QString upperName = upper.mid(13);
+        const QString &name = read.package;
+        const QString &upperName = read.upperPackage;
         const int row = m_model.Packages().IndexOf(name);
         if (row < 0) {
             if (upperName == QLatin1String("CORE"))

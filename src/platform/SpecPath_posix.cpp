@@ -7,6 +7,7 @@
 #include <QMutex>
 
 #include <algorithm>
+#include <utility>
 
 #include <sys/stat.h>
 #include <time.h>
@@ -120,12 +121,15 @@ QString ToNative(const QString &specPath)
     kept = std::max<qsizetype>(kept, 0);
     QString resolved = joined(kept);
     bool stillExists = true;
+    // The first part below it was just found missing as written.
+    bool knownMissing = true;
     for (const QString &part : parts.sliced(kept)) {
         QString candidate = resolved.isEmpty() || resolved.endsWith(QLatin1Char('/'))
             ? resolved + part
             : resolved + QLatin1Char('/') + part;
+        const bool firstBelow = std::exchange(knownMissing, false);
         if (stillExists && part != QLatin1String(".") && part != QLatin1String("..")
-            && !QFileInfo::exists(candidate)) {
+            && (firstBelow || !QFileInfo::exists(candidate))) {
             const QStringList names = NamesIn(resolved);
             // Names equal ignoring case have the same length: the rest are
             // passed over without comparing their letters.

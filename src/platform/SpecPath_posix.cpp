@@ -121,8 +121,9 @@ QString ToNative(const QString &specPath)
     kept = std::max<qsizetype>(kept, 0);
     QString resolved = joined(kept);
     bool stillExists = true;
-    // The first part below it was just found missing as written.
-    bool knownMissing = true;
+    // The first part below it was just found missing as written (unless
+    // only with the trailing slash, which a file does not take).
+    bool knownMissing = !trailing;
     for (const QString &part : parts.sliced(kept)) {
         QString candidate = resolved.isEmpty() || resolved.endsWith(QLatin1Char('/'))
             ? resolved + part

@@ -91,6 +91,7 @@ private slots:
         QCOMPARE(SpecPath::ToNative(m_base + QStringLiteral("\\twins\\Readme.txt")), dir + QStringLiteral("/README.txt"));
         // A name that exists as written is taken as it is.
         QCOMPARE(SpecPath::ToNative(m_base + QStringLiteral("\\Twins\\readme.txt")), dir + QStringLiteral("/readme.txt"));
+        QCOMPARE(SpecPath::ToNative(m_base + QStringLiteral("\\Twins\\readme.txt\\")), dir + QStringLiteral("/readme.txt/"));
     }
 
     // Files written by this program or behind its back after a lookup listed

@@ -5,6 +5,8 @@
 #include <algorithm>
 #include <iterator>
 #include <numeric>
+#include <tuple>
+#include <utility>
 
 namespace kelvarin {
 
@@ -188,10 +190,12 @@ void SortedList::Clear()
 {
     for (ListObserver *o : m_observers)
         o->ListAboutToBeReset();
-    m_items.clear();
-    m_keys.clear();
-    m_pending.clear();
-    m_pendingKeys.clear();
+    // A large list's entries and keys are freed on a helper thread.
+    constexpr qsizetype LargeList = 1000;
+    const bool large = m_items.size() + m_pending.size() >= LargeList;
+    m_cleared.Dispose(std::make_tuple(std::exchange(m_items, {}), std::exchange(m_keys, {}),
+                                      std::exchange(m_pending, {}), std::exchange(m_pendingKeys, {})),
+                      large);
     for (ListObserver *o : m_observers)
         o->ListReset();
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "model/LateDisposal.h"
 #include "model/TextRules.h"
 
 #include <QString>
@@ -78,6 +79,8 @@ private:
     mutable QStringList m_pending;
     mutable std::vector<SortKey> m_pendingKeys;
     std::vector<ListObserver *> m_observers;
+    // Declared last: the list's end waits for the entries it hands over.
+    LateDisposal m_cleared;
 };
 
 } // namespace kelvarin

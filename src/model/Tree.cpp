@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <unordered_set>
+#include <utility>
 
 namespace kelvarin {
 
@@ -167,8 +168,11 @@ void Tree::Clear()
 {
     for (TreeObserver *o : m_observers)
         o->TreeAboutToBeReset();
-    m_top.clear();
-    m_byName.clear();
+    // The observers have let go of every node: a large tree's nodes are
+    // freed on a helper thread while this one goes on.
+    constexpr int LargeTree = 1000;
+    m_cleared.Dispose(std::make_pair(std::exchange(m_top, {}), std::exchange(m_byName, {})),
+                      m_count >= LargeTree);
     m_indexed = true;
     m_unsorted.clear();
     m_topUnsorted = false;

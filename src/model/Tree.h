@@ -1,5 +1,6 @@
 #pragma once
 
+#include "model/LateDisposal.h"
 #include "model/TreeNode.h"
 
 #include <QHash>
@@ -106,6 +107,8 @@ private:
     // last sort.
     std::vector<TreeNode *> m_unsorted;
     bool m_topUnsorted = false;
+    // Declared last: the tree's end waits for the nodes it hands over.
+    LateDisposal m_cleared;
 };
 
 } // namespace kelvarin

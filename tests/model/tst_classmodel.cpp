@@ -46,11 +46,28 @@ class TestClassModel : public QObject
 private slots:
     void initTestCase() { QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates)); }
 
+    // A large model's old nodes and entries are freed on a helper thread:
+    // the model is just as empty at once.
+    void resetGivesTwoRootsAndEmptyLists_data()
+    {
+        QTest::addColumn<int>("classes");
+        QTest::newRow("small") << 1;
+        QTest::newRow("large") << 1500;
+    }
+
     void resetGivesTwoRootsAndEmptyLists()
     {
+        QFETCH(int, classes);
         ModelHarness h;
-        BuildTree(h.model.Browser(), {"Classes", "-Object"});
-        h.model.Bindings().Add(QStringLiteral("Core&Object"));
+        QStringList lines{"Classes", "-Object"};
+        QStringList bindings{"Core&Object"};
+        for (int i = 1; i < classes; ++i) {
+            lines.append(QStringLiteral("--C%1").arg(i));
+            bindings.append(QStringLiteral("Core&C%1").arg(i));
+        }
+        BuildTree(h.model.Browser(), lines);
+        BuildTree(h.model.PackagesBrowser(), QStringList{"Packages", "-Core"} + lines.mid(1));
+        h.model.Bindings().AddMany(bindings);
         h.model.Files().Add(QStringLiteral("Bar=Foo&Pkg"));
         h.model.Memo().valid = true;
         // The status reports what is loaded now, not what was before.
@@ -64,6 +81,14 @@ private slots:
         }
         QCOMPARE(DumpTree(h.model.Browser()) + DumpTree(h.model.PackagesBrowser()), (QStringList{"Classes", "Packages"}));
         QVERIFY(h.model.Bindings().IsEmpty() && h.model.Files().IsEmpty() && !h.model.Memo().valid);
+        QVERIFY(!h.model.FindNode(h.model.Browser(), QStringLiteral("Object")));
+        QVERIFY(!h.model.FindNode(h.model.PackagesBrowser(), QStringLiteral("Object")));
+        // Only the new nodes are found, and reset again while the first
+        // reset's nodes may still be going.
+        BuildTree(h.model.Browser(), lines);
+        QCOMPARE(h.model.FindNode(h.model.Browser(), QStringLiteral("Object")), h.model.Browser().First()->Child(0));
+        h.model.ResetModel();
+        QCOMPARE(DumpTree(h.model.Browser()), QStringList{"Classes"});
     }
 
     void findNode_data()

@@ -59,6 +59,39 @@ private slots:
         }
     }
 
+    // A cleared list is empty at once, whatever it held (a large one's
+    // entries are freed on a helper thread), and then works as a new one.
+    void clearedListIsEmpty_data()
+    {
+        QTest::addColumn<int>("merged");
+        QTest::addColumn<int>("waiting");   // added as a batch, not yet merged
+        QTest::newRow("small") << 3 << 2;
+        QTest::newRow("large, merged") << 1500 << 0;
+        QTest::newRow("large, waiting") << 0 << 1500;
+        QTest::newRow("large, both") << 800 << 800;
+    }
+
+    void clearedListIsEmpty()
+    {
+        QFETCH(int, merged);
+        QFETCH(int, waiting);
+        QStringList entries;
+        for (int i = 0; i < merged + waiting; ++i)
+            entries.append(QStringLiteral("E%1").arg(i));
+        SortedList list;
+        for (int round = 0; round < 2; ++round) {
+            list.AddMany(entries.mid(0, merged));
+            QCOMPARE(list.Entries().size(), merged);
+            list.AddMany(entries.mid(merged));
+            list.Clear();
+            QCOMPARE(list.Count(), 0);
+            QCOMPARE(list.IndexOf(QStringLiteral("E1")), -1);
+            list.AddMany({QStringLiteral("b"), QStringLiteral("a")});
+            QCOMPARE(list.Entries(), (QStringList{"a", "b"}));
+            list.Clear();
+        }
+    }
+
     // The tree sort compares texts directly, the sorted lists by their keys:
     // both must give one order, ties between case forms included.
     void directComparisonOrdersAsKeys_data()

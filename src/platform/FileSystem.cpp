@@ -11,7 +11,9 @@
 #include <QThread>
 
 #include <atomic>
-#include <thread>
+#include <chrono>
+#include <future>
+#include <system_error>
 
 
 namespace kelvarin::FileSystem {
@@ -122,27 +124,45 @@ std::vector<char> AnyMatchEach(const QStringList &specPatterns, EventPump &pump,
     std::vector<char> answers(size_t(count), 0);
     std::atomic<bool> stop{false};
     // A few directories are listed faster than threads start. Otherwise
-    // each thread takes its own slice of the list, this one the first.
+    // every thread, this one too, takes the next directory not yet taken:
+    // this one handles its events between directories and, when none is
+    // left, waits only for the ones the helpers are listing.
     const int cores = QThread::idealThreadCount();
-    const int slices = count >= 32 && cores > 1 ? std::min(cores, 4) : 1;
-    auto slice = [count, slices](int which) { return count * which / slices; };
-    std::vector<std::thread> helpers;
-    for (int which = 1; which < slices; ++which)
-        helpers.emplace_back([&, which] {
-            BackgroundThread::LowerPriority();
-            for (qsizetype at = slice(which); at < slice(which + 1) && !stop.load(std::memory_order_relaxed); ++at)
-                answers[size_t(at)] = AnyMatchLikely(specPatterns.at(at), likelyNames.value(at)) ? 1 : 0;
-        });
-    for (qsizetype at = 0; at < slice(1); ++at) {
+    const int threads = count >= 32 && cores > 1 ? std::min(cores, 4) : 1;
+    std::atomic<qsizetype> next{0};
+    const auto answer = [&](qsizetype at) {
+        answers[size_t(at)] = AnyMatchLikely(specPatterns.at(at), likelyNames.value(at)) ? 1 : 0;
+    };
+    // (A helper's future waits for it on every way out of here.)
+    std::vector<std::future<void>> helpers;
+    for (int which = 1; which < threads; ++which) {
+        try {
+            helpers.push_back(std::async(std::launch::async, [&] {
+                BackgroundThread::LowerPriority();
+                for (qsizetype at = next++; at < count && !stop.load(std::memory_order_relaxed); at = next++)
+                    answer(at);
+            }));
+        } catch (const std::system_error &) {
+            break;   // no more threads: this one takes their directories
+        }
+    }
+    for (qsizetype at = next++; at < count; at = next++) {
         pump.Pump();
         if (pump.Terminating()) {
             stop = true;
             break;
         }
-        answers[size_t(at)] = AnyMatchLikely(specPatterns.at(at), likelyNames.value(at)) ? 1 : 0;
+        answer(at);
     }
-    for (std::thread &helper : helpers)
-        helper.join();
+    // A helper at its lower priority may wait for the cores a while before
+    // it finishes its last directory.
+    for (std::future<void> &helper : helpers) {
+        while (helper.wait_for(std::chrono::milliseconds(10)) == std::future_status::timeout) {
+            pump.Pump();
+            if (pump.Terminating())
+                stop = true;
+        }
+    }
     if (stop)
         std::fill(answers.begin(), answers.end(), 0);
     return answers;

@@ -126,7 +126,11 @@ auto Ahead(bool large, Work &&work)
 {
     if (large) {
         try {
-            return std::async(std::launch::async, work);
+            // The helper yields the cores to the window's thread.
+            return std::async(std::launch::async, [work] {
+                BackgroundThread::LowerPriority();
+                return work();
+            });
         } catch (const std::system_error &) {
         }
     }
@@ -138,6 +142,9 @@ auto Ahead(bool large, Work &&work)
 template <typename Result>
 void Await(std::future<Result> &result, EventPump &pump)
 {
+    // Handled first as well: the wait before may have ended just short of
+    // its time.
+    pump.Pump();
     while (result.wait_for(std::chrono::milliseconds(20)) == std::future_status::timeout)
         pump.Pump();
     result.wait();   // runs deferred work
@@ -245,6 +252,13 @@ bool StateFile::LoadState(const QString &fileName)
     // as its file is read; the model takes them once all is known to fit.
     // (Each file, tree and result is declared before the work that refers to
     // it: a failure below waits for that work before they go.)
+    // The window handles its events between the steps (the model does not
+    // change before the reset below).
+    EventPump &pump = m_model.Pump();
+    const auto stopped = [&pump] {
+        pump.Pump();
+        return pump.Terminating();
+    };
     Tree &browser = m_model.Browser();
     Tree &packageTree = m_model.PackagesBrowser();
     Tree classNodes(browser.TreeKind(), browser);
@@ -257,16 +271,22 @@ bool StateFile::LoadState(const QString &fileName)
         BackgroundThread::ReserveHeap(20 * classTreeFile.size());
         TreeText::ReadBytes(classNodes, classTreeFile);
     });
+    if (stopped())
+        return false;
     const QByteArray packageTreeFile = ReadCompanion(base + QLatin1String(".UPack"));
     auto packagesRead = Ahead(packageTreeFile.size() >= LargeFile, [&] {
         BackgroundThread::ReserveHeap(20 * packageTreeFile.size());
         TreeText::ReadBytes(packageNodes, packageTreeFile);
     });
+    if (stopped())
+        return false;
     const QByteArray bindingsFile = ReadCompanion(base + QLatin1String(".UBind"));
     auto bindingsRead = Ahead(bindingsFile.size() >= LargeFile, [&bindingsFile] {
         BackgroundThread::ReserveHeap(4 * bindingsFile.size());
         return ReadBindings(bindingsFile);
     });
+    if (stopped())
+        return false;
 
     QStringList ticked;
     QSet<QString> tickedUpper;
@@ -282,15 +302,18 @@ bool StateFile::LoadState(const QString &fileName)
     // another save. Every package the trees and the bindings hold was ticked
     // when they were saved. (This runs while the helpers build.)
     const QHash<QString, QString> boundPackages = BoundPackages(bindingsFile);
+    if (stopped())
+        return false;
     const auto wasTicked = [&tickedUpper](const QString &package) { return tickedUpper.contains(package); };
     const QStringList bound = boundPackages.keys();
     if (!PackagesOfTree(packageTreeFile).subtract(tickedUpper).isEmpty()
         || !std::all_of(bound.begin(), bound.end(), wasTicked))
         throw KelvarinError(QString::fromLatin1(NotTogetherMessage).arg(SpecPath::Display(fileName)));
+    if (stopped())
+        return false;
 
     // The bound classes' files are where the package directories are looked
     // for sources: found, a directory need not be listed.
-    EventPump &pump = m_model.Pump();
     m_model.ResetModel(boundPackages);
     m_model.Status(QStringLiteral("Loading: ") + base);
     PackageList &packages = m_model.Packages();

@@ -318,6 +318,7 @@ private slots:
         QTest::addColumn<QByteArray>("bytes");   // null: the file is removed
         QTest::addColumn<QString>("told");       // "": nothing; "open": it cannot be opened; "together"
         QTest::newRow("missing") << "Missing.Kelvar" << "" << QByteArray() << "";
+        QTest::newRow("the window closing") << "S.Kelvar" << "closing" << QByteArray() << "";
         QTest::newRow("a directory") << "Dir.Kelvar" << "" << QByteArray() << "";
         QTest::newRow("no .Kelvar") << "S.txt" << "" << QByteArray() << "";
         QTest::newRow("bindings missing") << "S.Kelvar" << "S.UBind" << QByteArray() << "open";
@@ -343,7 +344,9 @@ private slots:
         QVERIFY(StateFile(h.model).SaveState(h.game.Base() + QLatin1String("/S.Kelvar")));
         h.game.MakeDir(QStringLiteral("Dir.Kelvar"));
         h.game.WriteBytes(QStringLiteral("S.txt"), "Core\r\n");
-        if (!file.isEmpty() && bytes.isNull())
+        if (file == QLatin1String("closing"))
+            h.pump.SetTerminating();
+        else if (!file.isEmpty() && bytes.isNull())
             QVERIFY(QFile::remove(h.game.Native(file)));
         else if (!file.isEmpty())
             h.game.WriteBytes(file, bytes);

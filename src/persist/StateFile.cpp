@@ -15,7 +15,6 @@
 #include <QSet>
 
 #include <algorithm>
-#include <chrono>
 #include <future>
 #include <iterator>
 #include <system_error>
@@ -135,19 +134,6 @@ auto Ahead(bool large, Work &&work)
         }
     }
     return std::async(std::launch::deferred, std::forward<Work>(work));
-}
-
-// Waits for (or does) work started by Ahead, letting the window handle its events
-// meanwhile (every 20 ms at most).
-template <typename Result>
-void Await(std::future<Result> &result, EventPump &pump)
-{
-    // Handled first as well: the wait before may have ended just short of
-    // its time.
-    pump.Pump();
-    while (result.wait_for(std::chrono::milliseconds(20)) == std::future_status::timeout)
-        pump.Pump();
-    result.wait();   // runs deferred work
 }
 
 // The lines of a saved binding list, and whether they are in the list's
@@ -328,13 +314,13 @@ bool StateFile::LoadState(const QString &fileName)
     }
     // A tree that turns out invalid is taken as far as it was read, and the
     // later ones not at all, as if they had been read one after the other.
-    Await(classesRead, pump);
+    WaitPumping(classesRead, pump);
     browser.TakeNodes(classNodes);
     classesRead.get();
-    Await(packagesRead, pump);
+    WaitPumping(packagesRead, pump);
     packageTree.TakeNodes(packageNodes);
     packagesRead.get();
-    Await(bindingsRead, pump);
+    WaitPumping(bindingsRead, pump);
     const Bindings bindings = bindingsRead.get();
     if (bindings.inOrder)
         m_model.Bindings().AssignInOrder(bindings.entries);

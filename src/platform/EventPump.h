@@ -1,5 +1,8 @@
 #pragma once
 
+#include <chrono>
+#include <future>
+
 namespace kelvarin {
 
 // Long loops call Pump() between items so the user interface stays live, and
@@ -27,5 +30,16 @@ public:
 private:
     bool m_terminating = false;
 };
+
+// Waits for work running on a helper thread (or does deferred work), letting
+// the window handle its events first and then every 20 ms at most.
+template <typename Result>
+void WaitPumping(std::future<Result> &result, EventPump &pump)
+{
+    pump.Pump();
+    while (result.wait_for(std::chrono::milliseconds(20)) == std::future_status::timeout)
+        pump.Pump();
+    result.wait();   // runs deferred work
+}
 
 } // namespace kelvarin

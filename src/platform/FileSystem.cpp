@@ -11,7 +11,6 @@
 #include <QThread>
 
 #include <atomic>
-#include <chrono>
 #include <future>
 #include <system_error>
 
@@ -156,13 +155,8 @@ std::vector<char> AnyMatchEach(const QStringList &specPatterns, EventPump &pump,
     }
     // A helper at its lower priority may wait for the cores a while before
     // it finishes its last directory.
-    for (std::future<void> &helper : helpers) {
-        while (helper.wait_for(std::chrono::milliseconds(10)) == std::future_status::timeout) {
-            pump.Pump();
-            if (pump.Terminating())
-                stop = true;
-        }
-    }
+    for (std::future<void> &helper : helpers)
+        WaitPumping(helper, pump);
     if (stop)
         std::fill(answers.begin(), answers.end(), 0);
     return answers;

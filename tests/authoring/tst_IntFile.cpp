@@ -106,7 +106,6 @@ private slots:
         QTest::addColumn<TextEncoding>("encoding");
         QTest::newRow("Latin-1") << TextEncoding::Latin1;
         QTest::newRow("UTF-8 with mark") << TextEncoding::Utf8Bom;
-        QTest::newRow("UTF-16LE with mark") << TextEncoding::Utf16LE;
         QTest::newRow("UTF-16BE with mark") << TextEncoding::Utf16BE;
     }
 

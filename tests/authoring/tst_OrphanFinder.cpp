@@ -128,7 +128,6 @@ private slots:
         QTest::newRow("listing, second name") << 1 << int(OrphanFinder::Outcome::ListingCut) << 1;
         QTest::newRow("before the first orphan") << 3 << int(OrphanFinder::Outcome::Stopped) << 0;
         QTest::newRow("before the third") << 5 << int(OrphanFinder::Outcome::Stopped) << 2;
-        QTest::newRow("never") << 0 << int(OrphanFinder::Outcome::Done) << 3;
     }
 
     void StopAtEveryStep()

@@ -235,7 +235,6 @@ private slots:
         QTest::addColumn<QByteArray>("head");
         QTest::addColumn<QByteArray>("tail");
         QTest::addColumn<QString>("parent");
-        QTest::newRow("only NULs") << QByteArray() << QByteArray() << "";
         QTest::newRow("declaration before") << QByteArray("// x\r\nclass Foo extends Bar;\r\n") << QByteArray() << "Bar";
         QTest::newRow("declaration after") << QByteArray() << QByteArray("class Foo extends Bar;") << "";
         QTest::newRow("in a comment") << QByteArray("/* ") << QByteArray("*/ class Foo extends Bar;") << "";
@@ -266,7 +265,6 @@ private slots:
         QTest::newRow("declaration far down") << true << -1 << "Bar" << 10;
         QTest::newRow("terminating before the first read") << false << 1 << "" << 1;
         QTest::newRow("terminating before a later read") << true << 2 << "" << 2;
-        QTest::newRow("terminating after the declaration was read") << false << 2 << "Bar" << 1;
     }
 
     void readsUntilDecided()

@@ -168,7 +168,6 @@ QByteArray ModPackage()
         if (name == "BadScript")
             w.SetScript(self, QByteArray("\x03\x0B", 2), 2);
     }
-    w.Class("Stripped", actor, std::nullopt);
     return w.Bytes();
 }
 
@@ -244,13 +243,6 @@ private slots:
         QCOMPARE(NativeExporter(m_game.Base()).Export(QStringLiteral("Mod")).written, m_result.written);
         QCOMPARE(ClassFile(QStringLiteral("FloatValue")), expected);
         QCOMPARE(QFileInfo(unchanged).lastModified().toUTC(), earlier);
-    }
-
-    void classWithoutSourceIsListed()
-    {
-        QCOMPARE(m_result.withoutSource, QStringList{"Stripped"});
-        QVERIFY(!m_game.Exists(QStringLiteral("Mod/Classes/Stripped.uc")));
-        QVERIFY(m_result.Report(QStringLiteral("Mod")).contains(QStringLiteral("their source is not in the package: Stripped")));
     }
 
     // A package that cannot be read raises (what the reader says of each

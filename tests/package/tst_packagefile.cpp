@@ -232,9 +232,7 @@ private slots:
         QTest::addColumn<QByteArray>("bytes");
         QTest::addColumn<QString>("message");
         QTest::newRow("name in other letter case") << "System/mymod.U" << test::SampleModPackage(69).Bytes() << QString();
-        QTest::newRow("missing") << QString() << QByteArray() << "Cannot open file %1";
         QTest::newRow("a directory in its place") << "System/MyMod.u/" << QByteArray() << "Cannot open file %1";
-        QTest::newRow("cut short") << "System/MyMod.u" << test::SampleModPackage(69).Bytes().left(100) << "%1 is damaged: ";
     }
 
     void Open()

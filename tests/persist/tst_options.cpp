@@ -65,9 +65,7 @@ private slots:
         QTest::newRow("no key") << "" << 0u << QVariant();
         QTest::newRow("priority absent stays") << "BaseDir" << 0u << QVariant();
         QTest::newRow("priority 0 stays 0") << "UCCPriority" << 0u << QVariant(0);
-        QTest::newRow("priority 256") << "UCCPriority" << 256u << QVariant(256);
         QTest::newRow("flag 5 is true") << "bUCCVisibleExport" << 5u << QVariant(1);
-        QTest::newRow("flag 0 is false") << "bTestrunAfterCompile" << 0u << QVariant(0);
         QTest::newRow("compiled packages off") << "bReadCompiledPackages" << 0u << QVariant(0);
         QTest::newRow("native export on") << "bNativeExport" << 1u << QVariant(1);
     }

@@ -131,15 +131,6 @@ private slots:
         expected.sort();
         QCOMPARE(Values(layout).keys(), expected);
     }
-
-    void unwritableStoreFailsAtWindowTop()
-    {
-        TempRegistry store;
-        RegFileRegistry blocked(store.BlockedPath());
-        WindowLayout layout;
-        layout.windowTop = 1;
-        QCOMPARE(Raised([&] { layout.SaveWindowLayout(blocked); }), QStringLiteral("Failed to set data for 'WindowTop'"));
-    }
 };
 
 KELVARIN_TEST_GUILESS_MAIN(TestWindowLayout)

@@ -70,7 +70,6 @@ private slots:
         const int game = int(GamePrograms::Program::Game);
         const int ucc = int(GamePrograms::Program::Ucc);
         const int none = int(GamePrograms::Program::None);
-        QTest::newRow("game") << "UnrealTournament.exe" << game;
         QTest::newRow("game in any case") << "unrealtournament.EXE" << game;
         QTest::newRow("ucc lower case, native path") << "/home/u/ut/System/ucc.exe" << ucc;
         QTest::newRow("another program") << "UnrealEd.exe" << none;

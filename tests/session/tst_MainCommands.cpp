@@ -198,8 +198,6 @@ private slots:
                                                      << QStringList{"shell", "text editor"} << 0 << "";
         QTest::newRow("incomplete association, nothing") << QList<int>{27, 31}
                                                          << QStringList{"shell", "text editor"} << 31 << "";
-        QTest::newRow("text editor missing") << QList<int>{31, 2} << QStringList{"shell", "text editor"}
-                                             << 2 << "";
         QTest::newRow("not found: no fallback") << QList<int>{2} << QStringList{"shell"} << 2 << "";
         QTest::newRow("32 is a failure") << QList<int>{32} << QStringList{"shell"} << 32 << "";
         // The file is there; the stored editor is not: the box names it.
@@ -311,7 +309,6 @@ private slots:
         QTest::newRow("the node") << "Classes/Object/Actor/Foo" << false;
         QTest::newRow("an ancestor") << "Classes/Object" << false;
         QTest::newRow("a sibling") << "Classes/Object/Util" << true;
-        QTest::newRow("another branch") << "Classes/Util" << true;
         QTest::newRow("reset") << "" << false;
         QTest::newRow("the package tree cleared") << "Packages" << true;
     }

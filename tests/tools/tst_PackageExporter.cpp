@@ -108,7 +108,6 @@ private slots:
     {
         QTest::addColumn<QString>("file");
         QTest::addColumn<QString>("package");
-        QTest::newRow("plain") << "MyMod.u" << "MyMod";
         QTest::newRow("blanks around") << "  MyMod.u \t" << "MyMod";
         QTest::newRow("blank inside") << "My Mod.u" << "My Mod";
         QTest::newRow("too short") << "u" << "";
@@ -428,7 +427,6 @@ private slots:
         t.h.game.WriteClass("MyMod", "A.uc", "class A extends Actor;");
         t.h.prompter.defaultYes = false;
         QVERIFY(!t.exporter.ExportPackage("MyMod"));   // the overwrite question said No
-        QVERIFY(!t.exporter.ExportPackage("Missing"));
         QVERIFY(!t.exporter.ExportPackage("..\\MyMod"));
         QVERIFY(t.commands.isEmpty());
         QVERIFY(t.h.prompter.Texts().last().startsWith(QStringLiteral("Cannot open file ")));

@@ -76,16 +76,6 @@ private slots:
         QCOMPARE(DumpTree(w.model.Browser()), (QStringList{QStringLiteral("Classes"), QStringLiteral("-Object")}));
     }
 
-    void readDefaultPackagesReportsTheLoad()
-    {
-        Window w;
-        w.form.ReaddefaultpackagesMenuItemClick();
-        QCOMPARE(DumpTree(w.model.Browser()), LoadedTree);
-        QVERIFY2(w.form.StatusText().startsWith(QStringLiteral("Load time: ")), qPrintable(w.form.StatusText()));
-        QVERIFY(w.form.StatusText().endsWith(QStringLiteral("  3 classes loaded")));
-        QVERIFY(!w.model.Busy());
-    }
-
     void refreshAttachesClassesWhoseParentArrived()
     {
         Window w;

@@ -171,9 +171,7 @@ private slots:
     {
         View v;
         QList<TreeNode *> doubleClicked;
-        int rightPresses = 0;
         v.view.SetDoubleClickHandler([&](TreeNode *node) { doubleClicked << node; });
-        v.view.SetRightPressHandler([&](const QPoint &) { ++rightPresses; });
         v.view.show();
         QVERIFY(QTest::qWaitForWindowExposed(&v.view));
 
@@ -185,12 +183,6 @@ private slots:
         // Below the last row there is no node.
         QTest::mouseDClick(v.view.viewport(), Qt::LeftButton, Qt::NoModifier, QPoint(5, 190));
         QCOMPARE(doubleClicked, (QList<TreeNode *>{v.object, nullptr}));
-
-        // A right click selects the node under the mouse first.
-        v.tree.Select(v.root);
-        QTest::mousePress(v.view.viewport(), Qt::RightButton, Qt::NoModifier, v.view.visualRect(object).center());
-        QCOMPARE(v.tree.Selected(), v.object);
-        QCOMPARE(rightPresses, 1);
     }
 };
 
